@@ -1,0 +1,322 @@
+#include "gfx/QtCanvas.h"
+
+#include "gfx/LineRaster.h"
+#include "gfx/TextLayout.h"
+#include "text/Cp949.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace gfx {
+
+namespace {
+
+QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// Centre of the pixel at p, where geometric pens draw through.
+QPointF centre(Point p) { return QPointF(p.x + 0.5, p.y + 0.5); }
+
+} // namespace
+
+QtCanvas::QtCanvas(QPaintDevice* device)
+    : m_ownPainter(std::make_unique<QPainter>(device))
+    , m_painter(m_ownPainter.get())
+    , m_dpi(device->logicalDpiY())
+{
+    init();
+}
+
+QtCanvas::QtCanvas(QPainter* painter, int dpi)
+    : m_painter(painter)
+    , m_dpi(dpi)
+{
+    init();
+}
+
+void QtCanvas::init()
+{
+    m_painter->save();
+    if (m_painter->hasClipping())
+        m_deviceClip = m_painter->clipRegion();
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    m_painter->setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+QtCanvas::~QtCanvas()
+{
+    m_painter->restore();
+}
+
+bool QtCanvas::cosmeticPen() const
+{
+    return pen.width <= 1;
+}
+
+void QtCanvas::fillArea(const Rect& r, Color c)
+{
+    if (!r.isEmpty())
+        m_painter->fillRect(toQRect(r), toQColor(c));
+}
+
+void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
+{
+    if (pen.style == PenStyle::Clear || points.size() < 2)
+        return;
+    const QColor penColor = toQColor(pen.color);
+    const QColor gapColor = toQColor(bkColor);
+    const bool opaqueGaps = bkMode == BkMode::Opaque;
+    LineRaster raster(cosmeticPattern(pen.style));
+    auto sink = [&](const PixelRun& run) {
+        if (!run.dash && !opaqueGaps)
+            return;
+        const QRect r = run.horizontal ? QRect(run.x, run.y, run.length, 1)
+                                       : QRect(run.x, run.y, 1, run.length);
+        m_painter->fillRect(r, run.dash ? penColor : gapColor);
+    };
+    for (size_t i = 1; i < points.size(); ++i)
+        raster.line(points[i - 1], points[i], sink);
+}
+
+void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
+{
+    if (pen.style == PenStyle::Clear || points.size() < 2)
+        return;
+    // Wider pens are geometric: solid whatever their style, with round ends and joins.
+    QPen qpen(toQColor(pen.color), pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPainterPath path(centre(points[0]));
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo(centre(points[i]));
+    if (closed)
+        path.closeSubpath();
+    m_painter->strokePath(path, qpen);
+}
+
+void QtCanvas::DrawLine(Point from, Point to)
+{
+    if (cosmeticPen())
+        strokeCosmetic({from, to});
+    else
+        strokeWide({from, to}, false);
+}
+
+void QtCanvas::FillRect(const Rect& r)
+{
+    if (brush.style == BrushStyle::Solid)
+        fillArea(r, brush.color);
+}
+
+void QtCanvas::Rectangle(const Rect& r)
+{
+    if (r.isEmpty())
+        return;
+    if (pen.style == PenStyle::Clear) {
+        // Without a pen the interior alone is drawn, one pixel short on the right and bottom.
+        if (brush.style == BrushStyle::Solid)
+            fillArea({r.left, r.top, r.right - 1, r.bottom - 1}, brush.color);
+        return;
+    }
+    if (brush.style == BrushStyle::Solid)
+        fillArea(r, brush.color);
+    if (pen.style == PenStyle::InsideFrame && pen.width > 1) {
+        const int w = std::min({pen.width, r.width(), r.height()});
+        fillArea({r.left, r.top, r.right, r.top + w}, pen.color);
+        fillArea({r.left, r.bottom - w, r.right, r.bottom}, pen.color);
+        fillArea({r.left, r.top, r.left + w, r.bottom}, pen.color);
+        fillArea({r.right - w, r.top, r.right, r.bottom}, pen.color);
+        return;
+    }
+    const std::vector<Point> outline = {{r.left, r.top},
+                                        {r.right - 1, r.top},
+                                        {r.right - 1, r.bottom - 1},
+                                        {r.left, r.bottom - 1},
+                                        {r.left, r.top}};
+    if (cosmeticPen()) {
+        if (r.width() == 1 || r.height() == 1)
+            fillArea(r, pen.color);
+        else
+            strokeCosmetic(outline);
+    } else {
+        strokeWide(outline, true);
+    }
+}
+
+void QtCanvas::Ellipse(const Rect& r)
+{
+    if (r.isEmpty())
+        return;
+    const bool hasPen = pen.style != PenStyle::Clear;
+    const QRectF box(r.left + 0.5, r.top + 0.5, r.width() - 1, r.height() - 1);
+    QPainterPath path;
+    path.addEllipse(box);
+    if (brush.style == BrushStyle::Solid)
+        m_painter->fillPath(path, toQColor(brush.color));
+    if (!hasPen)
+        return;
+    QPen qpen(toQColor(pen.color));
+    if (cosmeticPen()) {
+        qpen.setWidth(0);
+        qpen.setCosmetic(true);
+        // The cosmetic outline runs through pixel positions, inside the box.
+        m_painter->strokePath(path.translated(-0.5, -0.5), qpen);
+    } else {
+        qpen.setWidth(pen.width);
+        m_painter->strokePath(path, qpen);
+    }
+}
+
+void QtCanvas::Polygon(const std::vector<Point>& points)
+{
+    if (points.size() < 2)
+        return;
+    if (brush.style == BrushStyle::Solid && points.size() >= 3) {
+        QPolygonF poly;
+        for (const Point& p : points)
+            poly << QPointF(p.x, p.y);
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        path.addPolygon(poly);
+        path.closeSubpath();
+        m_painter->fillPath(path, toQColor(brush.color));
+    }
+    std::vector<Point> closed = points;
+    closed.push_back(points.front());
+    if (cosmeticPen())
+        strokeCosmetic(closed);
+    else
+        strokeWide(points, true);
+}
+
+void QtCanvas::Polyline(const std::vector<Point>& points)
+{
+    if (cosmeticPen())
+        strokeCosmetic(points);
+    else
+        strokeWide(points, false);
+}
+
+void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip)
+{
+    if (s.isEmpty())
+        return;
+    if (bkMode == BkMode::Opaque) {
+        Rect cell{left, top, left + m_metrics.width(s), top + m_metrics.height()};
+        if (clip)
+            cell = cell.intersected(*clip);
+        fillArea(cell, bkColor);
+    }
+    m_painter->setPen(toQColor(font.color));
+    m_painter->setFont(m_metrics.qfont());
+    m_painter->drawText(QPointF(left, top + m_metrics.ascent()), s);
+}
+
+void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text)
+{
+    m_metrics.select(font, m_dpi);
+    if (r && (options & ETO_OPAQUE))
+        fillArea(*r, bkColor);
+    const QString s = text::fromCp949(text);
+    const int width = m_metrics.width(s);
+    int left = x;
+    if ((textAlign & TA_CENTER) == TA_CENTER)
+        left = x - width / 2;
+    else if (textAlign & TA_RIGHT)
+        left = x - width;
+    int top = y;
+    if ((textAlign & TA_BASELINE) == TA_BASELINE)
+        top = y - m_metrics.ascent();
+    else if (textAlign & TA_BOTTOM)
+        top = y - m_metrics.height();
+
+    const bool clipped = r && (options & ETO_CLIPPED);
+    if (clipped) {
+        m_painter->save();
+        m_painter->setClipRect(toQRect(*r), m_painter->hasClipping() ? Qt::IntersectClip
+                                                                   : Qt::ReplaceClip);
+    }
+    textLine(left, top, s, clipped ? r : nullptr);
+    if (clipped)
+        m_painter->restore();
+}
+
+int QtCanvas::DrawText(std::string_view text, Rect& r, unsigned flags)
+{
+    m_metrics.select(font, m_dpi);
+    const TextLayout layout = TextLayout::make(text, r, flags, m_metrics);
+    if (flags & DT_CALCRECT) {
+        r = layout.bounds;
+        return layout.result;
+    }
+    const bool clipped = !(flags & DT_NOCLIP);
+    if (clipped) {
+        m_painter->save();
+        m_painter->setClipRect(toQRect(r), m_painter->hasClipping() ? Qt::IntersectClip
+                                                                  : Qt::ReplaceClip);
+    }
+    for (const TextLayout::Line& line : layout.lines) {
+        for (const TextLayout::Piece& piece : line.pieces)
+            textLine(piece.x, line.y, piece.text, clipped ? &r : nullptr);
+        if (line.prefixFrom >= 0)
+            fillArea({line.prefixFrom, line.y + m_metrics.ascent() + 1, line.prefixTo,
+                      line.y + m_metrics.ascent() + 2},
+                     font.color);
+    }
+    if (clipped)
+        m_painter->restore();
+    return layout.result;
+}
+
+Size QtCanvas::TextExtent(std::string_view text)
+{
+    m_metrics.select(font, m_dpi);
+    return m_metrics.extent(text);
+}
+
+void QtCanvas::StretchDraw(const Rect& r, const Bitmap& bitmap)
+{
+    if (bitmap.isEmpty() || r.isEmpty())
+        return;
+    m_painter->drawImage(toQRect(r), bitmap.toImage());
+}
+
+void QtCanvas::applyClip()
+{
+    std::optional<QRegion> region = m_deviceClip;
+    if (m_clip)
+        region = region ? region->intersected(*m_clip) : *m_clip;
+    if (region)
+        m_painter->setClipRegion(*region);
+    else
+        m_painter->setClipping(false);
+}
+
+void QtCanvas::IntersectClipRect(const Rect& r)
+{
+    const QRegion rect(toQRect(r.isEmpty() ? Rect{} : r));
+    m_clip = m_clip ? m_clip->intersected(rect) : rect;
+    applyClip();
+}
+
+void QtCanvas::SelectClipRgn(std::nullptr_t)
+{
+    m_clip.reset();
+    applyClip();
+}
+
+void QtCanvas::SaveDC()
+{
+    Canvas::SaveDC();
+    m_savedClips.push_back(m_clip);
+}
+
+void QtCanvas::RestoreDC()
+{
+    if (m_savedClips.empty())
+        return;
+    Canvas::RestoreDC();
+    m_clip = m_savedClips.back();
+    m_savedClips.pop_back();
+    applyClip();
+}
+
+} // namespace gfx

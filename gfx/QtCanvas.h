@@ -1,0 +1,68 @@
+#pragma once
+
+#include "gfx/Canvas.h"
+#include "gfx/TextMetrics.h"
+
+#include <QRegion>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+namespace gfx {
+
+// A Canvas on a QPainter that reproduces GDI's pixels: no antialiasing of lines and shapes,
+// cosmetic pens rasterised with their end point left out and GDI's dash patterns, rectangles
+// and fills without their right and bottom edge, text placed by its reference point.
+class QtCanvas : public Canvas
+{
+public:
+    // Paints on `device` with a painter of its own; the resolution is the device's.
+    explicit QtCanvas(QPaintDevice* device);
+    // Paints through an active painter; its state is restored when the canvas goes.
+    QtCanvas(QPainter* painter, int dpi);
+    ~QtCanvas() override;
+    QtCanvas(const QtCanvas&) = delete;
+    QtCanvas& operator=(const QtCanvas&) = delete;
+
+    int dpi() const override { return m_dpi; }
+    QPainter* painter() const { return m_painter; }
+
+    void FillRect(const Rect& r) override;
+    void Rectangle(const Rect& r) override;
+    void Ellipse(const Rect& r) override;
+    void Polygon(const std::vector<Point>& points) override;
+    void Polyline(const std::vector<Point>& points) override;
+    void ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text) override;
+    int DrawText(std::string_view text, Rect& r, unsigned flags) override;
+    Size TextExtent(std::string_view text) override;
+    void StretchDraw(const Rect& r, const Bitmap& bitmap) override;
+    void IntersectClipRect(const Rect& r) override;
+    void SelectClipRgn(std::nullptr_t) override;
+    void SaveDC() override;
+    void RestoreDC() override;
+
+protected:
+    void DrawLine(Point from, Point to) override;
+
+private:
+    void init();
+    bool cosmeticPen() const;
+    void strokeCosmetic(const std::vector<Point>& points);
+    void strokeWide(const std::vector<Point>& points, bool closed);
+    void fillArea(const Rect& r, Color c);
+    void textLine(int left, int top, const QString& s, const Rect* clip);
+    void applyClip();
+
+    std::unique_ptr<QPainter> m_ownPainter;
+    QPainter* m_painter = nullptr;
+    int m_dpi = ScreenDpi;
+    std::optional<QRegion> m_deviceClip; // the painter's clip when the canvas was made
+    std::optional<QRegion> m_clip;
+    std::vector<std::optional<QRegion>> m_savedClips;
+    TextMetrics m_metrics;
+};
+
+} // namespace gfx

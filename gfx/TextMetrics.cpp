@@ -1,0 +1,37 @@
+#include "gfx/TextMetrics.h"
+
+#include "text/Cp949.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace gfx {
+
+void TextMetrics::select(const Font& font, int dpi)
+{
+    if (m_font && *m_font == font && m_dpi == dpi)
+        return;
+    m_font = font;
+    m_dpi = dpi;
+    m_qfont = toQFont(font, dpi);
+    m_metrics.emplace(m_qfont);
+    m_ascent = int(std::lround(m_metrics->ascent()));
+    m_descent = int(std::lround(m_metrics->descent()));
+    static const QString alphabet = u"abcdefghijklmnopqrstuvwxyz"_s;
+    m_aveCharWidth = int(std::lround(m_metrics->horizontalAdvance(alphabet) / 26.0));
+}
+
+int TextMetrics::width(const QString& s) const
+{
+    if (!m_metrics || s.isEmpty())
+        return 0;
+    return int(std::lround(m_metrics->horizontalAdvance(s)));
+}
+
+Size TextMetrics::extent(std::string_view cp949) const
+{
+    return {width(text::fromCp949(cp949)), height()};
+}
+
+} // namespace gfx

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "gfx/Font.h"
+#include "gfx/Types.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QString>
+#include <optional>
+#include <string_view>
+
+namespace gfx {
+
+// Font metrics of a logical font at a resolution, in whole pixels as GDI reports them. The
+// drawing canvases and the recording canvas measure through this one class, so extents agree.
+class TextMetrics
+{
+public:
+    // Selects `font` at `dpi`; the QFont is rebuilt only when either changes.
+    void select(const Font& font, int dpi);
+
+    const QFont& qfont() const { return m_qfont; }
+    int ascent() const { return m_ascent; }
+    int descent() const { return m_descent; }
+    int height() const { return m_ascent + m_descent; }
+    // The width of the average lower-case letter, the unit of tab stops.
+    int aveCharWidth() const { return m_aveCharWidth; }
+
+    int width(const QString& s) const;
+    Size extent(std::string_view cp949) const;
+
+private:
+    std::optional<Font> m_font;
+    int m_dpi = 0;
+    QFont m_qfont;
+    std::optional<QFontMetricsF> m_metrics;
+    int m_ascent = 0;
+    int m_descent = 0;
+    int m_aveCharWidth = 0;
+};
+
+} // namespace gfx
