@@ -38,6 +38,7 @@ void QtCanvas::init()
     m_painter->save();
     if (m_painter->hasClipping())
         m_deviceClip = m_painter->clipRegion();
+    m_clippedAway = m_deviceClip && m_deviceClip->isEmpty();
     m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     m_painter->setRenderHint(QPainter::TextAntialiasing, true);
@@ -94,6 +95,8 @@ void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
 
 void QtCanvas::DrawLine(Point from, Point to)
 {
+    if (m_clippedAway)
+        return;
     if (cosmeticPen())
         strokeCosmetic({from, to});
     else
@@ -102,12 +105,16 @@ void QtCanvas::DrawLine(Point from, Point to)
 
 void QtCanvas::FillRect(const Rect& r)
 {
+    if (m_clippedAway)
+        return;
     if (brush.style == BrushStyle::Solid)
         fillArea(r, brush.color);
 }
 
 void QtCanvas::Rectangle(const Rect& r)
 {
+    if (m_clippedAway)
+        return;
     if (r.isEmpty())
         return;
     if (pen.style == PenStyle::Clear) {
@@ -143,6 +150,8 @@ void QtCanvas::Rectangle(const Rect& r)
 
 void QtCanvas::Ellipse(const Rect& r)
 {
+    if (m_clippedAway)
+        return;
     if (r.isEmpty())
         return;
     const bool hasPen = pen.style != PenStyle::Clear;
@@ -158,7 +167,7 @@ void QtCanvas::Ellipse(const Rect& r)
         qpen.setWidth(0);
         qpen.setCosmetic(true);
         // The cosmetic outline runs through pixel positions, inside the box.
-        m_painter->strokePath(path.translated(-0.5, -0.5), qpen);
+        m_painter->strokePath(path, qpen);
     } else {
         qpen.setWidth(pen.width);
         m_painter->strokePath(path, qpen);
@@ -167,6 +176,8 @@ void QtCanvas::Ellipse(const Rect& r)
 
 void QtCanvas::Polygon(const std::vector<Point>& points)
 {
+    if (m_clippedAway)
+        return;
     if (points.size() < 2)
         return;
     if (brush.style == BrushStyle::Solid && points.size() >= 3) {
@@ -189,6 +200,8 @@ void QtCanvas::Polygon(const std::vector<Point>& points)
 
 void QtCanvas::Polyline(const std::vector<Point>& points)
 {
+    if (m_clippedAway)
+        return;
     if (cosmeticPen())
         strokeCosmetic(points);
     else
@@ -213,6 +226,8 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip)
 void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text)
 {
     m_metrics.select(font, m_dpi);
+    if (m_clippedAway)
+        return;
     if (r && (options & ETO_OPAQUE))
         fillArea(*r, bkColor);
     const QString s = text::fromCp949(text);
@@ -229,11 +244,8 @@ void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::st
         top = y - m_metrics.height();
 
     const bool clipped = r && (options & ETO_CLIPPED);
-    if (clipped) {
-        m_painter->save();
-        m_painter->setClipRect(toQRect(*r), m_painter->hasClipping() ? Qt::IntersectClip
-                                                                   : Qt::ReplaceClip);
-    }
+    if (clipped && !pushClip(*r))
+        return;
     textLine(left, top, s, clipped ? r : nullptr);
     if (clipped)
         m_painter->restore();
@@ -248,11 +260,8 @@ int QtCanvas::DrawText(std::string_view text, Rect& r, unsigned flags)
         return layout.result;
     }
     const bool clipped = !(flags & DT_NOCLIP);
-    if (clipped) {
-        m_painter->save();
-        m_painter->setClipRect(toQRect(r), m_painter->hasClipping() ? Qt::IntersectClip
-                                                                  : Qt::ReplaceClip);
-    }
+    if (m_clippedAway || (clipped && !pushClip(r)))
+        return layout.result;
     for (const TextLayout::Line& line : layout.lines) {
         for (const TextLayout::Piece& piece : line.pieces)
             textLine(piece.x, line.y, piece.text, clipped ? &r : nullptr);
@@ -274,17 +283,38 @@ Size QtCanvas::TextExtent(std::string_view text)
 
 void QtCanvas::StretchDraw(const Rect& r, const Bitmap& bitmap)
 {
+    if (m_clippedAway)
+        return;
     if (bitmap.isEmpty() || r.isEmpty())
         return;
     m_painter->drawImage(toQRect(r), bitmap.toImage());
 }
 
-void QtCanvas::applyClip()
+std::optional<QRegion> QtCanvas::clipRegion() const
 {
     std::optional<QRegion> region = m_deviceClip;
     if (m_clip)
         region = region ? region->intersected(*m_clip) : *m_clip;
-    if (region)
+    return region;
+}
+
+bool QtCanvas::pushClip(const Rect& r)
+{
+    const std::optional<QRegion> current = clipRegion();
+    const QRegion region = current ? current->intersected(toQRect(r)) : QRegion(toQRect(r));
+    if (r.isEmpty() || region.isEmpty())
+        return false;
+    m_painter->save();
+    m_painter->setClipRegion(region);
+    return true;
+}
+
+void QtCanvas::applyClip()
+{
+    const std::optional<QRegion> region = clipRegion();
+    // Qt takes an empty clip region for no clipping at all; GDI lets nothing through it.
+    m_clippedAway = region && region->isEmpty();
+    if (region && !m_clippedAway)
         m_painter->setClipRegion(*region);
     else
         m_painter->setClipping(false);

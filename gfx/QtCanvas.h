@@ -54,6 +54,9 @@ private:
     void strokeWide(const std::vector<Point>& points, bool closed);
     void fillArea(const Rect& r, Color c);
     void textLine(int left, int top, const QString& s, const Rect* clip);
+    std::optional<QRegion> clipRegion() const;
+    // Narrows the clip to `r` inside a painter save(); false when nothing would show.
+    bool pushClip(const Rect& r);
     void applyClip();
 
     std::unique_ptr<QPainter> m_ownPainter;
@@ -61,6 +64,7 @@ private:
     int m_dpi = ScreenDpi;
     std::optional<QRegion> m_deviceClip; // the painter's clip when the canvas was made
     std::optional<QRegion> m_clip;
+    bool m_clippedAway = false; // the clip region is empty
     std::vector<std::optional<QRegion>> m_savedClips;
     TextMetrics m_metrics;
 };
