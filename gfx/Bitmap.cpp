@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <cstdlib>
 #include <cstring>
 
 namespace gfx {
@@ -57,6 +58,16 @@ Bitmap Bitmap::fromBmp(std::string_view bytes)
     const uint16_t bits = readU16(p + 28);
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
         return {};
+    // Uncompressed rows must all be there; the reader would otherwise make up the missing ones.
+    const uint32_t compression = readU32(p + 30);
+    if (compression == 0) {
+        const int64_t width = int32_t(readU32(p + 18));
+        const int64_t height = std::abs(int64_t(int32_t(readU32(p + 22))));
+        const int64_t stride = ((width * bits + 31) / 32) * 4;
+        const int64_t offset = readU32(p + 10);
+        if (width <= 0 || offset + stride * height > int64_t(file.size()))
+            return {};
+    }
     QByteArray data(file.data(), qsizetype(file.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
