@@ -69,9 +69,9 @@ void LineRaster::line(Point from, Point to, const std::function<void(const Pixel
         const int x = from.x + sx * (xMajor ? i : offset);
         const int y = from.y + sy * (xMajor ? offset : i);
         const bool dash = dashAt(m_phase++);
-        const bool continues = open && run.dash == dash
-                               && (xMajor ? (y == run.y && x == run.x + sx * run.length)
-                                          : (x == run.x && y == run.y + sy * run.length));
+        const bool continues = open && run.dash == dash &&
+                               (xMajor ? (y == run.y && x == run.x + sx * run.length)
+                                       : (x == run.x && y == run.y + sy * run.length));
         if (continues) {
             ++run.length;
             continue;

@@ -20,15 +20,8 @@ QImage makeImage(int width, int height, int dpi)
     return image;
 }
 
-detail::MeasureSurface::MeasureSurface(int dpi)
-    : image(makeImage(1, 1, dpi))
-{
-}
+detail::MeasureSurface::MeasureSurface(int dpi) : image(makeImage(1, 1, dpi)) {}
 
-MeasureCanvas::MeasureCanvas(int dpi)
-    : MeasureSurface(dpi)
-    , QtCanvas(&image)
-{
-}
+MeasureCanvas::MeasureCanvas(int dpi) : MeasureSurface(dpi), QtCanvas(&image) {}
 
 } // namespace gfx

@@ -11,24 +11,27 @@ namespace gfx {
 
 namespace {
 
-QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+QRect toQRect(const Rect& r)
+{
+    return QRect(r.left, r.top, r.width(), r.height());
+}
 
 // Centre of the pixel at p, where geometric pens draw through.
-QPointF centre(Point p) { return QPointF(p.x + 0.5, p.y + 0.5); }
+QPointF centre(Point p)
+{
+    return QPointF(p.x + 0.5, p.y + 0.5);
+}
 
 } // namespace
 
 QtCanvas::QtCanvas(QPaintDevice* device)
-    : m_ownPainter(std::make_unique<QPainter>(device))
-    , m_painter(m_ownPainter.get())
-    , m_dpi(device->logicalDpiY())
+    : m_ownPainter(std::make_unique<QPainter>(device)), m_painter(m_ownPainter.get()),
+      m_dpi(device->logicalDpiY())
 {
     init();
 }
 
-QtCanvas::QtCanvas(QPainter* painter, int dpi)
-    : m_painter(painter)
-    , m_dpi(dpi)
+QtCanvas::QtCanvas(QPainter* painter, int dpi) : m_painter(painter), m_dpi(dpi)
 {
     init();
 }

@@ -142,8 +142,8 @@ std::vector<std::string> RecordingCanvas::texts() const
 {
     std::vector<std::string> out;
     for (const DrawCall& call : m_calls) {
-        if (call.kind == DrawCall::Kind::ExtTextOut
-            || (call.kind == DrawCall::Kind::DrawText && !(call.options & DT_CALCRECT)))
+        if (call.kind == DrawCall::Kind::ExtTextOut ||
+            (call.kind == DrawCall::Kind::DrawText && !(call.options & DT_CALCRECT)))
             out.push_back(call.text);
     }
     return out;

@@ -29,8 +29,8 @@ struct DrawCall
     };
 
     Kind kind = Kind::FillRect;
-    Rect rect;   // the call's rectangle (ExtTextOut: its optional rectangle; DrawText: the
-                 // rectangle passed in)
+    Rect rect; // the call's rectangle (ExtTextOut: its optional rectangle; DrawText: the
+               // rectangle passed in)
     bool hasRect = false;
     std::vector<Point> points;
     Point from;

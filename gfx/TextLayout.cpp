@@ -56,9 +56,8 @@ class Measure
 {
 public:
     Measure(const TextMetrics& metrics, bool expandTabs)
-        : m_metrics(metrics)
-        , m_tab(std::max(1, metrics.aveCharWidth() * tabStopChars))
-        , m_expandTabs(expandTabs)
+        : m_metrics(metrics), m_tab(std::max(1, metrics.aveCharWidth() * tabStopChars)),
+          m_expandTabs(expandTabs)
     {
     }
 
@@ -92,7 +91,7 @@ private:
 
 // Greedy breaking at spaces; a word wider than the line keeps a line of its own.
 std::vector<std::pair<qsizetype, qsizetype>> breakWords(const QString& s, int maxWidth,
-                                                       const Measure& measure)
+                                                        const Measure& measure)
 {
     std::vector<std::pair<qsizetype, qsizetype>> lines; // [start, end) in s
     qsizetype start = 0;
@@ -185,8 +184,8 @@ TextLayout TextLayout::make(std::string_view text, const Rect& r, unsigned flags
         maxWidth = std::max(maxWidth, line.width);
     }
     layout.bounds = {r.left, r.top, r.left + maxWidth, r.top + textHeight};
-    layout.result = (singleLine && (flags & (DT_VCENTER | DT_BOTTOM))) ? top + lineHeight - r.top
-                                                                      : textHeight;
+    layout.result =
+        (singleLine && (flags & (DT_VCENTER | DT_BOTTOM))) ? top + lineHeight - r.top : textHeight;
     return layout;
 }
 

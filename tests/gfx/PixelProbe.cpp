@@ -53,8 +53,9 @@ void saveIfAsked(const QImage& image, const std::string& name)
     QDir().mkpath(dir);
     // Enlarged without smoothing, so that single pixels can be told apart by eye.
     constexpr int zoom = 8;
-    image.scaled(image.width() * zoom, image.height() * zoom, Qt::IgnoreAspectRatio,
-                 Qt::FastTransformation)
+    image
+        .scaled(image.width() * zoom, image.height() * zoom, Qt::IgnoreAspectRatio,
+                Qt::FastTransformation)
         .save(dir + QLatin1Char('/') + QString::fromStdString(name) + QStringLiteral(".png"));
 }
 

@@ -20,7 +20,8 @@ std::string row(const QImage& image, int y, int x0, int x1, gfx::Color ink, gfx:
 std::string column(const QImage& image, int x, int y0, int y1, gfx::Color ink,
                    gfx::Color background);
 
-// Saves the image, enlarged eight times, as <name>.png in MIROLA_SAVE_PNG when that is set, to look at the pixels.
+// Saves the image, enlarged eight times, as <name>.png in MIROLA_SAVE_PNG when that is set, to look
+// at the pixels.
 void saveIfAsked(const QImage& image, const std::string& name);
 
 } // namespace gfxtest

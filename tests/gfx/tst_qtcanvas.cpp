@@ -94,6 +94,8 @@ TEST(QtCanvas, LinesLeaveOutTheirEndPoint)
         {"downward", {4, 1}, {4, 9}, QRect(4, 1, 1, 8)},
         {"upward", {4, 9}, {4, 1}, QRect(4, 2, 1, 8)},
         {"diagonal", {0, 0}, {6, 6}, QRect(0, 0, 6, 6)},
+        {"steep, ending beside its end point", {0, 0}, {3, 9}, QRect(0, 0, 4, 9)},
+        {"shallow and backwards", {12, 4}, {0, 0}, QRect(1, 0, 12, 5)},
         {"single point", {3, 3}, {3, 3}, QRect()},
     };
     for (const Case& k : cases) {
@@ -125,8 +127,7 @@ TEST(QtCanvas, CosmeticPenStylesDrawTheirPatterns)
         {"dash 18 on 6 off", PenStyle::Dash,
          std::string(18, '#') + std::string(6, '.') + std::string(18, '#') + std::string(6, '.')},
         {"dot 3 on 3 off", PenStyle::Dot, "###...###...###...###...###...###...###...###..."},
-        {"dash dot 9 6 3 6", PenStyle::DashDot,
-         "#########......###......#########......###......"},
+        {"dash dot 9 6 3 6", PenStyle::DashDot, "#########......###......#########......###......"},
         {"dash dot dot 9 3 3 3 3 3", PenStyle::DashDotDot,
          "#########...###...###...#########...###...###..."},
         {"clear", PenStyle::Clear, std::string(48, '.')},
@@ -245,9 +246,12 @@ TEST(QtCanvas, TextIsPlacedByItsReferencePointAndAlignment)
         unsigned align;
     };
     const Case cases[] = {
-        {"left top", TA_LEFT | TA_TOP},         {"right top", TA_RIGHT | TA_TOP},
-        {"centre top", TA_CENTER | TA_TOP},     {"left baseline", TA_LEFT | TA_BASELINE},
-        {"left bottom", TA_LEFT | TA_BOTTOM},   {"right bottom", TA_RIGHT | TA_BOTTOM},
+        {"left top", TA_LEFT | TA_TOP},
+        {"right top", TA_RIGHT | TA_TOP},
+        {"centre top", TA_CENTER | TA_TOP},
+        {"left baseline", TA_LEFT | TA_BASELINE},
+        {"left bottom", TA_LEFT | TA_BOTTOM},
+        {"right bottom", TA_RIGHT | TA_BOTTOM},
         {"centre baseline", TA_CENTER | TA_BASELINE},
     };
     const std::string text = "HIH";
@@ -433,7 +437,8 @@ TEST(QtCanvas, DrawTextBreaksWordsAndMeasuresWithCalcRect)
 
     Rect narrow{0, 0, oneWord / 2, 0};
     EXPECT_EQ(c.DrawText("alpha beta", narrow, DT_WORDBREAK | DT_CALCRECT), 2 * line);
-    EXPECT_EQ(narrow.right, c.TextWidth("alpha")) << "a word wider than the line grows the rectangle";
+    EXPECT_EQ(narrow.right, c.TextWidth("alpha"))
+        << "a word wider than the line grows the rectangle";
 
     Rect lines{0, 0, 100, 0};
     EXPECT_EQ(c.DrawText("one\r\ntwo\nthree", lines, DT_CALCRECT), 3 * line);
