@@ -1,0 +1,83 @@
+#pragma once
+
+#include "exchange/FrameDispatch.h"
+#include "exchange/FrameReader.h"
+#include "exchange/ViewerHost.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+#include <string>
+
+class QEventLoop;
+class QTcpSocket;
+
+namespace exchange {
+
+// The viewer's one connection to the statement server: opens it on demand, sends requests,
+// acknowledges and dispatches the answer frames, chains the requests of a search and closes
+// the connection at the end of an answer. The form's handlers of the same names delegate here.
+class ExchangeDriver : public QObject, private FrameHandler
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 defaultPort = 1021;
+    // A request that is not connected by then is dropped; the connect itself has no bound.
+    static constexpr int defaultConnectTimeoutMs = 10000;
+
+    explicit ExchangeDriver(ViewerHost& host, QObject* parent = nullptr);
+    ~ExchangeDriver() override;
+
+    void setServer(const QString& hostName, quint16 port);
+    QString hostName() const { return m_hostName; }
+    quint16 port() const { return m_port; }
+    void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
+    int connectTimeoutMs() const { return m_connectTimeoutMs; }
+
+    // True from the connect handler to the disconnect handler.
+    bool isActive() const { return m_active; }
+    // True while a request waits for its connection.
+    bool isWaiting() const { return m_wait != nullptr; }
+
+    // The four request builders. MakeDateExecute raises EConvertError for an impossible date
+    // range and then sends nothing.
+    void MakeKeyExecute();
+    void MakeCustExecute();
+    void MakeDateExecute();
+    void MakeDataExecute();
+
+    // Opens the connection unless it is open, waits for it and sends the frame. Returns whether
+    // the frame went out: a frame over maxFrameBytes (the user is told), a request while another
+    // waits for its connection, and a connection that fails or does not come in time all drop it.
+    bool SocketSendData(const std::string& frame);
+
+    // Closes an established connection; its disconnect handler runs before this returns. An
+    // attempt still under way is left alone.
+    void close();
+
+    void ClientSocket1Connect();
+    void ClientSocket1Disconnect();
+    void ClientSocket1Read();
+    void ClientSocket1Error(QAbstractSocket::SocketError error);
+
+private:
+    void sendFrame(std::string_view frame) override;
+    void rowArrived(Command command, std::string_view body) override;
+    void answerEnded(Command command) override;
+    void socketDisconnected();
+    std::string peerAddress() const;
+
+    ViewerHost& m_host;
+    QTcpSocket* m_socket;
+    FrameReader m_reader;
+    QString m_hostName;
+    quint16 m_port = defaultPort;
+    int m_connectTimeoutMs = defaultConnectTimeoutMs;
+    // A connection or an attempt exists, so its disconnect handler is still to run.
+    bool m_open = false;
+    bool m_active = false;
+    QEventLoop* m_wait = nullptr;
+};
+
+} // namespace exchange

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace exchange {
+
+// Taking a column: the text before the first "|" of what is left of the row; everything up to
+// and including that "|" is then removed. Without a "|" the column is empty and nothing is
+// removed, so every later column reads as empty too.
+std::string_view takeColumn(std::string_view& rest);
+
+// What each answer row yields. Columns are taken as they stand.
+
+// MAKEKEY: code, one space, name.
+std::string companyItem(std::string_view row);
+
+// MAKECUST: the six particulars, the address being postal area and street joined directly.
+struct CustParticulars
+{
+    std::string registration;
+    std::string custName;
+    std::string chief;
+    std::string address;
+    std::string jobKind;
+    std::string jobItem;
+};
+CustParticulars custParticulars(std::string_view row);
+
+// MAKEDATE: data columns 0 and 1 of a new row of the trading-date grid.
+struct TradingDate
+{
+    std::string date;
+    std::string seq;
+};
+TradingDate tradingDate(std::string_view row);
+
+// MAKEDATA: data columns 0 to 6 of a new row of the statement-line grid (item, specification,
+// quantity, unit, unit price, supply amount, tax amount).
+inline constexpr int amountCell = 5;
+inline constexpr int taxCell = 6;
+using StatementLine = std::array<std::string, 7>;
+StatementLine statementLine(std::string_view row);
+
+// The texts of TOTAMT, TOTTAX, TOTAMTAX and TOTCOUNT.
+struct Totals
+{
+    std::string amount;
+    std::string tax;
+    std::string amountWithTax;
+    std::string count;
+};
+
+// The totals after one more statement line, given the texts they show now and the number of
+// lines including the new one. Sums are 64-bit; a text that is not a plain decimal counts as 0.
+Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount);
+
+} // namespace exchange

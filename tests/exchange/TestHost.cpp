@@ -1,0 +1,86 @@
+#include "tests/exchange/TestHost.h"
+
+namespace testsupport {
+
+std::string TestHost::editText(Edit edit) const
+{
+    const auto it = edits.find(edit);
+    return it == edits.end() ? std::string() : it->second;
+}
+
+void TestHost::setEditText(Edit edit, const std::string& text)
+{
+    edits[edit] = text;
+}
+
+std::string TestHost::selectedCustItem() const
+{
+    return custIndex < 0 || custIndex >= int(custList.size()) ? std::string()
+                                                              : custList[size_t(custIndex)];
+}
+
+std::string TestHost::grid1DataCell(int col, int dataRow) const
+{
+    const exchange::TradingDate& d = dates.at(size_t(dataRow));
+    return col == 0 ? d.date : d.seq;
+}
+
+void TestHost::DataClear2Execute()
+{
+    ++clears2;
+    lines.clear();
+    totals = {};
+}
+
+void TestHost::setSearchEnabled(bool enabled)
+{
+    searchEnabled = enabled;
+    switches.push_back(enabled ? "search on" : "search off");
+}
+
+void TestHost::setGrid1ClickAttached(bool attached)
+{
+    clickAttached = attached;
+    switches.push_back(attached ? "click on" : "click off");
+}
+
+void TestHost::setStatusText(const std::string& text)
+{
+    status = text;
+    if (text.rfind("Recive Data ", 0) == 0)
+        ++readEvents;
+}
+
+void TestHost::SocketMakeKey(std::string_view row)
+{
+    custList.push_back(exchange::companyItem(row));
+}
+
+void TestHost::SocketMakeCust(std::string_view row)
+{
+    particulars = exchange::custParticulars(row);
+}
+
+void TestHost::SocketMakeDate(std::string_view row)
+{
+    dates.push_back(exchange::tradingDate(row));
+}
+
+void TestHost::SocketMakeData(std::string_view row)
+{
+    lines.push_back(exchange::statementLine(row));
+    totals = exchange::addToTotals(totals, lines.back(), int(lines.size()));
+}
+
+bool TestHost::selectCompany(const std::string& code)
+{
+    for (size_t i = 0; i < custList.size(); ++i) {
+        if (custList[i].rfind(code, 0) == 0) {
+            custIndex = int(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace testsupport

@@ -1,0 +1,377 @@
+#include "exchange/ExchangeDriver.h"
+#include "exchange/RequestTexts.h"
+#include "tests/exchange/ScriptedPeer.h"
+#include "tests/exchange/TestHost.h"
+#include "tests/support/TestSupport.h"
+#include "text/Cp949.h"
+
+#include <QDate>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace Qt::StringLiterals;
+using exchange::ExchangeDriver;
+using exchange::ViewerHost;
+using testsupport::serverFrame;
+using testsupport::waitUntil;
+
+namespace {
+
+using Frames = std::vector<std::string>;
+
+std::string drs(const std::string& command)
+{
+    return "00025" + exchange::paddedField(command, 15) + "DRS  ";
+}
+
+std::string ook(const std::string& command)
+{
+    return "00025" + exchange::paddedField(command, 15) + "OOK  ";
+}
+
+const std::string prompt = text::cp949("     업체를 선택하세요!");
+
+class ExchangeDriverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        driver.setServer(u"127.0.0.1"_s, peer.port());
+        // The peer answers each request with what the test put under its command.
+        peer.onFrame = [this](const std::string& frame) {
+            const exchange::Frame f = exchange::parseFrame(frame);
+            const auto it = answers.find(std::string(f.command));
+            if (f.type == "DATA" && it != answers.end())
+                peer.send(it->second);
+        };
+    }
+
+    // Frames the viewer sent after its first `skip` frames, once the peer has them all.
+    Frames sentAfter(size_t skip)
+    {
+        return Frames(peer.frames().begin() + long(skip), peer.frames().end());
+    }
+
+    // Waits until the peer has received every frame the viewer wrote: until the connection is
+    // gone, or until the acknowledgement of a probe frame arrives.
+    bool settle()
+    {
+        if (!driver.isActive())
+            return waitUntil([&] { return !peer.connected(); });
+        const size_t before = peer.frames().size();
+        peer.send(serverFrame("PROBE", "OPN"));
+        return waitUntil(
+            [&] { return peer.frames().size() > before && peer.frames().back() == ook("PROBE"); });
+    }
+
+    void selectCompany()
+    {
+        host.custList = {prompt, "50001 Alpha Trading"};
+        host.custIndex = 1;
+        host.edits[ViewerHost::Edit::PassWD] = " 4321 ";
+        host.edits[ViewerHost::Edit::SUBULYEAR] = "2024";
+        host.edits[ViewerHost::Edit::SSUBULMONTH] = "02";
+        host.edits[ViewerHost::Edit::ESUBULMONTH] = "02";
+    }
+
+    testsupport::TestHost host;
+    testsupport::ScriptedPeer peer;
+    ExchangeDriver driver{host};
+    std::map<std::string, std::string> answers;
+};
+
+} // namespace
+
+TEST_F(ExchangeDriverTest, CustomerList)
+{
+    answers["MAKEKEY"] = serverFrame("MAKEKEY", "OPN") +
+                         serverFrame("MAKEKEY", "DATA", "50001|Alpha Trading|02-555-0101|") +
+                         serverFrame("MAKEKEY", "DATA", "50002|Beta|031-555-0102|") +
+                         serverFrame("MAKEKEY", "END");
+    driver.MakeKeyExecute();
+    ASSERT_TRUE(waitUntil([&] { return !driver.isActive() && !peer.connected(); }));
+
+    EXPECT_EQ(host.custList, (Frames{prompt, "50001 Alpha Trading", "50002 Beta"}));
+    EXPECT_EQ(host.custIndex, 0);
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(host.editText(ViewerHost::Edit::SUBULYEAR),
+              QString::number(today.year()).toStdString());
+    EXPECT_EQ(host.editText(ViewerHost::Edit::SSUBULMONTH), today.toString(u"MM"_s).toStdString());
+    EXPECT_EQ(host.editText(ViewerHost::Edit::ESUBULMONTH), today.toString(u"MM"_s).toStdString());
+    EXPECT_EQ(peer.frames(),
+              (Frames{exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText()),
+                      ook("MAKEKEY"), drs("MAKEKEY"), drs("MAKEKEY")}));
+    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_EQ(host.switches, (Frames{"search off", "click off", "click on", "search on"}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ExchangeDriverTest, SearchChainRunsOnOneConnection)
+{
+    selectCompany();
+    answers["MAKECUST"] =
+        serverFrame("MAKECUST", "OPN") +
+        serverFrame("MAKECUST", "DATA", "123-45-67890|Alpha|Kim|North |Main 1|Retail|Food|") +
+        serverFrame("MAKECUST", "END");
+    answers["MAKEDATE"] = serverFrame("MAKEDATE", "DATA", "2024-02-05|3|50001||SA1|") +
+                          serverFrame("MAKEDATE", "DATA", "2024-02-19|7|50001||SA1|") +
+                          serverFrame("MAKEDATE", "END");
+    answers["MAKEDATA"] =
+        serverFrame("MAKEDATA", "DATA", "2024-02-05|3|1|Bolt|M8|100|EA|10|1000|100|") +
+        serverFrame("MAKEDATA", "DATA", "2024-02-05|3|2|Nut|M8|100|EA|25|2500|250|") +
+        serverFrame("MAKEDATA", "END");
+    driver.MakeCustExecute();
+    ASSERT_TRUE(waitUntil([&] { return !driver.isActive() && !peer.connected(); }));
+
+    EXPECT_EQ(peer.connections(), 1);
+    const Frames expected = {
+        exchange::formFrame(exchange::makeCustFields, exchange::makeCustText("50001", "4321")),
+        ook("MAKECUST"),
+        drs("MAKECUST"),
+        exchange::formFrame(exchange::makeDateFields,
+                            exchange::makeDateText({"2024-02-01", "2024-02-29"}, "50001", "4321")),
+        drs("MAKEDATE"),
+        drs("MAKEDATE"),
+        exchange::formFrame(exchange::makeDataFields, exchange::makeDataText("2024-02-05", 3)),
+        drs("MAKEDATA"),
+        drs("MAKEDATA"),
+    };
+    EXPECT_EQ(peer.frames(), expected);
+    EXPECT_EQ(host.particulars.address, "North Main 1");
+    ASSERT_EQ(host.dates.size(), 2u);
+    EXPECT_EQ(host.dates[1].seq, "7");
+    ASSERT_EQ(host.lines.size(), 2u);
+    EXPECT_EQ(host.totals.amountWithTax, "3850");
+    EXPECT_EQ(host.totals.count, "2");
+    EXPECT_EQ(host.switches, (Frames{"search off", "click off", "click on", "search on"}));
+
+    // A click on the second date asks for its lines on a new connection.
+    answers["MAKEDATA"] =
+        serverFrame("MAKEDATA", "DATA", "2024-02-19|7|1|Washer|M8|10|EA|5|50|5|") +
+        serverFrame("MAKEDATA", "END");
+    host.row = 2;
+    driver.MakeDataExecute();
+    ASSERT_TRUE(waitUntil(
+        [&] { return peer.connections() == 2 && !driver.isActive() && !peer.connected(); }));
+    EXPECT_EQ(sentAfter(expected.size()),
+              (Frames{exchange::formFrame(exchange::makeDataFields,
+                                          exchange::makeDataText("2024-02-19", 7)),
+                      drs("MAKEDATA")}));
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0][0], "Washer");
+    EXPECT_EQ(host.totals.amount, "50");
+    EXPECT_EQ(host.clears2, 2);
+}
+
+TEST_F(ExchangeDriverTest, SearchWithoutTradingDatesEndsWithSocketEnding)
+{
+    selectCompany();
+    answers["MAKECUST"] = serverFrame("MAKECUST", "END");
+    answers["MAKEDATE"] = serverFrame("MAKEDATE", "END");
+    answers["MAKEDATA"] = serverFrame("MAKEDATA", "END");
+    driver.MakeCustExecute();
+    ASSERT_TRUE(waitUntil([&] { return !driver.isActive() && !peer.connected(); }));
+    ASSERT_EQ(peer.frames().size(), 3u);
+    EXPECT_EQ(peer.frames()[2], "00038MAKEDATA       DATA SOCKET ENDING");
+    EXPECT_EQ(host.particulars.custName, "");
+    EXPECT_TRUE(host.dates.empty());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ExchangeDriverTest, FramingCases)
+{
+    const std::string bigRow = "50001|" + std::string(1000 - 25 - 7, 'n') + "|";
+    const std::string big = serverFrame("MAKEKEY", "DATA", bigRow);
+    ASSERT_EQ(big.size(), 1000u);
+    const std::string row = serverFrame("MAKEKEY", "DATA", "50001|Alpha|02|");
+    struct Case
+    {
+        const char* name;
+        Frames reads; // each written by the peer after the viewer has taken the previous one
+        Frames items; // company items after the prompt
+        Frames sent;  // what the viewer answers
+        bool closes;
+        Frames messages;
+    };
+    const std::vector<Case> cases = {
+        {"frame split over two reads",
+         {big.substr(0, 600), big.substr(600)},
+         {"50001 " + std::string(968, 'n')},
+         {drs("MAKEKEY")},
+         false,
+         {}},
+        {"several frames in one read",
+         {serverFrame("MAKEKEY", "OPN") + row + row + row + serverFrame("MAKEKEY", "END")},
+         {"50001 Alpha", "50001 Alpha", "50001 Alpha"},
+         {ook("MAKEKEY"), drs("MAKEKEY"), drs("MAKEKEY"), drs("MAKEKEY")},
+         true,
+         {}},
+        {"open frame with a padded command",
+         {serverFrame("MAKECUST", "OPN")},
+         {},
+         {"00025MAKECUST       OOK  "},
+         false,
+         {}},
+        {"end followed by frames",
+         {serverFrame("MAKEKEY", "END") + row + serverFrame("MAKEKEY", "OPN")},
+         {},
+         {},
+         true,
+         {}},
+        {"data frame of length 25",
+         {serverFrame("MAKEKEY", "DATA")},
+         {" "},
+         {drs("MAKEKEY")},
+         false,
+         {}},
+        {"data of another command",
+         {serverFrame("MAKEFOO", "DATA", "x|")},
+         {},
+         {drs("MAKEFOO")},
+         false,
+         {}},
+        {"acknowledgements from the server",
+         {serverFrame("MAKEKEY", "OOK") + serverFrame("MAKEKEY", "DRS")},
+         {},
+         {},
+         false,
+         {}},
+        {"frame too short for a type",
+         {"00010MAKEK" + row},
+         {"50001 Alpha"},
+         {drs("MAKEKEY")},
+         false,
+         {}},
+        {"length field not a number",
+         {"abcdeMAKEKEY        DATA " + row},
+         {},
+         {},
+         true,
+         {"'abcde' is not a valid integer value"}},
+        {"length field of zero", {"00000MAKEKEY        DATA "}, {}, {}, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host = testsupport::TestHost();
+        const size_t requestAt = peer.frames().size() + 1;
+        driver.MakeKeyExecute();
+        ASSERT_TRUE(waitUntil([&] { return peer.frames().size() == requestAt; }));
+        for (const std::string& bytes : c.reads) {
+            const int before = host.readEvents;
+            peer.send(bytes);
+            ASSERT_TRUE(waitUntil([&] { return host.readEvents > before; }));
+            if (&bytes != &c.reads.back()) {
+                EXPECT_EQ(host.custList.size(), 1u) << "nothing is cut out of a part";
+            }
+        }
+        ASSERT_TRUE(settle());
+        Frames sent = sentAfter(requestAt);
+        if (!c.closes) {
+            ASSERT_FALSE(sent.empty());
+            sent.pop_back(); // the probe's acknowledgement
+        }
+        EXPECT_EQ(Frames(host.custList.begin() + 1, host.custList.end()), c.items);
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(driver.isActive(), !c.closes);
+        EXPECT_EQ(host.messages, c.messages);
+        driver.close();
+        EXPECT_EQ(host.status, "Disconnect");
+    }
+}
+
+TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)
+{
+    selectCompany();
+    answers["MAKECUST"] = serverFrame("MAKECUST", "END");
+    peer.onFrame = [&](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA")
+            return;
+        if (f.command == "MAKECUST")
+            peer.send(serverFrame("MAKECUST", "END"));
+        if (f.command == "MAKEDATE") {
+            peer.send(serverFrame("MAKEDATE", "OPN") +
+                      serverFrame("MAKEDATE", "DATA", "2024-02-05|3|"));
+            peer.closeConnection();
+        }
+    };
+    driver.MakeCustExecute();
+    ASSERT_TRUE(waitUntil([&] { return host.status == "Disconnect"; }));
+    ASSERT_EQ(host.dates.size(), 1u);
+    EXPECT_EQ(host.dates[0].date, "2024-02-05");
+    EXPECT_EQ(host.clears2, 0) << "no statement-line request was started";
+    EXPECT_TRUE(host.searchEnabled);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(driver.isActive());
+}
+
+TEST_F(ExchangeDriverTest, RefusedConnectionShowsOnlyDisconnect)
+{
+    quint16 closedPort;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+    }
+    driver.setServer(u"127.0.0.1"_s, closedPort);
+    EXPECT_FALSE(driver.SocketSendData(
+        exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText())));
+    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_TRUE(host.searchEnabled);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(driver.isActive());
+    EXPECT_FALSE(driver.isWaiting());
+}
+
+TEST_F(ExchangeDriverTest, SecondRequestWhileTheFirstWaitsIsRefused)
+{
+    // A name to look up keeps the first request waiting past the queued call below.
+    driver.setServer(u"localhost"_s, peer.port());
+    bool secondSent = true;
+    bool ranWhileWaiting = false;
+    QTimer::singleShot(0, &driver, [&] {
+        ranWhileWaiting = driver.isWaiting();
+        secondSent = driver.SocketSendData(
+            exchange::formFrame(exchange::makeDataFields, exchange::socketEnding));
+    });
+    EXPECT_TRUE(driver.SocketSendData(
+        exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText())));
+    EXPECT_TRUE(ranWhileWaiting);
+    EXPECT_FALSE(secondSent);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(peer.connections(), 1);
+    EXPECT_EQ(peer.frames().front().substr(5, 20), std::string(exchange::makeKeyFields));
+}
+
+TEST_F(ExchangeDriverTest, OversizedRequestIsNotSent)
+{
+    selectCompany();
+    host.edits[ViewerHost::Edit::PassWD] = std::string(100000, '7');
+    driver.MakeCustExecute();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.status, "") << "no connection was attempted";
+    EXPECT_EQ(peer.connections(), 0);
+}
+
+TEST_F(ExchangeDriverTest, ImpossibleDateStopsTheChainAndKeepsTheConnection)
+{
+    selectCompany();
+    host.edits[ViewerHost::Edit::ESUBULMONTH] = "";
+    answers["MAKECUST"] = serverFrame("MAKECUST", "OPN") + serverFrame("MAKECUST", "END");
+    driver.MakeCustExecute();
+    ASSERT_TRUE(waitUntil([&] { return !host.messages.empty(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(host.messages, (Frames{"Invalid argument to date encode"}));
+    for (const std::string& frame : peer.frames())
+        EXPECT_NE(exchange::parseFrame(frame).command, "MAKEDATE");
+    EXPECT_TRUE(driver.isActive());
+    EXPECT_FALSE(host.searchEnabled);
+
+    // Exit while connected: closed at once, search enabled again.
+    driver.close();
+    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_TRUE(host.searchEnabled);
+    EXPECT_TRUE(host.clickAttached);
+    EXPECT_TRUE(waitUntil([&] { return !peer.connected(); }));
+}
