@@ -426,6 +426,10 @@ int TImAxisItem::cellAtScrollPosition(int position) const
     const int last = lastScrolled();
     if (last < first)
         return first;
+    // The end of the track shows the end of the axis, whatever the rounding of the offset.
+    const ScrollBarInfo bar = scrollBarInfo();
+    if (bar.visible && bar.enabled && position >= scrollRangeMax + 1 - bar.page)
+        return maxFirstCell();
     const int64_t offset = int64_t(position) * scrolledExtent() / scrollRangeMax;
     const int target = CellPosition(first) + int(offset);
     // Positions rise with the index: the nearest start is at the first position not below the
