@@ -1,0 +1,84 @@
+#pragma once
+
+#include "gfx/Font.h"
+#include "report/model/TRpPrintable.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace report {
+
+// A printable text: its caption broken into lines by bytes, measured in the report's
+// measuring context at the report's zoom.
+class TRpCustomLabel : public TRpPrintable
+{
+public:
+    TRpCustomLabel();
+
+    const std::string& caption() const { return m_caption; }
+    // Sets the caption and the print text, and breaks it into lines at once.
+    void setCaption(std::string caption);
+    const std::string& printText() const { return m_printText; }
+    void setPrintText(std::string text);
+    const std::vector<std::string>& PrintLines() const { return m_printLines; }
+
+    bool autoSize() const { return m_autoSize; }
+    void setAutoSize(bool autoSize);
+    bool wordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool wordWrap);
+    bool autoStretch = false;
+
+    // The text font; ParentFont follows the report's font.
+    const gfx::Font& font() const { return m_font; }
+    void setFont(const gfx::Font& font);
+    bool parentFont() const { return m_parentFont; }
+    void setParentFont(bool parentFont);
+    // The report's font changed.
+    void parentFontChanged();
+    // The streamed point size, applied when loading completes.
+    int fontSize = 0;
+
+    int nextLineIndex() const { return m_nextLineIndex; }
+    bool allLinesPrinted() const { return m_allLinesPrinted; }
+
+    // May replace the text of one printing.
+    std::function<void(TRpCustomLabel&, std::string& text)> OnPrint;
+
+    void setAlignment(TAlignment alignment) override;
+    void setParentReport(TRpReport* report) override;
+    void setParentBand(TRpBand* band) override;
+    void Loaded() override;
+    void PrintAt(long double offsetX, long double offsetY) override;
+
+    // Line breaking.
+    void BuildLines();
+    void FeedParagraph(std::string_view text);
+    void FeedWord(std::string word);
+    void EmitLine();
+    // The pixel width of a text at the report's zoom, plus one; 0 off a report.
+    int MeasureLine(std::string_view text) const;
+    // The lowest pixel height that shows one line.
+    int minimumHeight() const;
+
+protected:
+    // Prints the print text (the text printables' common part of PrintAt).
+    void printLines(long double offsetX, long double offsetY);
+
+private:
+    std::string m_caption;
+    std::string m_printText;
+    std::vector<std::string> m_printLines;
+    std::string m_pendingLine;
+    bool m_stopFlag = false;
+    bool m_autoSize = true;
+    bool m_wordWrap = true;
+    gfx::Font m_font;
+    bool m_parentFont = true;
+    int m_nextLineIndex = 0;
+    bool m_allLinesPrinted = true;
+    bool m_adjusting = false;
+};
+
+} // namespace report
