@@ -67,6 +67,10 @@ void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
 {
     if (pen.style == PenStyle::Clear || points.size() < 2)
         return;
+    if (!m_painter->transform().isIdentity()) {
+        strokeScaledCosmetic(points);
+        return;
+    }
     const QColor penColor = toQColor(pen.color);
     const QColor gapColor = toQColor(bkColor);
     const bool opaqueGaps = bkMode == BkMode::Opaque;
@@ -80,6 +84,25 @@ void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
     };
     for (size_t i = 1; i < points.size(); ++i)
         raster.line(points[i - 1], points[i], sink);
+}
+
+void QtCanvas::strokeScaledCosmetic(const std::vector<Point>& points)
+{
+    // Under a scale a cosmetic pen stays one device pixel wide, so Qt's own cosmetic stroker
+    // draws it; the patterns keep their lengths in device pixels.
+    QPen qpen(toQColor(pen.color), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    qpen.setCosmetic(true);
+    const std::vector<int>& pattern = cosmeticPattern(pen.style);
+    if (!pattern.empty())
+        qpen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
+    QPainterPath path(QPointF(points[0].x, points[0].y));
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo(QPointF(points[i].x, points[i].y));
+    m_painter->save();
+    m_painter->setBackgroundMode(bkMode == BkMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    m_painter->setBackground(toQColor(bkColor));
+    m_painter->strokePath(path, qpen);
+    m_painter->restore();
 }
 
 void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)

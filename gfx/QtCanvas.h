@@ -51,6 +51,7 @@ private:
     void init();
     bool cosmeticPen() const;
     void strokeCosmetic(const std::vector<Point>& points);
+    void strokeScaledCosmetic(const std::vector<Point>& points);
     void strokeWide(const std::vector<Point>& points, bool closed);
     void fillArea(const Rect& r, Color c);
     void textLine(int left, int top, const QString& s, const Rect* clip);

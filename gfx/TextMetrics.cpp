@@ -16,8 +16,11 @@ void TextMetrics::select(const Font& font, int dpi)
     m_dpi = dpi;
     m_qfont = toQFont(font, dpi);
     m_metrics.emplace(m_qfont);
-    m_ascent = int(std::lround(m_metrics->ascent()));
-    m_descent = int(std::lround(m_metrics->descent()));
+    // Rounded up, so that antialiased glyph edges stay inside the character cell; the small
+    // allowance keeps whole values whole despite the font engine's fixed-point arithmetic.
+    constexpr double allowance = 1.0 / 64;
+    m_ascent = int(std::ceil(m_metrics->ascent() - allowance));
+    m_descent = int(std::ceil(m_metrics->descent() - allowance));
     static const QString alphabet = u"abcdefghijklmnopqrstuvwxyz"_s;
     m_aveCharWidth = int(std::lround(m_metrics->horizontalAdvance(alphabet) / 26.0));
 }

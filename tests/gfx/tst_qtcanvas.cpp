@@ -532,3 +532,47 @@ TEST(QtCanvas, OnAnActivePainterItKeepsThePainterClipAndRestoresItsState)
     p.end();
     EXPECT_EQ(inkBounds(image, paper), QRect(0, 0, 20, 10));
 }
+
+TEST(QtCanvas, UnderAScaleThinPensStayOneDevicePixelWide)
+{
+    QImage image = surface(40, 40);
+    QPainter p(&image);
+    p.scale(2, 2);
+    {
+        QtCanvas c(&p, ScreenDpi);
+        c.MoveTo(2, 5);
+        c.LineTo(12, 5);
+        c.brush.color = clRed;
+        c.FillRect({2, 8, 4, 9});
+    }
+    p.end();
+    saveIfAsked(image, "scaled");
+    EXPECT_EQ(inkBounds(image.copy(0, 0, 40, 14), paper), QRect(4, 10, 20, 1));
+    EXPECT_EQ(inkBounds(image.copy(0, 14, 40, 26), paper), QRect(4, 2, 4, 2));
+}
+
+TEST(QtCanvas, KoreanTextDrawsInsideItsMeasuredExtent)
+{
+    QImage image = surface(160, 30);
+    Size extent;
+    int cell = 0;
+    std::string s = text::cp949("거래명세서 ￦1,000");
+    {
+        QtCanvas c(&image);
+        c.font.name = text::cp949("굴림체");
+        c.font.size = 9;
+        c.font.color = clBlack;
+        c.bkMode = BkMode::Transparent;
+        extent = c.TextExtent(s);
+        cell = c.TextWidth("A");
+        c.TextOut(5, 5, s);
+    }
+    saveIfAsked(image, "korean");
+    const QRect ink = inkBounds(image, paper);
+    EXPECT_TRUE(QRect(5, 5, extent.cx, extent.cy).contains(ink))
+        << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height() << " in "
+        << extent.cx << "x" << extent.cy;
+    // In the fixed-pitch face every cp949 byte takes one cell.
+    EXPECT_EQ(extent.cx, int(s.size()) * cell);
+    EXPECT_GE(ink.width(), extent.cx - 2 * cell);
+}
