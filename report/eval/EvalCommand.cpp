@@ -1,0 +1,22 @@
+#include "report/eval/EvalCommand.h"
+
+#include "report/eval/TRpEvEnvironment.h"
+#include "report/eval/TRpEvaluator.h"
+
+namespace report::eval {
+
+std::string describeResult(const TRpEvResult& result)
+{
+    return std::string(result.kindName()) + "\t" + result.text();
+}
+
+std::string evalCommandLine(std::string_view expression)
+{
+    TRpEvEnvironment functions;
+    functions.addReportConstants();
+    TRpEvaluator evaluator(&functions);
+    evaluator.prepare(expression);
+    return describeResult(evaluator.value());
+}
+
+} // namespace report::eval
