@@ -1,0 +1,246 @@
+#include "gfx/EmfReader.h"
+
+#include <cmath>
+#include <cstdint>
+#include <uemf.h>
+#include <uemf_endian.h>
+#include <uemf_safe.h>
+
+namespace gfx {
+
+namespace {
+
+constexpr uint32_t recordHeadBytes = 8;
+// Header fields up to the reference device size; older writers stop here.
+constexpr uint32_t minHeaderBytes = 88;
+// Header fields up to the micrometre size of the reference device.
+constexpr uint32_t micrometerHeaderBytes = 108;
+// Pixels per 0.01 mm when a header's reference device says nothing usable (96 dpi).
+constexpr double fallbackPixelsPerFrameUnit = 96.0 / 2540.0;
+
+// Types for which libUEMF has no checker of its own; they get only the generic checks.
+bool libuemfChecks(uint32_t type)
+{
+    if (type < U_EMR_MIN || type > U_EMR_MAX)
+        return false;
+    switch (type) {
+    case 69:
+    case 96:
+    case 97:
+    case 102:
+    case 103:
+    case 105:
+    case 106:
+    case 107:
+    case 109:
+    case 110:
+    case 111:
+    case 112:
+    case 113:
+    case 117:
+    case 119:
+    case 120:
+    case 121:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool within(const EmfRecord& r, uint64_t offset, uint64_t bytes)
+{
+    return offset + bytes <= r.size;
+}
+
+// A bitmap's info and bits (offset, size pairs) lie inside the record. libUEMF adds these in
+// 32 bits, so a crafted offset could wrap past its own check; test them wide first.
+bool bitmapInside(const EmfRecord& r, uint64_t offBmiAt)
+{
+    const uint64_t offBmi = r.u32(offBmiAt), cbBmi = r.u32(offBmiAt + 4);
+    const uint64_t offBits = r.u32(offBmiAt + 8), cbBits = r.u32(offBmiAt + 12);
+    if (cbBmi == 0)
+        return true;
+    return cbBmi >= 40 && within(r, offBmi, cbBmi) && within(r, offBits, cbBits);
+}
+
+// The offsets and counts libUEMF follows blindly, checked wide before it reads them.
+bool fieldsInside(const EmfRecord& r)
+{
+    switch (r.type) {
+    case U_EMR_BITBLT:
+        return bitmapInside(r, 84);
+    case U_EMR_STRETCHBLT:
+        return bitmapInside(r, 84);
+    case U_EMR_MASKBLT:
+        return bitmapInside(r, 84) && bitmapInside(r, 112);
+    case U_EMR_PLGBLT:
+        return bitmapInside(r, 96) && bitmapInside(r, 124);
+    case U_EMR_SETDIBITSTODEVICE:
+        return bitmapInside(r, 48);
+    case U_EMR_STRETCHDIBITS:
+        return bitmapInside(r, 48);
+    case U_EMR_CREATEMONOBRUSH:
+    case U_EMR_CREATEDIBPATTERNBRUSHPT:
+        return bitmapInside(r, 16);
+    case U_EMR_EXTCREATEPEN:
+        return bitmapInside(r, 12) && within(r, 52, uint64_t(r.u32(48)) * 4);
+    case U_EMR_ALPHABLEND:
+    case U_EMR_TRANSPARENTBLT:
+        return bitmapInside(r, 84);
+    case U_EMR_POLYBEZIER:
+    case U_EMR_POLYGON:
+    case U_EMR_POLYLINE:
+    case U_EMR_POLYBEZIERTO:
+    case U_EMR_POLYLINETO:
+        return within(r, 28, uint64_t(r.u32(24)) * 8);
+    case U_EMR_POLYBEZIER16:
+    case U_EMR_POLYGON16:
+    case U_EMR_POLYLINE16:
+    case U_EMR_POLYBEZIERTO16:
+    case U_EMR_POLYLINETO16:
+        return within(r, 28, uint64_t(r.u32(24)) * 4);
+    case U_EMR_POLYPOLYLINE:
+    case U_EMR_POLYPOLYGON:
+    case U_EMR_POLYPOLYLINE16:
+    case U_EMR_POLYPOLYGON16: {
+        const uint64_t polys = r.u32(24), points = r.u32(28);
+        const uint64_t each = (r.type == U_EMR_POLYPOLYLINE || r.type == U_EMR_POLYPOLYGON) ? 8 : 4;
+        return within(r, 32, polys * 4 + points * each);
+    }
+    case U_EMR_FILLRGN:
+        return within(r, 32, r.u32(24)) &&
+               (r.u32(24) == 0 || within(r, 64, uint64_t(r.u32(40)) * 16));
+    case U_EMR_EXTSELECTCLIPRGN:
+        return within(r, 16, r.u32(8)) &&
+               (r.u32(8) == 0 || within(r, 48, uint64_t(r.u32(24)) * 16));
+    case U_EMR_EXTTEXTOUTA:
+    case U_EMR_EXTTEXTOUTW: {
+        const bool noRect = (r.u32(52) & U_ETO_NO_RECT) != 0;
+        const uint64_t chars = r.u32(44), offString = r.u32(48), offDx = r.u32(noRect ? 56 : 72);
+        const uint64_t charBytes = r.type == U_EMR_EXTTEXTOUTW ? 2 : 1;
+        return within(r, offString, chars * charBytes) &&
+               (offDx == 0 || within(r, offDx, chars * 4));
+    }
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+double EmfHeader::pixelsPerFrameUnitX() const
+{
+    if (device.cx > 0 && micrometers.cx > 0)
+        return device.cx * 10.0 / micrometers.cx;
+    if (device.cx > 0 && millimeters.cx > 0)
+        return device.cx / (millimeters.cx * 100.0);
+    return fallbackPixelsPerFrameUnit;
+}
+
+double EmfHeader::pixelsPerFrameUnitY() const
+{
+    if (device.cy > 0 && micrometers.cy > 0)
+        return device.cy * 10.0 / micrometers.cy;
+    if (device.cy > 0 && millimeters.cy > 0)
+        return device.cy / (millimeters.cy * 100.0);
+    return fallbackPixelsPerFrameUnit;
+}
+
+Size EmfHeader::pixelSize() const
+{
+    return {int(std::lround(widthPixels())), int(std::lround(heightPixels()))};
+}
+
+bool EmfReader::readHeader(std::string_view emf, EmfHeader& h, std::string* error)
+{
+    auto fail = [&](const char* message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    if (emf.size() < minHeaderBytes)
+        return fail("not a metafile: too short for a header record");
+    const EmfRecord r{0, uint32_t(emf.size() > UINT32_MAX ? UINT32_MAX : emf.size()), emf.data()};
+    if (r.u32(0) != U_EMR_HEADER || r.u32(40) != U_ENHMETA_SIGNATURE)
+        return fail("not a metafile: no header record with the metafile signature");
+    const uint32_t headerSize = r.u32(4);
+    if (headerSize < minHeaderBytes || headerSize % 4 != 0 || headerSize > emf.size())
+        return fail("not a metafile: the header record has an impossible size");
+    h.bounds = r.rect(8);
+    h.frame = r.rect(24);
+    h.bytes = r.u32(48);
+    h.records = r.u32(52);
+    h.handles = r.u16(56);
+    h.device = {r.i32(72), r.i32(76)};
+    h.millimeters = {r.i32(80), r.i32(84)};
+    h.micrometers = headerSize >= micrometerHeaderBytes ? Size{r.i32(100), r.i32(104)} : Size{};
+    if (h.bytes < headerSize || h.bytes % 4 != 0)
+        return fail("not a metafile: the header gives an impossible length");
+    if (h.bytes > emf.size())
+        return fail("the metafile is truncated: its header gives a longer length than there is");
+    return true;
+}
+
+EmfReader::EmfReader(std::string_view emf)
+{
+    // libUEMF reads records through their structures, which needs 4-byte alignment.
+    if (reinterpret_cast<uintptr_t>(emf.data()) % 4 != 0) {
+        m_copy.assign(emf);
+        emf = m_copy;
+    }
+    check(emf);
+    if (!ok())
+        m_records.clear();
+}
+
+bool EmfReader::fail(std::string message)
+{
+    m_error = std::move(message);
+    return false;
+}
+
+void EmfReader::check(std::string_view emf)
+{
+    if (!readHeader(emf, m_header, &m_error))
+        return;
+    const char* base = emf.data();
+    const char* limit = base + m_header.bytes;
+    uint64_t offset = 0;
+    for (uint32_t index = 0;; ++index) {
+        auto where = [&] {
+            return "metafile record " + std::to_string(index) + " at offset " +
+                   std::to_string(offset);
+        };
+        if (offset + recordHeadBytes > m_header.bytes) {
+            fail("the metafile ends without an end-of-file record");
+            return;
+        }
+        EmfRecord r;
+        r.data = base + offset;
+        r.type = EmfRecord{0, recordHeadBytes, r.data}.u32(0);
+        r.size = EmfRecord{0, recordHeadBytes, r.data}.u32(4);
+        if (r.size < recordHeadBytes || r.size % 4 != 0 || offset + r.size > m_header.bytes) {
+            fail(where() + " has an impossible size " + std::to_string(r.size));
+            return;
+        }
+        if (index == 0 && r.type != U_EMR_HEADER) {
+            fail(where() + " is not the header");
+            return;
+        }
+        if (libuemfChecks(r.type)) {
+            uint32_t size = 0, type = 0;
+            // The last argument tells libUEMF the record is already in this machine's byte order.
+            if (!fieldsInside(r) || !U_emf_record_sizeok(r.data, limit, &size, &type, 1) ||
+                !U_emf_record_safe(r.data)) {
+                fail(where() + " (type " + std::to_string(r.type) + ") fails the record checks");
+                return;
+            }
+        }
+        m_records.push_back(r);
+        if (r.type == U_EMR_EOF)
+            return;
+        offset += r.size;
+    }
+}
+
+} // namespace gfx
