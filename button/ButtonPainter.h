@@ -47,7 +47,8 @@ struct FrameColors
 FrameColors frameColors(const ButtonFace& face);
 
 // Paints the whole button into `client` and returns where picture and caption went.
-ButtonGeometry paintFlatButton(gfx::Canvas& canvas, const gfx::Rect& client, const ButtonFace& face);
+ButtonGeometry paintFlatButton(gfx::Canvas& canvas, const gfx::Rect& client,
+                               const ButtonFace& face);
 
 // Draws the part `source` of `bitmap` with its top-left corner at `at`, leaving out every pixel
 // of the colour `transparent`.

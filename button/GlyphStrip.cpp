@@ -38,8 +38,8 @@ bool isInk(gfx::Color pixel, gfx::Color transparent)
     // whatever colour the background key has.
     if (pixel == transparent)
         return false;
-    const int luma = 299 * gfx::GetRValue(pixel) + 587 * gfx::GetGValue(pixel)
-                     + 114 * gfx::GetBValue(pixel);
+    const int luma =
+        299 * gfx::GetRValue(pixel) + 587 * gfx::GetGValue(pixel) + 114 * gfx::GetBValue(pixel);
     return luma < 128 * 1000;
 }
 

@@ -122,8 +122,8 @@ gfx::Bitmap Glyphs::search()
             return y >= top + fold - 1 ? black : silver;
         // Lines of text.
         const int row = int(y);
-        if (row >= 5 && row <= 24 && (row - 5) % 3 == 0 && x >= left + 3
-            && x < (row < top + fold ? right + 1 - fold - 1 : right - 3))
+        if (row >= 5 && row <= 24 && (row - 5) % 3 == 0 && x >= left + 3 &&
+            x < (row < top + fold ? right + 1 - fold - 1 : right - 3))
             return gray;
         return white;
     });
@@ -266,8 +266,9 @@ gfx::Bitmap Glyphs::exit()
             if (a < 0.3)
                 continue;
             auto mix = [&](int fg, int bg) { return int(std::lround(fg * a + bg * (1 - a))); };
-            image.setPixel(x, y, qRgb(mix(c.red(), face.red()), mix(c.green(), face.green()),
-                                      mix(c.blue(), face.blue())));
+            image.setPixel(x, y,
+                           qRgb(mix(c.red(), face.red()), mix(c.green(), face.green()),
+                                mix(c.blue(), face.blue())));
         }
     return indexed(image, 8);
 }

@@ -17,8 +17,7 @@ namespace button {
 namespace {
 
 // Sets `field` and repaints when the value changes, as every property of the button does.
-template <typename T>
-void assign(QWidget* w, T& field, const T& value)
+template <typename T> void assign(QWidget* w, T& field, const T& value)
 {
     if (field == value)
         return;
@@ -28,8 +27,7 @@ void assign(QWidget* w, T& field, const T& value)
 
 } // namespace
 
-TFlatImageButton::TFlatImageButton(QWidget* parent)
-    : QWidget(parent)
+TFlatImageButton::TFlatImageButton(QWidget* parent) : QWidget(parent)
 {
     HoverTracker::attach();
     resize(defaultSize, defaultSize);
@@ -141,8 +139,8 @@ void TFlatImageButton::setDown(bool down)
         m_state = ButtonState::exclusive;
         update();
         if (parentWidget())
-            for (auto* sibling : parentWidget()->findChildren<TFlatImageButton*>(
-                     Qt::FindDirectChildrenOnly))
+            for (auto* sibling :
+                 parentWidget()->findChildren<TFlatImageButton*>(Qt::FindDirectChildrenOnly))
                 sibling->groupDown(this);
     } else {
         m_state = ButtonState::up;
@@ -474,8 +472,8 @@ void TFlatImageButton::changeEvent(QEvent* e)
 
 bool TFlatImageButton::event(QEvent* e)
 {
-    if (e->type() == QEvent::Shortcut
-        && static_cast<QShortcutEvent*>(e)->shortcutId() == m_acceleratorId) {
+    if (e->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(e)->shortcutId() == m_acceleratorId) {
         if (isEnabled())
             click();
         return true;

@@ -34,9 +34,9 @@ inline CaptionInk captionInk(const QImage& image, const QRect& area, gfx::Color 
         for (int x = area.left(); x <= area.right(); ++x) {
             const gfx::Color c = at(image, x, y);
             ink.darkest = std::min(ink.darkest, luma(c));
-            ink.lighterThanFace |= gfx::GetRValue(c) > gfx::GetRValue(face)
-                                   && gfx::GetGValue(c) > gfx::GetGValue(face)
-                                   && gfx::GetBValue(c) > gfx::GetBValue(face);
+            ink.lighterThanFace |= gfx::GetRValue(c) > gfx::GetRValue(face) &&
+                                   gfx::GetGValue(c) > gfx::GetGValue(face) &&
+                                   gfx::GetBValue(c) > gfx::GetBValue(face);
         }
     return ink;
 }
