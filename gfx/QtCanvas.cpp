@@ -257,22 +257,12 @@ void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::st
     if (r && (options & ETO_OPAQUE))
         fillArea(*r, bkColor);
     const QString s = text::fromCp949(text);
-    const int width = m_metrics.width(s);
-    int left = x;
-    if ((textAlign & TA_CENTER) == TA_CENTER)
-        left = x - width / 2;
-    else if (textAlign & TA_RIGHT)
-        left = x - width;
-    int top = y;
-    if ((textAlign & TA_BASELINE) == TA_BASELINE)
-        top = y - m_metrics.ascent();
-    else if (textAlign & TA_BOTTOM)
-        top = y - m_metrics.height();
+    const Rect cell = m_metrics.cell(x, y, textAlign, m_metrics.width(s));
 
     const bool clipped = r && (options & ETO_CLIPPED);
     if (clipped && !pushClip(*r))
         return;
-    textLine(left, top, s, clipped ? r : nullptr);
+    textLine(cell.left, cell.top, s, clipped ? r : nullptr);
     if (clipped)
         m_painter->restore();
 }

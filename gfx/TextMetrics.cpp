@@ -32,6 +32,21 @@ int TextMetrics::width(const QString& s) const
     return int(std::lround(m_metrics->horizontalAdvance(s)));
 }
 
+Rect TextMetrics::cell(int x, int y, unsigned textAlign, int width) const
+{
+    int left = x;
+    if ((textAlign & TA_CENTER) == TA_CENTER)
+        left = x - width / 2;
+    else if (textAlign & TA_RIGHT)
+        left = x - width;
+    int top = y;
+    if ((textAlign & TA_BASELINE) == TA_BASELINE)
+        top = y - ascent();
+    else if (textAlign & TA_BOTTOM)
+        top = y - height();
+    return Bounds(left, top, width, height());
+}
+
 Size TextMetrics::extent(std::string_view cp949) const
 {
     return {width(text::fromCp949(cp949)), height()};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gfx/Canvas.h"
 #include "gfx/Font.h"
 #include "gfx/Types.h"
 
@@ -27,6 +28,9 @@ public:
     int aveCharWidth() const { return m_aveCharWidth; }
 
     int width(const QString& s) const;
+    // The character cell of a text `width` pixels wide whose reference point (x, y) is placed
+    // by `textAlign` (TA_LEFT/TA_RIGHT/TA_CENTER with TA_TOP/TA_BASELINE/TA_BOTTOM).
+    Rect cell(int x, int y, unsigned textAlign, int width) const;
     Size extent(std::string_view cp949) const;
 
 private:
