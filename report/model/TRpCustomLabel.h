@@ -63,6 +63,8 @@ public:
     int minimumHeight() const;
 
 protected:
+    // The text of the next printing, broken into lines when it prints.
+    void assignPrintText(std::string text) { m_printText = std::move(text); }
     // Prints the print text (the text printables' common part of PrintAt).
     void printLines(long double offsetX, long double offsetY);
 

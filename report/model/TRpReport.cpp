@@ -40,6 +40,7 @@ TRpReport::TRpReport(DeviceFactory deviceFactory)
     }
     m_page->setPaperSize(paper);
     pageSizeChanged();
+    m_functions.addReportConstants(this);
 }
 
 TRpReport::~TRpReport() = default;
@@ -215,7 +216,7 @@ void TRpReport::GeneratePages()
         return;
     m_printer->setOutputTarget(ToPageStore);
     m_printer->ownerReport = this;
-    m_printer->jobTitle = reportTitle;
+    m_printer->jobTitle = m_reportTitle;
     m_printer->printSetupRequest = OnPrintDialog;
     RenderReport(false);
     m_printer->hasReport = true;
@@ -272,8 +273,6 @@ long double TRpReport::bandChainHeight(const TRpBand* band) const
     return height;
 }
 
-void TRpReport::setConstants() {}
-
 void TRpReport::RenderReport(bool composite)
 {
     if (!m_idle || !m_printer)
@@ -308,7 +307,7 @@ void TRpReport::RenderReport(bool composite)
         setUnits(TRpUnit::Native);
         if (!composite) {
             ApplyPrinterValues();
-            m_printer->jobTitle = reportTitle;
+            m_printer->jobTitle = m_reportTitle;
             m_printer->compressed = options.compression;
             m_printer->BeginJob();
             m_printY = -1;
@@ -320,8 +319,7 @@ void TRpReport::RenderReport(bool composite)
             if (footer->enabled)
                 m_footerReserve += bandChainHeight(footer);
         m_printX = Round(pageNative(TRpPage::LeftMarginIndex));
-        setConstants();
-
+        m_functions.prepare();
         m_controller.clearNotifyClients();
         prepared = true;
         forEachPrintable([](TRpPrintable& printable) { printable.PrepareForRun(); });
@@ -342,8 +340,10 @@ void TRpReport::RenderReport(bool composite)
                 ClosePage();
         }
     } catch (...) {
-        if (prepared)
+        if (prepared) {
             forEachPrintable([](TRpPrintable& printable) { printable.EndRun(); });
+            m_functions.unprepare();
+        }
         setUnits(m_unitsBeforeRun);
         m_printer->AbortJob();
         m_idle = true;
@@ -352,6 +352,7 @@ void TRpReport::RenderReport(bool composite)
     setUnits(m_unitsBeforeRun);
     forEachPrintable([](TRpPrintable& printable) { printable.EndRun(); });
     m_controller.clearNotifyClients();
+    m_functions.unprepare();
     finishRun(composite);
 }
 
@@ -395,7 +396,6 @@ void TRpReport::NextColumn()
         m_printY = m_columnStartY;
         ++m_columnNo;
     }
-    setConstants();
     if (!(m_columnNo == 1 && m_currentPage == 1))
         for (TRpBand* header : bandsOf(rbColumnHeader))
             PrintBand(header);
@@ -405,7 +405,6 @@ void TRpReport::OpenPage()
 {
     ClosePage();
     ++m_currentPage;
-    setConstants();
     if (m_paintPass || m_currentPage == 1)
         m_printer->StartNewPage();
     m_printY = Round(pageNative(TRpPage::TopMarginIndex));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "gfx/Canvas.h"
+#include "report/eval/ReportValues.h"
+#include "report/eval/TRpEvEnvironment.h"
 #include "gfx/Font.h"
 #include "report/model/TRpBand.h"
 #include "report/model/TRpController.h"
@@ -31,7 +33,7 @@ struct TRpReportOptions
 // A report: its page, bands and printables, and the generation of its pages onto a report
 // printer. Printables placed on the report print at their own page position when each page
 // closes, after everything the bands printed on it, in child order.
-class TRpReport
+class TRpReport : public ReportValues
 {
 public:
     using DeviceFactory = std::function<std::unique_ptr<TRpPrinterDevice>()>;
@@ -39,7 +41,7 @@ public:
     // The factory makes the platform printer of each report printer; without one the report
     // draws pages but has no printer to print on.
     explicit TRpReport(DeviceFactory deviceFactory = {});
-    ~TRpReport();
+    ~TRpReport() override;
     TRpReport(const TRpReport&) = delete;
     TRpReport& operator=(const TRpReport&) = delete;
 
@@ -60,7 +62,12 @@ public:
     bool showProgress = true;
     bool snapToGrid = true;
     TRpReportPrinterSettings printerSettings;
-    std::string reportTitle;
+    // The job title, and the value of REPORTTITLE while a run is in progress.
+    const std::string& title() const { return m_reportTitle; }
+    void setReportTitle(std::string title) { m_reportTitle = std::move(title); }
+    // Named constants for expressions: PAGENUMBER, COLUMNNUMBER and REPORTTITLE, read from
+    // the run in progress.
+    TRpEvEnvironment& functions() { return m_functions; }
     TRpFrame frame;
     gfx::Color color = gfx::clWhite;
 
@@ -135,6 +142,13 @@ public:
     void PrintBand(TRpBand* band);
     void PrintReportPrintables();
     int SpaceLeft() const;
+    // Printables told of every printing of the detail band during this run.
+    void addNotifyClient(TRpPrintable* client) { m_controller.addNotifyClient(client); }
+
+    // The constants' values: the run's, 0 and empty between runs.
+    int32_t pageNumber() const override { return m_idle ? 0 : m_currentPage; }
+    int32_t columnNumber() const override { return m_idle ? 0 : m_columnNo; }
+    std::string reportTitle() const override { return m_idle ? std::string() : m_reportTitle; }
 
     // From the page.
     void pageSizeChanged();
@@ -147,7 +161,6 @@ private:
     std::vector<TRpBand*> bandsOf(TRpBandType type) const;
     long double bandChainHeight(const TRpBand* band) const;
     long double pageNative(TRpPage::Index index) const { return m_page->nativeValue(index); }
-    void setConstants();
     void finishRun(bool composite);
 
     DeviceFactory m_deviceFactory;
@@ -157,6 +170,8 @@ private:
     gfx::Font m_font;
     std::vector<std::unique_ptr<TRpComponent>> m_children;
     TRpController m_controller;
+    TRpEvEnvironment m_functions;
+    std::string m_reportTitle;
     int m_pixelWidth = 0;
     int m_pixelHeight = 0;
     mutable std::unique_ptr<gfx::Canvas> m_measureContext;

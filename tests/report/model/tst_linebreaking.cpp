@@ -1,0 +1,217 @@
+#include "report/model/TRpBand.h"
+#include "report/model/TRpLabel.h"
+#include "report/model/TRpReport.h"
+#include "text/Cp949.h"
+
+#include <gtest/gtest.h>
+
+using namespace report;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+gfx::Font codingFont(int points = 10)
+{
+    gfx::Font font;
+    font.name = text::cp949("굴림체");
+    font.size = points;
+    return font;
+}
+
+// A label on `report` of the given pixel width, word-wrapping, not auto-sized.
+TRpLabel& wrappingLabel(TRpReport& report, int width)
+{
+    auto& label = report.add<TRpLabel>("label");
+    label.setFont(codingFont());
+    label.setAutoSize(false);
+    label.setBounds(10, 10, width, 100);
+    return label;
+}
+
+} // namespace
+
+TEST(LineBreaking, ParagraphsSplitAtCarriageReturnsAndDropLineFeeds)
+{
+    struct Case
+    {
+        const char* name;
+        bool autoSize;
+        std::string text;
+        Lines expected;
+    };
+    const Case cases[] = {
+        {"CR LF between two letters", false, "A\r\nB", {"A", "B"}},
+        {"CR LF between two letters, auto-sized", true, "A\r\nB", {"A", "B"}},
+        {"a trailing CR gives an empty line", false, "A\r", {"A", ""}},
+        {"a trailing CR gives an empty line, auto-sized", true, "A\r", {"A", ""}},
+        {"line feeds alone are dropped", false, "A\nB", {"AB"}},
+        {"an empty text is one empty line", false, "", {""}},
+    };
+    for (const auto& c : cases) {
+        TRpReport report;
+        TRpLabel& label = wrappingLabel(report, 300);
+        label.setAutoSize(c.autoSize);
+        label.setCaption(c.text);
+        EXPECT_EQ(label.PrintLines(), c.expected) << c.name;
+    }
+}
+
+TEST(LineBreaking, WordsFillLinesUpToTheLabelWidth)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 300);
+    // Exactly wide enough for the first two words with their spaces.
+    label.setBounds(10, 10, label.MeasureLine("alpha beta-"), 100);
+    label.setCaption("alpha beta-gamma delta");
+    EXPECT_EQ(label.PrintLines(), (Lines{"alpha beta-", "gamma delta"}));
+}
+
+TEST(LineBreaking, AWordTooWideAtTheStartOfALineIsCutAndItsRestLost)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 300);
+    const int width = label.MeasureLine("abcd") + 1; // "abcd" stays below, "abcde" does not
+    label.setBounds(10, 10, width, 100);
+    label.setCaption("abcdefghij xy");
+    ASSERT_LT(label.MeasureLine("abcd"), width);
+    ASSERT_GE(label.MeasureLine("abcde"), width);
+    EXPECT_EQ(label.PrintLines(), (Lines{"abcd", "xy"}));
+}
+
+TEST(LineBreaking, AWordTooWideAfterOthersStartsANewLineShortenedFromTheEnd)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 300);
+    const int width = label.MeasureLine("abcdef");
+    label.setBounds(10, 10, width, 100);
+    label.setCaption("ab abcdefghij cd");
+    // The long word does not fit after "ab ", so "ab " is a line; alone it is still too wide,
+    // so it is shortened from its end until it fits and becomes a line of its own.
+    EXPECT_EQ(label.PrintLines(), (Lines{"ab ", "abcdef", "cd"}));
+}
+
+TEST(LineBreaking, WithoutWordWrapTheFirstOverflowEndsTheParagraph)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 300);
+    label.setWordWrap(false);
+    label.setBounds(10, 10, label.MeasureLine("w1 w2 "), 100);
+    label.setCaption("w1 w2 w3 w4");
+    EXPECT_EQ(label.PrintLines(), (Lines{"w1 w2 "}));
+}
+
+TEST(LineBreaking, ByteCountsCutDoubleByteCharacters)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 300);
+    const std::string word = text::cp949("가나다라마바사");
+    // Room for three characters and a bit: the cut falls between bytes, not characters.
+    const int width = label.MeasureLine(word.substr(0, 6)) + 3;
+    label.setBounds(10, 10, width, 100);
+    label.setCaption(word);
+    // The cut word leaves the pending line empty, and the paragraph's end emits it.
+    ASSERT_EQ(label.PrintLines().size(), 2u);
+    EXPECT_EQ(label.PrintLines()[1], "");
+    const std::string& line = label.PrintLines().front();
+    EXPECT_EQ(word.compare(0, line.size(), line), 0) << "a prefix of the word's bytes";
+    EXPECT_GE(line.size(), 6u);
+    EXPECT_LT(label.MeasureLine(line), width);
+}
+
+TEST(LineBreaking, NarrowTallLabelStacksSpacedWords)
+{
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 17); // 4.50 mm
+    label.setCaption(text::cp949("공  급  자"));
+    // Each character with its space is wider than the label: the character alone fits.
+    const Lines expected = {text::cp949("공"), " ", text::cp949("급"), " ", text::cp949("자")};
+    EXPECT_EQ(label.PrintLines(), expected);
+}
+
+TEST(AutoSize, WidthFollowsTheWidestLine)
+{
+    TRpReport report;
+    auto& label = report.add<TRpLabel>("label");
+    label.setFont(codingFont());
+    label.setBounds(100, 10, 30, 5);
+    label.setCaption("short\rmuch longer line");
+    EXPECT_EQ(label.width(), label.MeasureLine("much longer line"));
+    EXPECT_EQ(label.left(), 100) << "left-justified labels keep their left edge";
+    EXPECT_EQ(label.height(), label.minimumHeight()) << "raised to one line's height";
+}
+
+TEST(AutoSize, EmptyCaptionIsOnePixelWide)
+{
+    TRpReport report;
+    auto& label = report.add<TRpLabel>("label");
+    label.setCaption("");
+    EXPECT_EQ(label.PrintLines(), Lines{""});
+    EXPECT_EQ(label.width(), 1);
+}
+
+TEST(AutoSize, FrameWidthIsAddedForEachSideDrawn)
+{
+    TRpReport report;
+    auto& label = report.add<TRpLabel>("label");
+    label.frame.drawLeft = label.frame.drawRight = true;
+    label.frame.width = 2;
+    label.setCaption("framed");
+    EXPECT_EQ(label.width(), label.MeasureLine("framed") + 4);
+}
+
+TEST(AutoSize, AlignedLabelsKeepTheirRightEdgeOrCentre)
+{
+    struct Case
+    {
+        const char* name;
+        TAlignment alignment;
+    };
+    const Case cases[] = {{"right-justified", taRightJustify}, {"centred", taCenter}};
+    for (const auto& c : cases) {
+        TRpReport report;
+        auto& label = report.add<TRpLabel>("label");
+        label.setFont(codingFont(14));
+        label.setAlignment(c.alignment);
+        label.setCaption("a fairly long caption");
+        const double rightEdge = label.left() + label.width();
+        const double centre = label.left() + label.width() / 2.0;
+        for (const char* text : {"short", "x", "a much, much longer caption than before"}) {
+            label.setCaption(text);
+            if (c.alignment == taRightJustify)
+                EXPECT_EQ(label.left() + label.width(), rightEdge) << c.name << ": " << text;
+            else
+                EXPECT_NEAR(label.left() + label.width() / 2.0, centre, 0.5)
+                    << c.name << ": " << text;
+        }
+    }
+}
+
+TEST(AutoSize, ZoomScalesTheMeasuredWidth)
+{
+    TRpReport report;
+    auto& label = report.add<TRpLabel>("label");
+    label.setFont(codingFont());
+    label.setCaption("zoomed text");
+    const int atHundred = label.width();
+    report.setZoom(200);
+    label.setCaption("zoomed text");
+    EXPECT_NEAR(label.width(), 2 * atHundred, 2);
+}
+
+TEST(LineBreaking, NothingHappensWithoutAParent)
+{
+    TRpLabel label;
+    label.setCaption("orphan");
+    EXPECT_TRUE(label.PrintLines().empty());
+    EXPECT_EQ(label.width(), TRpPrintable::initialPixelSize);
+}
+
+TEST(LineBreaking, LabelsOnABandMeasureWithTheirReport)
+{
+    TRpReport report;
+    TRpBand& band = report.addBand(rbDetail, "DetailBand1");
+    auto& label = band.add<TRpLabel>("onBand");
+    label.setCaption("on a band");
+    EXPECT_EQ(label.PrintLines(), Lines{"on a band"});
+    EXPECT_EQ(label.width(), label.MeasureLine("on a band"));
+}
