@@ -1,0 +1,172 @@
+#include "report/store/TRpStream.h"
+
+#include "report/store/ReportFileError.h"
+#include "text/Cp949.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace report {
+
+namespace {
+
+std::string fileMessage(const char* what, const QString& fileName, const QString& reason)
+{
+    return std::string(what) + " \"" + text::toCp949(fileName) + "\": " + text::toCp949(reason);
+}
+
+} // namespace
+
+TRpStream::TRpStream(int64_t spillThresholdBytes) : m_spillThreshold(spillThresholdBytes) {}
+
+TRpStream::~TRpStream() = default; // a QTemporaryFile removes its file when it goes
+
+std::unique_ptr<TRpStream> TRpStream::openFile(const QString& fileName)
+{
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::ReadOnly))
+        throw EStreamError(fileMessage("Cannot open file", fileName, file->errorString()));
+    auto stream = std::make_unique<TRpStream>();
+    stream->m_readOnly = true;
+    stream->m_file = std::move(file);
+    return stream;
+}
+
+void TRpStream::checkFile(bool ok, const char* what) const
+{
+    if (!ok)
+        throw EStreamError(fileMessage(what, m_file->fileName(), m_file->errorString()));
+}
+
+void TRpStream::Write(const void* data, int64_t count)
+{
+    std::lock_guard lock(m_lock);
+    if (m_readOnly)
+        throw EStreamError("The report stream is read-only");
+    if (count <= 0)
+        return;
+    if (!m_file) {
+        const auto end = size_t(m_position) + size_t(count);
+        if (end > m_memory.size())
+            m_memory.resize(end);
+        std::memcpy(m_memory.data() + m_position, data, size_t(count));
+        m_position = int64_t(end);
+        if (int64_t(m_memory.size()) > m_spillThreshold)
+            spillToFile();
+        return;
+    }
+    checkFile(m_file->write(static_cast<const char*>(data), count) == count, "Cannot write file");
+}
+
+void TRpStream::spillToFile()
+{
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/RPFXXXXXX"_s);
+    if (!file->open())
+        throw EStreamError(
+            fileMessage("Cannot create file", file->fileTemplate(), file->errorString()));
+    m_file = std::move(file);
+    checkFile(m_file->write(m_memory.data(), qint64(m_memory.size())) == qint64(m_memory.size()),
+              "Cannot write file");
+    std::string().swap(m_memory);
+    m_position = 0;
+}
+
+int64_t TRpStream::Read(void* data, int64_t count)
+{
+    std::lock_guard lock(m_lock);
+    return readLocked(data, count);
+}
+
+int64_t TRpStream::readLocked(void* data, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    if (!m_file) {
+        const int64_t n = std::min<int64_t>(count, int64_t(m_memory.size()) - m_position);
+        if (n <= 0)
+            return 0;
+        std::memcpy(data, m_memory.data() + m_position, size_t(n));
+        m_position += n;
+        return n;
+    }
+    const qint64 n = m_file->read(static_cast<char*>(data), count);
+    checkFile(n >= 0, "Cannot read file");
+    return n;
+}
+
+void TRpStream::Seek(int64_t position)
+{
+    std::lock_guard lock(m_lock);
+    seekLocked(position);
+}
+
+void TRpStream::seekLocked(int64_t position)
+{
+    if (!m_file) {
+        m_position = std::clamp<int64_t>(position, 0, int64_t(m_memory.size()));
+        return;
+    }
+    checkFile(m_file->seek(std::clamp<int64_t>(position, 0, m_file->size())),
+              "Cannot seek in file");
+}
+
+int64_t TRpStream::SeekEnd()
+{
+    std::lock_guard lock(m_lock);
+    const int64_t end = m_file ? m_file->size() : int64_t(m_memory.size());
+    seekLocked(end);
+    return end;
+}
+
+int64_t TRpStream::Position() const
+{
+    std::lock_guard lock(m_lock);
+    return m_file ? m_file->pos() : m_position;
+}
+
+int64_t TRpStream::Size() const
+{
+    std::lock_guard lock(m_lock);
+    return m_file ? m_file->size() : int64_t(m_memory.size());
+}
+
+bool TRpStream::HeldInMemory() const
+{
+    std::lock_guard lock(m_lock);
+    return !m_file;
+}
+
+QString TRpStream::FileName() const
+{
+    std::lock_guard lock(m_lock);
+    return m_file ? m_file->fileName() : QString();
+}
+
+void TRpStream::CopyToFile(const QString& fileName)
+{
+    std::lock_guard lock(m_lock);
+    // Written beside the target and renamed over it at the end, so a failed save leaves an
+    // existing file as it was.
+    QSaveFile target(fileName);
+    if (!target.open(QIODevice::WriteOnly))
+        throw EStreamError(fileMessage("Cannot create file", fileName, target.errorString()));
+    seekLocked(0);
+    char block[copyBlockBytes];
+    for (;;) {
+        const int64_t n = readLocked(block, copyBlockBytes);
+        if (n == 0)
+            break;
+        if (target.write(block, n) != n)
+            throw EStreamError(fileMessage("Cannot write file", fileName, target.errorString()));
+    }
+    if (!target.commit())
+        throw EStreamError(fileMessage("Cannot write file", fileName, target.errorString()));
+}
+
+} // namespace report

@@ -1,0 +1,121 @@
+#include "report/store/ReportFileError.h"
+#include "report/store/TRpStream.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+std::string pattern(size_t size, int seed)
+{
+    std::string s(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        s[i] = char((i * 31 + size_t(seed)) % 251);
+    return s;
+}
+
+std::string readAll(TRpStream& stream)
+{
+    stream.Seek(0);
+    std::string out(size_t(stream.Size()), '\0');
+    EXPECT_EQ(stream.Read(out.data(), int64_t(out.size())), int64_t(out.size()));
+    return out;
+}
+
+} // namespace
+
+TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFile)
+{
+    QString spilled;
+    {
+        TRpStream stream;
+        const std::string head = pattern(99999, 1);
+        stream.Write(head.data(), int64_t(head.size()));
+        EXPECT_TRUE(stream.HeldInMemory());
+        stream.Write("x", 1);
+        EXPECT_TRUE(stream.HeldInMemory()) << "100000 bytes are not beyond the threshold";
+        stream.Write("y", 1);
+        ASSERT_FALSE(stream.HeldInMemory());
+        spilled = stream.FileName();
+        EXPECT_TRUE(QFileInfo(spilled).fileName().startsWith(QStringLiteral("RPF")));
+        EXPECT_EQ(QFileInfo(spilled).absolutePath(),
+                  QFileInfo(QDir::tempPath()).absoluteFilePath());
+        EXPECT_EQ(QFileInfo(spilled).size(), 100001);
+        EXPECT_EQ(stream.Position(), 100001) << "the file's position is the end of the data";
+        EXPECT_EQ(readAll(stream), head + "xy");
+
+        // Writes and reads in the middle go to the file.
+        stream.Seek(10);
+        stream.Write("ABCD", 4);
+        stream.Seek(8);
+        char back[8];
+        ASSERT_EQ(stream.Read(back, 8), 8);
+        EXPECT_EQ(std::string(back, 8), head.substr(8, 2) + "ABCD" + head.substr(14, 2));
+    }
+    EXPECT_FALSE(QFile::exists(spilled)) << "the temporary file goes with the stream";
+}
+
+TEST(TRpStream, ReadsStopAtTheEndAndSeeksStayInside)
+{
+    for (const int64_t threshold : {int64_t(1000), int64_t(10)}) {
+        TRpStream stream(threshold);
+        stream.Write("0123456789ABCDEF", 16);
+        EXPECT_EQ(stream.HeldInMemory(), threshold > 16);
+        char buffer[16];
+        stream.Seek(12);
+        EXPECT_EQ(stream.Read(buffer, 16), 4);
+        EXPECT_EQ(stream.Read(buffer, 16), 0);
+        stream.Seek(-5);
+        EXPECT_EQ(stream.Position(), 0);
+        stream.Seek(1000);
+        EXPECT_EQ(stream.Position(), 16);
+        EXPECT_EQ(stream.SeekEnd(), 16);
+    }
+}
+
+TEST(TRpStream, CopiesItselfIntoAFileReplacingAnyFileOfThatName)
+{
+    testsupport::TempDir dir;
+    const QString target = QString::fromStdString(dir.file("saved.rpf"));
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(50000, 'Z'));
+    old.close();
+
+    for (const size_t size : {size_t(20000), size_t(123457)}) {
+        TRpStream stream;
+        const std::string bytes = pattern(size, 7);
+        stream.Write(bytes.data(), int64_t(bytes.size()));
+        stream.Seek(5);
+        stream.CopyToFile(target);
+        QFile saved(target);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        EXPECT_EQ(saved.readAll().toStdString(), bytes) << size << " bytes";
+        EXPECT_EQ(stream.Position(), int64_t(size));
+    }
+    TRpStream stream;
+    EXPECT_THROW(stream.CopyToFile(QString::fromStdString(dir.path())), EStreamError) << "a folder";
+    EXPECT_THROW(stream.CopyToFile(QString::fromStdString(dir.file("no/such/folder/x.rpf"))),
+                 EStreamError);
+}
+
+TEST(TRpStream, AnOpenedFileIsReadOnly)
+{
+    testsupport::TempDir dir;
+    const QString name = QString::fromStdString(dir.file("in.rpf"));
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("hello");
+    f.close();
+    auto stream = TRpStream::openFile(name);
+    EXPECT_TRUE(stream->ReadOnly());
+    EXPECT_EQ(readAll(*stream), "hello");
+    EXPECT_THROW(stream->Write("x", 1), EStreamError);
+    EXPECT_THROW(TRpStream::openFile(QString::fromStdString(dir.file("missing.rpf"))),
+                 EStreamError);
+}
