@@ -1,0 +1,93 @@
+#include "server/RequestGuard.h"
+
+namespace server {
+
+namespace {
+
+// Bounds the memory an address-hopping client can make us hold; past these, stale entries are
+// dropped first, and a peer's own grants start over when it alone fills its share.
+constexpr size_t maxTrackedPeers = 100000;
+constexpr size_t maxGrantsPerPeer = 10000;
+
+std::string grantKey(const std::string& date, int64_t seq)
+{
+    return date + '#' + std::to_string(seq);
+}
+
+void dropOlderThan(std::deque<int64_t>& times, int64_t limitMs)
+{
+    while (!times.empty() && times.front() < limitMs)
+        times.pop_front();
+}
+
+} // namespace
+
+bool RequestGuard::locked(const std::string& peer, int64_t nowMs)
+{
+    const auto it = m_failures.find(peer);
+    if (it == m_failures.end())
+        return false;
+    dropOlderThan(it->second, nowMs - m_limits.failureWindowMs);
+    return it->second.size() >= size_t(m_limits.maxFailures);
+}
+
+void RequestGuard::recordFailure(const std::string& peer, int64_t nowMs)
+{
+    if (m_failures.size() >= maxTrackedPeers)
+        forgetStalePeers(nowMs);
+    std::deque<int64_t>& times = m_failures[peer];
+    dropOlderThan(times, nowMs - m_limits.failureWindowMs);
+    times.push_back(nowMs);
+    // Only the most recent failures decide the lock.
+    while (times.size() > size_t(m_limits.maxFailures))
+        times.pop_front();
+}
+
+void RequestGuard::grant(const std::string& peer, const std::string& date, int64_t seq,
+                         int64_t nowMs)
+{
+    if (!m_limits.requireGrants)
+        return;
+    if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
+        forgetStalePeers(nowMs);
+    Grants& grants = m_grants[peer];
+    if (grants.size() >= maxGrantsPerPeer) {
+        std::erase_if(grants,
+                      [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
+        if (grants.size() >= maxGrantsPerPeer)
+            grants.clear();
+    }
+    grants[grantKey(date, seq)] = nowMs;
+}
+
+bool RequestGuard::granted(const std::string& peer, const std::string& date, int64_t seq,
+                           int64_t nowMs)
+{
+    if (!m_limits.requireGrants)
+        return true;
+    const auto peerGrants = m_grants.find(peer);
+    if (peerGrants == m_grants.end())
+        return false;
+    const auto it = peerGrants->second.find(grantKey(date, seq));
+    return it != peerGrants->second.end() && nowMs - it->second <= m_limits.grantLifetimeMs;
+}
+
+void RequestGuard::forgetStalePeers(int64_t nowMs)
+{
+    for (auto it = m_failures.begin(); it != m_failures.end();) {
+        dropOlderThan(it->second, nowMs - m_limits.failureWindowMs);
+        it = it->second.empty() ? m_failures.erase(it) : std::next(it);
+    }
+    for (auto it = m_grants.begin(); it != m_grants.end();) {
+        std::erase_if(it->second,
+                      [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
+        it = it->second.empty() ? m_grants.erase(it) : std::next(it);
+    }
+    // Still full of live entries: start over rather than grow without bound.
+    if (m_failures.size() >= maxTrackedPeers)
+        m_failures.clear();
+    if (m_grants.size() >= maxTrackedPeers)
+        m_grants.clear();
+}
+
+} // namespace server

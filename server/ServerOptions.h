@@ -1,0 +1,31 @@
+#pragma once
+
+#include "server/RequestGuard.h"
+#include "server/StatementServer.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+namespace server {
+
+// The command line of mirola-server.
+struct ServerOptions
+{
+    // The statement server's well-known port; below 1024 it needs the right to bind there.
+    static constexpr quint16 defaultPort = 1021;
+
+    QHostAddress address = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = defaultPort;
+    QString database; // sqlite:PATH or postgresql://...
+    bool init = false;
+    bool help = false;
+    StatementServer::Settings server;
+    RequestGuard::Limits guard;
+
+    // Empty on success; otherwise what is wrong with the arguments.
+    QString parse(const QStringList& arguments);
+    static QString helpText();
+};
+
+} // namespace server

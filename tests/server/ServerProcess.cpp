@@ -1,0 +1,117 @@
+#include "tests/server/ServerProcess.h"
+
+#include "exchange/FrameReader.h"
+#include "tests/support/TestSupport.h"
+
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+using namespace Qt::StringLiterals;
+
+namespace testsupport {
+
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
+
+bool ServerProcess::start(const QStringList& arguments)
+{
+    stop();
+    m_output.clear();
+    m_port = 0;
+    m_process.setProgram(QString::fromUtf8(MIROLA_SERVER_PROGRAM));
+    m_process.setArguments(QStringList{u"--listen"_s, u"127.0.0.1:0"_s} + arguments);
+    m_process.start();
+    if (!m_process.waitForStarted())
+        return false;
+    const QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
+    const bool up = waitUntil(
+        [&] {
+            const auto match = listening.match(QString::fromStdString(errorOutput()));
+            if (match.hasMatch())
+                m_port = quint16(match.captured(1).toUInt());
+            return match.hasMatch() || m_process.state() == QProcess::NotRunning;
+        },
+        30000);
+    return up && m_port != 0;
+}
+
+void ServerProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+std::string ServerProcess::errorOutput()
+{
+    const QByteArray more = m_process.readAllStandardError();
+    m_output.append(more.constData(), size_t(more.size()));
+    return m_output;
+}
+
+bool ServerProcess::waitForOutput(const std::string& text, int timeoutMs)
+{
+    return waitUntil([&] { return errorOutput().find(text) != std::string::npos; }, timeoutMs);
+}
+
+struct RawClient::Private
+{
+    QTcpSocket socket;
+    exchange::FrameReader reader;
+    std::vector<std::string> frames;
+
+    void read()
+    {
+        const QByteArray bytes = socket.readAll();
+        reader.feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+        exchange::Frame f;
+        while (reader.next(f) == exchange::FrameReader::Status::Frame)
+            frames.push_back(std::string(f.header) + std::string(f.body));
+    }
+};
+
+RawClient::RawClient(quint16 port) : d(std::make_unique<Private>())
+{
+    QObject::connect(&d->socket, &QTcpSocket::readyRead, [this] { d->read(); });
+    d->socket.connectToHost(QHostAddress::LocalHost, port);
+    // A refused connection may end before it was ever established.
+    waitUntil([&] {
+        return d->socket.state() == QAbstractSocket::ConnectedState ||
+               d->socket.state() == QAbstractSocket::UnconnectedState;
+    });
+}
+
+RawClient::~RawClient() = default;
+
+bool RawClient::connected() const
+{
+    return d->socket.state() == QAbstractSocket::ConnectedState;
+}
+
+void RawClient::send(const std::string& bytes)
+{
+    d->socket.write(bytes.data(), qint64(bytes.size()));
+}
+
+std::vector<std::string> RawClient::request(const std::string& fields, const std::string& text)
+{
+    d->frames.clear();
+    send(exchange::formFrame(fields, text));
+    const bool ended = waitUntil(
+        [&] { return !d->frames.empty() && exchange::parseFrame(d->frames.back()).type == "END"; });
+    return ended ? d->frames : std::vector<std::string>();
+}
+
+bool RawClient::waitForClose(int timeoutMs)
+{
+    return waitUntil([&] { return d->socket.state() == QAbstractSocket::UnconnectedState; },
+                     timeoutMs);
+}
+
+} // namespace testsupport

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The real mirola-server program on 127.0.0.1 and a free port, stopped with the object.
+class ServerProcess
+{
+public:
+    ~ServerProcess();
+
+    // Starts the server with `arguments` after "--listen 127.0.0.1:0" and waits until it
+    // listens. False when it exits or does not come up in time; errorOutput() says why.
+    bool start(const QStringList& arguments);
+    void stop();
+
+    quint16 port() const { return m_port; }
+    // Everything the server wrote on stderr so far.
+    std::string errorOutput();
+    // Waits until stderr holds `text`.
+    bool waitForOutput(const std::string& text, int timeoutMs = 5000);
+
+private:
+    QProcess m_process;
+    std::string m_output;
+    quint16 m_port = 0;
+};
+
+// A client that speaks the wire protocol plainly: sends frames and collects whole frames back.
+class RawClient
+{
+public:
+    explicit RawClient(quint16 port);
+    ~RawClient();
+    bool connected() const;
+    void send(const std::string& bytes);
+    // Sends a request and returns every frame of its answer, up to and including END; empty if
+    // no END came in time.
+    std::vector<std::string> request(const std::string& fields, const std::string& text);
+    // Waits for the server to close the connection.
+    bool waitForClose(int timeoutMs = 5000);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace testsupport
