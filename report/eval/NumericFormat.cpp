@@ -308,4 +308,13 @@ std::optional<std::string> FormatNumeric(std::string_view pattern, double value)
     return out;
 }
 
+std::string formatResult(const TRpEvResult& result, std::string_view mask)
+{
+    if (!result.isNumeric())
+        return result.text();
+    if (std::optional<std::string> text = FormatNumeric(mask, result.asNumber()))
+        return *text;
+    return result.text();
+}
+
 } // namespace report::eval

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/eval/TRpEvResult.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,5 +14,10 @@ namespace report::eval {
 // single or double quotes copied as it stands, any other byte copied. Halves round away from
 // zero. An empty pattern gives the general format. Nothing for NaN or an infinity.
 std::optional<std::string> FormatNumeric(std::string_view pattern, double value);
+
+// The text an expression field prints for a result: numbers with the mask as a numeric format
+// pattern (an empty mask, or a value the pattern cannot show, in the general format), strings
+// unchanged, "True"/"False", an error's message.
+std::string formatResult(const TRpEvResult& result, std::string_view mask);
 
 } // namespace report::eval

@@ -100,3 +100,30 @@ TEST(NumericFormat, SeparatorsFollowTheLocale)
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     EXPECT_EQ(generalFloatText(1.5), "1.5");
 }
+
+TEST(NumericFormat, PrintedTextOfResults)
+{
+    using report::TRpEvResult;
+    using report::eval::formatResult;
+    struct Row
+    {
+        const char* name;
+        TRpEvResult result;
+        const char* mask;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"an integer with a mask", TRpEvResult::integer(1234567), "#,##0", "1,234,567"},
+        {"an integer without a mask", TRpEvResult::integer(-42), "", "-42"},
+        {"a real with a mask", TRpEvResult::real(2.5), "0.00", "2.50"},
+        {"a real without a mask", TRpEvResult::real(1.0 / 3), "", "0.333333333333333"},
+        {"an infinite real whatever the mask", TRpEvResult::real(std::numeric_limits<double>::infinity()),
+         "0", "INF"},
+        {"a string ignores the mask", TRpEvResult::string("0012"), "#,##0", "0012"},
+        {"a boolean", TRpEvResult::boolean(false), "0", "False"},
+        {"an error prints its message", TRpEvResult::error("Cannot divide by 0"), "0",
+         "Cannot divide by 0"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(formatResult(row.result, row.mask), row.expected) << row.name;
+}
