@@ -14,7 +14,11 @@ TRpExpr::TRpExpr()
 void TRpExpr::setExpression(std::string expression)
 {
     m_expression = std::move(expression);
-    showExpression();
+    // A field refilled during a run (at a page start) prints its new expression.
+    if (m_evaluator.isPrepared())
+        prepareEvaluator();
+    else
+        showExpression();
 }
 
 void TRpExpr::setMask(std::string mask)
@@ -31,6 +35,11 @@ void TRpExpr::showExpression()
 void TRpExpr::PrepareForRun()
 {
     TRpCustomLabel::PrepareForRun();
+    prepareEvaluator();
+}
+
+void TRpExpr::prepareEvaluator()
+{
     TRpReport* owner = report();
     m_evaluator.setEnvironment(owner ? &owner->functions() : nullptr);
     m_evaluator.prepare(m_expression);

@@ -36,6 +36,7 @@ public:
 
 private:
     void showExpression();
+    void prepareEvaluator();
 
     std::string m_expression;
     std::string m_mask;

@@ -114,8 +114,8 @@ void TRpPrinter::openPage()
     const int width = DeviceWidth(PaperWidthNative());
     const int height = DeviceHeight(PaperLengthNative());
     // Pages outside the printed range are drawn into a picture too, and dropped.
-    m_picture = std::make_unique<PagePicture>(width, height);
-    m_canvas = &m_picture->canvas();
+    m_picture = std::make_unique<gfx::EmfCanvas>(width, height, gfx::ScreenDpi);
+    m_canvas = m_picture.get();
 }
 
 void TRpPrinter::storeOpenPicture()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gfx/Canvas.h"
-#include "report/model/PagePicture.h"
+#include "gfx/EmfCanvas.h"
 #include "report/model/Paper.h"
 #include "report/model/TPrinterSettings.h"
 #include "report/model/TRpPrinterDevice.h"
@@ -143,7 +143,7 @@ private:
 
     std::unique_ptr<PageStoreTarget> m_pageStore;
     // The picture of the open page when it is not drawn on the device.
-    std::unique_ptr<PagePicture> m_picture;
+    std::unique_ptr<gfx::EmfCanvas> m_picture;
     gfx::Canvas* m_canvas = nullptr;
     bool m_documentBegun = false;
 };
