@@ -176,6 +176,8 @@ public:
     TImHorzItem() : TImAxisItem(60, 5) {}
     TImFixedItem& FixedLeft() { return m_leading; }
     TImFixedItem& FixedRight() { return m_trailing; }
+    const TImFixedItem& FixedLeft() const { return m_leading; }
+    const TImFixedItem& FixedRight() const { return m_trailing; }
 };
 
 class TImVertItem : public TImAxisItem
@@ -185,6 +187,8 @@ public:
     TImVertItem() : TImAxisItem(20, 5) {}
     TImFixedItem& FixedTop() { return m_leading; }
     TImFixedItem& FixedBottom() { return m_trailing; }
+    const TImFixedItem& FixedTop() const { return m_leading; }
+    const TImFixedItem& FixedBottom() const { return m_trailing; }
 };
 
 } // namespace grid

@@ -1,0 +1,907 @@
+#include "grid/TImCustomGrid.h"
+
+#include "gfx/QtCanvas.h"
+#include "grid/CellDrawing.h"
+#include "grid/GridPainter.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+
+namespace grid {
+
+namespace {
+
+// The auto-scroll timer's interval: one cell more per tick while the pointer stays outside.
+constexpr int autoScrollIntervalMs = 100;
+// One notch of a wheel.
+constexpr int wheelDeltaPerNotch = 120;
+constexpr int wheelRowsPerNotch = 3;
+
+// The client pixels [start, end) that the visible cells from..to cover with their lines.
+std::optional<std::pair<int, int>> pixelsOf(const TImAxisItem& axis, int from, int to)
+{
+    const AxisLayout& l = axis.layout();
+    int lo = INT_MAX;
+    int hi = INT_MIN;
+    const auto cover = [&](int a, int b) {
+        for (int k = std::max(a, from); k <= std::min(b, to); ++k)
+            if (const auto span = axis.cellSpan(k)) {
+                lo = std::min(lo, span->start);
+                hi = std::max(hi, span->start + span->size + axis.GridLineSize());
+            }
+    };
+    cover(-1, axis.firstScrolled() - 1);
+    cover(l.firstCell, l.lastDrawn);
+    cover(axis.lastScrolled() + 1, axis.CellCount());
+    if (lo > hi)
+        return std::nullopt;
+    return std::make_pair(lo, hi);
+}
+
+} // namespace
+
+TImCustomGrid::TImCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    // The sunken two-pixel client edge of a single border.
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    // Cells paint every pixel they own: repaints need no erase first.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_selectedLight = lightShade(m_selectedColor);
+    m_selectedDark = darkShade(m_selectedColor);
+
+    horz().setOnChanged([this](TImAxisItem::Change c) { axisChanged(horz(), c); });
+    vert().setOnChanged([this](TImAxisItem::Change c) { axisChanged(vert(), c); });
+    const auto repaint = [this] { InvalidateGrid(); };
+    for (int i = 1; i <= 4; ++i)
+        m_axes.Fixed(i).Cell().setOnChanged(repaint);
+    m_axes.FixedEdge().setOnChanged(repaint);
+    m_axes.NormalCell().setOnChanged(repaint);
+
+    m_current = {m_axes.FixedLeft().Count(), m_axes.FixedTop().Count()};
+    m_anchor = m_current;
+
+    m_autoScroll.setInterval(autoScrollIntervalMs);
+    connect(&m_autoScroll, &QTimer::timeout, this, [this] { dragTo(m_lastMousePos); });
+    for (auto [bar, orientation] : {std::pair{horizontalScrollBar(), Qt::Horizontal},
+                                    std::pair{verticalScrollBar(), Qt::Vertical}}) {
+        const Qt::Orientation o = orientation;
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, o](int action) { scrollBarAction(o, action); });
+        connect(bar, &QAbstractSlider::sliderReleased, this, [this, o] { scrollBarReleased(o); });
+    }
+    UpdateScrollBars();
+}
+
+TImCustomGrid::~TImCustomGrid()
+{
+    horz().setOnChanged(nullptr);
+    vert().setOnChanged(nullptr);
+}
+
+void TImCustomGrid::axisChanged(TImAxisItem& axis, TImAxisItem::Change change)
+{
+    if (change == TImAxisItem::Change::LeadingCount) {
+        const int first = axis.Leading().Count();
+        if (&axis == &horz())
+            m_current.col = m_anchor.col = first;
+        else
+            m_current.row = m_anchor.row = first;
+    }
+    if (change != TImAxisItem::Change::Repaint)
+        UpdateScrollBars();
+    InvalidateGrid();
+}
+
+// --- selection state -------------------------------------------------------------------
+
+int TImCustomGrid::FirstSelectableCol() const
+{
+    const TImSelectionMode mode = m_axes.Horizontal().Leading().Selection();
+    return mode == imsmCell || mode == imsmLine ? 0 : m_axes.Horizontal().Leading().Count();
+}
+
+int TImCustomGrid::FirstSelectableRow() const
+{
+    return vert().Leading().Count();
+}
+
+int TImCustomGrid::LastSelectableCol() const
+{
+    const TImSelectionMode mode = horz().Trailing().Selection();
+    return mode == imsmCell || mode == imsmLine ? ColCount() - 1
+                                                : ColCount() - horz().Trailing().Count() - 1;
+}
+
+int TImCustomGrid::LastSelectableRow() const
+{
+    return RowCount() - vert().Trailing().Count() - 1;
+}
+
+bool TImCustomGrid::inSelectableRange(int col, int row) const
+{
+    return col >= FirstSelectableCol() && col <= LastSelectableCol() &&
+           row >= FirstSelectableRow() && row <= LastSelectableRow();
+}
+
+bool TImCustomGrid::CanSelectCell(int col, int row)
+{
+    if (!inSelectableRange(col, row))
+        return false;
+    if (horz().CellSize(col) < 1 || vert().CellSize(row) < 1)
+        return false;
+    const TImCellInfo* info = CellDescription(col, row, GridRegion::Scrolled);
+    if (info && !info->CanSelect())
+        return false;
+    bool canSelect = true;
+    if (const TSelectCellEvent handler = OnSelectCell)
+        handler(this, col, row, canSelect);
+    return canSelect;
+}
+
+GridCoord TImCustomGrid::clampToSelectable(GridCoord c) const
+{
+    // With no body rows the bounds cross; the lower one wins.
+    c.col = std::max(FirstSelectableCol(), std::min(c.col, LastSelectableCol()));
+    c.row = std::max(FirstSelectableRow(), std::min(c.row, LastSelectableRow()));
+    return c;
+}
+
+GridCoord TImCustomGrid::step(GridCoord c, StepDirection direction) const
+{
+    switch (direction) {
+    case StepDirection::None:
+        break;
+    case StepDirection::Left:
+        if (c.col - 1 >= FirstSelectableCol())
+            --c.col;
+        break;
+    case StepDirection::Right:
+        if (c.col + 1 <= LastSelectableCol())
+            ++c.col;
+        break;
+    case StepDirection::Up:
+        if (c.row - 1 >= FirstSelectableRow())
+            --c.row;
+        break;
+    case StepDirection::Down:
+        if (c.row + 1 <= LastSelectableRow())
+            ++c.row;
+        break;
+    }
+    return c;
+}
+
+GridRange TImCustomGrid::Selection() const
+{
+    GridRange s;
+    if (m_options & imRowSelect) {
+        s.left = FirstSelectableCol();
+        s.right = LastSelectableCol();
+    } else {
+        s.left = std::min(m_current.col, m_anchor.col);
+        s.right = std::max(m_current.col, m_anchor.col);
+    }
+    s.top = std::min(m_current.row, m_anchor.row);
+    s.bottom = std::max(m_current.row, m_anchor.row);
+    return s;
+}
+
+void TImCustomGrid::setAnchor(GridCoord c)
+{
+    m_anchor = c;
+    if (m_options & imRowSelect)
+        m_anchor.col = LastSelectableCol();
+}
+
+void TImCustomGrid::setOptions(TImGridOptions options)
+{
+    if (options == m_options)
+        return;
+    if (m_options & imRowSelect)
+        m_anchor = m_current;
+    m_options = options;
+    if (m_options & imRowSelect)
+        m_anchor.col = LastSelectableCol();
+    InvalidateGrid();
+}
+
+void TImCustomGrid::setSelectedColor(gfx::Color c)
+{
+    if (c == m_selectedColor)
+        return;
+    m_selectedColor = c;
+    m_selectedLight = lightShade(c);
+    m_selectedDark = darkShade(c);
+    InvalidateGrid();
+}
+
+void TImCustomGrid::FocusCell(int col, int row, StepDirection direction, bool show, bool moveAnchor)
+{
+    GridCoord c{col, row};
+    for (;;) {
+        if (c == m_current)
+            return;
+        c = clampToSelectable(c);
+        if (CanSelectCell(c.col, c.row))
+            break;
+        const GridCoord next = step(c, direction);
+        if (direction == StepDirection::None || next == c)
+            return;
+        c = next;
+    }
+    const GridRange before = Selection();
+    const GridCoord old = m_current;
+    m_current = c;
+    if (moveAnchor || !(m_options & imRangeSelect))
+        setAnchor(c);
+    if (show)
+        MakeVisible(c.col, c.row);
+    invalidateSelectionChange(before, Selection());
+    InvalidateCell(old.col, old.row);
+    InvalidateCell(c.col, c.row);
+}
+
+void TImCustomGrid::ExtendSelection(int col, int row)
+{
+    if (!(m_options & imRangeSelect)) {
+        FocusCell(col, row, StepDirection::None, true, true);
+        return;
+    }
+    const GridRange before = Selection();
+    setAnchor({col, row});
+    MakeVisible(col, row);
+    invalidateSelectionChange(before, Selection());
+}
+
+void TImCustomGrid::SetRow(int row)
+{
+    if (row == m_current.row)
+        return;
+    FocusCell(m_current.col, row, StepDirection::None, true, true);
+    fireClick();
+}
+
+void TImCustomGrid::fireClick()
+{
+    // A copy: the handler may detach (or replace) the event while it runs.
+    if (const TNotifyEvent handler = OnClick)
+        handler(this);
+}
+
+// --- geometry and scrolling -------------------------------------------------------------
+
+gfx::Rect TImCustomGrid::CellRect(int col, int row) const
+{
+    const auto x = horz().cellSpan(col);
+    const auto y = vert().cellSpan(row);
+    if (!x || !y)
+        return {};
+    return gfx::Bounds(x->start, y->start, x->size, y->size);
+}
+
+GridCoord TImCustomGrid::MouseCoord(int x, int y) const
+{
+    return {horz().cellAt(x), vert().cellAt(y)};
+}
+
+void TImCustomGrid::MakeVisible(int col, int row)
+{
+    const auto firstFor = [](const TImAxisItem& axis, int cell) {
+        const int first = axis.FirstCell();
+        if (cell < axis.firstScrolled() || cell > axis.lastScrolled())
+            return first; // fixed cells are always in view
+        if (cell < first)
+            return cell;
+        if (cell > axis.lastFullVisible())
+            return axis.firstCellEndingWith(cell);
+        return first;
+    };
+    scrollTo(firstFor(horz(), col), firstFor(vert(), row));
+}
+
+void TImCustomGrid::scrollTo(int leftCol, int topRow)
+{
+    leftCol = horz().clampFirstCell(leftCol);
+    topRow = vert().clampFirstCell(topRow);
+    const int oldLeft = LeftCol();
+    const int oldTop = TopRow();
+    if (leftCol == oldLeft && topRow == oldTop)
+        return;
+    const AxisLayout hl = horz().layout();
+    const AxisLayout vl = vert().layout();
+    const int dx = horz().CellPosition(oldLeft) - horz().CellPosition(leftCol);
+    const int dy = vert().CellPosition(oldTop) - vert().CellPosition(topRow);
+    horz().setFirstCell(leftCol);
+    vert().setFirstCell(topRow);
+    // Shift what is already painted; only the uncovered part is painted again.
+    const int hSpace = hl.scrollEnd - hl.fixedBoundary;
+    const int vSpace = vl.scrollEnd - vl.fixedBoundary;
+    if (dx != 0) {
+        if (std::abs(dx) < hSpace)
+            viewport()->scroll(dx, 0, QRect(hl.fixedBoundary, 0, hSpace, vl.extent));
+        else
+            InvalidateGrid();
+    }
+    if (dy != 0) {
+        if (std::abs(dy) < vSpace)
+            viewport()->scroll(0, dy, QRect(0, vl.fixedBoundary, hl.extent, vSpace));
+        else
+            InvalidateGrid();
+    }
+    UpdateScrollBars();
+}
+
+void TImCustomGrid::UpdateScrollBars()
+{
+    if (m_updatingBars)
+        return;
+    m_updatingBars = true;
+    const QRect area = contentsRect();
+    m_laidOutFor = area.size();
+    const int barExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool clamped = false;
+    const auto fit = [&clamped](TImAxisItem& axis) {
+        const int first = axis.clampFirstCell(axis.FirstCell());
+        if (first != axis.FirstCell()) {
+            axis.setFirstCell(first);
+            clamped = true;
+        }
+        return axis.scrollBarInfo();
+    };
+    // Each bar takes room from the other axis: horizontal, vertical, horizontal again.
+    horz().setClientExtent(area.width() - (m_vBarShown ? barExtent : 0));
+    TImAxisItem::ScrollBarInfo h = fit(horz());
+    vert().setClientExtent(area.height() - (h.visible ? barExtent : 0));
+    TImAxisItem::ScrollBarInfo v = fit(vert());
+    if (v.visible != m_vBarShown) {
+        horz().setClientExtent(area.width() - (v.visible ? barExtent : 0));
+        const bool hWasVisible = h.visible;
+        h = fit(horz());
+        if (h.visible != hWasVisible) {
+            vert().setClientExtent(area.height() - (h.visible ? barExtent : 0));
+            v = fit(vert());
+        }
+    }
+    m_hBarShown = h.visible;
+    m_vBarShown = v.visible;
+    applyScrollBar(horizontalScrollBar(), h);
+    applyScrollBar(verticalScrollBar(), v);
+    setHorizontalScrollBarPolicy(h.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(v.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_updatingBars = false;
+    if (clamped)
+        InvalidateGrid();
+}
+
+void TImCustomGrid::applyScrollBar(QScrollBar* bar, const TImAxisItem::ScrollBarInfo& info)
+{
+    if (!info.visible || !info.enabled) {
+        bar->setRange(0, 0);
+        bar->setEnabled(false);
+        return;
+    }
+    bar->setEnabled(true);
+    bar->setRange(0, TImAxisItem::scrollRangeMax + 1 - info.page);
+    bar->setPageStep(info.page);
+    // A dragged thumb follows the pointer; it snaps to its cell when released.
+    if (!bar->isSliderDown())
+        bar->setValue(info.position);
+}
+
+int TImCustomGrid::firstCellForAction(const TImAxisItem& axis, int action, int thumb) const
+{
+    const int first = axis.FirstCell();
+    int cell = first;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        cell = first + 1;
+        while (cell < axis.lastScrolled() && axis.CellSize(cell) <= 0)
+            ++cell;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        cell = first - 1;
+        while (cell > axis.firstScrolled() && axis.CellSize(cell) <= 0)
+            --cell;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        cell = first + std::max(1, axis.lastFullVisible() - first);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        cell = std::min(first - 1, axis.firstCellEndingWith(first));
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        cell = axis.firstScrolled();
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        cell = axis.maxFirstCell();
+        break;
+    case QAbstractSlider::SliderMove:
+        cell = axis.cellAtScrollPosition(thumb);
+        break;
+    default:
+        break;
+    }
+    return axis.clampFirstCell(cell);
+}
+
+void TImCustomGrid::scrollBarAction(Qt::Orientation orientation, int action)
+{
+    if (action == QAbstractSlider::SliderNoAction)
+        return;
+    if (isVisible() && isEnabled() && (focusPolicy() & Qt::TabFocus))
+        setFocus(Qt::OtherFocusReason);
+    const bool horizontal = orientation == Qt::Horizontal;
+    QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
+    if (action == QAbstractSlider::SliderMove && !(m_options & imThumbTracking))
+        return;
+    const TImAxisItem& axis = horizontal ? static_cast<const TImAxisItem&>(horz()) : vert();
+    const int cell = firstCellForAction(axis, action, bar->sliderPosition());
+    scrollTo(horizontal ? cell : LeftCol(), horizontal ? TopRow() : cell);
+    if (action != QAbstractSlider::SliderMove)
+        bar->setSliderPosition(axis.scrollBarInfo().position);
+}
+
+void TImCustomGrid::scrollBarReleased(Qt::Orientation orientation)
+{
+    const bool horizontal = orientation == Qt::Horizontal;
+    QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
+    const TImAxisItem& axis = horizontal ? static_cast<const TImAxisItem&>(horz()) : vert();
+    const int cell = axis.cellAtScrollPosition(bar->sliderPosition());
+    scrollTo(horizontal ? cell : LeftCol(), horizontal ? TopRow() : cell);
+    bar->setValue(axis.scrollBarInfo().position);
+}
+
+void TImCustomGrid::scrollContentsBy(int, int)
+{
+    // The grid scrolls itself in whole cells (scrollTo); the bars only report actions.
+}
+
+// --- repainting -------------------------------------------------------------------------
+
+void TImCustomGrid::InvalidateCell(int col, int row)
+{
+    if (col < -1 || col > ColCount() || row < -1 || row > RowCount())
+        return;
+    const gfx::Rect r = CellRect(col, row);
+    if (r.isEmpty())
+        return;
+    viewport()->update(QRect(r.left, r.top, r.width() + horz().GridLineSize(),
+                             r.height() + vert().GridLineSize()));
+}
+
+void TImCustomGrid::InvalidateRow(int row)
+{
+    if (const auto y = pixelsOf(vert(), row, row))
+        viewport()->update(QRect(0, y->first, horz().clientExtent(), y->second - y->first));
+}
+
+void TImCustomGrid::InvalidateCol(int col)
+{
+    if (const auto x = pixelsOf(horz(), col, col))
+        viewport()->update(QRect(x->first, 0, x->second - x->first, vert().clientExtent()));
+}
+
+void TImCustomGrid::InvalidateGrid()
+{
+    viewport()->update();
+}
+
+void TImCustomGrid::invalidateRange(const GridRange& range)
+{
+    const auto x = pixelsOf(horz(), range.left, range.right);
+    const auto y = pixelsOf(vert(), range.top, range.bottom);
+    if (x && y)
+        viewport()->update(QRect(x->first, y->first, x->second - x->first, y->second - y->first));
+}
+
+void TImCustomGrid::invalidateSelectionChange(const GridRange& before, const GridRange& after)
+{
+    if (before == after)
+        return;
+    invalidateRange(before);
+    invalidateRange(after);
+}
+
+void TImCustomGrid::invalidateFocus()
+{
+    invalidateRange(Selection());
+    InvalidateCell(m_current.col, m_current.row);
+    if (horz().LineSelect())
+        InvalidateRow(m_current.row);
+    if (vert().LineSelect())
+        InvalidateCol(m_current.col);
+}
+
+// --- painting ---------------------------------------------------------------------------
+
+void TImCustomGrid::ensureLaidOut()
+{
+    // A hidden widget gets its resize event only when shown; lay out for its size now.
+    if (contentsRect().size() != m_laidOutFor)
+        UpdateScrollBars();
+}
+
+gfx::Size TImCustomGrid::clientSize()
+{
+    ensureLaidOut();
+    return {horz().clientExtent(), vert().clientExtent()};
+}
+
+void TImCustomGrid::PaintTo(gfx::Canvas& canvas, const gfx::Rect& clip)
+{
+    ensureLaidOut();
+    GridPainter(*this, canvas, clip).paint();
+}
+
+void TImCustomGrid::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    gfx::QtCanvas canvas(&painter, gfx::ScreenDpi);
+    const QRect r = event->rect();
+    PaintTo(canvas, gfx::Bounds(r.x(), r.y(), r.width(), r.height()));
+}
+
+TImCellInfo* TImCustomGrid::CellDescription(int col, int row, GridRegion region)
+{
+    switch (region) {
+    case GridRegion::FixedLeft:
+        return &m_axes.FixedLeft().Cell();
+    case GridRegion::FixedTop:
+        return &m_axes.FixedTop().Cell();
+    case GridRegion::FixedRight:
+        return &m_axes.FixedRight().Cell();
+    case GridRegion::FixedBottom:
+        return &m_axes.FixedBottom().Cell();
+    case GridRegion::Scrolled:
+        break;
+    }
+    const bool fixedCol = col < horz().firstScrolled() || col > horz().lastScrolled();
+    const bool fixedRow = row < vert().firstScrolled() || row > vert().lastScrolled();
+    if (fixedCol && fixedRow)
+        return &m_axes.FixedEdge();
+    if (fixedRow)
+        return row < vert().firstScrolled() ? &m_axes.FixedTop().Cell()
+                                            : &m_axes.FixedBottom().Cell();
+    if (fixedCol)
+        return col < horz().firstScrolled() ? &m_axes.FixedLeft().Cell()
+                                            : &m_axes.FixedRight().Cell();
+    return &m_axes.NormalCell();
+}
+
+void TImCustomGrid::DrawCell(gfx::Canvas& canvas, const CellPaint& cell)
+{
+    TImCellInfo* info = CellDescription(cell.col, cell.row, cell.region);
+    if (info)
+        info->Field().Clear();
+    PrepareCanvas(canvas, info, cell.state);
+    DefaultDrawCell(canvas, cell.rect, info, cell.state);
+}
+
+void TImCustomGrid::PrepareCanvas(gfx::Canvas& canvas, const TImCellInfo* info,
+                                  TImCellDrawStates state)
+{
+    canvas.font = info ? info->CellAttr().Font() : m_font;
+    gfx::Color fill;
+    const bool focusAsSelected = m_options & (imDrawFocusSelected | imRowSelect);
+    if (state & imdsEmptyVert) {
+        fill = lightShade(info ? info->BorderAttr().Color() : m_color);
+    } else if ((state & imdsSelected) && (!(state & imdsFocused) || focusAsSelected)) {
+        fill = hasFocus() ? m_selectedColor : m_selectedBackColor;
+        canvas.font.color = m_selectedFontColor;
+    } else if (state & (imdsRowSelected | imdsColSelected)) {
+        fill = horz().SelectedColor();
+    } else {
+        fill = info ? info->BorderAttr().Color() : m_color;
+    }
+    canvas.brush = gfx::Brush{fill, gfx::BrushStyle::Solid};
+    canvas.pen.color = info ? info->BorderAttr().LineColor() : gfx::RGB(0x80, 0x80, 0x80);
+    if (!isEnabled())
+        canvas.font.color = gfx::clGrayText;
+}
+
+void TImCustomGrid::DefaultDrawCell(gfx::Canvas& canvas, const gfx::Rect& r,
+                                    const TImCellInfo* info, TImCellDrawStates state)
+{
+    canvas.FillRect(r);
+    if (!info)
+        return;
+    const TImCellData& field = info->Field();
+    if (!field.IsNull() || !field.DisplayNullAs().empty())
+        drawCellText(canvas, r, field.DisplayText(), info->CellAttr());
+    drawCellFrames(canvas, r, info->BorderAttr());
+}
+
+void TImCustomGrid::DrawCellGridLines(gfx::Canvas& canvas, const CellPaint& cell,
+                                      const TImCellInfo* info)
+{
+    const int lineH = horz().GridLineSize(); // the line to the right of a column
+    const int lineV = vert().GridLineSize(); // the line below a row
+    const bool fixed = cell.state & imdsFixed;
+    const gfx::Color lineColor = info ? info->BorderAttr().LineColor() : gfx::RGB(0x80, 0x80, 0x80);
+    const bool drawV = fixed ? vert().DrawFixedLine() : vert().DrawGridLine();
+    const bool drawH = fixed ? horz().DrawFixedLine() : horz().DrawGridLine();
+    const gfx::Rect& r = cell.rect;
+    const gfx::Brush saved = canvas.brush;
+    // Cells of the bottom and right strips have their lines above and to the left.
+    const bool above = cell.region == GridRegion::FixedBottom;
+    const bool left = cell.region == GridRegion::FixedRight;
+    if (lineV > 0) {
+        // Also under the right-hand line, so that the crossing of the two is painted too.
+        const int y = above ? r.top - lineV : r.bottom;
+        canvas.brush = gfx::Brush{drawV ? lineColor : m_color, gfx::BrushStyle::Solid};
+        canvas.FillRect(
+            {left ? r.left - lineH : r.left, y, left ? r.right : r.right + lineH, y + lineV});
+    }
+    if (lineH > 0) {
+        const int x = left ? r.left - lineH : r.right;
+        canvas.brush = gfx::Brush{drawH ? lineColor : m_color, gfx::BrushStyle::Solid};
+        canvas.FillRect({x, r.top, x + lineH, r.bottom});
+    }
+    canvas.brush = saved;
+}
+
+// --- mouse ------------------------------------------------------------------------------
+
+void TImCustomGrid::mousePressEvent(QMouseEvent* event)
+{
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (window()->focusWidget() != this)
+        return;
+    const QPoint pos = event->position().toPoint();
+    const GridCoord cell = MouseCoord(pos.x(), pos.y());
+    m_pressedCell = cell;
+    // A press outside the body (the header row, or any press without body rows) only focuses.
+    if (!inSelectableRange(cell.col, cell.row))
+        return;
+    m_mouseState = MouseState::Selecting;
+    m_lastMousePos = pos;
+    if (event->modifiers() & Qt::ShiftModifier)
+        ExtendSelection(cell.col, cell.row);
+    else
+        FocusCell(cell.col, cell.row, StepDirection::None, true, true);
+}
+
+void TImCustomGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    // The second press of a double click selects nothing and so fires no click on release.
+    if (const TNotifyEvent handler = OnDblClick)
+        handler(this);
+}
+
+GridCoord TImCustomGrid::dragCell(QPoint pos) const
+{
+    GridCoord c = MouseCoord(pos.x(), pos.y());
+    const AxisLayout& hl = horz().layout();
+    const AxisLayout& vl = vert().layout();
+    // Outside the scrolled cells the pointer asks for the next cell in that direction.
+    if (pos.y() < vl.fixedBoundary)
+        c.row = TopRow() - 1;
+    else if (pos.y() >= vl.extent)
+        c.row = vl.lastFullVisible + 1;
+    if (pos.x() < hl.fixedBoundary)
+        c.col = LeftCol() - 1;
+    else if (pos.x() >= hl.extent)
+        c.col = hl.lastFullVisible + 1;
+    c = clampToSelectable(c);
+    if (m_options & imRowSelect)
+        c.col = LastSelectableCol();
+    return c;
+}
+
+void TImCustomGrid::dragTo(QPoint pos)
+{
+    if (m_mouseState != MouseState::Selecting)
+        return;
+    const GridCoord c = dragCell(pos);
+    if (c != m_anchor)
+        ExtendSelection(c.col, c.row);
+}
+
+void TImCustomGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_mouseState != MouseState::Selecting)
+        return;
+    m_lastMousePos = event->position().toPoint();
+    if (!m_autoScroll.isActive())
+        m_autoScroll.start();
+    dragTo(m_lastMousePos);
+}
+
+void TImCustomGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool wasSelecting = m_mouseState == MouseState::Selecting;
+    m_autoScroll.stop();
+    // Idle before the handler runs: a nested event loop inside it must not see a selection
+    // in progress.
+    m_mouseState = MouseState::Idle;
+    if (wasSelecting)
+        fireClick();
+}
+
+void TImCustomGrid::cancelMouse()
+{
+    m_autoScroll.stop();
+    m_mouseState = MouseState::Idle;
+}
+
+// --- keyboard, wheel, focus -------------------------------------------------------------
+
+void TImCustomGrid::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (m_mouseState == MouseState::Idle) {
+            event->ignore();
+            return;
+        }
+        cancelMouse();
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        moveByKey(event->key(), event->modifiers());
+        break;
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TImCustomGrid::moveByKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    GridCoord c = m_current;
+    int top = TopRow();
+    int left = LeftCol();
+    const int rowPage = std::max(1, vert().lastFullVisible() - top);
+    const int colPage = std::max(1, horz().lastFullVisible() - left);
+    StepDirection direction = StepDirection::None;
+    switch (key) {
+    case Qt::Key_Up:
+        direction = StepDirection::Up;
+        if (ctrl)
+            --top;
+        else
+            c = step(c, direction);
+        break;
+    case Qt::Key_Down:
+        direction = StepDirection::Down;
+        if (ctrl)
+            ++top;
+        else
+            c = step(c, direction);
+        break;
+    case Qt::Key_Left:
+        direction = StepDirection::Left;
+        if (ctrl)
+            c.col -= colPage;
+        else
+            c = step(c, direction);
+        break;
+    case Qt::Key_Right:
+        direction = StepDirection::Right;
+        if (ctrl)
+            c.col += colPage;
+        else
+            c = step(c, direction);
+        break;
+    case Qt::Key_PageUp:
+        direction = StepDirection::Up;
+        if (ctrl) {
+            c.row = top;
+        } else {
+            c.row -= rowPage;
+            top -= rowPage;
+        }
+        break;
+    case Qt::Key_PageDown:
+        direction = StepDirection::Down;
+        if (ctrl) {
+            c.row = vert().lastFullVisible();
+        } else {
+            c.row += rowPage;
+            top += rowPage;
+        }
+        break;
+    case Qt::Key_Home:
+        // These search from their end of the axis for a cell that can be selected.
+        direction = StepDirection::Right;
+        c.col = FirstSelectableCol();
+        if (ctrl)
+            c.row = FirstSelectableRow();
+        break;
+    case Qt::Key_End:
+        direction = StepDirection::Left;
+        c.col = LastSelectableCol();
+        if (ctrl)
+            c.row = LastSelectableRow();
+        break;
+    default:
+        return;
+    }
+    scrollTo(left, top);
+    c = clampToSelectable(c);
+    if (c == m_current)
+        return;
+    FocusCell(c.col, c.row, direction, true, !shift);
+    fireClick();
+}
+
+void TImCustomGrid::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    // Qt turns Alt with the wheel into a horizontal turn; it is still one notch.
+    int delta = event->angleDelta().y();
+    if (delta == 0)
+        delta = event->angleDelta().x();
+    int rows = wheelRowsPerNotch;
+    if (event->modifiers() & Qt::AltModifier)
+        rows = 1;
+    else if (event->modifiers() & Qt::ControlModifier)
+        rows = std::max(1, VisibleRowCount());
+    // With more visible rows than a notch has units the divisor would be 0: then a notch
+    // moves by the visible rows all the same.
+    const int divisor = wheelDeltaPerNotch / rows;
+    const int steps = divisor > 0 ? delta / divisor : delta * rows / wheelDeltaPerNotch;
+    if (steps == 0)
+        return;
+    // Forward (a positive delta) moves up; when every body row fits, the columns move.
+    if (vert().maxFirstCell() <= vert().firstScrolled())
+        scrollTo(LeftCol() - steps, TopRow());
+    else
+        scrollTo(LeftCol(), TopRow() - steps);
+}
+
+void TImCustomGrid::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    invalidateFocus();
+}
+
+void TImCustomGrid::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    invalidateFocus();
+}
+
+void TImCustomGrid::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        InvalidateGrid();
+}
+
+void TImCustomGrid::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+} // namespace grid
