@@ -1,10 +1,11 @@
 #include "report/model/TRpPrinter.h"
 
 #include "report/model/ERpError.h"
-#include "report/model/PageStoreTarget.h"
 #include "report/model/Rounding.h"
 #include "report/model/TRpPrinterListener.h"
 #include "report/model/Units.h"
+#include "report/store/TRpPageList.h"
+#include "report/store/TRpStream.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -52,7 +53,9 @@ void TRpPrinter::BeginJob()
     m_jobState = jsBusy;
     m_documentBegun = false;
     if (m_outputTarget == ToPageStore) {
-        m_pageStore = std::make_unique<PageStoreTarget>(pageStoreSpillThresholdBytes, compressed);
+        m_pageStore = std::make_unique<TRpPageList>();
+        m_pageStore->SetStream(std::make_unique<TRpStream>(pageStoreSpillThresholdBytes));
+        m_pageStore->SetCompressed(compressed);
         useScreenScales();
     } else {
         m_xScale = m_settings.dpiX() / nativePerInch;
@@ -122,7 +125,7 @@ void TRpPrinter::storeOpenPicture()
 {
     if (!m_picture)
         return;
-    m_pageStore->append(m_picture->finish());
+    m_pageStore->AppendPage(m_picture->finish());
     m_picture.reset();
     m_canvas = nullptr;
 }
@@ -145,7 +148,7 @@ void TRpPrinter::EndJob()
     ++m_pagesAvailable;
     postPageAvailable();
     if (m_outputTarget == ToPageStore) {
-        m_pageStore->writeHeader();
+        m_pageStore->WriteHeader();
     } else if (afterPrint) {
         afterPrint();
     }
@@ -264,14 +267,14 @@ std::optional<std::string> TRpPrinter::PageImage(int n) const
     if ((m_jobState != jsBusy && m_jobState != jsFinished) || n < 1 || n > m_pageTotal ||
         !m_pageStore)
         return std::nullopt;
-    return m_pageStore->load(n);
+    return m_pageStore->LoadPage(n);
 }
 
-void TRpPrinter::SaveReportFile(const std::string& fileName)
+void TRpPrinter::SaveReportFile(const QString& fileName)
 {
     if (m_jobState != jsFinished || !m_pageStore)
         return;
-    m_pageStore->writeToFile(fileName);
+    m_pageStore->WriteToFile(fileName);
 }
 
 } // namespace report

@@ -8,6 +8,7 @@
 #include "report/model/TRpReportPrinterSettings.h"
 
 #include <QObject>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,7 +16,7 @@
 
 namespace report {
 
-class PageStoreTarget;
+class TRpPageList;
 class TRpPrinterListener;
 class TRpReport;
 
@@ -112,9 +113,10 @@ public:
     // 1 <= n <= PageTotal.
     std::optional<std::string> PageImage(int n) const;
     // Writes the page store to a report file; only once the job has finished.
-    void SaveReportFile(const std::string& fileName);
+    void SaveReportFile(const QString& fileName);
 
-    const PageStoreTarget* pageStore() const { return m_pageStore.get(); }
+    // The page store of the last job to the page store; none before.
+    TRpPageList* pageStore() const { return m_pageStore.get(); }
 
 private:
     void finishPage();
@@ -141,7 +143,7 @@ private:
     TRpPrinterListener* m_listener = nullptr;
     bool m_inPreview = false;
 
-    std::unique_ptr<PageStoreTarget> m_pageStore;
+    std::unique_ptr<TRpPageList> m_pageStore;
     // The picture of the open page when it is not drawn on the device.
     std::unique_ptr<gfx::EmfCanvas> m_picture;
     gfx::Canvas* m_canvas = nullptr;

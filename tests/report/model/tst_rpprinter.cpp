@@ -3,9 +3,11 @@
 #include "report/model/ERpError.h"
 #include "report/model/TRpPrinter.h"
 #include "report/model/TRpPrinterListener.h"
+#include "report/store/TRpPageList.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -330,9 +332,87 @@ TEST(PageStore, SavingBeforeTheJobEndsWritesNothing)
     testsupport::TempDir dir;
     const std::string file = dir.file("early.rpf");
     TRpPrinter printer;
-    printer.SaveReportFile(file);
+    printer.SaveReportFile(QString::fromStdString(file));
     printer.BeginJob();
     printer.StartNewPage();
-    printer.SaveReportFile(file);
+    printer.SaveReportFile(QString::fromStdString(file));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+}
+
+namespace {
+
+uint32_t u32At(const QByteArray& bytes, qsizetype at)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, bytes.constData() + at, 4);
+    return v;
+}
+
+// A finished page-store job of `pages` pages, each with one text.
+void drawPages(TRpPrinter& printer, int pages)
+{
+    printer.BeginJob();
+    for (int page = 1; page <= pages; ++page) {
+        printer.StartNewPage();
+        printer.PageCanvas().TextOut(10, 10, "page " + std::to_string(page));
+    }
+    printer.EndJob();
+}
+
+} // namespace
+
+TEST(PageStore, OnePageFileHasTheRecordLayout)
+{
+    testsupport::TempDir dir;
+    const QString file = QString::fromStdString(dir.file("one.rpf"));
+    TRpPrinter printer;
+    drawPages(printer, 1);
+    EXPECT_EQ(printer.pageStore()->Stream().SpillThreshold(), 100000);
+    printer.SaveReportFile(file);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_GT(bytes.size(), 180);
+    EXPECT_EQ(u32At(bytes, 8), 1u) << "page count";
+    EXPECT_EQ(bytes[25], 0) << "not compressed";
+    EXPECT_EQ(u32At(bytes, 128), 1u) << "page number";
+    EXPECT_EQ(u32At(bytes, 132), uint32_t(bytes.size())) << "link to the end";
+    EXPECT_EQ(bytes.mid(176, 4), QByteArray(" EMF"));
+    EXPECT_EQ(u32At(bytes, bytes.size() - 4), 128u) << "the record's own start";
+    const auto page = printer.PageImage(1);
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(bytes.mid(136, qsizetype(page->size())), QByteArray::fromStdString(*page));
+}
+
+TEST(PageStore, CompressedPagesReadBackTheSame)
+{
+    testsupport::TempDir dir;
+    const QString file = QString::fromStdString(dir.file("packed.rpf"));
+    TRpPrinter printer;
+    printer.compressed = true;
+    drawPages(printer, 3);
+    printer.SaveReportFile(file);
+    const auto opened = TRpPageList::OpenReportFile(file);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(opened->Compressed());
+    ASSERT_EQ(opened->StoredPages(), 3);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(opened->LoadPage(n), printer.PageImage(n)) << "page " << n;
+}
+
+TEST(PageStore, SavingReplacesAnExistingFile)
+{
+    testsupport::TempDir dir;
+    const QString file = QString::fromStdString(dir.file("again.rpf"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(500000, 'x'));
+    }
+    TRpPrinter printer;
+    drawPages(printer, 2);
+    printer.SaveReportFile(file);
+    const auto opened = TRpPageList::OpenReportFile(file);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->StoredPages(), 2);
 }
