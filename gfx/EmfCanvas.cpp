@@ -3,6 +3,7 @@
 #include "gfx/TextLayout.h"
 #include "text/Cp949.h"
 
+#include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -364,18 +365,31 @@ void EmfCanvas::textOut(int x, int y, unsigned options, const Rect* r, const QSt
         return;
     useTextState();
     m_metrics.select(font, m_dpi);
-    // Advance of every UTF-16 unit, rounded so that they add up to the text's own width.
+    // Advance of every UTF-16 unit from the font's own advances (shaping each prefix would
+    // cost a layout per character), rounded as they accumulate; the last takes up the
+    // difference to the text's measured width, so that they add up to it.
+    if (!m_charMetrics || m_charMetricsFont != font) {
+        m_charMetrics.emplace(m_metrics.qfont());
+        m_charMetricsFont = font;
+    }
     std::vector<uint32_t> dx(size_t(s.size()), 0);
-    int previous = 0;
+    double sum = 0;
+    int64_t placed = 0;
     for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s.at(i).isHighSurrogate() && i + 1 < s.size())
-            continue;
-        const int end = m_metrics.width(s.left(i + 1));
-        dx[size_t(i)] = uint32_t(std::max(0, end - previous));
-        previous = end;
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            sum += m_charMetrics->horizontalAdvance(s.mid(i, 2));
+            ++i;
+        } else {
+            sum += m_charMetrics->horizontalAdvance(s.at(i));
+        }
+        const int64_t end = std::llround(sum);
+        dx[size_t(i)] = uint32_t(std::max<int64_t>(0, end - placed));
+        placed = end;
     }
     const int w = m_metrics.width(s);
     const int h = m_metrics.height();
+    if (!dx.empty())
+        dx.back() = uint32_t(std::max<int64_t>(0, int64_t(dx.back()) + w - placed));
     int left = x;
     if ((textAlign & TA_CENTER) == TA_CENTER)
         left = x - w / 2;

@@ -3,6 +3,8 @@
 #include "gfx/Canvas.h"
 #include "gfx/TextMetrics.h"
 
+#include <QFontMetricsF>
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -97,6 +99,8 @@ private:
     DcState m_dc;
     std::vector<DcState> m_dcStack;
     TextMetrics m_metrics;
+    std::optional<QFontMetricsF> m_charMetrics; // advances of single characters
+    Font m_charMetricsFont;
 };
 
 } // namespace gfx

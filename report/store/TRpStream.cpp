@@ -25,15 +25,20 @@ std::string fileMessage(const char* what, const QString& fileName, const QString
 
 TRpStream::TRpStream(int64_t spillThresholdBytes) : m_spillThreshold(spillThresholdBytes) {}
 
-TRpStream::~TRpStream() = default; // a QTemporaryFile removes its file when it goes
+TRpStream::~TRpStream()
+{
+    m_file.reset(); // closed before the temporary file removes it
+}
 
 std::unique_ptr<TRpStream> TRpStream::openFile(const QString& fileName)
 {
     auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::ReadOnly))
+    // Unbuffered: finding a page reads a few bytes here and there, not whole buffers.
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw EStreamError(fileMessage("Cannot open file", fileName, file->errorString()));
     auto stream = std::make_unique<TRpStream>();
     stream->m_readOnly = true;
+    stream->m_fileSize = file->size();
     stream->m_file = std::move(file);
     return stream;
 }
@@ -61,18 +66,27 @@ void TRpStream::Write(const void* data, int64_t count)
             spillToFile();
         return;
     }
+    const int64_t end = m_file->pos() + count;
     checkFile(m_file->write(static_cast<const char*>(data), count) == count, "Cannot write file");
+    m_fileSize = std::max(m_fileSize, end);
 }
 
 void TRpStream::spillToFile()
 {
-    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/RPFXXXXXX"_s);
-    if (!file->open())
+    auto temporary = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/RPFXXXXXX"_s);
+    if (!temporary->open())
         throw EStreamError(
-            fileMessage("Cannot create file", file->fileTemplate(), file->errorString()));
+            fileMessage("Cannot create file", temporary->fileTemplate(), temporary->errorString()));
+    // The temporary file names and removes the file; the stream works on a handle of its own,
+    // unbuffered: finding a page reads a few bytes here and there, and records go whole.
+    auto file = std::make_unique<QFile>(temporary->fileName());
+    if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        throw EStreamError(fileMessage("Cannot open file", file->fileName(), file->errorString()));
+    m_temporary = std::move(temporary);
     m_file = std::move(file);
     checkFile(m_file->write(m_memory.data(), qint64(m_memory.size())) == qint64(m_memory.size()),
               "Cannot write file");
+    m_fileSize = int64_t(m_memory.size());
     std::string().swap(m_memory);
     m_position = 0;
 }
@@ -112,14 +126,13 @@ void TRpStream::seekLocked(int64_t position)
         m_position = std::clamp<int64_t>(position, 0, int64_t(m_memory.size()));
         return;
     }
-    checkFile(m_file->seek(std::clamp<int64_t>(position, 0, m_file->size())),
-              "Cannot seek in file");
+    checkFile(m_file->seek(std::clamp<int64_t>(position, 0, m_fileSize)), "Cannot seek in file");
 }
 
 int64_t TRpStream::SeekEnd()
 {
     std::lock_guard lock(m_lock);
-    const int64_t end = m_file ? m_file->size() : int64_t(m_memory.size());
+    const int64_t end = m_file ? m_fileSize : int64_t(m_memory.size());
     seekLocked(end);
     return end;
 }
@@ -133,7 +146,7 @@ int64_t TRpStream::Position() const
 int64_t TRpStream::Size() const
 {
     std::lock_guard lock(m_lock);
-    return m_file ? m_file->size() : int64_t(m_memory.size());
+    return m_file ? m_fileSize : int64_t(m_memory.size());
 }
 
 bool TRpStream::HeldInMemory() const

@@ -59,7 +59,9 @@ private:
     bool m_readOnly = false;
     std::string m_memory;
     int64_t m_position = 0;
+    std::unique_ptr<QFile> m_temporary; // the spill file's owner, which removes it
     std::unique_ptr<QFile> m_file;
+    int64_t m_fileSize = 0; // kept here, so that asking costs no system call
 };
 
 } // namespace report

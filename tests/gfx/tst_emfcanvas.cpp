@@ -3,6 +3,7 @@
 #include "gfx/EmfReader.h"
 #include "gfx/MeasureCanvas.h"
 #include "gfx/QtCanvas.h"
+#include "gfx/RecordingCanvas.h"
 #include "text/Cp949.h"
 
 #include <QRegularExpression>
@@ -119,6 +120,43 @@ TEST(EmfCanvas, ObjectsAreCreatedOnceAndSelectedWhenTheyChange)
             EXPECT_EQ(r.u32(12), uint32_t(U_BS_SOLID));
             EXPECT_EQ(r.u32(16), RGB(0xFF, 0xFF, 0));
         }
+    }
+}
+
+TEST(EmfCanvas, ManyDistinctPensReuseTheirHandlesButNotWhileAStateIsSaved)
+{
+    constexpr int colours = 150;
+    auto drawLines = [](Canvas& c) {
+        for (int i = 0; i < colours; ++i) {
+            c.pen = {RGB(i, 255 - i, 7), 1, PenStyle::Solid};
+            c.MoveTo(0, i);
+            c.LineTo(10, i);
+        }
+    };
+    EmfCanvas free(20, colours);
+    drawLines(free);
+    const std::string freeEmf = free.finish();
+    const auto freeRecords = recordsOf(freeEmf);
+    EXPECT_EQ(countOf(freeRecords, U_EMR_CREATEPEN), colours);
+    EXPECT_GT(countOf(freeRecords, U_EMR_DELETEOBJECT), 0);
+    EXPECT_LT(EmfReader(freeEmf).header().handles, colours) << "deleted handles are used again";
+
+    EmfCanvas saved(20, colours);
+    saved.SaveDC();
+    drawLines(saved);
+    saved.RestoreDC();
+    const std::string savedEmf = saved.finish();
+    EXPECT_EQ(countOf(recordsOf(savedEmf), U_EMR_DELETEOBJECT), 0)
+        << "a saved state may still hold them";
+
+    for (const std::string* emf : {&freeEmf, &savedEmf}) {
+        RecordingCanvas target;
+        EmfPlayer player(target);
+        ASSERT_TRUE(player.play(*emf, {0, 0, 20, colours}));
+        const auto lines = target.callsOf(DrawCall::Kind::Line);
+        ASSERT_EQ(lines.size(), size_t(colours));
+        for (int i = 0; i < colours; ++i)
+            EXPECT_EQ(lines[size_t(i)].pen.color, RGB(i, 255 - i, 7)) << "line " << i;
     }
 }
 
