@@ -126,24 +126,26 @@ bool fieldsInside(const EmfRecord& r)
     }
 }
 
+// Reference-device pixels per 0.01 mm along one axis, from the finest size the header gives.
+double pixelsPerFrameUnit(int pixels, int micrometres, int millimetres)
+{
+    if (pixels > 0 && micrometres > 0)
+        return pixels * 10.0 / micrometres;
+    if (pixels > 0 && millimetres > 0)
+        return pixels / (millimetres * 100.0);
+    return fallbackPixelsPerFrameUnit;
+}
+
 } // namespace
 
 double EmfHeader::pixelsPerFrameUnitX() const
 {
-    if (device.cx > 0 && micrometers.cx > 0)
-        return device.cx * 10.0 / micrometers.cx;
-    if (device.cx > 0 && millimeters.cx > 0)
-        return device.cx / (millimeters.cx * 100.0);
-    return fallbackPixelsPerFrameUnit;
+    return pixelsPerFrameUnit(device.cx, micrometers.cx, millimeters.cx);
 }
 
 double EmfHeader::pixelsPerFrameUnitY() const
 {
-    if (device.cy > 0 && micrometers.cy > 0)
-        return device.cy * 10.0 / micrometers.cy;
-    if (device.cy > 0 && millimeters.cy > 0)
-        return device.cy / (millimeters.cy * 100.0);
-    return fallbackPixelsPerFrameUnit;
+    return pixelsPerFrameUnit(device.cy, micrometers.cy, millimeters.cy);
 }
 
 Size EmfHeader::pixelSize() const

@@ -280,7 +280,11 @@ std::vector<TRpPageList::PageRecord> TRpPageList::Records()
 
 std::unique_ptr<TRpPageList> TRpPageList::OpenReportFile(const QString& fileName)
 {
-    auto stream = TRpStream::openFile(fileName);
+    return OpenReport(TRpStream::openFile(fileName));
+}
+
+std::unique_ptr<TRpPageList> TRpPageList::OpenReport(std::unique_ptr<TRpStream> stream)
+{
     const int64_t size = stream->Size();
     std::string first(size_t(std::min(size, layoutProbeBytes)), '\0');
     stream->Seek(0);

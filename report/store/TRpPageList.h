@@ -37,8 +37,11 @@ public:
     TRpPageList& operator=(const TRpPageList&) = delete;
 
     // Opens a report file as a read-only store, checking its header, every page record and
-    // its links; the page count comes from the header.
+    // its links; the page count comes from the header. Each page's picture is checked record
+    // by record when it is loaded.
     static std::unique_ptr<TRpPageList> OpenReportFile(const QString& fileName);
+    // The same on a read-only stream that holds a report file.
+    static std::unique_ptr<TRpPageList> OpenReport(std::unique_ptr<TRpStream> stream);
 
     // Hands the store a new, empty stream (the old one and its temporary file go) and clears it.
     void SetStream(std::unique_ptr<TRpStream> stream);

@@ -43,6 +43,14 @@ std::unique_ptr<TRpStream> TRpStream::openFile(const QString& fileName)
     return stream;
 }
 
+std::unique_ptr<TRpStream> TRpStream::openBytes(std::string bytes)
+{
+    auto stream = std::make_unique<TRpStream>();
+    stream->m_readOnly = true;
+    stream->m_memory = std::move(bytes);
+    return stream;
+}
+
 void TRpStream::checkFile(bool ok, const char* what) const
 {
     if (!ok)

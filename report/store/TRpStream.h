@@ -28,6 +28,8 @@ public:
 
     // A read-only stream over an existing file (a report file opened from disk).
     static std::unique_ptr<TRpStream> openFile(const QString& fileName);
+    // A read-only stream over bytes in memory (a report file received whole).
+    static std::unique_ptr<TRpStream> openBytes(std::string bytes);
 
     void Write(const void* data, int64_t count);
     // Reads up to `count` bytes; returns how many were read (fewer at the end of the stream).

@@ -77,11 +77,13 @@ std::vector<std::string> textsOf(const std::string& picture)
     return canvas.texts();
 }
 
-// Opens a file and loads every page; the message of the first error, or "" when all is well.
-std::string openAndLoadAll(const std::string& path)
+// Opens a report file (by name, or its bytes) and loads every page; the message of the first
+// error, or "" when all is well.
+std::string openAndLoadAll(const std::string& path, const std::string* bytes = nullptr)
 {
     try {
-        auto list = TRpPageList::OpenReportFile(qpath(path));
+        auto list = bytes ? TRpPageList::OpenReport(TRpStream::openBytes(*bytes))
+                          : TRpPageList::OpenReportFile(qpath(path));
         for (int n = 1; n <= list->StoredPages(); ++n)
             if (!list->LoadPage(n))
                 return "page " + std::to_string(n) + " missing";
@@ -248,6 +250,7 @@ TEST(ReportFile, ADamagedFileGivesAClearErrorNamingWhatIsWrong)
         writeFile(path, bytes);
         const std::string error = openAndLoadAll(path);
         EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": \"" << error << "\"";
+        EXPECT_EQ(openAndLoadAll("", &bytes), error) << c.name << ": the same from memory";
         EXPECT_EQ(error.rfind("The report file is", 0), 0u) << c.name << ": \"" << error << "\"";
     }
 }
@@ -255,18 +258,16 @@ TEST(ReportFile, ADamagedFileGivesAClearErrorNamingWhatIsWrong)
 TEST(ReportFile, CorruptingAnyByteGivesAnErrorOrTheFileNeverACrash)
 {
     testsupport::TempDir dir;
-    const std::string path = dir.file("small.rpf");
     for (const bool compressed : {false, true}) {
-        const SavedFile good = saveStore(path, 2, compressed, 0);
+        const SavedFile good = saveStore(dir.file("small.rpf"), 2, compressed, 0);
         int refused = 0, opened = 0;
         for (size_t at = 0; at < good.bytes.size(); ++at) {
-            for (const uint8_t value : {uint8_t(0x00), uint8_t(0xFF)}) {
+            for (const uint8_t value : {uint8_t(0x00), uint8_t(0xFF), uint8_t(0x81)}) {
                 std::string bytes = good.bytes;
                 if (uint8_t(bytes[at]) == value)
                     continue;
                 bytes[at] = char(value);
-                writeFile(path, bytes);
-                (openAndLoadAll(path).empty() ? opened : refused)++;
+                (openAndLoadAll("", &bytes).empty() ? opened : refused)++;
             }
         }
         EXPECT_GT(refused, 0) << (compressed ? "compressed" : "plain");
