@@ -99,8 +99,7 @@ void TRpCustomLabel::Loaded()
         gfx::Font f = m_font;
         f.size = fontSize;
         f.height = 0;
-        m_font = f;
-        BuildLines();
+        setFont(f);
     }
 }
 

@@ -24,8 +24,6 @@ void TRpPage::setPaperSize(TRpPaperSize paper)
         setWidth(landscape ? dimensions.lengthMM : dimensions.widthMM);
         setLength(landscape ? dimensions.widthMM : dimensions.lengthMM);
         restoreUnits();
-        if (m_report)
-            m_report->pageLayoutChanged();
     }
     m_paperSize = paper;
 }

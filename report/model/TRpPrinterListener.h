@@ -9,10 +9,6 @@ class TRpPrinter;
 class TRpPrinterListener
 {
 public:
-    // Window message numbers of the notifications, as a listener on the platform receives them.
-    static constexpr int progressMessage = 1024;
-    static constexpr int pageAvailableMessage = 1025;
-
     virtual ~TRpPrinterListener() = default;
     virtual void printerProgress(TRpPrinter& printer, int percent) = 0;
     virtual void printerPageAvailable(TRpPrinter& printer, int pagesAvailable) = 0;

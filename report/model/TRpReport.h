@@ -150,9 +150,8 @@ public:
     int32_t columnNumber() const override { return m_idle ? 0 : m_columnNo; }
     std::string reportTitle() const override { return m_idle ? std::string() : m_reportTitle; }
 
-    // From the page.
+    // The page's size changed.
     void pageSizeChanged();
-    void pageLayoutChanged() {}
 
 private:
     void adopt(std::unique_ptr<TRpPrintable> printable, std::string name);

@@ -41,10 +41,6 @@ public:
     const std::vector<long double>& Values() const { return m_values; }
     void ReadValues(const std::vector<long double>& values);
 
-    // Set while the value set writes its owner's pixel bounds, so the owner does not write
-    // them back.
-    bool updatingParent() const { return m_updatingParent; }
-
     // Pixels of the value at `index` at this set's resolution and zoom, before rounding.
     long double pixels(int index) const;
     // The native value of `pixels` at this set's resolution and zoom.
@@ -66,7 +62,7 @@ private:
     TRpUnit m_savedUnits;
     int m_resolution;
     int m_zoom = 100;
-    bool m_updatingParent = false;
+    bool m_updatingParent = false; // set while SetParentSizes runs, so it does not recurse
 };
 
 } // namespace report

@@ -241,6 +241,28 @@ TEST(DataLoop, RecordsFillAPageUntilTheBandNoLongerFits)
     EXPECT_EQ(pageTexts(report, 3), (std::vector<std::string>{"record 5"}));
 }
 
+TEST(DataLoop, CancellingBetweenRecordsAbortsTheJob)
+{
+    TRpReport report;
+    TRpBand& detail = report.addBand(rbDetail, "DetailBand1");
+    detail.size().SetUnits(TRpUnit::Native);
+    detail.size().setWidth(1900);
+    detail.size().setHeight(10);
+    detail.forceNewPage = true;
+    int records = 0;
+    report.OnNeedData = [&](TRpReport& r) {
+        if (++records == 3)
+            r.Cancel();
+        return records <= 5;
+    };
+    report.GeneratePages();
+    EXPECT_EQ(records, 3) << "no record is asked for after the cancel";
+    EXPECT_EQ(report.RpPrinter()->PageTotal(), 2);
+    EXPECT_EQ(report.RpPrinter()->jobState(), jsFinished);
+    EXPECT_TRUE(report.RpPrinter()->PageImage(2).has_value()) << "the open page is kept";
+    EXPECT_TRUE(report.idle());
+}
+
 TEST(DataLoop, NoRecordsFollowsPrintIfEmpty)
 {
     for (bool printIfEmpty : {true, false}) {

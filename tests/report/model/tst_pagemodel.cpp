@@ -297,6 +297,17 @@ TEST(Printable, LoadedBoundsFillWhatTheSizeLeftAtZero)
     EXPECT_EQ(shape.left(), 56);
 }
 
+TEST(Printable, StreamedFontSizeAppliesWhenLoadingCompletes)
+{
+    TRpReport report;
+    auto& label = report.add<TRpLabel>("loaded");
+    label.beginLoading();
+    label.fontSize = 14;
+    report.Loaded();
+    EXPECT_EQ(label.font().size, 14);
+    EXPECT_FALSE(label.parentFont());
+}
+
 TEST(Frame, SidesAreStripsOfTheScaledLineWidth)
 {
     struct Case

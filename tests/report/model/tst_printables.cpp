@@ -190,6 +190,20 @@ TEST(LabelPrinting, FrameShiftsTheTextAndIsDrawnAfterIt)
     EXPECT_EQ(fills[1].rect.top, texts[0].y) << "the frame is drawn around the shifted rectangle";
 }
 
+TEST(LabelPrinting, OnPrintReplacesTheTextOfOnePrinting)
+{
+    OnePage page;
+    TRpLabel& label = fixedLabel(page.report, 0, 0, px(100), px(20));
+    label.setCaption("stored");
+    label.OnPrint = [](TRpCustomLabel&, std::string& text) { text = "printed"; };
+    page.print(label);
+    const auto texts = OnePage::of(page.calls(), Kind::ExtTextOut);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "printed");
+    EXPECT_EQ(label.printText(), "stored");
+    EXPECT_EQ(label.PrintLines(), std::vector<std::string>{"stored"});
+}
+
 TEST(LabelPrinting, DisabledLabelsPrintNothing)
 {
     OnePage page;

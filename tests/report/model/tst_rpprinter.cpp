@@ -99,9 +99,11 @@ TEST(JobProtocol, PageAvailableIsPostedToTheListener)
     printer.StartNewPage();
     printer.StartNewPage();
     EXPECT_TRUE(listener.available.empty()) << "posted, not sent";
+    printer.postProgress(45);
     printer.EndJob();
     ASSERT_TRUE(testsupport::waitUntil([&] { return listener.available.size() == 2; }));
     EXPECT_EQ(listener.available, (std::vector<int>{1, 2}));
+    EXPECT_EQ(listener.progress, std::vector<int>{45});
 }
 
 TEST(JobProtocol, DestroyingAPrinterDetachesItsListener)
