@@ -104,7 +104,17 @@ bool EmfPlayer::play(std::string_view emf, const Rect& dest)
     m_error.clear();
     m_header = reader.header();
     m_dest = dest;
-    const double w = m_header.widthPixels(), h = m_header.heightPixels();
+    // The picture is its frame; without one, its bounds (device pixels, edges included).
+    m_sourceLeft = m_header.frameLeftPixels();
+    m_sourceTop = m_header.frameTopPixels();
+    double w = m_header.widthPixels(), h = m_header.heightPixels();
+    if (!(w > 0) || !(h > 0)) {
+        const Rect& b = m_header.bounds;
+        m_sourceLeft = b.left;
+        m_sourceTop = b.top;
+        w = double(b.right) - b.left + 1;
+        h = double(b.bottom) - b.top + 1;
+    }
     if (!(w > 0) || !(h > 0) || dest.isEmpty())
         return true; // an empty picture or destination draws nothing
     m_destScaleX = dest.width() / w;
@@ -165,8 +175,8 @@ EmfPlayer::PointD EmfPlayer::toDevice(PointD logical) const
 
 Point EmfPlayer::deviceToDest(PointD device) const
 {
-    return {clampToInt(m_dest.left + (device.x - m_header.frameLeftPixels()) * m_destScaleX),
-            clampToInt(m_dest.top + (device.y - m_header.frameTopPixels()) * m_destScaleY)};
+    return {clampToInt(m_dest.left + (device.x - m_sourceLeft) * m_destScaleX),
+            clampToInt(m_dest.top + (device.y - m_sourceTop) * m_destScaleY)};
 }
 
 Point EmfPlayer::toDest(PointD logical) const
@@ -376,6 +386,9 @@ void EmfPlayer::text(const EmfRecord& r, bool wide)
 {
     const uint64_t chars = r.u32(44), offString = r.u32(48);
     const uint32_t options = r.u32(52);
+    // Glyph indexes of the writer's font say nothing without that font: such text is left out.
+    if (options & U_ETO_GLYPH_INDEX)
+        return;
     const std::string_view raw = r.bytes(offString, chars * (wide ? 2 : 1));
     if (raw.size() != chars * (wide ? 2 : 1))
         return;

@@ -117,6 +117,7 @@ private:
     std::string m_error;
     EmfHeader m_header;
     Rect m_dest;
+    double m_sourceLeft = 0, m_sourceTop = 0; // the picture's top-left, device pixels
     double m_destScaleX = 1, m_destScaleY = 1;
     State m_state;
     std::vector<State> m_saved;

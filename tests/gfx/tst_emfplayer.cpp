@@ -17,12 +17,14 @@ namespace {
 class MetafileBuilder
 {
 public:
-    // A reference device of `pixels` square at 100 pixels per 25.4 mm.
-    explicit MetafileBuilder(int pixels = 1000)
+    // A reference device of `pixels` square at 100 pixels per 25.4 mm; the frame covers it
+    // unless `framed` is false.
+    explicit MetafileBuilder(int pixels = 1000, bool framed = true)
     {
         const int mm = int(pixels * 25.4 / 100);
-        add(U_EMRHEADER_set({0, 0, pixels - 1, pixels - 1}, {0, 0, mm * 100, mm * 100}, nullptr, 0,
-                            nullptr, sizel_set(pixels, pixels), sizel_set(mm, mm), 0));
+        const U_RECTL frame = framed ? U_RECTL{0, 0, mm * 100, mm * 100} : U_RECTL{0, 0, 0, 0};
+        add(U_EMRHEADER_set({0, 0, pixels - 1, pixels - 1}, frame, nullptr, 0, nullptr,
+                            sizel_set(pixels, pixels), sizel_set(mm, mm), 0));
     }
     void add(char* record)
     {
@@ -162,6 +164,13 @@ TEST(EmfPlayer, PlaysTheRecordsOfPicturesFromElsewhere)
     m.add(U_EMREXTTEXTOUTA_set({0, 0, -1, -1}, U_GM_COMPATIBLE, 1, 1,
                                reinterpret_cast<PU_EMRTEXT>(emrtext)));
     std::free(emrtext);
+    // Glyph indexes of a font we do not have: left out.
+    uint16_t glyphs[2] = {36, 37};
+    emrtext =
+        emrtext_set(point32_set(0, 0), 2, 2, glyphs, U_ETO_GLYPH_INDEX, {0, 0, -1, -1}, dx.data());
+    m.add(U_EMREXTTEXTOUTW_set({0, 0, -1, -1}, U_GM_COMPATIBLE, 1, 1,
+                               reinterpret_cast<PU_EMRTEXT>(emrtext)));
+    std::free(emrtext);
     // A saved state with a clip, restored by a relative level.
     m.add(U_EMRSAVEDC_set());
     m.add(U_EMRINTERSECTCLIPRECT_set({0, 0, 100, 100}));
@@ -234,6 +243,19 @@ TEST(EmfPlayer, PlaysTheRecordsOfPicturesFromElsewhere)
     EXPECT_EQ(images[0].bitmapSize, (Size{2, 2}));
     EXPECT_EQ(images[0].clip, (Rect{10, 20, 110, 220}));
     EXPECT_FALSE(target.clip()) << "the clip region is removed at the end";
+}
+
+TEST(EmfPlayer, WithoutAFrameThePictureIsItsBounds)
+{
+    MetafileBuilder m(200, false);
+    m.add(U_EMRRECTANGLE_set({50, 50, 100, 150}));
+    const std::string emf = m.finish();
+    RecordingCanvas target;
+    EmfPlayer player(target);
+    ASSERT_TRUE(player.play(emf, {0, 0, 400, 400})) << player.error();
+    const auto rects = target.callsOf(Kind::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(rects[0].rect, (Rect{100, 100, 200, 300}));
 }
 
 TEST(EmfPlayer, ADamagedMetafileIsRefusedWithAClearErrorAndDrawsNothing)
