@@ -173,40 +173,39 @@ void EmfCanvas::selectObject(uint32_t handle)
     append(U_EMRSELECTOBJECT_set(handle));
 }
 
+template <typename Key, typename Create>
+void EmfCanvas::useObject(ObjectCache<Key>& cache, const Key& key, uint32_t& selected,
+                          Create create)
+{
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        trimCache(cache, selected);
+        const uint32_t h = newHandle();
+        append(create(h));
+        it = cache.emplace(key, h).first;
+    }
+    if (selected != it->second) {
+        selectObject(it->second);
+        selected = it->second;
+    }
+}
+
 void EmfCanvas::usePen()
 {
     const PenKey key{penStyle(pen.style), std::max(pen.width, 0), rgbOf(pen.color)};
-    auto it = m_pens.find(key);
-    if (it == m_pens.end()) {
-        trimCache(m_pens, m_dc.pen);
-        const uint32_t h = newHandle();
-        const U_LOGPEN lp =
-            logpen_set(std::get<0>(key), point_set(std::get<1>(key), 0), colorref(pen.color));
-        append(U_EMRCREATEPEN_set(h, lp));
-        it = m_pens.emplace(key, h).first;
-    }
-    if (m_dc.pen != it->second) {
-        selectObject(it->second);
-        m_dc.pen = it->second;
-    }
+    useObject(m_pens, key, m_dc.pen, [&](uint32_t h) {
+        return U_EMRCREATEPEN_set(
+            h, logpen_set(std::get<0>(key), point_set(std::get<1>(key), 0), colorref(pen.color)));
+    });
 }
 
 void EmfCanvas::useBrush()
 {
     const uint32_t style = brush.style == BrushStyle::Clear ? U_BS_NULL : U_BS_SOLID;
     const BrushKey key{style, style == U_BS_NULL ? 0u : rgbOf(brush.color)};
-    auto it = m_brushes.find(key);
-    if (it == m_brushes.end()) {
-        trimCache(m_brushes, m_dc.brush);
-        const uint32_t h = newHandle();
-        const U_LOGBRUSH lb = logbrush_set(style, colorref(brush.color), 0);
-        append(U_EMRCREATEBRUSHINDIRECT_set(h, lb));
-        it = m_brushes.emplace(key, h).first;
-    }
-    if (m_dc.brush != it->second) {
-        selectObject(it->second);
-        m_dc.brush = it->second;
-    }
+    useObject(m_brushes, key, m_dc.brush, [&](uint32_t h) {
+        return U_EMRCREATEBRUSHINDIRECT_set(h, logbrush_set(style, colorref(brush.color), 0));
+    });
 }
 
 void EmfCanvas::useFont()
@@ -215,10 +214,7 @@ void EmfCanvas::useFont()
                       font.bold,      font.italic,
                       font.underline, font.strikeOut,
                       font.charset,   int(font.pitch)};
-    auto it = m_fonts.find(key);
-    if (it == m_fonts.end()) {
-        trimCache(m_fonts, m_dc.font);
-        const uint32_t h = newHandle();
+    useObject(m_fonts, key, m_dc.font, [&](uint32_t h) {
         uint16_t face[U_LF_FACESIZE] = {};
         const std::u16string name = utf16(font.name);
         std::copy_n(name.begin(), std::min<size_t>(name.size(), U_LF_FACESIZE - 1), face);
@@ -226,13 +222,8 @@ void EmfCanvas::useFont()
             logfont_set(std::get<1>(key), 0, 0, 0, font.bold ? U_FW_BOLD : U_FW_NORMAL, font.italic,
                         font.underline, font.strikeOut, uint8_t(font.charset), U_OUT_DEFAULT_PRECIS,
                         U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, pitchAndFamily(font.pitch), face);
-        append(U_EMREXTCREATEFONTINDIRECTW_set(h, reinterpret_cast<const char*>(&lf), nullptr));
-        it = m_fonts.emplace(key, h).first;
-    }
-    if (m_dc.font != it->second) {
-        selectObject(it->second);
-        m_dc.font = it->second;
-    }
+        return U_EMREXTCREATEFONTINDIRECTW_set(h, reinterpret_cast<const char*>(&lf), nullptr);
+    });
 }
 
 void EmfCanvas::useTextState()

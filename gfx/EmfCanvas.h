@@ -76,6 +76,10 @@ private:
     uint32_t newHandle();
     template <typename Key> void trimCache(ObjectCache<Key>& cache, uint32_t selected);
     void selectObject(uint32_t handle);
+    // Selects the cached object for `key`, recording it with `create` (handle → record) first
+    // when it is new.
+    template <typename Key, typename Create>
+    void useObject(ObjectCache<Key>& cache, const Key& key, uint32_t& selected, Create create);
     void usePen();
     void useBrush();
     void useFont();
