@@ -36,7 +36,7 @@ TImDataItem* CellStore::item(int col, int row) const
     return it->item.get();
 }
 
-CellStore::Slot& CellStore::slot(int col, int row)
+CellStore::Slot& CellStore::slot(int col, int row, int rowWidth)
 {
     assert(col >= -1 && row >= -1);
     const size_t index = size_t(row + 1);
@@ -46,6 +46,8 @@ CellStore::Slot& CellStore::slot(int col, int row)
     if (!m_blocks[block])
         m_blocks[block] = std::make_unique<Block>();
     RowRecord& record = (*m_blocks[block])[index % rowsPerBlock];
+    if (record.empty() && rowWidth > 0)
+        record.reserve(size_t(rowWidth));
     // Rows are mostly written left to right, so the new column usually goes at the end.
     if (record.empty() || record.back().col < col) {
         record.push_back(Slot{col, 0, nullptr});

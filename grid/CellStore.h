@@ -31,7 +31,9 @@ public:
 
     TImDataItem* item(int col, int row) const;
     // The slot of (col, row), created with its row record on first use. col, row >= -1.
-    Slot& slot(int col, int row);
+    // A new row record makes room for `rowWidth` slots at once, as rows are mostly written
+    // across all their columns.
+    Slot& slot(int col, int row, int rowWidth = 0);
 
     size_t rowRecordCount() const;
     size_t slotCount() const;

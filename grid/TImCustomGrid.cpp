@@ -68,6 +68,7 @@ TImCustomGrid::TImCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
     m_axes.FixedEdge().setOnChanged(repaint);
     m_axes.NormalCell().setOnChanged(repaint);
 
+    m_barExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     m_current = {m_axes.FixedLeft().Count(), m_axes.FixedTop().Count()};
     m_anchor = m_current;
 
@@ -349,7 +350,6 @@ void TImCustomGrid::UpdateScrollBars()
     m_updatingBars = true;
     const QRect area = contentsRect();
     m_laidOutFor = area.size();
-    const int barExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     bool clamped = false;
     const auto fit = [&clamped](TImAxisItem& axis) {
         const int first = axis.clampFirstCell(axis.FirstCell());
@@ -360,28 +360,44 @@ void TImCustomGrid::UpdateScrollBars()
         return axis.scrollBarInfo();
     };
     // Each bar takes room from the other axis: horizontal, vertical, horizontal again.
-    horz().setClientExtent(area.width() - (m_vBarShown ? barExtent : 0));
+    horz().setClientExtent(area.width() - (m_vBarShown ? m_barExtent : 0));
     TImAxisItem::ScrollBarInfo h = fit(horz());
-    vert().setClientExtent(area.height() - (h.visible ? barExtent : 0));
+    vert().setClientExtent(area.height() - (h.visible ? m_barExtent : 0));
     TImAxisItem::ScrollBarInfo v = fit(vert());
     if (v.visible != m_vBarShown) {
-        horz().setClientExtent(area.width() - (v.visible ? barExtent : 0));
+        horz().setClientExtent(area.width() - (v.visible ? m_barExtent : 0));
         const bool hWasVisible = h.visible;
         h = fit(horz());
         if (h.visible != hWasVisible) {
-            vert().setClientExtent(area.height() - (h.visible ? barExtent : 0));
+            vert().setClientExtent(area.height() - (h.visible ? m_barExtent : 0));
             v = fit(vert());
         }
     }
-    m_hBarShown = h.visible;
-    m_vBarShown = v.visible;
-    applyScrollBar(horizontalScrollBar(), h);
-    applyScrollBar(verticalScrollBar(), v);
-    setHorizontalScrollBarPolicy(h.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(v.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_hBar = h;
+    m_vBar = v;
+    if (h.visible != m_hBarShown || v.visible != m_vBarShown) {
+        // Showing or hiding a bar resizes the viewport: that cannot wait.
+        m_hBarShown = h.visible;
+        m_vBarShown = v.visible;
+        setHorizontalScrollBarPolicy(h.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(v.visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        flushScrollBars();
+    } else if (!m_barsPending) {
+        // Range, page and thumb follow once the current batch of changes is done: appending
+        // rows one by one must not cost a scroll bar update each.
+        m_barsPending = true;
+        QTimer::singleShot(0, this, [this] { flushScrollBars(); });
+    }
     m_updatingBars = false;
     if (clamped)
         InvalidateGrid();
+}
+
+void TImCustomGrid::flushScrollBars()
+{
+    m_barsPending = false;
+    applyScrollBar(horizontalScrollBar(), m_hBar);
+    applyScrollBar(verticalScrollBar(), m_vBar);
 }
 
 void TImCustomGrid::applyScrollBar(QScrollBar* bar, const TImAxisItem::ScrollBarInfo& info)
@@ -445,6 +461,8 @@ void TImCustomGrid::scrollBarAction(Qt::Orientation orientation, int action)
     QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
     if (action == QAbstractSlider::SliderMove && !(m_options & imThumbTracking))
         return;
+    if (m_barsPending)
+        flushScrollBars();
     const TImAxisItem& axis = horizontal ? static_cast<const TImAxisItem&>(horz()) : vert();
     const int cell = firstCellForAction(axis, action, bar->sliderPosition());
     scrollTo(horizontal ? cell : LeftCol(), horizontal ? TopRow() : cell);
@@ -896,6 +914,10 @@ void TImCustomGrid::changeEvent(QEvent* event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
         InvalidateGrid();
+    if (event->type() == QEvent::StyleChange) {
+        m_barExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        UpdateScrollBars();
+    }
 }
 
 void TImCustomGrid::resizeEvent(QResizeEvent* event)

@@ -195,6 +195,7 @@ private:
     void scrollBarReleased(Qt::Orientation orientation);
     int firstCellForAction(const TImAxisItem& axis, int action, int thumb) const;
     void applyScrollBar(QScrollBar* bar, const TImAxisItem::ScrollBarInfo& info);
+    void flushScrollBars();
 
     TImGridAxisInfo m_axes;
     CellStore m_store;
@@ -216,6 +217,10 @@ private:
     QTimer m_autoScroll; // while selecting: one more cell every tick the pointer stays outside
     bool m_hBarShown = false;
     bool m_vBarShown = false;
+    TImAxisItem::ScrollBarInfo m_hBar; // computed; applied to the bars by flushScrollBars
+    TImAxisItem::ScrollBarInfo m_vBar;
+    bool m_barsPending = false;
+    int m_barExtent = 0; // the style's scroll bar thickness
     bool m_updatingBars = false;
     QSize m_laidOutFor; // the contents size the axes were last laid out for
 };

@@ -22,7 +22,7 @@ void TImVarGrid::SetDataCell(int dataCol, int dataRow, const text::Variant& valu
     const int row = dataRow + HeaderCount();
     if (col < -1 || row < -1)
         return;
-    CellStore::Slot& slot = store().slot(col, row);
+    CellStore::Slot& slot = store().slot(col, row, ColCount());
     if (slot.item)
         static_cast<TVarItem*>(slot.item.get())->value = value;
     else
