@@ -41,7 +41,8 @@ void TPrinterSettings::readFromDevice()
     m_duplex = m_info.supportsDuplex && !m_info.simplex;
     m_leftOffset = nativeOfDevicePixels(m_info.physicalOffsetX, m_info.dpiX);
     m_topOffset = nativeOfDevicePixels(m_info.physicalOffsetY, m_info.dpiY);
-    m_paperSize = m_info.supportsPaperSize ? paperFromCode(m_info.paperCode) : TRpPaperSize::Default;
+    m_paperSize =
+        m_info.supportsPaperSize ? paperFromCode(m_info.paperCode) : TRpPaperSize::Default;
     m_physicalWidth = nativeOfDevicePixels(m_info.physicalWidth, m_info.dpiX);
     m_physicalLength = nativeOfDevicePixels(m_info.physicalHeight, m_info.dpiY);
     m_supported.fill(false);

@@ -238,17 +238,17 @@ void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
     gfx::Canvas& canvas = m_printer->PageCanvas();
     canvas.font = m_font;
     const long double lineHeight = canvas.TextHeight(lineHeightProbe) / m_printer->YScale();
-    const TRpPrintableSize& s = size();
-    long double left = offsetX + s.nativeValue(TRpPrintableSize::LeftIndex);
-    long double top = offsetY + s.nativeValue(TRpPrintableSize::TopIndex);
-    const long double height = s.nativeValue(TRpPrintableSize::HeightIndex);
-    const long double originalWidth = s.nativeValue(TRpPrintableSize::WidthIndex);
+    const NativeRect placed = placedAt(offsetX, offsetY);
+    long double left = placed.left;
+    long double top = placed.top;
+    const long double height = placed.height;
+    const long double originalWidth = placed.width;
 
     const std::string savedText = m_printText;
     if (OnPrint && !m_printText.empty())
         OnPrint(*this, m_printText);
     BuildLines();
-    const long double w = s.nativeValue(TRpPrintableSize::WidthIndex);
+    const long double w = size().nativeValue(TRpPrintableSize::WidthIndex);
 
     if (paintPass() && !transparent()) {
         canvas.brush = {color, gfx::BrushStyle::Solid};

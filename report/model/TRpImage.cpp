@@ -31,12 +31,8 @@ void TRpImage::PrintAt(long double offsetX, long double offsetY)
     if (!m_printer)
         return;
     gfx::Canvas& canvas = m_printer->PageCanvas();
-    const TRpPrintableSize& s = size();
-    const long double left = offsetX + s.nativeValue(TRpPrintableSize::LeftIndex);
-    const long double top = offsetY + s.nativeValue(TRpPrintableSize::TopIndex);
-    const long double width = s.nativeValue(TRpPrintableSize::WidthIndex);
-    const long double height = s.nativeValue(TRpPrintableSize::HeightIndex);
-    const gfx::Rect r = deviceRect(left, top, width, height);
+    const NativeRect n = placedAt(offsetX, offsetY);
+    const gfx::Rect r = deviceRect(n);
     if (!m_picture.isEmpty()) {
         if (stretch) {
             canvas.StretchDraw(r, m_picture);
@@ -45,13 +41,13 @@ void TRpImage::PrintAt(long double offsetX, long double offsetY)
             // The picture's pixels are taken as screen pixels.
             const int w = Round(m_picture.width() / (long double)gfx::ScreenDpi * nativePerInch *
                                 m_printer->XScale());
-            const int h = Round(m_picture.height() / (long double)gfx::ScreenDpi *
-                                nativePerInch * m_printer->YScale());
+            const int h = Round(m_picture.height() / (long double)gfx::ScreenDpi * nativePerInch *
+                                m_printer->YScale());
             int x = r.left;
             int y = r.top;
             if (center) {
-                x += (m_printer->DeviceWidth(width) - w) / 2;
-                y += (m_printer->DeviceHeight(height) - h) / 2;
+                x += (m_printer->DeviceWidth(n.width) - w) / 2;
+                y += (m_printer->DeviceHeight(n.height) - h) / 2;
             }
             canvas.StretchDraw(gfx::Bounds(x, y, w, h), m_picture);
             canvas.SelectClipRgn(nullptr);

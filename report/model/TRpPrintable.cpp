@@ -163,6 +163,14 @@ bool TRpPrintable::paintPass() const
     return m_report ? m_report->paintPass() : true;
 }
 
+TRpPrintable::NativeRect TRpPrintable::placedAt(long double offsetX, long double offsetY) const
+{
+    return {offsetX + m_size.nativeValue(TRpPrintableSize::LeftIndex),
+            offsetY + m_size.nativeValue(TRpPrintableSize::TopIndex),
+            m_size.nativeValue(TRpPrintableSize::WidthIndex),
+            m_size.nativeValue(TRpPrintableSize::HeightIndex)};
+}
+
 gfx::Rect TRpPrintable::deviceRect(long double left, long double top, long double width,
                                    long double height) const
 {

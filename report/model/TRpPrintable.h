@@ -86,6 +86,21 @@ public:
     void boundsFromSize();
 
 protected:
+    // The size moved by an offset, native.
+    struct NativeRect
+    {
+        long double left;
+        long double top;
+        long double width;
+        long double height;
+    };
+    NativeRect placedAt(long double offsetX, long double offsetY) const;
+    // The device rectangle of a native rectangle on the printer.
+    gfx::Rect deviceRect(const NativeRect& r) const
+    {
+        return deviceRect(r.left, r.top, r.width, r.height);
+    }
+
     // A printable whose pixel bounds start at another size than the base's.
     TRpPrintable(int initialWidth, int initialHeight);
 

@@ -27,7 +27,8 @@ gfx::Font defaultReportFont()
 } // namespace
 
 TRpReport::TRpReport(DeviceFactory deviceFactory)
-    : m_deviceFactory(std::move(deviceFactory)), m_units(defaultUnits()), m_font(defaultReportFont())
+    : m_deviceFactory(std::move(deviceFactory)), m_units(defaultUnits()),
+      m_font(defaultReportFont())
 {
     m_page = std::make_unique<TRpPage>(this);
     m_page->SetUnits(m_units);
@@ -387,9 +388,9 @@ void TRpReport::NextColumn()
         } else {
             const int columns = m_page->columns();
             const int space = Round(pageNative(TRpPage::ColumnSpaceIndex));
-            const int usable = Round(pageNative(TRpPage::WidthIndex) -
-                                     (pageNative(TRpPage::LeftMarginIndex) +
-                                      pageNative(TRpPage::RightMarginIndex)));
+            const int usable =
+                Round(pageNative(TRpPage::WidthIndex) - (pageNative(TRpPage::LeftMarginIndex) +
+                                                         pageNative(TRpPage::RightMarginIndex)));
             columnWidth = (usable - (columns - 1) * space) / columns;
         }
         m_printX += Round(pageNative(TRpPage::ColumnSpaceIndex)) + columnWidth;
@@ -457,17 +458,17 @@ void TRpReport::PrintBand(TRpBand* band)
     if (band->alignToBottom) {
         if (band->bandType() == rbSummary && !options.lastPageFooter)
             m_footerReserve = 0;
-        m_printY = std::max<long double>(
-            m_printY, Round(m_printer->PaperLengthNative() -
-                            pageNative(TRpPage::BottomMarginIndex) - height - m_footerReserve));
+        m_printY = std::max<long double>(m_printY, Round(m_printer->PaperLengthNative() -
+                                                         pageNative(TRpPage::BottomMarginIndex) -
+                                                         height - m_footerReserve));
     }
     bool enabled = band->enabled;
     if (band->BeforePrint)
         band->BeforePrint(*band, enabled);
     if (enabled) {
         const TRpBandType type = band->bandType();
-        const bool mayForce = type != rbTitle && type != rbPageHeader && type != rbPageFooter &&
-                              type != rbOverlay;
+        const bool mayForce =
+            type != rbTitle && type != rbPageHeader && type != rbPageFooter && type != rbOverlay;
         // Forcing only makes sense once something was printed in the column.
         const bool used = m_currentPage > 0 && m_printY > m_columnStartY;
         if (mayForce && used && band->forceNewPage) {

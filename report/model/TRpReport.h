@@ -1,9 +1,9 @@
 #pragma once
 
 #include "gfx/Canvas.h"
+#include "gfx/Font.h"
 #include "report/eval/ReportValues.h"
 #include "report/eval/TRpEvEnvironment.h"
-#include "gfx/Font.h"
 #include "report/model/TRpBand.h"
 #include "report/model/TRpController.h"
 #include "report/model/TRpFrame.h"

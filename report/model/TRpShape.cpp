@@ -13,14 +13,10 @@ void TRpShape::PrintAt(long double offsetX, long double offsetY)
     gfx::Canvas& canvas = m_printer->PageCanvas();
     canvas.brush = brush;
     canvas.pen = pen;
-    const TRpPrintableSize& s = size();
-    const long double left = offsetX + s.nativeValue(TRpPrintableSize::LeftIndex);
-    const long double top = offsetY + s.nativeValue(TRpPrintableSize::TopIndex);
-    const long double width = s.nativeValue(TRpPrintableSize::WidthIndex);
-    const long double height = s.nativeValue(TRpPrintableSize::HeightIndex);
-    const gfx::Rect r = deviceRect(left, top, width, height);
-    const int xm = m_printer->DeviceX(left + width / 2);
-    const int ym = m_printer->DeviceY(top + height / 2);
+    const NativeRect n = placedAt(offsetX, offsetY);
+    const gfx::Rect r = deviceRect(n);
+    const int xm = m_printer->DeviceX(n.left + n.width / 2);
+    const int ym = m_printer->DeviceY(n.top + n.height / 2);
     auto line = [&canvas](int x1, int y1, int x2, int y2) {
         canvas.MoveTo(x1, y1);
         canvas.LineTo(x2, y2);

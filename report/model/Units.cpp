@@ -6,8 +6,14 @@ namespace {
 
 // Native units per character cell, from the widths and heights of an average character of the
 // report's font at `points`.
-long double charWidth(long double points) { return 80 / points / 2.54L; }
-long double charHeight(long double points) { return 145.3L / points / 2.54L; }
+long double charWidth(long double points)
+{
+    return 80 / points / 2.54L;
+}
+long double charHeight(long double points)
+{
+    return 145.3L / points / 2.54L;
+}
 
 long double charCell(bool vertical, const UnitScale& scale)
 {

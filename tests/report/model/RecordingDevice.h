@@ -17,12 +17,13 @@ public:
     struct Log
     {
         std::vector<std::vector<gfx::DrawCall>> pages; // finished device pages
-        std::vector<std::string> events;               // "begin <title>", "new page", "end", "abort"
+        std::vector<std::string> events; // "begin <title>", "new page", "end", "abort"
         std::vector<report::PrinterDeviceMode> modes;
     };
 
     RecordingDevice(std::shared_ptr<Log> log, report::PrinterDeviceInfo info, int printers = 1)
-        : m_log(std::move(log)), m_info(std::move(info)), m_canvas(m_info.dpiX), m_printers(printers)
+        : m_log(std::move(log)), m_info(std::move(info)), m_canvas(m_info.dpiX),
+          m_printers(printers)
     {
     }
 

@@ -14,7 +14,10 @@ using Kind = gfx::DrawCall::Kind;
 
 namespace {
 
-constexpr long double px(long double n) { return n * 254 / 96; }
+constexpr long double px(long double n)
+{
+    return n * 254 / 96;
+}
 
 // What page n of the report's page store draws, played back onto a recording canvas.
 std::unique_ptr<gfx::RecordingCanvas> playPage(const TRpReport& report, int n)
@@ -53,6 +56,22 @@ template <class Band> TRpLabel& addLabel(Band& band, const std::string& caption)
     label.size().setRect(0, 0, px(200), px(20));
     label.setCaption(caption);
     return label;
+}
+
+// A band across the margins, `height` native units high.
+TRpBand& addBand(TRpReport& report, TRpBandType type, long double height,
+                 const std::string& name = "DetailBand1")
+{
+    TRpBand& band = report.addBand(type, name);
+    band.size().SetUnits(TRpUnit::Native);
+    band.size().setWidth(1900);
+    band.size().setHeight(height);
+    return band;
+}
+
+TRpBand& addDetail(TRpReport& report, long double height)
+{
+    return addBand(report, rbDetail, height);
 }
 
 // The statement's shape: A4 with 10 mm margins, one empty detail band, printables on the page.
@@ -195,11 +214,7 @@ TEST(Generation, ReportFrameIsDrawnAroundTheMargins)
 TEST(DataLoop, OneRecordAPageWithARefillAtEachPageStart)
 {
     TRpReport report;
-    TRpBand& detail = report.addBand(rbDetail, "DetailBand1");
-    detail.size().SetUnits(TRpUnit::Native);
-    detail.size().setWidth(1900);
-    detail.size().setHeight(10);
-    detail.forceNewPage = true;
+    addDetail(report, 10).forceNewPage = true;
     TRpLabel& line = addLabel(report, "line", px(100), px(100), "");
     const std::vector<std::string> records = {"lines 1-13", "lines 14-26", "lines 27-30"};
     size_t next = 0;
@@ -219,10 +234,7 @@ TEST(DataLoop, OneRecordAPageWithARefillAtEachPageStart)
 TEST(DataLoop, RecordsFillAPageUntilTheBandNoLongerFits)
 {
     TRpReport report;
-    TRpBand& detail = report.addBand(rbDetail, "DetailBand1");
-    detail.size().SetUnits(TRpUnit::Native);
-    detail.size().setWidth(1900);
-    detail.size().setHeight(1000); // 10 mm margins leave 2770: two bands a page
+    TRpBand& detail = addDetail(report, 1000); // 10 mm margins leave 2770: two bands a page
     auto& value = detail.add<TRpExpr>("value");
     value.setTransparent(true);
     value.size().SetUnits(TRpUnit::Native);
@@ -244,11 +256,7 @@ TEST(DataLoop, RecordsFillAPageUntilTheBandNoLongerFits)
 TEST(DataLoop, CancellingBetweenRecordsAbortsTheJob)
 {
     TRpReport report;
-    TRpBand& detail = report.addBand(rbDetail, "DetailBand1");
-    detail.size().SetUnits(TRpUnit::Native);
-    detail.size().setWidth(1900);
-    detail.size().setHeight(10);
-    detail.forceNewPage = true;
+    addDetail(report, 10).forceNewPage = true;
     int records = 0;
     report.OnNeedData = [&](TRpReport& r) {
         if (++records == 3)
@@ -278,11 +286,7 @@ TEST(DataLoop, NoRecordsFollowsPrintIfEmpty)
 TEST(DataLoop, PageNumbersAndCountsOfTheDetail)
 {
     TRpReport report;
-    TRpBand& detail = report.addBand(rbDetail, "DetailBand1");
-    detail.size().SetUnits(TRpUnit::Native);
-    detail.size().setWidth(1900);
-    detail.size().setHeight(10);
-    detail.forceNewPage = true;
+    addDetail(report, 10).forceNewPage = true;
     auto& page = report.add<TRpExpr>("page");
     page.size().SetUnits(TRpUnit::Native);
     page.size().setRect(px(100), px(100), px(300), px(20));
@@ -309,18 +313,19 @@ TEST(Bands, PageHeaderAndFooterFollowTheirOptions)
     const Case cases[] = {
         {"both options", true, true, {"header", "body", "footer"}, {"header", "body", "footer"}},
         {"no header on page 1", false, true, {"body", "footer"}, {"header", "body", "footer"}},
-        {"no footer on the last page", true, false, {"header", "body", "footer"}, {"header", "body"}},
+        {"no footer on the last page",
+         true,
+         false,
+         {"header", "body", "footer"},
+         {"header", "body"}},
     };
     for (const auto& c : cases) {
         TRpReport report;
         report.options.firstPageHeader = c.firstPageHeader;
         report.options.lastPageFooter = c.lastPageFooter;
-        for (auto [type, caption] : {std::pair{rbPageHeader, "header"}, {rbDetail, "body"},
-                                     {rbPageFooter, "footer"}}) {
-            TRpBand& band = report.addBand(type, caption);
-            band.size().SetUnits(TRpUnit::Native);
-            band.size().setWidth(1900);
-            band.size().setHeight(100);
+        for (auto [type, caption] :
+             {std::pair{rbPageHeader, "header"}, {rbDetail, "body"}, {rbPageFooter, "footer"}}) {
+            TRpBand& band = addBand(report, type, 100, caption);
             band.forceNewPage = true;
             addLabel(band, caption);
         }
@@ -336,13 +341,9 @@ TEST(Bands, PageHeaderAndFooterFollowTheirOptions)
 TEST(Bands, FooterSitsAboveTheBottomMarginAndTitleOnPageOne)
 {
     TRpReport report;
-    for (auto [type, caption] : {std::pair{rbTitle, "title"}, {rbDetail, "body"},
-                                 {rbPageFooter, "footer"}}) {
-        TRpBand& band = report.addBand(type, caption);
-        band.size().SetUnits(TRpUnit::Native);
-        band.size().setWidth(1900);
-        band.size().setHeight(100);
-        addLabel(band, caption);
+    for (auto [type, caption] :
+         {std::pair{rbTitle, "title"}, {rbDetail, "body"}, {rbPageFooter, "footer"}}) {
+        addLabel(addBand(report, type, 100, caption), caption);
     }
     report.GeneratePages();
     const auto page = playPage(report, 1);
@@ -362,7 +363,8 @@ TEST(Printing, PrintReportSendsThePagesAndKeepsThePreviewedPrinter)
 {
     auto log = std::make_shared<testsupport::RecordingDevice::Log>();
     TRpReport report([log] {
-        return std::make_unique<testsupport::RecordingDevice>(log, testsupport::screenLikePrinter());
+        return std::make_unique<testsupport::RecordingDevice>(log,
+                                                              testsupport::screenLikePrinter());
     });
     statementLike(report);
     report.setReportTitle("statement");

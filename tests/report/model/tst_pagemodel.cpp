@@ -16,7 +16,10 @@ using namespace report;
 namespace {
 
 // Native units of n pixels at 96 pixels per inch: the layout's positions are such multiples.
-constexpr long double px(long double n) { return n * 254 / 96; }
+constexpr long double px(long double n)
+{
+    return n * 254 / 96;
+}
 
 class UsLocale
 {
@@ -75,9 +78,17 @@ TEST(Units, ConversionsBetweenNativeAndEachKind)
         {"pixels at 96 dpi", TRpUnit::Pixels, 254, 96, {}, false},
         {"pixels at zoom 200", TRpUnit::Pixels, 254, 192, {96, 200, 10}, false},
         {"pixels at 72 dpi", TRpUnit::Pixels, 254, 72, {72, 100, 10}, true},
-        {"character widths of 10 pt", TRpUnit::Characters, 80 / 10.0L / 2.54L * 10 * 3, 3, {},
+        {"character widths of 10 pt",
+         TRpUnit::Characters,
+         80 / 10.0L / 2.54L * 10 * 3,
+         3,
+         {},
          false},
-        {"character heights of 10 pt", TRpUnit::Characters, 145.3L / 10 / 2.54L * 10 * 2, 2, {},
+        {"character heights of 10 pt",
+         TRpUnit::Characters,
+         145.3L / 10 / 2.54L * 10 * 2,
+         2,
+         {},
          true},
         {"native", TRpUnit::Native, 123.25L, 123.25L, {}, false},
     };

@@ -16,7 +16,10 @@ using Kind = gfx::DrawCall::Kind;
 
 namespace {
 
-constexpr long double px(long double n) { return n * 254 / 96; }
+constexpr long double px(long double n)
+{
+    return n * 254 / 96;
+}
 
 gfx::Font codingFont(int points = 10)
 {
@@ -31,8 +34,7 @@ class OnePage
 {
 public:
     OnePage()
-        : m_log(std::make_shared<testsupport::RecordingDevice::Log>()),
-          report([log = m_log] {
+        : m_log(std::make_shared<testsupport::RecordingDevice::Log>()), report([log = m_log] {
               return std::make_unique<testsupport::RecordingDevice>(
                   log, testsupport::screenLikePrinter());
           })
@@ -278,8 +280,14 @@ TEST(ShapePrinting, EachShapeDrawsThroughTheMiddleOrAlongItsEdges)
         {"circle", rpsCircle, Kind::Ellipse, {}},
         {"vertical line", rpsVertLine, Kind::Line, {{{35, 20}, {35, 50}}}},
         {"horizontal line", rpsHorLine, Kind::Line, {{{10, 35}, {60, 35}}}},
-        {"top and bottom", rpsTopAndBottom, Kind::Line, {{{10, 20}, {60, 20}}, {{10, 50}, {60, 50}}}},
-        {"right and left", rpsRightAndLeft, Kind::Line, {{{10, 20}, {10, 50}}, {{60, 20}, {60, 50}}}},
+        {"top and bottom",
+         rpsTopAndBottom,
+         Kind::Line,
+         {{{10, 20}, {60, 20}}, {{10, 50}, {60, 50}}}},
+        {"right and left",
+         rpsRightAndLeft,
+         Kind::Line,
+         {{{10, 20}, {10, 50}}, {{60, 20}, {60, 50}}}},
     };
     for (const auto& c : cases) {
         OnePage page;
@@ -389,5 +397,6 @@ TEST(ImagePrinting, AutoSizeTakesThePictureSize)
     image.setPicture(gfx::Bitmap(33, 44));
     EXPECT_EQ(image.width(), 33);
     EXPECT_EQ(image.height(), 44);
-    EXPECT_NEAR(double(image.size().nativeValue(TRpPrintableSize::WidthIndex)), double(px(33)), 1e-9);
+    EXPECT_NEAR(double(image.size().nativeValue(TRpPrintableSize::WidthIndex)), double(px(33)),
+                1e-9);
 }

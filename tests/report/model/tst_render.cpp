@@ -19,7 +19,10 @@ using namespace report;
 
 namespace {
 
-constexpr long double px(long double n) { return n * 254 / 96; }
+constexpr long double px(long double n)
+{
+    return n * 254 / 96;
+}
 
 gfx::Font font(const char* face, int points, gfx::Color color = gfx::clBlack, bool bold = false)
 {
@@ -121,8 +124,8 @@ struct TestReport
         {
             TRpShapeType type;
             int left;
-        } shapes[] = {{rpsRectangle, 60},   {rpsCircle, 180},      {rpsVertLine, 300},
-                      {rpsHorLine, 420},    {rpsTopAndBottom, 540}, {rpsRightAndLeft, 660}};
+        } shapes[] = {{rpsRectangle, 60}, {rpsCircle, 180},       {rpsVertLine, 300},
+                      {rpsHorLine, 420},  {rpsTopAndBottom, 540}, {rpsRightAndLeft, 660}};
         for (const auto& s : shapes) {
             auto& shape = place<TRpShape>(report, "shape");
             setPixelRect(shape, s.left, 260, 80, 60);
@@ -161,7 +164,10 @@ QImage renderPage(const TRpReport& report, int n)
     return image;
 }
 
-bool isDark(QRgb c) { return qGray(c) < 100; }
+bool isDark(QRgb c)
+{
+    return qGray(c) < 100;
+}
 
 int darkPixelsIn(const QImage& image, const QRect& r)
 {
