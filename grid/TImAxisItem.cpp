@@ -102,25 +102,30 @@ void TImAxisItem::stripCountChanged(bool leading, int oldCount)
         m_firstCell = m_leading.Count();
     if (m_cellCount < needed) {
         setCellCount(needed);
-    } else if (!leading && !m_sizes.empty()) {
+    } else if (!leading) {
         // Cells that join the trailing strip take its size.
-        for (int i = m_cellCount - m_trailing.Count(); i < m_cellCount - oldCount; ++i)
-            m_sizes[size_t(i + 1)] = m_trailing.DefaultSize();
-        cutSums(m_cellCount - m_trailing.Count());
+        fillSizes(m_cellCount - m_trailing.Count(), m_cellCount - oldCount,
+                  m_trailing.DefaultSize());
     }
     changed(leading ? Change::LeadingCount : Change::Geometry);
 }
 
+void TImAxisItem::fillSizes(int from, int to, int size)
+{
+    // A table not built yet takes the sizes when it is built.
+    if (m_sizes.empty() || from >= to)
+        return;
+    for (int i = from; i < to; ++i)
+        m_sizes[size_t(i + 1)] = size;
+    cutSums(from);
+}
+
 void TImAxisItem::stripSizeChanged(bool leading)
 {
-    if (!m_sizes.empty()) {
-        const int from = leading ? 0 : m_cellCount - m_trailing.Count();
-        const int to = leading ? m_leading.Count() : m_cellCount;
-        const int size = leading ? m_leading.DefaultSize() : m_trailing.DefaultSize();
-        for (int i = from; i < to; ++i)
-            m_sizes[size_t(i + 1)] = size;
-        cutSums(from);
-    }
+    if (leading)
+        fillSizes(0, m_leading.Count(), m_leading.DefaultSize());
+    else
+        fillSizes(m_cellCount - m_trailing.Count(), m_cellCount, m_trailing.DefaultSize());
     changed(Change::Geometry);
 }
 
@@ -130,11 +135,7 @@ void TImAxisItem::setDefaultCellSize(int size)
     if (size == m_defaultCellSize)
         return;
     m_defaultCellSize = size;
-    if (!m_sizes.empty()) {
-        for (int i = firstScrolled(); i <= lastScrolled(); ++i)
-            m_sizes[size_t(i + 1)] = size;
-        cutSums(firstScrolled());
-    }
+    fillSizes(firstScrolled(), lastScrolled() + 1, size);
     changed(Change::Geometry);
 }
 

@@ -144,6 +144,8 @@ private:
     void ensureSizes() const;
     void ensureSums(int index) const;
     void cutSums(int fromIndex) const;
+    // Cells from … to − 1 take `size`.
+    void fillSizes(int from, int to, int size);
     int rawSize(int index) const { return m_sizes[size_t(index + 1)]; }
     int span(int index) const; // size plus line of a shown cell, 0 for a hidden one
     void stripCountChanged(bool leading, int oldCount);

@@ -103,6 +103,20 @@ TEST(AxisSizes, TrailingStripKeepsItsSizesAtTheEnd)
     EXPECT_EQ(v.CellSize(4), 20);
 }
 
+TEST(AxisSizes, DefaultSizesApplyToTheirCells)
+{
+    TImVertItem v;
+    makeRows(v, 3, 200);
+    v.setCellSize(2, 33);
+    v.setDefaultCellSize(25); // every scrolled cell, the one sized before too
+    EXPECT_EQ(v.CellSize(0), 20);
+    EXPECT_EQ(v.CellSize(2), 25);
+    EXPECT_EQ(v.CellPosition(4), 21 + 3 * 26);
+    v.FixedTop().setDefaultSize(30);
+    EXPECT_EQ(v.CellSize(0), 30);
+    EXPECT_EQ(v.CellPosition(4), 31 + 3 * 26);
+}
+
 TEST(AxisSizes, IndexErrorsCarryTheMessages)
 {
     TImVertItem v;
