@@ -11,7 +11,8 @@
 namespace report {
 
 // A printable text: its caption broken into lines by bytes, measured in the report's
-// measuring context at the report's zoom.
+// measuring context at the report's zoom. AutoSize is on from the start and resizes the label
+// whenever its text or font changes: turn it off before giving a label a fixed size.
 class TRpCustomLabel : public TRpPrintable
 {
 public:

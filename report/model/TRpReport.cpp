@@ -44,7 +44,17 @@ TRpReport::TRpReport(DeviceFactory deviceFactory)
     m_functions.addReportConstants(this);
 }
 
-TRpReport::~TRpReport() = default;
+TRpReport::~TRpReport()
+{
+    for (const auto& issued : m_issued) {
+        if (const auto printer = issued.lock()) {
+            printer->ownerReport = nullptr;
+            printer->afterPreview = nullptr;
+            printer->afterPrint = nullptr;
+            printer->printSetupRequest = nullptr;
+        }
+    }
+}
 
 void TRpReport::setUnits(TRpUnit units)
 {
@@ -207,6 +217,8 @@ bool TRpReport::NewReportPrinter()
         if (AfterPrint)
             AfterPrint(*this);
     };
+    std::erase_if(m_issued, [](const auto& issued) { return issued.expired(); });
+    m_issued.push_back(printer);
     m_printer = std::move(printer);
     return true;
 }

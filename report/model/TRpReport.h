@@ -175,6 +175,8 @@ private:
     int m_pixelHeight = 0;
     mutable std::unique_ptr<gfx::Canvas> m_measureContext;
     std::shared_ptr<TRpPrinter> m_printer;
+    // Every printer this report made, so those that outlive it forget it.
+    std::vector<std::weak_ptr<TRpPrinter>> m_issued;
 
     bool m_idle = true;
     long double m_printX = 0;

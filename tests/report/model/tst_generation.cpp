@@ -198,6 +198,22 @@ TEST(Generation, EachRunMakesANewPrinterAndTheOldOneLivesOnWhileHeld)
     EXPECT_TRUE(shown->PageImage(1).has_value());
 }
 
+TEST(Generation, APrinterOutlivingItsReportForgetsIt)
+{
+    std::shared_ptr<TRpPrinter> shown;
+    {
+        TRpReport report;
+        statementLike(report);
+        report.AfterPreview = [](TRpReport&) { FAIL() << "the report is gone"; };
+        report.GeneratePages();
+        shown = report.sharedPrinter();
+        EXPECT_EQ(shown->ownerReport, &report);
+    }
+    EXPECT_EQ(shown->ownerReport, nullptr);
+    shown->setInPreview(false);
+    EXPECT_TRUE(shown->PageImage(1).has_value());
+}
+
 TEST(Generation, ReportFrameIsDrawnAroundTheMargins)
 {
     TRpReport report;
