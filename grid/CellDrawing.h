@@ -14,7 +14,8 @@ gfx::Color lightShade(gfx::Color c);
 gfx::Color darkShade(gfx::Color c);
 
 // The cell's text inside `r`, less the margin, placed by the alignment and layout, with a
-// transparent background (and the shadow first, when one is set). Uses the canvas's font.
+// transparent background (and the shadow first, when one is set). Uses the canvas's font;
+// a width scale other than 1 (AspectRatio) is left out.
 void drawCellText(gfx::Canvas& canvas, gfx::Rect r, std::string_view text, const TImCellAttr& attr);
 
 // The outer frame on `r` and the inner frame `StyleWidth` inside it.

@@ -18,7 +18,8 @@ namespace grid {
 // here: the grid feeds in the client extent and reacts to the change notifications.
 //
 // Left out because nothing here uses them: scaling to the client (AutoSize), one size for
-// all cells (SameCellSize), scrolling by pixels, cell moving and sizing by mouse, Rolling.
+// all cells (SameCellSize), scrolling by pixels, cell moving and sizing by mouse, Rolling,
+// and drawing the empty area as empty cells (DrawEmptyArea is kept; the area is a plain fill).
 class TImAxisItem
 {
 public:

@@ -23,8 +23,10 @@ class GridPainter;
 //
 // Left out, as the grids of this control never use them: in-place editing (Enter, F2 and
 // typing change nothing), pick lists, merged cells, fixed cells acting as buttons, hot
-// tracking, moving and sizing cells by mouse, and indicator painting (indicator cells that
-// are given a size show the grid colour).
+// tracking, moving and sizing cells by mouse, Tab as a cursor key (imTabs: Tab always moves
+// the focus on), the draw events that replace a part's drawing, and indicator painting
+// (indicator cells that are given a size show the grid colour). The standard key, mouse and
+// focus events are Qt's own: a form that wants them filters the grid's events.
 class TImCustomGrid : public QAbstractScrollArea
 {
     Q_OBJECT

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int columnCount = 7;
 
-// A statement line as the server sends it: item, specification, quantity, unit, unit price,
+// A statement line as the server sends it: item, item details, quantity, unit, unit price,
 // supply amount, tax.
 std::vector<std::string> line(int i)
 {
