@@ -341,6 +341,41 @@ int TImAxisItem::firstCellEndingWith(int cell) const
     return result;
 }
 
+int TImAxisItem::firstCellFor(ScrollAction action, int thumb) const
+{
+    const int first = FirstCell();
+    int cell = first;
+    switch (action) {
+    case ScrollAction::LineDown:
+        // Cells of no size are passed over in the direction of the move.
+        cell = first + 1;
+        while (cell < lastScrolled() && rawSize(cell) <= 0)
+            ++cell;
+        break;
+    case ScrollAction::LineUp:
+        cell = first - 1;
+        while (cell > firstScrolled() && rawSize(cell) <= 0)
+            --cell;
+        break;
+    case ScrollAction::PageDown:
+        cell = first + std::max(1, lastFullVisible() - first);
+        break;
+    case ScrollAction::PageUp:
+        cell = std::min(first - 1, firstCellEndingWith(first));
+        break;
+    case ScrollAction::Top:
+        cell = firstScrolled();
+        break;
+    case ScrollAction::Bottom:
+        cell = maxFirstCell();
+        break;
+    case ScrollAction::Thumb:
+        cell = cellAtScrollPosition(thumb);
+        break;
+    }
+    return clampFirstCell(cell);
+}
+
 int TImAxisItem::cellAt(int x) const
 {
     const AxisLayout& l = layout();

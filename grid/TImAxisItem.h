@@ -127,6 +127,11 @@ public:
     // The first cell of a page that ends with `cell` as its last fully visible cell.
     int firstCellEndingWith(int cell) const;
 
+    // The scroll bar's requests: a line or a page either way, the ends, the thumb.
+    enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Top, Bottom, Thumb };
+    // The first visible cell a request leads to, clamped; `thumb` is the thumb position.
+    int firstCellFor(ScrollAction action, int thumb = 0) const;
+
 protected:
     TImFixedItem m_leading{*this, true};
     TImFixedItem m_trailing{*this, false};

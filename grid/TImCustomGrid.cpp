@@ -131,8 +131,7 @@ int TImCustomGrid::LastSelectableRow() const
 
 bool TImCustomGrid::inSelectableRange(int col, int row) const
 {
-    return col >= FirstSelectableCol() && col <= LastSelectableCol() &&
-           row >= FirstSelectableRow() && row <= LastSelectableRow();
+    return selectable().contains({col, row});
 }
 
 bool TImCustomGrid::CanSelectCell(int col, int row)
@@ -150,37 +149,9 @@ bool TImCustomGrid::CanSelectCell(int col, int row)
     return canSelect;
 }
 
-GridCoord TImCustomGrid::clampToSelectable(GridCoord c) const
+SelectableRange TImCustomGrid::selectable() const
 {
-    // With no body rows the bounds cross; the lower one wins.
-    c.col = std::max(FirstSelectableCol(), std::min(c.col, LastSelectableCol()));
-    c.row = std::max(FirstSelectableRow(), std::min(c.row, LastSelectableRow()));
-    return c;
-}
-
-GridCoord TImCustomGrid::step(GridCoord c, StepDirection direction) const
-{
-    switch (direction) {
-    case StepDirection::None:
-        break;
-    case StepDirection::Left:
-        if (c.col - 1 >= FirstSelectableCol())
-            --c.col;
-        break;
-    case StepDirection::Right:
-        if (c.col + 1 <= LastSelectableCol())
-            ++c.col;
-        break;
-    case StepDirection::Up:
-        if (c.row - 1 >= FirstSelectableRow())
-            --c.row;
-        break;
-    case StepDirection::Down:
-        if (c.row + 1 <= LastSelectableRow())
-            ++c.row;
-        break;
-    }
-    return c;
+    return {FirstSelectableCol(), LastSelectableCol(), FirstSelectableRow(), LastSelectableRow()};
 }
 
 GridRange TImCustomGrid::Selection() const
@@ -233,10 +204,10 @@ void TImCustomGrid::FocusCell(int col, int row, StepDirection direction, bool sh
     for (;;) {
         if (c == m_current)
             return;
-        c = clampToSelectable(c);
+        c = selectable().clamp(c);
         if (CanSelectCell(c.col, c.row))
             break;
-        const GridCoord next = step(c, direction);
+        const GridCoord next = selectable().step(c, direction);
         if (direction == StepDirection::None || next == c)
             return;
         c = next;
@@ -415,42 +386,6 @@ void TImCustomGrid::applyScrollBar(QScrollBar* bar, const TImAxisItem::ScrollBar
         bar->setValue(info.position);
 }
 
-int TImCustomGrid::firstCellForAction(const TImAxisItem& axis, int action, int thumb) const
-{
-    const int first = axis.FirstCell();
-    int cell = first;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-        cell = first + 1;
-        while (cell < axis.lastScrolled() && axis.CellSize(cell) <= 0)
-            ++cell;
-        break;
-    case QAbstractSlider::SliderSingleStepSub:
-        cell = first - 1;
-        while (cell > axis.firstScrolled() && axis.CellSize(cell) <= 0)
-            --cell;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        cell = first + std::max(1, axis.lastFullVisible() - first);
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        cell = std::min(first - 1, axis.firstCellEndingWith(first));
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        cell = axis.firstScrolled();
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        cell = axis.maxFirstCell();
-        break;
-    case QAbstractSlider::SliderMove:
-        cell = axis.cellAtScrollPosition(thumb);
-        break;
-    default:
-        break;
-    }
-    return axis.clampFirstCell(cell);
-}
-
 void TImCustomGrid::scrollBarAction(Qt::Orientation orientation, int action)
 {
     if (action == QAbstractSlider::SliderNoAction)
@@ -464,7 +399,31 @@ void TImCustomGrid::scrollBarAction(Qt::Orientation orientation, int action)
     if (m_barsPending)
         flushScrollBars();
     const TImAxisItem& axis = horizontal ? static_cast<const TImAxisItem&>(horz()) : vert();
-    const int cell = firstCellForAction(axis, action, bar->sliderPosition());
+    TImAxisItem::ScrollAction step;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        step = TImAxisItem::ScrollAction::LineDown;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        step = TImAxisItem::ScrollAction::LineUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        step = TImAxisItem::ScrollAction::PageDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        step = TImAxisItem::ScrollAction::PageUp;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        step = TImAxisItem::ScrollAction::Top;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        step = TImAxisItem::ScrollAction::Bottom;
+        break;
+    default:
+        step = TImAxisItem::ScrollAction::Thumb;
+        break;
+    }
+    const int cell = axis.firstCellFor(step, bar->sliderPosition());
     scrollTo(horizontal ? cell : LeftCol(), horizontal ? TopRow() : cell);
     if (action != QAbstractSlider::SliderMove)
         bar->setSliderPosition(axis.scrollBarInfo().position);
@@ -718,7 +677,7 @@ GridCoord TImCustomGrid::dragCell(QPoint pos) const
         c.col = LeftCol() - 1;
     else if (pos.x() >= hl.extent)
         c.col = hl.lastFullVisible + 1;
-    c = clampToSelectable(c);
+    c = selectable().clamp(c);
     if (m_options & imRowSelect)
         c.col = LastSelectableCol();
     return c;
@@ -775,14 +734,28 @@ void TImCustomGrid::keyPressEvent(QKeyEvent* event)
         cancelMouse();
         break;
     case Qt::Key_Up:
+        moveByKey(NavigationKey::Up, event->modifiers());
+        break;
     case Qt::Key_Down:
+        moveByKey(NavigationKey::Down, event->modifiers());
+        break;
     case Qt::Key_Left:
+        moveByKey(NavigationKey::Left, event->modifiers());
+        break;
     case Qt::Key_Right:
+        moveByKey(NavigationKey::Right, event->modifiers());
+        break;
     case Qt::Key_PageUp:
+        moveByKey(NavigationKey::PageUp, event->modifiers());
+        break;
     case Qt::Key_PageDown:
+        moveByKey(NavigationKey::PageDown, event->modifiers());
+        break;
     case Qt::Key_Home:
+        moveByKey(NavigationKey::Home, event->modifiers());
+        break;
     case Qt::Key_End:
-        moveByKey(event->key(), event->modifiers());
+        moveByKey(NavigationKey::End, event->modifiers());
         break;
     default:
         event->ignore();
@@ -791,84 +764,16 @@ void TImCustomGrid::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-void TImCustomGrid::moveByKey(int key, Qt::KeyboardModifiers modifiers)
+void TImCustomGrid::moveByKey(NavigationKey key, Qt::KeyboardModifiers modifiers)
 {
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool shift = modifiers & Qt::ShiftModifier;
-    GridCoord c = m_current;
-    int top = TopRow();
-    int left = LeftCol();
-    const int rowPage = std::max(1, vert().lastFullVisible() - top);
-    const int colPage = std::max(1, horz().lastFullVisible() - left);
-    StepDirection direction = StepDirection::None;
-    switch (key) {
-    case Qt::Key_Up:
-        direction = StepDirection::Up;
-        if (ctrl)
-            --top;
-        else
-            c = step(c, direction);
-        break;
-    case Qt::Key_Down:
-        direction = StepDirection::Down;
-        if (ctrl)
-            ++top;
-        else
-            c = step(c, direction);
-        break;
-    case Qt::Key_Left:
-        direction = StepDirection::Left;
-        if (ctrl)
-            c.col -= colPage;
-        else
-            c = step(c, direction);
-        break;
-    case Qt::Key_Right:
-        direction = StepDirection::Right;
-        if (ctrl)
-            c.col += colPage;
-        else
-            c = step(c, direction);
-        break;
-    case Qt::Key_PageUp:
-        direction = StepDirection::Up;
-        if (ctrl) {
-            c.row = top;
-        } else {
-            c.row -= rowPage;
-            top -= rowPage;
-        }
-        break;
-    case Qt::Key_PageDown:
-        direction = StepDirection::Down;
-        if (ctrl) {
-            c.row = vert().lastFullVisible();
-        } else {
-            c.row += rowPage;
-            top += rowPage;
-        }
-        break;
-    case Qt::Key_Home:
-        // These search from their end of the axis for a cell that can be selected.
-        direction = StepDirection::Right;
-        c.col = FirstSelectableCol();
-        if (ctrl)
-            c.row = FirstSelectableRow();
-        break;
-    case Qt::Key_End:
-        direction = StepDirection::Left;
-        c.col = LastSelectableCol();
-        if (ctrl)
-            c.row = LastSelectableRow();
-        break;
-    default:
-        return;
-    }
-    scrollTo(left, top);
-    c = clampToSelectable(c);
+    const KeyMove move =
+        keyMove(key, modifiers & Qt::ControlModifier, m_current, selectable(), horz(), vert());
+    scrollTo(move.leftCol, move.topRow);
+    const GridCoord c = selectable().clamp(move.cell);
     if (c == m_current)
         return;
-    FocusCell(c.col, c.row, direction, true, !shift);
+    // Shift keeps the anchor, so the selection grows with the key.
+    FocusCell(c.col, c.row, move.direction, true, !(modifiers & Qt::ShiftModifier));
     fireClick();
 }
 

@@ -2,6 +2,7 @@
 
 #include "gfx/Canvas.h"
 #include "grid/CellStore.h"
+#include "grid/GridNavigation.h"
 #include "grid/GridTypes.h"
 #include "grid/TImGridAxisInfo.h"
 
@@ -182,9 +183,8 @@ private:
     }
     void axisChanged(TImAxisItem& axis, TImAxisItem::Change change);
     void ensureLaidOut();
-    GridCoord clampToSelectable(GridCoord c) const;
+    SelectableRange selectable() const;
     bool inSelectableRange(int col, int row) const;
-    GridCoord step(GridCoord c, StepDirection direction) const;
     void setAnchor(GridCoord c);
     void invalidateSelectionChange(const GridRange& before, const GridRange& after);
     void invalidateRange(const GridRange& range);
@@ -192,10 +192,9 @@ private:
     GridCoord dragCell(QPoint pos) const;
     void dragTo(QPoint pos);
     void cancelMouse();
-    void moveByKey(int key, Qt::KeyboardModifiers modifiers);
+    void moveByKey(NavigationKey key, Qt::KeyboardModifiers modifiers);
     void scrollBarAction(Qt::Orientation orientation, int action);
     void scrollBarReleased(Qt::Orientation orientation);
-    int firstCellForAction(const TImAxisItem& axis, int action, int thumb) const;
     void applyScrollBar(QScrollBar* bar, const TImAxisItem::ScrollBarInfo& info);
     void flushScrollBars();
 

@@ -329,3 +329,34 @@ TEST(AxisInfo, FixedStripsByIndex)
     EXPECT_EQ(info.NormalCell().BorderAttr().LineColor(), gfx::RGB(0x80, 0x80, 0x80));
     EXPECT_EQ(info.FixedTop().DefaultSize(), 20); // falls back to the axis's size
 }
+
+TEST(AxisScrollBar, ActionsToFirstCell)
+{
+    using A = TImAxisItem::ScrollAction;
+    struct Row
+    {
+        const char* name;
+        int firstCell;
+        A action;
+        int expected;
+    };
+    const std::vector<Row> rows = {
+        {"line down", 5, A::LineDown, 6},
+        {"line down past a hidden row", 2, A::LineDown, 4},
+        {"line up at the top", 1, A::LineUp, 1},
+        {"line up past a hidden row", 4, A::LineUp, 2},
+        {"page down: last fully visible less first", 5, A::PageDown, 12},
+        {"page down at the end", 23, A::PageDown, 23},
+        {"page up: the page ending with the first cell", 12, A::PageUp, 5},
+        {"page up near the top", 3, A::PageUp, 1},
+        {"top", 9, A::Top, 1},
+        {"bottom", 9, A::Bottom, 23},
+    };
+    for (const Row& row : rows) {
+        TImVertItem v;
+        makeRows(v, 30, 200);
+        v.setCellSize(3, -1);
+        v.setFirstCell(row.firstCell);
+        EXPECT_EQ(v.firstCellFor(row.action), row.expected) << row.name;
+    }
+}
