@@ -1,0 +1,106 @@
+#include "tests/report/print/CupsQueue.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// pdfinfo and pdftoppm finish in well under this on one page.
+constexpr int toolTimeoutMs = 30000;
+
+QString runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(toolTimeoutMs) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int pdfPages(const QString& pdf)
+{
+    static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s,
+                                          QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = pages.match(runTool(u"pdfinfo"_s, {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+CupsQueue::CupsQueue()
+    : m_root(qEnvironmentVariable("MIROLA_CUPS_ROOT")),
+      m_socket(qEnvironmentVariable("CUPS_SERVER"))
+{
+}
+
+bool CupsQueue::available() const
+{
+    return !m_root.isEmpty() && QFileInfo(m_socket).exists();
+}
+
+QString CupsQueue::whyUnavailable() const
+{
+    if (m_root.isEmpty())
+        return u"MIROLA_CUPS_ROOT is not set"_s;
+    return u"no print server at "_s + m_socket;
+}
+
+std::optional<CupsQueue::Job> CupsQueue::findJob(const QString& title) const
+{
+    // One line per finished job: "ID total SHEETS copies=C ... media=M name=TITLE".
+    QFile log(m_root + u"/log/page_log"_s);
+    if (!log.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    static const QRegularExpression line(
+        u"^(\\d+) total \\S+ copies=(\\S+) .* media=(\\S+) name=(.*)$"_s);
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n');
+    for (const QString& text : lines) {
+        const QRegularExpressionMatch m = line.match(text);
+        if (!m.hasMatch() || m.captured(4) != title)
+            continue;
+        Job job;
+        job.id = m.captured(1).toInt();
+        job.copies = m.captured(2) == u"-"_s ? 1 : m.captured(2).toInt();
+        job.media = m.captured(3);
+        const QString suffix = u"job_"_s + QString::number(job.id) + u".pdf"_s;
+        const QStringList files =
+            QDir(m_root + u"/out"_s).entryList({u"*"_s + suffix}, QDir::Files);
+        if (files.size() != 1)
+            return std::nullopt;
+        job.pdf = m_root + u"/out/"_s + files.front();
+        job.pages = pdfPages(job.pdf);
+        return job;
+    }
+    return std::nullopt;
+}
+
+std::optional<CupsQueue::Job> CupsQueue::waitForJob(const QString& title, int timeoutMs) const
+{
+    std::optional<Job> job;
+    testsupport::waitUntil([&] { return (job = findJob(title)).has_value(); }, timeoutMs);
+    return job;
+}
+
+QImage CupsQueue::renderPage(const QString& pdf, int page, int dpi)
+{
+    QTemporaryDir dir;
+    const QString base = dir.filePath(u"page"_s);
+    const QString number = QString::number(page);
+    runTool(u"pdftoppm"_s, {u"-r"_s, QString::number(dpi), u"-f"_s, number, u"-l"_s, number,
+                            u"-singlefile"_s, u"-png"_s, pdf, base});
+    return QImage(base + u".png"_s);
+}
+
+QString CupsQueue::uniqueTitle(const QString& what)
+{
+    return what + u"-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+// The private print server that the fixture of these tests starts (cups-start.sh): where its
+// queues put their documents and how to read a finished job back.
+class CupsQueue
+{
+public:
+    // A finished job as the server logged it and as its PDF came out.
+    struct Job
+    {
+        int id = 0;
+        int copies = 0;
+        QString media;
+        QString pdf; // the document the queue wrote
+        int pages = 0;
+    };
+
+    // From the environment the tests run in (CUPS_SERVER, MIROLA_CUPS_ROOT).
+    CupsQueue();
+
+    // Whether the server is up; skipped fixtures leave it down when the tests do not run as root.
+    bool available() const;
+    QString whyUnavailable() const;
+
+    // Waits for the job titled `title` to finish; none when it did not within the time.
+    std::optional<Job> waitForJob(const QString& title, int timeoutMs = jobTimeoutMs) const;
+    // Page `page` (1-based) of a PDF rendered at `dpi`.
+    static QImage renderPage(const QString& pdf, int page, int dpi);
+    // A title no other job of this run has.
+    static QString uniqueTitle(const QString& what);
+
+    static constexpr int jobTimeoutMs = 60000;
+
+private:
+    std::optional<Job> findJob(const QString& title) const;
+
+    QString m_root;
+    QString m_socket;
+};
