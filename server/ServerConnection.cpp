@@ -1,16 +1,23 @@
 #include "server/ServerConnection.h"
 
 #include "server/StatementService.h"
-#include "text/Cp949.h"
 
 #include <QElapsedTimer>
-#include <QTcpSocket>
+#include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace server {
 
 namespace {
+
+// What one read takes from the socket at most; a request is far smaller.
+constexpr size_t readChunkBytes = 64 * 1024;
 
 // The command word as it may appear in a log line: printable ASCII only.
 std::string loggable(std::string_view word)
@@ -21,6 +28,24 @@ std::string loggable(std::string_view word)
     return out.empty() ? "-" : out;
 }
 
+std::string peerOf(int fd)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return "?";
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address);
+        // An IPv4 peer on a dual-stack socket is named as IPv4.
+        if (IN6_IS_ADDR_V4MAPPED(&in6->sin6_addr))
+            return inet_ntop(AF_INET, &in6->sin6_addr.s6_addr[12], text, sizeof text) ? text : "?";
+        return inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text) ? text : "?";
+    }
+    const auto* in = reinterpret_cast<const sockaddr_in*>(&address);
+    return inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) ? text : "?";
+}
+
 } // namespace
 
 int64_t monotonicMs()
@@ -29,30 +54,45 @@ int64_t monotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-ServerConnection::ServerConnection(QTcpSocket* socket, StatementService& service, int idleTimeoutMs,
+ServerConnection::ServerConnection(qintptr descriptor, StatementService& service, int idleTimeoutMs,
                                    QObject* parent)
-    : QObject(parent), m_socket(socket), m_service(service),
-      m_peer(text::toCp949(socket->peerAddress().toString()))
+    : QObject(parent), m_fd(int(descriptor)), m_service(service),
+      m_readable(descriptor, QSocketNotifier::Read), m_writable(descriptor, QSocketNotifier::Write),
+      m_idleTimeoutMs(idleTimeoutMs), m_peer(peerOf(int(descriptor)))
 {
-    socket->setParent(this);
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags >= 0 && !(flags & O_NONBLOCK))
+        ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK);
+    m_writable.setEnabled(false);
+    connect(&m_readable, &QSocketNotifier::activated, this, &ServerConnection::read);
+    connect(&m_writable, &QSocketNotifier::activated, this, &ServerConnection::write);
     m_idle.setSingleShot(true);
-    m_idle.setInterval(idleTimeoutMs);
-    connect(&m_idle, &QTimer::timeout, this, [this] { drop("idle"); });
-    connect(socket, &QTcpSocket::readyRead, this, &ServerConnection::read);
-    connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
-    m_idle.start();
-    // Bytes may have come with the connection itself.
-    if (socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, &ServerConnection::read, Qt::QueuedConnection);
+    connect(&m_idle, &QTimer::timeout, this, &ServerConnection::checkIdle);
+    m_lastActivityMs = monotonicMs();
+    m_idle.start(idleTimeoutMs);
+}
+
+ServerConnection::~ServerConnection()
+{
+    close();
 }
 
 void ServerConnection::read()
 {
-    if (m_socket->state() != QAbstractSocket::ConnectedState)
+    if (m_fd < 0)
         return;
-    m_idle.start();
-    const QByteArray bytes = m_socket->readAll();
-    m_reader.feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+    m_lastActivityMs = monotonicMs();
+    char buffer[readChunkBytes];
+    const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n <= 0) {
+        // The client is gone; what it sent before is answered already.
+        close();
+        deleteLater();
+        return;
+    }
+    m_reader.feed(std::string_view(buffer, size_t(n)));
     exchange::Frame frame;
     exchange::FrameReader::Status status;
     while ((status = m_reader.next(frame)) == exchange::FrameReader::Status::Frame) {
@@ -62,27 +102,67 @@ void ServerConnection::read()
         QElapsedTimer took;
         took.start();
         const StatementService::Answer answer = m_service.answer(m_peer, frame, monotonicMs());
-        m_socket->write(answer.frames.data(), qint64(answer.frames.size()));
+        m_out += answer.frames;
         std::fprintf(stderr, "%s %s %d rows %.2f ms\n", m_peer.c_str(),
                      loggable(frame.command).c_str(), answer.rows,
                      double(took.nsecsElapsed()) / 1e6);
-        if (m_socket->bytesToWrite() > maxPendingWriteBytes) {
-            drop("not reading its answers");
-            return;
-        }
     }
     if (status == exchange::FrameReader::Status::Error)
-        drop("sent a frame length that cannot be read");
+        return drop("sent a frame length that cannot be read");
+    write();
+}
+
+void ServerConnection::write()
+{
+    if (m_fd < 0)
+        return;
+    size_t sent = 0;
+    while (sent < m_out.size()) {
+        const ssize_t n = ::send(m_fd, m_out.data() + sent, m_out.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                break;
+            close();
+            deleteLater();
+            return;
+        }
+        sent += size_t(n);
+    }
+    m_out.erase(0, sent);
+    if (m_out.size() > maxPendingWriteBytes)
+        return drop("not reading its answers");
+    m_writable.setEnabled(!m_out.empty());
+}
+
+void ServerConnection::checkIdle()
+{
+    // The timer is not restarted on every read, which would cost more than the reads; it
+    // looks at the last activity when it fires and waits out the rest.
+    const int64_t quietMs = monotonicMs() - m_lastActivityMs;
+    if (quietMs >= m_idleTimeoutMs)
+        drop("idle");
+    else
+        m_idle.start(int(m_idleTimeoutMs - quietMs));
 }
 
 void ServerConnection::drop(const char* why)
 {
     std::fprintf(stderr, "%s closed: %s\n", m_peer.c_str(), why);
-    m_idle.stop();
-    // Whatever the kernel takes now still goes out; a client that does not read loses the rest.
-    m_socket->flush();
-    m_socket->abort();
+    close();
     deleteLater();
+}
+
+void ServerConnection::close()
+{
+    if (m_fd < 0)
+        return;
+    m_readable.setEnabled(false);
+    m_writable.setEnabled(false);
+    m_idle.stop();
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace server

@@ -3,10 +3,9 @@
 #include "exchange/FrameReader.h"
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <string>
-
-class QTcpSocket;
 
 namespace server {
 
@@ -14,26 +13,39 @@ class StatementService;
 
 // One client connection: cuts request frames out of what arrives, answers each in order and
 // closes the connection when it goes quiet, sends a length that cannot be read, or stops
-// reading what it is sent.
+// reading what it is sent. It works on the socket itself: a connection lives for three small
+// requests, and a buffered socket object per connection costs more than the requests do.
 class ServerConnection : public QObject
 {
     Q_OBJECT
 
 public:
     // A client that lets this much of its answers pile up unread is dropped.
-    static constexpr qint64 maxPendingWriteBytes = 8 * 1024 * 1024;
+    static constexpr size_t maxPendingWriteBytes = 8 * 1024 * 1024;
 
-    ServerConnection(QTcpSocket* socket, StatementService& service, int idleTimeoutMs,
+    // Takes over `descriptor`, a connected, non-blocking socket.
+    ServerConnection(qintptr descriptor, StatementService& service, int idleTimeoutMs,
                      QObject* parent = nullptr);
+    ~ServerConnection() override;
+
+    const std::string& peer() const { return m_peer; }
 
 private:
     void read();
+    void write();
+    void checkIdle();
     void drop(const char* why);
+    void close();
 
-    QTcpSocket* m_socket;
+    int m_fd;
     StatementService& m_service;
+    QSocketNotifier m_readable;
+    QSocketNotifier m_writable;
     exchange::FrameReader m_reader;
+    std::string m_out;
+    int m_idleTimeoutMs;
     QTimer m_idle;
+    int64_t m_lastActivityMs = 0;
     std::string m_peer;
 };
 

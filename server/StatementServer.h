@@ -9,7 +9,7 @@ namespace server {
 class StatementService;
 
 // Listens for viewers and serves every connection on the event loop of the calling thread.
-class StatementServer : public QObject
+class StatementServer : public QTcpServer
 {
     Q_OBJECT
 
@@ -22,17 +22,14 @@ public:
 
     StatementServer(StatementService& service, const Settings& settings, QObject* parent = nullptr);
 
-    bool listen(const QHostAddress& address, quint16 port);
-    QString errorString() const { return m_server.errorString(); }
-    quint16 port() const { return m_server.serverPort(); }
     int connections() const { return m_connections; }
 
-private:
-    void accept();
+protected:
+    void incomingConnection(qintptr descriptor) override;
 
+private:
     StatementService& m_service;
     Settings m_settings;
-    QTcpServer m_server;
     int m_connections = 0;
 };
 

@@ -1,0 +1,520 @@
+// Load generator for mirola-server. Concurrent clients each run full search chains (particulars,
+// trading dates, the first statement's lines; one connection a chain, every frame acknowledged
+// as the viewer does), and the same chains' queries run in-process on the same database as the
+// ceiling. The two alternate in short rounds so that both see the same load from the rest of
+// the machine.
+#include "exchange/FrameReader.h"
+#include "exchange/RequestTexts.h"
+#include "exchange/ResponseRows.h"
+#include "server/RequestGuard.h"
+#include "server/StatementDatabase.h"
+#include "server/StatementService.h"
+#include "text/Integers.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Company
+{
+    std::string code;
+    std::string password;
+};
+
+// The listed demo companies with their security numbers.
+const std::vector<Company> companies = {
+    {"50001", "1234"}, {"50002", "5678"}, {"50003", "3141"}, {"50004", "2468"}, {"50005", "9090"}};
+
+std::string custRequest(const Company& c)
+{
+    return exchange::formFrame(exchange::makeCustFields,
+                               exchange::makeCustText(c.code, c.password));
+}
+
+std::string dateRequest(const Company& c, const exchange::DateRange& range)
+{
+    return exchange::formFrame(exchange::makeDateFields,
+                               exchange::makeDateText(range, c.code, c.password));
+}
+
+std::string dataRequest(const std::string& date, int64_t seq, bool haveDate)
+{
+    return exchange::formFrame(exchange::makeDataFields, haveDate
+                                                             ? exchange::makeDataText(date, seq)
+                                                             : std::string(exchange::socketEnding));
+}
+
+Clock::duration seconds(double s)
+{
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+}
+
+double secondsSince(Clock::time_point t)
+{
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+// CPU seconds a process has used so far (user and system), from /proc.
+double processCpuSeconds(qint64 pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) /
+           double(::sysconf(_SC_CLK_TCK));
+}
+
+double threadCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+// One simulated viewer running search chains back to back.
+struct Client
+{
+    enum class Phase { Connecting, Cust, Date, Data };
+
+    size_t index = 0;
+    int fd = -1;
+    Phase phase = Phase::Connecting;
+    bool waitingToWrite = false;
+    exchange::FrameReader reader;
+    std::string out;
+    size_t company = 0;
+    Clock::time_point started;
+    std::string firstDate;
+    int64_t firstSeq = 0;
+    bool haveDate = false;
+};
+
+class Load
+{
+public:
+    Load(quint16 port, int clients, const exchange::DateRange& range)
+        : m_port(port), m_clients(size_t(clients)), m_range(range), m_epoll(::epoll_create1(0))
+    {
+        for (size_t i = 0; i < m_clients.size(); ++i) {
+            m_clients[i].index = i;
+            m_clients[i].company = i % companies.size();
+        }
+    }
+    ~Load() { ::close(m_epoll); }
+
+    // Runs chains for `warmup` + `measured` seconds; counts the chains that start after the
+    // warm-up and end before the round does. Chains still open at the end are dropped.
+    void round(double warmup, double measured)
+    {
+        const Clock::time_point begin = Clock::now();
+        m_measureFrom = begin + seconds(warmup);
+        const Clock::time_point end = m_measureFrom + seconds(measured);
+        for (Client& c : m_clients)
+            startChain(c);
+        std::vector<epoll_event> events(m_clients.size());
+        bool measuring = false;
+        while (Clock::now() < end) {
+            if (!measuring && Clock::now() >= m_measureFrom) {
+                measuring = true;
+                if (onMeasureStart)
+                    onMeasureStart();
+            }
+            const int n = ::epoll_wait(m_epoll, events.data(), int(events.size()), 100);
+            if (n < 0 && errno != EINTR)
+                break;
+            for (int i = 0; i < n; ++i)
+                service(m_clients[events[size_t(i)].data.u64], events[size_t(i)].events);
+        }
+        m_elapsed += secondsSince(m_measureFrom);
+        for (Client& c : m_clients) {
+            ::close(c.fd);
+            c.fd = -1;
+        }
+    }
+
+    std::function<void()> onMeasureStart;
+    const std::vector<double>& latenciesMs() const { return m_latencies; }
+    double elapsedSeconds() const { return m_elapsed; }
+    int errors() const { return m_errors; }
+    int chainsWithoutDate() const { return m_withoutDate; }
+
+private:
+    void startChain(Client& c)
+    {
+        c.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        // Reset instead of TIME_WAIT on close: thousands of chains a second would otherwise use
+        // up the local ports.
+        const linger noLinger{1, 0};
+        ::setsockopt(c.fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+        const int one = 1;
+        ::setsockopt(c.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        c.reader.clear();
+        c.out.clear();
+        c.haveDate = false;
+        c.phase = Client::Phase::Connecting;
+        c.waitingToWrite = true;
+        c.started = Clock::now();
+        watch(c, EPOLL_CTL_ADD);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(m_port);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(c.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+            connected(c);
+        else if (errno != EINPROGRESS)
+            fail(c);
+    }
+
+    // Readable always; writable only while connecting or while bytes wait to go out.
+    void watch(Client& c, int operation)
+    {
+        epoll_event e{};
+        e.events = c.waitingToWrite ? uint32_t(EPOLLIN | EPOLLOUT) : uint32_t(EPOLLIN);
+        e.data.u64 = c.index;
+        ::epoll_ctl(m_epoll, operation, c.fd, &e);
+    }
+
+    void connected(Client& c)
+    {
+        c.phase = Client::Phase::Cust;
+        send(c, custRequest(companies[c.company]));
+        flush(c);
+    }
+
+    // Queued until the frames of one read are handled, as the viewer's socket writes them out
+    // when control returns to its event loop.
+    void send(Client& c, const std::string& bytes) { c.out += bytes; }
+
+    void flush(Client& c)
+    {
+        while (!c.out.empty()) {
+            const ssize_t n = ::send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
+            if (n < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK)
+                    return fail(c);
+                break;
+            }
+            c.out.erase(0, size_t(n));
+        }
+        if (c.waitingToWrite != !c.out.empty()) {
+            c.waitingToWrite = !c.out.empty();
+            watch(c, EPOLL_CTL_MOD);
+        }
+    }
+
+    void fail(Client& c)
+    {
+        ++m_errors;
+        ::close(c.fd);
+        startChain(c);
+    }
+
+    void service(Client& c, uint32_t events)
+    {
+        if (c.phase == Client::Phase::Connecting) {
+            int error = 0;
+            socklen_t len = sizeof error;
+            ::getsockopt(c.fd, SOL_SOCKET, SO_ERROR, &error, &len);
+            if (error != 0 || (events & (EPOLLERR | EPOLLHUP)))
+                return fail(c);
+            if (events & EPOLLOUT)
+                connected(c);
+            return;
+        }
+        if (events & EPOLLOUT)
+            flush(c);
+        if (!(events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+            return;
+        char buffer[64 * 1024];
+        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        if (n <= 0)
+            return fail(c);
+        c.reader.feed(std::string_view(buffer, size_t(n)));
+        exchange::Frame f;
+        while (c.reader.next(f) == exchange::FrameReader::Status::Frame) {
+            if (!frameArrived(c, f))
+                return;
+        }
+        flush(c);
+    }
+
+    // False once the chain is over and the client has moved on to a new connection.
+    bool frameArrived(Client& c, const exchange::Frame& f)
+    {
+        if (f.type == "OPN") {
+            const auto ack = exchange::acknowledgement(f.header, exchange::openAckType);
+            send(c, std::string(ack.data(), ack.size()));
+        } else if (f.type == "DATA") {
+            if (c.phase == Client::Phase::Date && !c.haveDate) {
+                std::string_view rest = f.body;
+                c.firstDate = exchange::takeColumn(rest);
+                c.firstSeq = text::plainDecimal(exchange::takeColumn(rest));
+                c.haveDate = true;
+            }
+            const auto ack = exchange::acknowledgement(f.header, exchange::dataAckType);
+            send(c, std::string(ack.data(), ack.size()));
+        } else if (f.type == "END") {
+            if (c.phase == Client::Phase::Cust) {
+                c.phase = Client::Phase::Date;
+                send(c, dateRequest(companies[c.company], m_range));
+            } else if (c.phase == Client::Phase::Date) {
+                c.phase = Client::Phase::Data;
+                send(c, dataRequest(c.firstDate, c.firstSeq, c.haveDate));
+            } else {
+                chainDone(c);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void chainDone(Client& c)
+    {
+        if (c.started >= m_measureFrom)
+            m_latencies.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - c.started).count());
+        if (!c.haveDate)
+            ++m_withoutDate;
+        ::close(c.fd);
+        c.company = (c.company + 1) % companies.size();
+        startChain(c);
+    }
+
+    quint16 m_port;
+    std::vector<Client> m_clients;
+    exchange::DateRange m_range;
+    int m_epoll;
+    Clock::time_point m_measureFrom;
+    std::vector<double> m_latencies;
+    double m_elapsed = 0;
+    int m_errors = 0;
+    int m_withoutDate = 0;
+};
+
+// Chains run in-process on one thread, without a network.
+struct InProcess
+{
+    long chains = 0;
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+
+    double chainsPerSecond() const { return double(chains) / wallSeconds; }
+    double cpuMsPerChain() const { return cpuSeconds * 1000 / double(chains); }
+
+    // Runs `chain` (given the chain's number) for `duration` seconds.
+    template <typename Chain> void run(double duration, Chain chain)
+    {
+        const double cpu = threadCpuSeconds();
+        const Clock::time_point begin = Clock::now();
+        const Clock::time_point end = begin + seconds(duration);
+        while (Clock::now() < end)
+            chain(chains++);
+        wallSeconds += secondsSince(begin);
+        cpuSeconds += threadCpuSeconds() - cpu;
+    }
+};
+
+// The chain's queries straight on the database: the most the server could do.
+void queryChain(server::StatementDatabase& db, const exchange::DateRange& range, long n)
+{
+    const Company& c = companies[size_t(n) % companies.size()];
+    db.particulars(c.code, c.password);
+    db.passwordMatches(c.code, c.password);
+    const auto dates = db.tradingDates(range.from, range.to, c.code, c.password);
+    if (!dates.empty())
+        db.statementLines(dates.front().date, dates.front().seq);
+}
+
+// The same through the server's own request handling: matching, guard and framing.
+void serviceChain(server::StatementService& service, const exchange::DateRange& range, long n)
+{
+    const Company& c = companies[size_t(n) % companies.size()];
+    service.answer("127.0.0.1", exchange::parseFrame(custRequest(c)), 0);
+    const std::string request = dateRequest(c, range);
+    exchange::FrameReader reader;
+    reader.feed(service.answer("127.0.0.1", exchange::parseFrame(request), 0).frames);
+    exchange::Frame f;
+    std::string date;
+    int64_t seq = 0;
+    bool haveDate = false;
+    while (!haveDate && reader.next(f) == exchange::FrameReader::Status::Frame) {
+        if (f.type == "DATA") {
+            std::string_view rest = f.body;
+            date = exchange::takeColumn(rest);
+            seq = text::plainDecimal(exchange::takeColumn(rest));
+            haveDate = true;
+        }
+    }
+    const std::string lines = dataRequest(date, seq, haveDate);
+    service.answer("127.0.0.1", exchange::parseFrame(lines), 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int clients = 64;
+    double totalSeconds = 10;
+    int rounds = 5;
+    QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
+    QString url;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString next = i + 1 < args.size() ? args[i + 1] : QString();
+        if (a == u"--clients"_s) {
+            clients = next.toInt();
+            ++i;
+        } else if (a == u"--seconds"_s) {
+            totalSeconds = next.toDouble();
+            ++i;
+        } else if (a == u"--rounds"_s) {
+            rounds = next.toInt();
+            ++i;
+        } else if (a == u"--server"_s) {
+            program = next;
+            ++i;
+        } else if (a == u"--db"_s) {
+            url = next;
+            ++i;
+        } else if (!a.startsWith(u"--benchmark"_s)) {
+            // Options meant for the Google Benchmark programs that scripts/bench runs alike are
+            // ignored; anything else is a mistake.
+            std::fprintf(stderr,
+                         "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
+                         "[--server PATH] [--db sqlite:PATH|postgresql://...]\n");
+            return 2;
+        }
+    }
+    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0)
+        return 2;
+
+    QTemporaryDir dir;
+    if (url.isEmpty())
+        url = u"sqlite:"_s + dir.filePath(u"bench.sqlite"_s);
+
+    // The server's log of one line a request goes to a file, as it would in service.
+    QProcess server;
+    server.setProgram(program);
+    server.setArguments(
+        {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url, u"--max-connections"_s, u"1024"_s});
+    const QString log = dir.filePath(u"server.log"_s);
+    server.setStandardErrorFile(log);
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.start();
+    quint16 port = 0;
+    const QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
+    QByteArray output;
+    for (int tries = 0; tries < 1500 && port == 0 && server.state() != QProcess::NotRunning;
+         ++tries) {
+        QFile f(log);
+        if (f.open(QIODevice::ReadOnly))
+            output = f.readAll();
+        const auto m = listening.match(QString::fromUtf8(output));
+        if (m.hasMatch())
+            port = quint16(m.captured(1).toUInt());
+        else
+            QThread::msleep(20);
+    }
+    if (port == 0) {
+        std::fprintf(stderr, "bench_server_load: the server did not start: %s\n",
+                     output.constData());
+        return 1;
+    }
+
+    QString error;
+    const auto db =
+        server::StatementDatabase::open(server::parseDatabaseUrl(url, error), false, error);
+    if (!db) {
+        std::fprintf(stderr, "bench_server_load: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    server::RequestGuard guard({10, 600000, true, 30 * 60 * 1000});
+    server::StatementService service(*db, guard);
+
+    const QDate today = QDate::currentDate();
+    const exchange::DateRange range = exchange::dateRange(today.year(), 1, 12);
+    Load load(port, clients, range);
+    double serverCpu = 0;
+    double cpuAtStart = 0;
+    double generatorCpu = 0;
+    double generatorCpuAtStart = 0;
+    load.onMeasureStart = [&] {
+        cpuAtStart = processCpuSeconds(server.processId());
+        generatorCpuAtStart = threadCpuSeconds();
+    };
+    InProcess queries;
+    InProcess handling;
+    // Per round: the server under load, then the ceilings, each a share of the round.
+    const double loadSeconds = totalSeconds / rounds;
+    const double warmupSeconds = 0.5;
+    for (int r = 0; r < rounds; ++r) {
+        load.round(warmupSeconds, loadSeconds);
+        serverCpu += processCpuSeconds(server.processId()) - cpuAtStart;
+        generatorCpu += threadCpuSeconds() - generatorCpuAtStart;
+        queries.run(loadSeconds / 2, [&](long n) { queryChain(*db, range, n); });
+        handling.run(loadSeconds / 2, [&](long n) { serviceChain(service, range, n); });
+    }
+    server.terminate();
+    server.waitForFinished(10000);
+
+    const std::vector<double>& latencies = load.latenciesMs();
+    const double chainsPerSecond = double(latencies.size()) / load.elapsedSeconds();
+    const double serverCpuMs = serverCpu * 1000 / double(latencies.size());
+    std::printf("mirola-server, %s, %d clients, %d rounds, %.1f s measured\n",
+                url.startsWith(u"sqlite:"_s) ? "SQLite" : "PostgreSQL", clients, rounds,
+                load.elapsedSeconds());
+    std::printf("  chains completed        %zu (connection errors %d, chains without a date %d)\n",
+                latencies.size(), load.errors(), load.chainsWithoutDate());
+    std::printf("  chains/s                %.0f\n", chainsPerSecond);
+    std::printf("  chain latency p50, p99  %.2f ms, %.2f ms\n", percentile(latencies, 0.50),
+                percentile(latencies, 0.99));
+    std::printf("  server CPU a chain      %.3f ms (the clients' own: %.3f ms)\n", serverCpuMs,
+                generatorCpu * 1000 / double(latencies.size()));
+    std::printf("in-process, one thread, same database, alternating with the load\n");
+    std::printf("  queries only            %.0f chains/s, %.3f ms CPU a chain\n",
+                queries.chainsPerSecond(), queries.cpuMsPerChain());
+    std::printf("  request handling too    %.0f chains/s, %.3f ms CPU a chain\n",
+                handling.chainsPerSecond(), handling.cpuMsPerChain());
+    std::printf("server / queries-only ceiling: %.0f%% in chains/s, %.0f%% in CPU a chain\n",
+                100 * chainsPerSecond / queries.chainsPerSecond(),
+                100 * queries.cpuMsPerChain() / serverCpuMs);
+    return 0;
+}
