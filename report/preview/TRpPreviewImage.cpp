@@ -1,0 +1,60 @@
+#include "report/preview/TRpPreviewImage.h"
+
+#include "gfx/EmfPlayer.h"
+#include "gfx/QtCanvas.h"
+#include "report/preview/PreviewPages.h"
+
+#include <QPainter>
+
+namespace report {
+
+namespace {
+
+// The border and the shadow take this many pixels at the right and bottom of the control.
+constexpr int frameExtent = 3;
+constexpr int shadowOffset = 2;
+
+} // namespace
+
+TRpPreviewImage::TRpPreviewImage(QWidget* parent) : QWidget(parent)
+{
+    resize(initialWidth, initialHeight);
+}
+
+TRpPreviewImage::~TRpPreviewImage() = default;
+
+void TRpPreviewImage::LoadPage(int n)
+{
+    m_picture.reset();
+    if (m_pages)
+        m_picture = m_pages->PageImage(n);
+    m_shownPage = n;
+    update();
+}
+
+void TRpPreviewImage::paintEvent(QPaintEvent*)
+{
+    if (!m_picture)
+        return;
+    const int w = width();
+    const int h = height();
+    QPainter painter(this);
+    gfx::QtCanvas canvas(&painter, gfx::ScreenDpi);
+
+    canvas.pen = {gfx::clWhite, 1, gfx::PenStyle::Solid};
+    canvas.brush = {gfx::clWhite, gfx::BrushStyle::Solid};
+    canvas.Rectangle({1, 1, w - frameExtent, h - frameExtent});
+    gfx::EmfPlayer(canvas).play(*m_picture, {0, 0, w, h});
+
+    canvas.pen = {gfx::clBlack, 1, gfx::PenStyle::Solid};
+    canvas.brush = {gfx::clBlack, gfx::BrushStyle::Solid};
+    canvas.Polyline({{0, 0},
+                     {0, h - frameExtent},
+                     {w - frameExtent, h - frameExtent},
+                     {w - frameExtent, 0},
+                     {0, 0}});
+    canvas.FillRect({w - shadowOffset, shadowOffset, w, h});
+    canvas.FillRect({shadowOffset, h - shadowOffset, w, h});
+}
+
+} // namespace report
