@@ -2,6 +2,7 @@
 #include "report/preview/PrinterPages.h"
 #include "report/preview/TRpPreview.h"
 #include "report/preview/TRpPreviewImage.h"
+#include "tests/report/preview/PreviewProbe.h"
 #include "tests/report/preview/SamplePage.h"
 #include "tests/report/print/MarkedReport.h"
 #include "tests/support/TestSupport.h"
@@ -43,31 +44,6 @@ public:
 private:
     PrinterPages m_pages;
 };
-
-// The page image as it paints itself, over a red background that shows what it leaves alone.
-QImage paintedImage(TRpPreviewImage& image)
-{
-    QImage out(image.size(), QImage::Format_ARGB32);
-    out.fill(Qt::red);
-    image.render(&out, QPoint(), QRegion(), QWidget::RenderFlags());
-    return out;
-}
-
-// Which page the image shows, by where its box is (MarkedReport), at the image's zoom.
-int shownMark(TRpPreviewImage& image)
-{
-    const QImage page = paintedImage(image);
-    const double pixelsPerMM = 96 / 25.4 * image.zoom() / 100;
-    for (int n = 1; n <= 4; ++n) {
-        const double top = (MarkedReport::firstMarkTop + (n - 1) * MarkedReport::markStep +
-                            MarkedReport::markHeight / 2) /
-                           10;
-        const double left = (MarkedReport::markLeft + MarkedReport::markWidth / 2) / 10;
-        if (qGray(page.pixel(int(left * pixelsPerMM), int(top * pixelsPerMM))) < 64)
-            return n;
-    }
-    return 0;
-}
 
 class Preview : public ::testing::Test
 {

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,11 @@ CupsQueue::CupsQueue()
 bool CupsQueue::available() const
 {
     return !m_root.isEmpty() && QFileInfo(m_socket).exists();
+}
+
+bool CupsQueue::serverExpected()
+{
+    return geteuid() == 0;
 }
 
 QString CupsQueue::whyUnavailable() const

@@ -21,8 +21,10 @@ class PrintDevice : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!CupsQueue().available())
+        if (!CupsQueue().available()) {
+            ASSERT_FALSE(CupsQueue::serverExpected()) << CupsQueue().whyUnavailable().toStdString();
             GTEST_SKIP() << CupsQueue().whyUnavailable().toStdString();
+        }
         for (int i = 0; i < device.printerCount(); ++i) {
             QtPrinterDevice probe(i);
             if (probe.printerInfo().printerName() == firstQueue)

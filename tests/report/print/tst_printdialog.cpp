@@ -53,8 +53,10 @@ class PrintDialog : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!CupsQueue().available())
+        if (!CupsQueue().available()) {
+            ASSERT_FALSE(CupsQueue::serverExpected()) << CupsQueue().whyUnavailable().toStdString();
             GTEST_SKIP() << CupsQueue().whyUnavailable().toStdString();
+        }
         ASSERT_EQ(QPrinterInfo::availablePrinterNames(), queues);
         PlatformPrinter::instance().setPrinterIndex(-1);
         PlatformPrinter::instance().resetDriverSettings();

@@ -23,8 +23,10 @@ class PrintJob : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!queue.available())
+        if (!queue.available()) {
+            ASSERT_FALSE(CupsQueue::serverExpected()) << queue.whyUnavailable().toStdString();
             GTEST_SKIP() << queue.whyUnavailable().toStdString();
+        }
     }
 
     // Prints `marked` under a new title and waits for the queue to finish it.

@@ -1,0 +1,114 @@
+#include "report/preview/ReportFilePages.h"
+#include "report/preview/ReportFileWindow.h"
+#include "report/preview/TRpPreview.h"
+#include "report/preview/TRpPreviewImage.h"
+#include "report/store/ReportFileError.h"
+#include "tests/report/preview/PreviewProbe.h"
+#include "tests/report/print/MarkedReport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace report;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ReportFile : public ::testing::Test
+{
+protected:
+    ReportFile() : marked(4)
+    {
+        marked.report.GeneratePages();
+        marked.report.RpPrinter()->SaveReportFile(path);
+    }
+
+    MarkedReport marked;
+    testsupport::TempDir dir;
+    QString path = QString::fromStdString(dir.file("saved.rpf"));
+};
+
+} // namespace
+
+TEST_F(ReportFile, PagesComeFromTheFile)
+{
+    const ReportFilePages pages(path);
+    const TRpPrinter& printer = *marked.report.RpPrinter();
+    EXPECT_EQ(pages.PageTotal(), 4);
+    EXPECT_NEAR(pages.PaperWidthNative(), 2100, 1) << "the size of the first page's picture";
+    EXPECT_NEAR(pages.PaperLengthNative(), 2970, 1);
+    EXPECT_EQ(pages.DeviceWidth(pages.PaperWidthNative()), 794);
+    EXPECT_EQ(pages.DeviceHeight(pages.PaperLengthNative()), 1123);
+    EXPECT_EQ(pages.PageImage(2), printer.PageImage(2));
+    EXPECT_EQ(pages.PageImage(0), std::nullopt);
+    EXPECT_EQ(pages.PageImage(5), std::nullopt);
+}
+
+TEST_F(ReportFile, FilesThatCannotBeShown)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() / 2));
+    file.close();
+    EXPECT_THROW(ReportFilePages{path}, EReportFileError);
+    EXPECT_EQ(showReportFile(path), 1);
+    EXPECT_EQ(showReportFile(QString::fromStdString(dir.file("missing.rpf"))), 1);
+}
+
+TEST_F(ReportFile, TheWindowPagesAndZooms)
+{
+    ReportFileWindow window(std::make_unique<ReportFilePages>(path), path);
+    window.show();
+    TRpPreview& preview = *window.preview();
+    EXPECT_EQ(preview.zoomMode(), zmWidth) << "the page first fills the window's width";
+    EXPECT_EQ(window.pageText(), u"Page : 1/4"_s);
+
+    struct Step
+    {
+        const char* name;
+        void (ReportFileWindow::*action)();
+        int page;
+    };
+    const Step steps[] = {
+        {"next", &ReportFileWindow::nextPage, 2},
+        {"last", &ReportFileWindow::lastPage, 4},
+        {"next stays on the last page", &ReportFileWindow::nextPage, 4},
+        {"previous", &ReportFileWindow::previousPage, 3},
+        {"first", &ReportFileWindow::firstPage, 1},
+        {"previous stays on the first page", &ReportFileWindow::previousPage, 1},
+    };
+    preview.setZoom(100);
+    for (const Step& step : steps) {
+        (window.*step.action)();
+        EXPECT_EQ(window.pageText(), u"Page : %1/4"_s.arg(step.page)) << step.name;
+        EXPECT_EQ(shownMark(*preview.image()), step.page) << step.name;
+    }
+
+    window.zoomIn();
+    EXPECT_EQ(preview.zoom(), 110);
+    EXPECT_EQ(window.zoomText(), u"110%"_s);
+    for (int i = 0; i < 40; ++i)
+        window.zoomIn();
+    EXPECT_EQ(preview.zoom(), ReportFileWindow::maxStepZoom);
+    for (int i = 0; i < 60; ++i)
+        window.zoomOut();
+    EXPECT_EQ(preview.zoom(), ReportFileWindow::minStepZoom);
+    window.fitWidth();
+    EXPECT_EQ(preview.zoomMode(), zmWidth);
+}
+
+TEST_F(ReportFile, ShowingAFileWaitsForTheWindowToClose)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<ReportFileWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        shown = window->pageText() == u"Page : 1/4"_s;
+        window->close();
+    });
+    EXPECT_EQ(showReportFile(path), 0);
+    EXPECT_TRUE(shown);
+}

@@ -1,0 +1,51 @@
+#include "report/preview/ReportFilePages.h"
+#include "report/print/PlatformPrinter.h"
+#include "report/print/PrintStoredPages.h"
+#include "tests/report/print/CupsQueue.h"
+#include "tests/report/print/MarkedReport.h"
+#include "tests/support/TestSupport.h"
+#include "text/Cp949.h"
+
+#include <QPrinter>
+#include <gtest/gtest.h>
+
+using namespace report;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int renderDpi = 60;
+constexpr double mmPerInch = 25.4;
+
+} // namespace
+
+TEST(StoredPages, ASavedFilesPagesPrintWhereTheyWereDrawn)
+{
+    const CupsQueue queue;
+    if (!queue.available()) {
+        ASSERT_FALSE(CupsQueue::serverExpected()) << queue.whyUnavailable().toStdString();
+        GTEST_SKIP() << queue.whyUnavailable().toStdString();
+    }
+    MarkedReport marked(4);
+    marked.report.GeneratePages();
+    testsupport::TempDir dir;
+    const QString path = QString::fromStdString(dir.file("saved.rpf"));
+    marked.report.RpPrinter()->SaveReportFile(path);
+    const ReportFilePages pages(path);
+
+    QPrinter& printer = PlatformPrinter::instance().printer();
+    const QString title = CupsQueue::uniqueTitle(u"stored"_s);
+    ASSERT_TRUE(PrintStoredPages(printer, text::toCp949(title), pages.PageTotal(), 2, 3,
+                                 [&](int n) { return pages.PageImage(n); }));
+    const auto job = queue.waitForJob(title);
+    ASSERT_TRUE(job) << "the job never finished";
+    EXPECT_EQ(job->pages, 2);
+    for (int sheet = 1; sheet <= 2; ++sheet) {
+        const QRect box = inkBounds(CupsQueue::renderPage(job->pdf, sheet, renderDpi));
+        ASSERT_FALSE(box.isEmpty());
+        EXPECT_EQ(MarkedReport::pageOfMarkTop(box.top() * mmPerInch / renderDpi), sheet + 1);
+        EXPECT_NEAR(box.left() * mmPerInch / renderDpi, MarkedReport::markLeft / 10, 1);
+        EXPECT_NEAR(box.width() * mmPerInch / renderDpi, MarkedReport::markWidth / 10, 1);
+    }
+    EXPECT_FALSE(printer.fullPage()) << "the printer is left as it was";
+}
