@@ -65,6 +65,10 @@ TEST_F(ReportFile, TheWindowPagesAndZooms)
     TRpPreview& preview = *window.preview();
     EXPECT_EQ(preview.zoomMode(), zmWidth) << "the page first fills the window's width";
     EXPECT_EQ(window.pageText(), u"Page : 1/4"_s);
+    if (const QString shots = qEnvironmentVariable("MIROLA_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QCoreApplication::processEvents();
+        window.grab().save(shots + u"/report-file-window.png"_s);
+    }
 
     struct Step
     {
