@@ -59,47 +59,48 @@ private:
     QImage m_image;
 };
 
+// A shown preview of the statement at `zoom`; it lets the page's printer go when it goes.
+std::unique_ptr<TRpPreview> shownPreview(int zoom)
+{
+    auto preview = std::make_unique<TRpPreview>();
+    preview->resize(controlSize);
+    preview->show();
+    preview->setRpPrinter(statement().RpPrinter());
+    preview->setZoom(zoom);
+    QCoreApplication::processEvents();
+    return preview;
+}
+
 void BM_PreviewRepaint(benchmark::State& state)
 {
-    TRpPreview preview;
-    preview.resize(controlSize);
-    preview.show();
-    preview.setRpPrinter(statement().RpPrinter());
-    preview.setZoom(int(state.range(0)));
-    QCoreApplication::processEvents();
+    const auto preview = shownPreview(int(state.range(0)));
     for (auto _ : state)
-        preview.viewport()->repaint();
-    state.counters["image_px"] = double(preview.image()->width()) * preview.image()->height();
-    preview.setRpPrinter(nullptr);
+        preview->viewport()->repaint();
+    state.counters["image_px"] = double(preview->image()->width()) * preview->image()->height();
 }
 
 // The whole page image painted into a bitmap of its size, scrolled-away parts included: the
 // cost of the page's pictures alone, without the window system.
 void BM_PreviewPageIntoImage(benchmark::State& state)
 {
-    TRpPreview preview;
-    preview.setRpPrinter(statement().RpPrinter());
-    preview.setZoom(int(state.range(0)));
-    QImage target(preview.image()->size(), QImage::Format_RGB32);
+    const auto preview = shownPreview(int(state.range(0)));
+    QImage target(preview->image()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         target.fill(Qt::white);
-        preview.image()->render(&target);
+        preview->image()->render(&target);
     }
-    preview.setRpPrinter(nullptr);
 }
 
 void BM_CachedQImageRepaint(benchmark::State& state)
 {
     // The same page rendered once, at the same size the preview shows it.
-    TRpPreview preview;
-    preview.resize(controlSize);
-    preview.show();
-    preview.setRpPrinter(statement().RpPrinter());
-    preview.setZoom(int(state.range(0)));
-    QImage page(preview.image()->size(), QImage::Format_RGB32);
-    page.fill(Qt::white);
-    preview.image()->render(&page);
-    preview.setRpPrinter(nullptr);
+    QImage page;
+    {
+        const auto preview = shownPreview(int(state.range(0)));
+        page = QImage(preview->image()->size(), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        preview->image()->render(&page);
+    }
 
     QWidget window;
     window.resize(controlSize);

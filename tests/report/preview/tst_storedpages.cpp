@@ -17,15 +17,12 @@ namespace {
 constexpr int renderDpi = 60;
 constexpr double mmPerInch = 25.4;
 
+using StoredPages = PrintServerTest;
+
 } // namespace
 
-TEST(StoredPages, ASavedFilesPagesPrintWhereTheyWereDrawn)
+TEST_F(StoredPages, ASavedFilesPagesPrintWhereTheyWereDrawn)
 {
-    const CupsQueue queue;
-    if (!queue.available()) {
-        ASSERT_FALSE(CupsQueue::serverExpected()) << queue.whyUnavailable().toStdString();
-        GTEST_SKIP() << queue.whyUnavailable().toStdString();
-    }
     MarkedReport marked(4);
     marked.report.GeneratePages();
     testsupport::TempDir dir;

@@ -110,3 +110,11 @@ QString CupsQueue::uniqueTitle(const QString& what)
 {
     return what + u"-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
 }
+
+void PrintServerTest::SetUp()
+{
+    if (queue.available())
+        return;
+    ASSERT_FALSE(CupsQueue::serverExpected()) << queue.whyUnavailable().toStdString();
+    GTEST_SKIP() << queue.whyUnavailable().toStdString();
+}

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <gtest/gtest.h>
 #include <optional>
 
 // The private print server that the fixture of these tests starts (cups-start.sh): where its
@@ -42,4 +43,16 @@ private:
 
     QString m_root;
     QString m_socket;
+};
+
+// The base of tests that print on the fixture's server: skipped where the server cannot run,
+// failed where it should run but does not.
+class PrintServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    // Whether the test should go on after the base's SetUp.
+    bool serverReady() const { return !IsSkipped() && !HasFatalFailure(); }
+
+    CupsQueue queue;
 };

@@ -16,15 +16,14 @@ namespace {
 const QString firstQueue = u"mirola-pdf"_s;
 const QString secondQueue = u"mirola-pdf-2"_s;
 
-class PrintDevice : public ::testing::Test
+class PrintDevice : public PrintServerTest
 {
 protected:
     void SetUp() override
     {
-        if (!CupsQueue().available()) {
-            ASSERT_FALSE(CupsQueue::serverExpected()) << CupsQueue().whyUnavailable().toStdString();
-            GTEST_SKIP() << CupsQueue().whyUnavailable().toStdString();
-        }
+        PrintServerTest::SetUp();
+        if (!serverReady())
+            return;
         for (int i = 0; i < device.printerCount(); ++i) {
             QtPrinterDevice probe(i);
             if (probe.printerInfo().printerName() == firstQueue)

@@ -48,15 +48,14 @@ void chooseLandscape(QDialog& dialog)
     control<QAbstractButton>(dialog, "properties")->click();
 }
 
-class PrintDialog : public ::testing::Test
+class PrintDialog : public PrintServerTest
 {
 protected:
     void SetUp() override
     {
-        if (!CupsQueue().available()) {
-            ASSERT_FALSE(CupsQueue::serverExpected()) << CupsQueue().whyUnavailable().toStdString();
-            GTEST_SKIP() << CupsQueue().whyUnavailable().toStdString();
-        }
+        PrintServerTest::SetUp();
+        if (!serverReady())
+            return;
         ASSERT_EQ(QPrinterInfo::availablePrinterNames(), queues);
         PlatformPrinter::instance().setPrinterIndex(-1);
         PlatformPrinter::instance().resetDriverSettings();

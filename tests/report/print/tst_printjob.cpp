@@ -18,17 +18,9 @@ namespace {
 constexpr int renderDpi = 60;
 constexpr double mmPerInch = 25.4;
 
-class PrintJob : public ::testing::Test
+class PrintJob : public PrintServerTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!queue.available()) {
-            ASSERT_FALSE(CupsQueue::serverExpected()) << queue.whyUnavailable().toStdString();
-            GTEST_SKIP() << queue.whyUnavailable().toStdString();
-        }
-    }
-
     // Prints `marked` under a new title and waits for the queue to finish it.
     std::optional<CupsQueue::Job> print(MarkedReport& marked, const QString& what)
     {
@@ -37,8 +29,6 @@ protected:
         report::PrintReport(marked.report);
         return queue.waitForJob(title);
     }
-
-    CupsQueue queue;
 };
 
 double mm(int pixels)
