@@ -18,9 +18,8 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "cups-start: the print server needs root (it runs its backend and filters as lp); skipping" >&2
   exit 77
 fi
-for tool in cupsd lpadmin lpstat; do
-  command -v "$tool" >/dev/null 2>&1 || PATH=$PATH:/usr/sbin
-done
+# lpadmin lives in the administrator's path.
+PATH=$PATH:/usr/sbin
 if [ ! -x /usr/lib/cups/backend/cups-pdf ] || [ ! -f "$ppd" ]; then
   echo "cups-start: cups-pdf is not installed (scripts/setup installs it)" >&2
   exit 1
@@ -32,7 +31,16 @@ fi
 mkdir -p "$root"
 chmod 0755 "$root"
 mkdir -p "$root/conf/ppd" "$root/spool/tmp" "$root/cache" "$root/state" "$root/log" \
-  "$root/out" "$root/pdfspool"
+  "$root/out" "$root/pdfspool" "$root/bin" "$root/serverbin/backend"
+
+# The scheduler and the PDF backend run from copies: a security profile that confines the
+# installed ones by their path would keep them from this directory, and keep the backend from
+# its settings file below. Filters and helpers are the installed ones.
+cp /usr/sbin/cupsd "$root/bin/cupsd"
+cp -p /usr/lib/cups/backend/cups-pdf "$root/serverbin/backend/cups-pdf"
+for part in filter daemon cgi-bin monitor notifier driver; do
+  if [ -d "/usr/lib/cups/$part" ]; then ln -s "/usr/lib/cups/$part" "$root/serverbin/$part"; fi
+done
 # Filters run as lp: they read the spool and write its temporary directory.
 chown root:lp "$root/spool" "$root/spool/tmp" "$root/cache" "$root/state"
 chmod 0710 "$root/spool"
@@ -49,7 +57,7 @@ RequestRoot $root/spool
 TempDir $root/spool/tmp
 CacheDir $root/cache
 StateDir $root/state
-ServerBin /usr/lib/cups
+ServerBin $root/serverbin
 DataDir /usr/share/cups
 ErrorLog $root/log/error_log
 AccessLog $root/log/access_log
@@ -84,7 +92,7 @@ Label 1
 CONF
 
 # In the foreground, but detached from this script's output, so that the pid is ours to stop.
-cupsd -f -c "$root/conf/cupsd.conf" -s "$root/conf/cups-files.conf" \
+"$root/bin/cupsd" -f -c "$root/conf/cupsd.conf" -s "$root/conf/cups-files.conf" \
   </dev/null >>"$root/log/cupsd.out" 2>&1 &
 echo $! >"$root/cupsd.pid"
 

@@ -10,6 +10,10 @@ maxPolls=400
 
 pid=
 if [ -f "$root/cupsd.pid" ]; then pid=$(cat "$root/cupsd.pid"); fi
+# Only the server started from this directory: a pid left from an earlier boot may be another's.
+if [ -n "$pid" ] && ! tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q "$root/bin/cupsd"; then
+  pid=
+fi
 if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
   polls=0
   while kill -0 "$pid" 2>/dev/null; do
