@@ -7,8 +7,10 @@
 #include "tests/report/print/MarkedReport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -312,6 +314,27 @@ TEST_F(Preview, PagesOfAPrinterStillGeneratingArriveByNotification)
     ASSERT_TRUE(testsupport::waitUntil([&] { return available.size() == 2; }));
     EXPECT_EQ(available.back(), 2);
     preview.setRpPrinter(nullptr);
+}
+
+TEST_F(Preview, ClicksOnThePageReachThePreviewsHandlers)
+{
+    struct ClickedPreview : TRpPreview
+    {
+        std::vector<QPoint> clicks;
+        void mousePressEvent(QMouseEvent* event) override { clicks.push_back(event->pos()); }
+    } clicked;
+    clicked.resize(800, 600);
+    clicked.show();
+    clicked.setRpPrinter(printer.get());
+    clicked.setZoom(100);
+    TRpPreviewImage& image = *clicked.image();
+    const QPointF onThePage(40, 50);
+    QMouseEvent press(QEvent::MouseButtonPress, onThePage, image.mapToGlobal(onThePage),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&image, &press);
+    ASSERT_EQ(clicked.clicks.size(), 1u);
+    EXPECT_EQ(clicked.clicks.front(), image.mapTo(clicked.viewport(), onThePage.toPoint()));
+    clicked.setRpPrinter(nullptr);
 }
 
 TEST_F(Preview, PaintsTheSheetWithBorderAndShadow)
