@@ -73,7 +73,7 @@ void addSamplePage(TRpReport& report)
         const std::string n = std::to_string(r);
         label(report, "SUB_ITEMNAME" + n, tableLeft + 15, top + 15, 560,
               r % 2 ? "A4 복사용지 80g (Double A)" : "볼펜 0.7mm 흑색 BP-7", 9);
-        label(report, "SUB_SPEC" + n, tableLeft + 615, top + 15, 270, r % 2 ? "BOX" : "EA", 9);
+        label(report, "SUB_UNIT" + n, tableLeft + 615, top + 15, 270, r % 2 ? "BOX" : "EA", 9);
         label(report, "SUB_QTY" + n, tableLeft + 915, top + 15, 220, r % 2 ? "12" : "250", 9)
             .setAlignment(taRightJustify);
         label(report, "SUB_PRICE" + n, tableLeft + 1165, top + 15, 270, r % 2 ? "23,500" : "450", 9)
