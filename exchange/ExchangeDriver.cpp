@@ -167,8 +167,12 @@ void ExchangeDriver::ClientSocket1Read()
     if (!m_active)
         return;
     m_host.setStatusText("Recive Data " + peerAddress());
-    const QByteArray bytes = m_socket->readAll();
-    m_reader.feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+    // Straight into the reassembly buffer, without a copy in between.
+    const qint64 available = m_socket->bytesAvailable();
+    if (available > 0) {
+        const qint64 got = m_socket->read(m_reader.prepare(size_t(available)), available);
+        m_reader.commit(got > 0 ? size_t(got) : 0);
+    }
 
     std::string error;
     bool badLength = false;

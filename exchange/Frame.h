@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,6 @@ inline constexpr std::string_view endType = "END  ";
 
 enum class Command { MakeKey, MakeCust, MakeDate, MakeData, Other };
 
-// Exact, case-sensitive comparison with the four command words.
-Command commandOf(std::string_view word);
 std::string_view commandWord(Command command);
 
 // One frame cut out of the stream. The views point into the reader's buffer.
@@ -45,8 +44,69 @@ struct Frame
     std::string_view body;    // everything after byte 25
 };
 
+namespace detail {
+
+// Removes leading and trailing bytes of code 32 or less, without copying.
+constexpr std::string_view trimmed(std::string_view s)
+{
+    size_t begin = 0;
+    size_t end = s.size();
+    while (begin < end && static_cast<unsigned char>(s[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 32)
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+// Bytes [from, from + count) of `s` as far as it reaches.
+constexpr std::string_view slice(std::string_view s, size_t from, size_t count)
+{
+    return from >= s.size() ? std::string_view() : s.substr(from, count);
+}
+
+} // namespace detail
+
+// Exact, case-sensitive comparison with the four command words. This and the two below are
+// inline because they run for every frame received.
+inline Command commandOf(std::string_view word)
+{
+    if (word == "MAKEKEY")
+        return Command::MakeKey;
+    if (word == "MAKECUST")
+        return Command::MakeCust;
+    if (word == "MAKEDATE")
+        return Command::MakeDate;
+    if (word == "MAKEDATA")
+        return Command::MakeData;
+    return Command::Other;
+}
+
 // Reads command, type and body out of one whole frame.
-Frame parseFrame(std::string_view frame);
+inline void parseFrame(std::string_view frame, Frame& f)
+{
+    if (frame.size() >= headerBytes) {
+        // The usual case, with every field in place.
+        const char* p = frame.data();
+        f.header = std::string_view(p, headerBytes);
+        f.command = detail::trimmed(std::string_view(p + lengthFieldBytes, commandWordBytes));
+        f.type = detail::trimmed(
+            std::string_view(p + lengthFieldBytes + commandFieldBytes, typeFieldBytes));
+        f.body = std::string_view(p + headerBytes, frame.size() - headerBytes);
+        return;
+    }
+    f.header = frame;
+    f.command = detail::trimmed(detail::slice(frame, lengthFieldBytes, commandWordBytes));
+    f.type =
+        detail::trimmed(detail::slice(frame, lengthFieldBytes + commandFieldBytes, typeFieldBytes));
+    f.body = {};
+}
+
+inline Frame parseFrame(std::string_view frame)
+{
+    Frame f;
+    parseFrame(frame, f);
+    return f;
+}
 
 // Length field ("00000" pattern: at least five digits), the 20 bytes of command and type
 // fields, then the body. A frame over maxFrameBytes gets six or more digits and must not be sent.
@@ -57,6 +117,17 @@ std::string paddedField(std::string_view word, size_t width);
 
 // The 25-byte acknowledgement of a received frame: "00025", bytes 6-20 of its header
 // unchanged, then `typeField` ("OOK  " or "DRS  ").
-std::array<char, headerBytes> acknowledgement(std::string_view header, std::string_view typeField);
+inline std::array<char, headerBytes> acknowledgement(std::string_view header,
+                                                     std::string_view typeField)
+{
+    std::array<char, headerBytes> ack;
+    ack.fill(' ');
+    std::memcpy(ack.data(), "00025", lengthFieldBytes);
+    const std::string_view command = detail::slice(header, lengthFieldBytes, commandFieldBytes);
+    std::memcpy(ack.data() + lengthFieldBytes, command.data(), command.size());
+    const std::string_view type = typeField.substr(0, typeFieldBytes);
+    std::memcpy(ack.data() + lengthFieldBytes + commandFieldBytes, type.data(), type.size());
+    return ack;
+}
 
 } // namespace exchange

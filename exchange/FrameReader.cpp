@@ -3,6 +3,9 @@
 #include "text/Errors.h"
 #include "text/Integers.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace exchange {
 
 namespace {
@@ -23,24 +26,49 @@ int plainLength(std::string_view field)
 
 void FrameReader::feed(std::string_view bytes)
 {
-    if (hasError())
+    if (bytes.empty())
         return;
-    if (m_start > 0 && m_start * 2 >= m_buffer.size()) {
-        m_buffer.erase(0, m_start);
+    std::memcpy(prepare(bytes.size()), bytes.data(), bytes.size());
+    commit(bytes.size());
+}
+
+char* FrameReader::prepare(size_t bytes)
+{
+    if (m_start > 0 && m_start * 2 >= m_end) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_start, m_end - m_start);
+        m_end -= m_start;
         m_start = 0;
     }
-    m_buffer.append(bytes);
+    if (m_capacity - m_end < bytes) {
+        const size_t capacity = std::max(m_capacity * 2, m_end + bytes);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_end > m_start)
+            std::memcpy(grown.get(), m_buffer.get() + m_start, m_end - m_start);
+        m_end -= m_start;
+        m_start = 0;
+        m_buffer = std::move(grown);
+        m_capacity = capacity;
+    }
+    return m_buffer.get() + m_end;
+}
+
+void FrameReader::commit(size_t count)
+{
+    // A failed stream takes nothing more: it is closed, and its bytes mean nothing.
+    if (!hasError())
+        m_end += std::min(count, m_capacity - m_end);
 }
 
 FrameReader::Status FrameReader::next(Frame& frame)
 {
     if (hasError())
         return Status::Error;
-    const size_t available = m_buffer.size() - m_start;
+    const size_t available = m_end - m_start;
     if (available < headerBytes)
         return Status::NeedMore;
 
-    const std::string_view field(m_buffer.data() + m_start, lengthFieldBytes);
+    const char* const start = m_buffer.get() + m_start;
+    const std::string_view field(start, lengthFieldBytes);
     int64_t length = plainLength(field);
     if (length < 0) {
         // Anything but five digits goes through the platform's reading (blanks, sign, hex).
@@ -60,15 +88,15 @@ FrameReader::Status FrameReader::next(Frame& frame)
     if (size_t(length) > available)
         return Status::NeedMore;
 
-    frame = parseFrame(std::string_view(m_buffer.data() + m_start, size_t(length)));
+    parseFrame(std::string_view(start, size_t(length)), frame);
     m_start += size_t(length);
     return Status::Frame;
 }
 
 void FrameReader::clear()
 {
-    m_buffer.clear();
     m_start = 0;
+    m_end = 0;
     m_failed = false;
     m_errorMessage.clear();
 }

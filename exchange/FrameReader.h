@@ -2,6 +2,7 @@
 
 #include "exchange/Frame.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,12 @@ public:
     };
 
     void feed(std::string_view bytes);
+    // For reading straight into the reader: room for `bytes` more at the end of what it holds,
+    // valid until commit(), which adds the `count` bytes written there.
+    char* prepare(size_t bytes);
+    void commit(size_t count);
 
-    // The views of `frame` stay valid until the next feed() or clear().
+    // The views of `frame` stay valid until the next feed(), prepare() or clear().
     Status next(Frame& frame);
 
     void clear();
@@ -30,13 +35,16 @@ public:
     // The conversion error for a length field that is not a number; empty for a length of 0
     // or less, which converts but cannot be a frame.
     const std::string& errorMessage() const { return m_errorMessage; }
-    size_t bufferedBytes() const { return m_buffer.size() - m_start; }
+    size_t bufferedBytes() const { return m_end - m_start; }
 
 private:
-    std::string m_buffer;
-    // Bytes before m_start are already taken out; they are dropped in feed() only once they are
-    // at least half the buffer, so that many small frames per read cost linear time.
+    // Not a std::string: growing one fills the new room with zeros before the bytes come.
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity = 0;
+    // Bytes before m_start are already taken out; they are dropped in prepare() only once they
+    // are at least half of what is held, so that many small frames per read cost linear time.
     size_t m_start = 0;
+    size_t m_end = 0;
     bool m_failed = false;
     std::string m_errorMessage;
 };

@@ -2,6 +2,7 @@
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace exchange;
@@ -123,6 +124,28 @@ TEST(FrameReader, KeepsAnIncompleteFrameUntilItsRestArrives)
     const auto frames = takeAll(reader, {big.substr(600)});
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].body, std::string(975, 'b'));
+}
+
+TEST(FrameReader, ReadsStraightIntoItsRoom)
+{
+    // As a socket read fills it: room for more than arrives, then the count that did.
+    FrameReader reader;
+    const std::string data = frameOf("MAKEKEY", "DATA", "50001|Alpha|02|");
+    const std::string bytes = data + data + data.substr(0, 10);
+    char* room = reader.prepare(4096);
+    std::memcpy(room, bytes.data(), bytes.size());
+    reader.commit(bytes.size());
+    Frame f;
+    EXPECT_EQ(reader.next(f), FrameReader::Status::Frame);
+    EXPECT_EQ(reader.next(f), FrameReader::Status::Frame);
+    EXPECT_EQ(reader.next(f), FrameReader::Status::NeedMore);
+    // Room asked for later moves what is left to the front and keeps it whole.
+    room = reader.prepare(1 << 20);
+    std::memcpy(room, data.data() + 10, data.size() - 10);
+    reader.commit(data.size() - 10);
+    ASSERT_EQ(reader.next(f), FrameReader::Status::Frame);
+    EXPECT_EQ(f.body, "50001|Alpha|02|");
+    EXPECT_EQ(reader.bufferedBytes(), 0u);
 }
 
 TEST(FrameReader, ShortDeclaredLengthIsConsumedAsAFrame)
