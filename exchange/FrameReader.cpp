@@ -8,22 +8,6 @@
 
 namespace exchange {
 
-namespace {
-
-// Five plain digits, the form every well-behaved peer sends; -1 when the field is anything else.
-int plainLength(std::string_view field)
-{
-    int n = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-} // namespace
-
 void FrameReader::feed(std::string_view bytes)
 {
     if (bytes.empty())
@@ -59,38 +43,23 @@ void FrameReader::commit(size_t count)
         m_end += std::min(count, m_capacity - m_end);
 }
 
-FrameReader::Status FrameReader::next(Frame& frame)
+int64_t FrameReader::readLength(std::string_view field)
 {
-    if (hasError())
-        return Status::Error;
-    const size_t available = m_end - m_start;
-    if (available < headerBytes)
-        return Status::NeedMore;
-
-    const char* const start = m_buffer.get() + m_start;
-    const std::string_view field(start, lengthFieldBytes);
-    int64_t length = plainLength(field);
-    if (length < 0) {
-        // Anything but five digits goes through the platform's reading (blanks, sign, hex).
-        try {
-            length = text::StrToInt(field);
-        } catch (const text::EConvertError& e) {
-            m_failed = true;
-            m_errorMessage = e.what();
-            return Status::Error;
-        }
+    // Anything but five plain digits goes through the platform's reading (blanks, sign, hex).
+    int64_t length = 0;
+    try {
+        length = text::StrToInt(field);
+    } catch (const text::EConvertError& e) {
+        m_failed = true;
+        m_errorMessage = e.what();
+        return -1;
     }
     if (length <= 0) {
         // Nothing could be cut out, so the stream can never move on.
         m_failed = true;
-        return Status::Error;
+        return -1;
     }
-    if (size_t(length) > available)
-        return Status::NeedMore;
-
-    parseFrame(std::string_view(start, size_t(length)), frame);
-    m_start += size_t(length);
-    return Status::Frame;
+    return length;
 }
 
 void FrameReader::clear()

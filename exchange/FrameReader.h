@@ -26,8 +26,25 @@ public:
     char* prepare(size_t bytes);
     void commit(size_t count);
 
-    // The views of `frame` stay valid until the next feed(), prepare() or clear().
-    Status next(Frame& frame);
+    // The views of `frame` stay valid until the next feed(), prepare() or clear(). Inline,
+    // because it runs for every frame.
+    Status next(Frame& frame)
+    {
+        if (m_failed)
+            return Status::Error;
+        const size_t available = m_end - m_start;
+        if (available < headerBytes)
+            return Status::NeedMore;
+        const char* const start = m_buffer.get() + m_start;
+        int64_t length = plainLength(start);
+        if (length <= 0 && (length = readLength(std::string_view(start, lengthFieldBytes))) < 0)
+            return Status::Error;
+        if (size_t(length) > available)
+            return Status::NeedMore;
+        parseFrame(std::string_view(start, size_t(length)), frame);
+        m_start += size_t(length);
+        return Status::Frame;
+    }
 
     void clear();
 
@@ -38,6 +55,20 @@ public:
     size_t bufferedBytes() const { return m_end - m_start; }
 
 private:
+    // Five plain digits, the form every well-behaved peer sends; -1 for anything else.
+    static int64_t plainLength(const char* field)
+    {
+        int64_t n = 0;
+        for (size_t i = 0; i < lengthFieldBytes; ++i) {
+            if (field[i] < '0' || field[i] > '9')
+                return -1;
+            n = n * 10 + (field[i] - '0');
+        }
+        return n;
+    }
+    // Any other length field: its value, or -1 with the reader failed when it cannot be one.
+    int64_t readLength(std::string_view field);
+
     // Not a std::string: growing one fills the new room with zeros before the bytes come.
     std::unique_ptr<char[]> m_buffer;
     size_t m_capacity = 0;
