@@ -54,22 +54,15 @@ int64_t monotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-ServerConnection::ServerConnection(qintptr descriptor, StatementService& service, int idleTimeoutMs,
-                                   QObject* parent)
+ServerConnection::ServerConnection(qintptr descriptor, StatementService& service, QObject* parent)
     : QObject(parent), m_fd(int(descriptor)), m_service(service),
-      m_readable(descriptor, QSocketNotifier::Read), m_writable(descriptor, QSocketNotifier::Write),
-      m_idleTimeoutMs(idleTimeoutMs), m_peer(peerOf(int(descriptor)))
+      m_readable(descriptor, QSocketNotifier::Read), m_peer(peerOf(int(descriptor)))
 {
     const int flags = ::fcntl(m_fd, F_GETFL);
     if (flags >= 0 && !(flags & O_NONBLOCK))
         ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK);
-    m_writable.setEnabled(false);
     connect(&m_readable, &QSocketNotifier::activated, this, &ServerConnection::read);
-    connect(&m_writable, &QSocketNotifier::activated, this, &ServerConnection::write);
-    m_idle.setSingleShot(true);
-    connect(&m_idle, &QTimer::timeout, this, &ServerConnection::checkIdle);
     m_lastActivityMs = monotonicMs();
-    m_idle.start(idleTimeoutMs);
 }
 
 ServerConnection::~ServerConnection()
@@ -133,18 +126,18 @@ void ServerConnection::write()
     m_out.erase(0, sent);
     if (m_out.size() > maxPendingWriteBytes)
         return drop("not reading its answers");
-    m_writable.setEnabled(!m_out.empty());
+    if (!m_out.empty() && !m_writable) {
+        m_writable = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+        connect(m_writable.get(), &QSocketNotifier::activated, this, &ServerConnection::write);
+    }
+    if (m_writable)
+        m_writable->setEnabled(!m_out.empty());
 }
 
-void ServerConnection::checkIdle()
+void ServerConnection::dropIfIdle(int64_t nowMs, int idleTimeoutMs)
 {
-    // The timer is not restarted on every read, which would cost more than the reads; it
-    // looks at the last activity when it fires and waits out the rest.
-    const int64_t quietMs = monotonicMs() - m_lastActivityMs;
-    if (quietMs >= m_idleTimeoutMs)
+    if (m_fd >= 0 && nowMs - m_lastActivityMs >= idleTimeoutMs)
         drop("idle");
-    else
-        m_idle.start(int(m_idleTimeoutMs - quietMs));
 }
 
 void ServerConnection::drop(const char* why)
@@ -159,8 +152,8 @@ void ServerConnection::close()
     if (m_fd < 0)
         return;
     m_readable.setEnabled(false);
-    m_writable.setEnabled(false);
-    m_idle.stop();
+    if (m_writable)
+        m_writable->setEnabled(false);
     ::close(m_fd);
     m_fd = -1;
 }

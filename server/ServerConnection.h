@@ -4,7 +4,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
-#include <QTimer>
+#include <memory>
 #include <string>
 
 namespace server {
@@ -23,28 +23,27 @@ public:
     // A client that lets this much of its answers pile up unread is dropped.
     static constexpr size_t maxPendingWriteBytes = 8 * 1024 * 1024;
 
-    // Takes over `descriptor`, a connected, non-blocking socket.
-    ServerConnection(qintptr descriptor, StatementService& service, int idleTimeoutMs,
-                     QObject* parent = nullptr);
+    // Takes over `descriptor`, a connected socket.
+    ServerConnection(qintptr descriptor, StatementService& service, QObject* parent = nullptr);
     ~ServerConnection() override;
 
     const std::string& peer() const { return m_peer; }
+    // Closes the connection when nothing has arrived for `idleTimeoutMs` by `nowMs`.
+    void dropIfIdle(int64_t nowMs, int idleTimeoutMs);
 
 private:
     void read();
     void write();
-    void checkIdle();
     void drop(const char* why);
     void close();
 
     int m_fd;
     StatementService& m_service;
     QSocketNotifier m_readable;
-    QSocketNotifier m_writable;
+    // Made only when an answer does not fit the socket at once, which is rare.
+    std::unique_ptr<QSocketNotifier> m_writable;
     exchange::FrameReader m_reader;
     std::string m_out;
-    int m_idleTimeoutMs;
-    QTimer m_idle;
     int64_t m_lastActivityMs = 0;
     std::string m_peer;
 };

@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpServer>
+#include <QTimer>
 
 namespace server {
 
@@ -28,9 +29,13 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
+    void dropIdleConnections();
+
     StatementService& m_service;
     Settings m_settings;
     int m_connections = 0;
+    // One sweep for all connections: a timer per connection would cost more than its requests.
+    QTimer m_idleSweep;
 };
 
 } // namespace server
