@@ -19,6 +19,7 @@ enum class Slot {
 // A request text: literals with a value slot between each two.
 struct Template
 {
+    std::string_view fields; // command and type fields of the request frame
     std::vector<std::string_view> literals;
     std::vector<Slot> valueSlots;
 };
@@ -26,15 +27,18 @@ struct Template
 const Template& templateOf(Command command)
 {
     static const Template makeKey{
+        makeKeyFields,
         {"select custcode,custname,telno from custs where substring(custcode from 1 for 1) = "
          "\"5\" and controls = 0 order by custcode"},
         {}};
     static const Template makeCust{
+        makeCustFields,
         {"select REGITRATION,CUSTNAME,CHIEF,POSTNAME,ADDRESS,JOBKIND,JOBITEM from custs left "
          "outer join posts on (posts.postkey = custs.postkey) where custcode = \"",
          "\" and USERPASS = \"", "\""},
         {Slot::Quoted, Slot::Quoted}};
     static const Template makeDate{
+        makeDateFields,
         {"SELECT SUBULM.SUBULDATE, SUBULM.SUBULSEQ, SUBULM.ICUSTCODE, CUSTS.USERPASS, "
          "SUBULM.IOCODE  FROM SUBULM       LEFT OUTER JOIN CUSTS ON ( CUSTS.CUSTCODE = "
          "SUBULM.ICUSTCODE ) WHERE SUBULM.SUBULDATE >= \"",
@@ -44,6 +48,7 @@ const Template& templateOf(Command command)
          "SUBULM.SUBULDATE, SUBULM.SUBULSEQ"},
         {Slot::Quoted, Slot::Quoted, Slot::Quoted, Slot::Quoted}};
     static const Template makeData{
+        makeDataFields,
         {"SELECT SUBULD.SUBULDATE, SUBULD.SUBULSEQ, SUBULD.SUBULSER,        ITEMS.ITEMNAME, "
          "SUBULD.REMARK, SUBULD.QTY, ITEMS.UNIT, SUBULD.PRICE, SUBULD.AMOUNT, SUBULD.TAX  FROM "
          "SUBULD       LEFT OUTER JOIN ITEMS ON ( ITEMS.ITEMCODE = SUBULD.ITEMCODE ) WHERE "
@@ -51,7 +56,7 @@ const Template& templateOf(Command command)
          "\"   AND SUBULD.SUBULSEQ = ",
          "  ORDER BY SUBULD.SUBULDATE, SUBULD.SUBULSEQ, SUBULD.SUBULSER"},
         {Slot::Quoted, Slot::Integer}};
-    static const Template none{{}, {}};
+    static const Template none{{}, {}, {}};
     switch (command) {
     case Command::MakeKey:
         return makeKey;
@@ -179,19 +184,7 @@ std::string makeDataText(std::string_view date, int64_t seq)
 
 std::string_view requestFields(Command command)
 {
-    switch (command) {
-    case Command::MakeKey:
-        return makeKeyFields;
-    case Command::MakeCust:
-        return makeCustFields;
-    case Command::MakeDate:
-        return makeDateFields;
-    case Command::MakeData:
-        return makeDataFields;
-    case Command::Other:
-        break;
-    }
-    return {};
+    return templateOf(command).fields;
 }
 
 std::optional<Request> matchRequest(Command command, std::string_view text)

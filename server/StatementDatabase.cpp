@@ -164,8 +164,12 @@ bool StatementDatabase::prepare(QString& error)
     return true;
 }
 
-bool StatementDatabase::run(QSqlQuery& query, const char* what)
+bool StatementDatabase::run(QSqlQuery& query, const char* what,
+                            std::initializer_list<QVariant> values)
 {
+    int i = 0;
+    for (const QVariant& value : values)
+        query.bindValue(i++, value);
     if (query.exec())
         return true;
     std::fprintf(stderr, "mirola-server: %s failed: %s\n", what,
@@ -173,29 +177,28 @@ bool StatementDatabase::run(QSqlQuery& query, const char* what)
     return false;
 }
 
-std::vector<std::string> StatementDatabase::companies()
+std::vector<std::string> StatementDatabase::answerRows(QSqlQuery& query, int columns)
 {
     std::vector<std::string> rows;
-    if (!run(m_companies, "company list"))
-        return rows;
-    while (m_companies.next())
-        rows.push_back(answerRow(m_companies, 3));
-    m_companies.finish();
+    while (query.next())
+        rows.push_back(answerRow(query, columns));
+    query.finish();
     return rows;
+}
+
+std::vector<std::string> StatementDatabase::companies()
+{
+    if (!run(m_companies, "company list", {}))
+        return {};
+    return answerRows(m_companies, 3);
 }
 
 std::vector<std::string> StatementDatabase::particulars(const std::string& code,
                                                         const std::string& password)
 {
-    std::vector<std::string> rows;
-    m_particulars.bindValue(0, fromCp949(code));
-    m_particulars.bindValue(1, fromCp949(password));
-    if (!run(m_particulars, "particulars"))
-        return rows;
-    while (m_particulars.next())
-        rows.push_back(answerRow(m_particulars, 7));
-    m_particulars.finish();
-    return rows;
+    if (!run(m_particulars, "particulars", {fromCp949(code), fromCp949(password)}))
+        return {};
+    return answerRows(m_particulars, 7);
 }
 
 std::vector<StatementDatabase::TradingDate>
@@ -203,11 +206,8 @@ StatementDatabase::tradingDates(const std::string& from, const std::string& to,
                                 const std::string& code, const std::string& password)
 {
     std::vector<TradingDate> rows;
-    m_tradingDates.bindValue(0, fromCp949(from));
-    m_tradingDates.bindValue(1, fromCp949(to));
-    m_tradingDates.bindValue(2, fromCp949(code));
-    m_tradingDates.bindValue(3, fromCp949(password));
-    if (!run(m_tradingDates, "trading dates"))
+    if (!run(m_tradingDates, "trading dates",
+             {fromCp949(from), fromCp949(to), fromCp949(code), fromCp949(password)}))
         return rows;
     while (m_tradingDates.next()) {
         rows.push_back({answerRow(m_tradingDates, 5),
@@ -220,22 +220,14 @@ StatementDatabase::tradingDates(const std::string& from, const std::string& to,
 
 std::vector<std::string> StatementDatabase::statementLines(const std::string& date, int64_t seq)
 {
-    std::vector<std::string> rows;
-    m_statementLines.bindValue(0, fromCp949(date));
-    m_statementLines.bindValue(1, qlonglong(seq));
-    if (!run(m_statementLines, "statement lines"))
-        return rows;
-    while (m_statementLines.next())
-        rows.push_back(answerRow(m_statementLines, 10));
-    m_statementLines.finish();
-    return rows;
+    if (!run(m_statementLines, "statement lines", {fromCp949(date), qlonglong(seq)}))
+        return {};
+    return answerRows(m_statementLines, 10);
 }
 
 bool StatementDatabase::passwordMatches(const std::string& code, const std::string& password)
 {
-    m_password.bindValue(0, fromCp949(code));
-    m_password.bindValue(1, fromCp949(password));
-    if (!run(m_password, "security number check"))
+    if (!run(m_password, "security number check", {fromCp949(code), fromCp949(password)}))
         return false;
     const bool found = m_password.next();
     m_password.finish();

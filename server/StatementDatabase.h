@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,8 +58,11 @@ public:
 private:
     explicit StatementDatabase(const QString& connectionName);
     bool prepare(QString& error);
-    // Runs a prepared query; false (and a line on stderr) when the database fails.
-    bool run(QSqlQuery& query, const char* what);
+    // Runs a prepared query with `values` bound in order; false (and a line on stderr) when
+    // the database fails.
+    bool run(QSqlQuery& query, const char* what, std::initializer_list<QVariant> values);
+    // The rows of a query that ran, as answer rows of its first `columns` columns.
+    static std::vector<std::string> answerRows(QSqlQuery& query, int columns);
 
     QString m_connectionName;
     QSqlDatabase m_db;
