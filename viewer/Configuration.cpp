@@ -1,0 +1,120 @@
+#include "viewer/Configuration.h"
+
+#include "text/Cp949.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSettings>
+#include <QStandardPaths>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace viewer {
+
+namespace {
+
+constexpr int sealPixels = 154; // the seal picture's fixed size
+
+void readText(QSettings& s, const QString& key, std::string& target)
+{
+    if (s.contains(key))
+        target = text::toCp949(s.value(key).toString());
+}
+
+} // namespace
+
+Configuration Configuration::defaults()
+{
+    Configuration c;
+    c.supplier.registration = text::cp949("123-45-67890");
+    c.supplier.name = text::cp949("(주)미로라상사");
+    c.supplier.representative = text::cp949("김한결");
+    c.supplier.address = text::cp949("서울특별시 중구 세종대로 110, 5층");
+    c.supplier.businessType = text::cp949("도소매");
+    c.supplier.businessItem = text::cp949("사무용품");
+    c.supplier.bankAccount = text::cp949("입금계좌 : 한빛은행 123-456789-01-234 (주)미로라상사");
+    c.seal = DemoSeal();
+    return c;
+}
+
+Configuration Configuration::fromFile(const std::string& path)
+{
+    const QString file = QString::fromStdString(path);
+    if (!QFileInfo(file).isReadable())
+        throw std::runtime_error("cannot read configuration file " + path);
+    QSettings s(file, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        throw std::runtime_error("bad configuration file " + path);
+
+    Configuration c = defaults();
+    if (s.contains(u"server/host"_s))
+        c.host = s.value(u"server/host"_s).toString().toStdString();
+    if (s.contains(u"server/port"_s)) {
+        bool ok = false;
+        const int port = s.value(u"server/port"_s).toInt(&ok);
+        if (!ok || port < 1 || port > 65535)
+            throw std::runtime_error("bad server/port in " + path);
+        c.port = port;
+    }
+    if (s.contains(u"server/connectTimeoutMs"_s))
+        c.connectTimeoutMs = std::max(1, s.value(u"server/connectTimeoutMs"_s).toInt());
+    readText(s, u"supplier/registration"_s, c.supplier.registration);
+    readText(s, u"supplier/name"_s, c.supplier.name);
+    readText(s, u"supplier/representative"_s, c.supplier.representative);
+    readText(s, u"supplier/address"_s, c.supplier.address);
+    readText(s, u"supplier/businessType"_s, c.supplier.businessType);
+    readText(s, u"supplier/businessItem"_s, c.supplier.businessItem);
+    readText(s, u"supplier/bankAccount"_s, c.supplier.bankAccount);
+    if (s.contains(u"seal/picture"_s)) {
+        // A relative picture path is taken from the configuration file's folder.
+        QString picture = s.value(u"seal/picture"_s).toString();
+        if (QFileInfo(picture).isRelative())
+            picture = QFileInfo(file).absolutePath() + u'/' + picture;
+        gfx::Bitmap seal = gfx::Bitmap::fromFile(picture.toStdString());
+        if (seal.isEmpty())
+            throw std::runtime_error("cannot read the seal picture " + picture.toStdString());
+        c.seal = seal;
+    }
+    return c;
+}
+
+Configuration Configuration::load(const std::string& explicitPath)
+{
+    if (!explicitPath.empty())
+        return fromFile(explicitPath);
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                         + u"/mirola/mirola.ini"_s;
+    for (const QString& candidate : {user, u"/etc/mirola/mirola.ini"_s})
+        if (QFileInfo::exists(candidate))
+            return fromFile(candidate.toStdString());
+    return defaults();
+}
+
+gfx::Bitmap DemoSeal()
+{
+    QImage image(sealPixels, sealPixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor red(0xD0, 0x10, 0x10);
+    p.setPen(QPen(red, 8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(6, 6, sealPixels - 12, sealPixels - 12));
+    p.setPen(QPen(red, 3));
+    p.drawEllipse(QRectF(18, 18, sealPixels - 36, sealPixels - 36));
+    // Four syllables in a square, the way a company seal is cut.
+    QFont font(u"NanumGothic"_s);
+    font.setPixelSize(40);
+    font.setBold(true);
+    p.setFont(font);
+    const QString syllables = u"미로라인"_s;
+    const QRectF cells[4] = {{77, 32, 45, 45}, {77, 77, 45, 45}, {32, 32, 45, 45}, {32, 77, 45, 45}};
+    for (int i = 0; i < 4; ++i)
+        p.drawText(cells[i], Qt::AlignCenter, syllables.mid(i, 1));
+    p.end();
+    return gfx::Bitmap::fromImage(image, 24);
+}
+
+} // namespace viewer

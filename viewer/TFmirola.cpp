@@ -1,0 +1,570 @@
+#include "viewer/TFmirola.h"
+
+#include "button/Glyphs.h"
+#include "button/TFlatImageButton.h"
+#include "exchange/ExchangeDriver.h"
+#include "exchange/ResponseRows.h"
+#include "grid/TImVarGrid.h"
+#include "grid/TImVarGridFormData.h"
+#include "text/Cp949.h"
+#include "viewer/DockLayout.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace viewer {
+
+namespace {
+
+constexpr int startupDelayMs = 500; // the timer gives the host time to finish creating us
+constexpr int editHeight = 21;
+constexpr int bevelPixels = 5; // the spacers between the panels
+constexpr int gulimChePixels = 13;
+constexpr int formFontPixels = 11;
+
+// The security number shows "*" for every character, whatever the style's own mark.
+class StarPasswordStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QFont fontOf(const char* face, int pixels)
+{
+    gfx::Font f;
+    f.name = text::cp949(face);
+    f.height = -pixels;
+    return gfx::toQFont(f, gfx::ScreenDpi);
+}
+
+QFrame* panel(QWidget* parent, const char* name, bool lowered)
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    if (lowered)
+        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return p;
+}
+
+QWidget* spacer(QWidget* parent, const char* name)
+{
+    auto* w = new QWidget(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+struct GridColumn
+{
+    const char* caption;
+    int width;
+    bool rightJustify;
+};
+
+void configureGrid(grid::TImVarGrid& g, std::initializer_list<GridColumn> columns)
+{
+    grid::TImVarGridFormData data;
+    data.headerCount = 1;
+    data.bodyCount = 0;
+    data.footerCount = 0;
+    data.headerFontColor = gfx::clYellow;
+    data.headerParentFont = false;
+    data.headerBorderColor = gfx::clTeal;
+    data.rotateAxis = false;
+    data.dataColCount = int(columns.size());
+    data.dataRowCount = 0;
+    data.horizontalCellCount = int(columns.size());
+    data.fixedLeftCount = 0;
+    data.verticalCellCount = 1;
+    data.options = grid::imRangeSelect | grid::imDrawFocusSelected | grid::imRowSelect
+                   | grid::imThumbTracking;
+    std::string sizes = "(";
+    int index = 0;
+    for (const GridColumn& c : columns) {
+        grid::TImVarGridFormData::Column column;
+        column.captions = {text::cp949(c.caption)};
+        if (c.rightJustify)
+            column.bodyAlignment = grid::taRightJustify;
+        data.columns.push_back(column);
+        if (index > 0)
+            sizes += ", ";
+        sizes += std::to_string(index) + ", " + std::to_string(c.width);
+        ++index;
+    }
+    data.horizontalCellSizes = sizes + ")";
+    grid::applyFormData(g, data);
+}
+
+} // namespace
+
+TFmirola::TFmirola(const Configuration& config, QWidget* parent)
+    : QWidget(parent)
+    , m_config(config)
+{
+    setObjectName(u"Fmirola"_s);
+    setWindowTitle(u"Fmirola"_s);
+    setFont(fontOf("MS Sans Serif", formFontPixels));
+    setAutoFillBackground(true);
+    resize(823, 583); // the client area of the 831 x 617 form
+
+    Image1 = config.seal;
+    ClientSocket1 = new exchange::ExchangeDriver(*this, this);
+    ClientSocket1->setServer(QString::fromStdString(config.host), quint16(config.port));
+    ClientSocket1->setConnectTimeoutMs(config.connectTimeoutMs);
+
+    buildActions();
+    buildLayout();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(startupDelayMs);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    Timer1->start();
+}
+
+TFmirola::~TFmirola()
+{
+    // The grids' click handler refers to us; nothing may reach it while children go.
+    ImVarGrid1->OnClick = nullptr;
+}
+
+QAction* TFmirola::action(const char* name, const char* caption, void (TFmirola::*handler)())
+{
+    auto* a = new QAction(QString::fromUtf8(caption), this);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    return a;
+}
+
+void TFmirola::buildActions()
+{
+    DataSerch = action("DataSerch", "검색", &TFmirola::DataSerchExecute);
+    DataPrint = action("DataPrint", "인쇄", &TFmirola::DataPrintExecute);
+    DataExit = action("DataExit", "종료", &TFmirola::DataExitExecute);
+    DataClear = action("DataClear", "DataClear", &TFmirola::DataClearExecute);
+    DataClear1 = action("DataClear1", "DataClear1", &TFmirola::DataClear1Execute);
+    DataClear2 = action("DataClear2", "DataClear2", &TFmirola::DataClear2Execute);
+    MakeKey = action("MakeKey", "MakeKey", &TFmirola::MakeKeyExecute);
+    MakeCust = action("MakeCust", "MakeCust", &TFmirola::MakeCustExecute);
+    MakeDate = action("MakeDate", "MakeDate", &TFmirola::MakeDateExecute);
+    MakeData = action("MakeData", "MakeData", &TFmirola::MakeDataExecute);
+    RepInit = action("RepInit", "RepInit", &TFmirola::RepInitExecute);
+    RepData = action("RepData", "RepData", &TFmirola::RepDataExecute);
+}
+
+QLineEdit* TFmirola::edit(QWidget* parent, const char* name, int left, int top, int width,
+                          bool readOnly)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(left, top, width, editHeight);
+    e->setReadOnly(readOnly);
+    e->setText(QString::fromLatin1(name)); // a new edit shows its own name until cleared
+    return e;
+}
+
+QLabel* TFmirola::label(QWidget* parent, const char* name, const char* caption, int left, int top,
+                        bool gulimChe, int width, bool rightJustify)
+{
+    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (gulimChe)
+        l->setFont(fontOf("굴림체", gulimChePixels));
+    l->adjustSize();
+    l->move(left, top);
+    if (width > 0)
+        l->resize(width, l->height());
+    if (rightJustify)
+        l->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    return l;
+}
+
+void TFmirola::buildLayout()
+{
+    auto* form = new DockLayout(this);
+    Panel_Menu = panel(this, "Panel_Menu", true);
+    Panel1 = panel(this, "Panel1", false);
+    form->addDocked(spacer(this, "Bevel8"), DockLayout::Top, bevelPixels);
+    form->addDocked(spacer(this, "Bevel4"), DockLayout::Bottom, bevelPixels);
+    form->addDocked(spacer(this, "Bevel6"), DockLayout::Left, bevelPixels);
+    form->addDocked(spacer(this, "Bevel2"), DockLayout::Right, bevelPixels);
+    form->addDocked(Panel_Menu, DockLayout::Right, 75);
+    form->addDocked(spacer(this, "Bevel1"), DockLayout::Right, bevelPixels);
+    form->addDocked(Panel1, DockLayout::Client);
+
+    auto* main1 = new DockLayout(Panel1);
+    Panel_Key = panel(Panel1, "Panel_Key", true);
+    Panel_Msg = new QLabel(Panel1);
+    Panel_Msg->setObjectName(u"Panel_Msg"_s);
+    Panel_Msg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel_Msg->setAlignment(Qt::AlignCenter);
+    ImVarGrid1 = new grid::TImVarGrid(Panel1);
+    ImVarGrid1->setObjectName(u"ImVarGrid1"_s);
+    Panel_Main = panel(Panel1, "Panel_Main", false);
+    main1->addDocked(Panel_Key, DockLayout::Top, 40);
+    main1->addDocked(spacer(Panel1, "Bevel3"), DockLayout::Top, bevelPixels);
+    main1->addDocked(Panel_Msg, DockLayout::Bottom, 19);
+    main1->addDocked(spacer(Panel1, "Bevel9"), DockLayout::Bottom, bevelPixels);
+    main1->addDocked(ImVarGrid1, DockLayout::Left, 121);
+    main1->addDocked(spacer(Panel1, "Bevel5"), DockLayout::Left, bevelPixels);
+    main1->addDocked(Panel_Main, DockLayout::Client);
+
+    auto* main2 = new DockLayout(Panel_Main);
+    Panel_Main_Top = panel(Panel_Main, "Panel_Main_Top", true);
+    Panel_Main_Botton = panel(Panel_Main, "Panel_Main_Botton", true);
+    ImVarGrid2 = new grid::TImVarGrid(Panel_Main);
+    ImVarGrid2->setObjectName(u"ImVarGrid2"_s);
+    main2->addDocked(Panel_Main_Top, DockLayout::Top, 113);
+    main2->addDocked(spacer(Panel_Main, "Bevel7"), DockLayout::Top, bevelPixels);
+    main2->addDocked(Panel_Main_Botton, DockLayout::Bottom, 38);
+    main2->addDocked(spacer(Panel_Main, "Bevel10"), DockLayout::Bottom, bevelPixels);
+    main2->addDocked(ImVarGrid2, DockLayout::Client);
+
+    configureGrid(*ImVarGrid1, {{"거래일자", 65, false}, {"NO", 35, true}});
+    configureGrid(*ImVarGrid2, {{"거래품목", 94, false},
+                                {"품  목  사  양", 154, false},
+                                {"수량", 36, true},
+                                {"단위", 32, false},
+                                {"단    가", 63, true},
+                                {"공 급 가 액", 102, true},
+                                {"부가세액", 79, true}});
+
+    // Query line.
+    label(Panel_Key, "Label1", "거래년월", 10, 14, false, 48, true);
+    SUBULYEAR = edit(Panel_Key, "SUBULYEAR", 64, 10, 49, false);
+    label(Panel_Key, "Label23", "년", 117, 14, false);
+    SSUBULMONTH = edit(Panel_Key, "SSUBULMONTH", 135, 10, 33, false);
+    label(Panel_Key, "Label24", "월부터", 172, 14, false);
+    ESUBULMONTH = edit(Panel_Key, "ESUBULMONTH", 219, 10, 33, false);
+    label(Panel_Key, "Label25", "월까지", 257, 14, false);
+    label(Panel_Key, "Label2", "거래업체", 304, 14, true);
+    CustList = new QComboBox(Panel_Key);
+    CustList->setObjectName(u"CustList"_s);
+    CustList->setEditable(true);
+    CustList->setInsertPolicy(QComboBox::NoInsert);
+    CustList->setGeometry(368, 10, 153, editHeight);
+    CustList->setEditText(u"CustList"_s);
+    label(Panel_Key, "Label3", "보안번호", 536, 14, true);
+    PassWD = edit(Panel_Key, "PassWD", 600, 10, 97, false);
+    PassWD->setText(QString());
+    auto* starStyle = new StarPasswordStyle;
+    starStyle->setParent(PassWD);
+    PassWD->setStyle(starStyle);
+    PassWD->setEchoMode(QLineEdit::Password);
+    setTabOrder(CustList, PassWD);
+    setTabOrder(PassWD, SUBULYEAR);
+    setTabOrder(SUBULYEAR, SSUBULMONTH);
+    setTabOrder(SSUBULMONTH, ESUBULMONTH);
+
+    // Company particulars.
+    label(Panel_Main_Top, "Label4", "사업자번호", 16, 14, true, 70);
+    REGISTRATION = edit(Panel_Main_Top, "REGISTRATION", 96, 10, 193, true);
+    label(Panel_Main_Top, "Label5", "상      호", 16, 38, true, 70);
+    CUSTNAME = edit(Panel_Main_Top, "CUSTNAME", 96, 34, 193, true);
+    label(Panel_Main_Top, "Label6", "대표자성명", 296, 38, true, 70);
+    CHIEF = edit(Panel_Main_Top, "CHIEF", 376, 34, 193, true);
+    label(Panel_Main_Top, "Label7", "주      소", 16, 62, true, 70);
+    ADDRESS = edit(Panel_Main_Top, "ADDRESS", 96, 58, 473, true);
+    label(Panel_Main_Top, "Label8", "업      태", 16, 86, true, 70);
+    JOBKIND = edit(Panel_Main_Top, "JOBKIND", 96, 82, 193, true);
+    label(Panel_Main_Top, "Label9", "업      종", 296, 86, true, 70);
+    JOBITEM = edit(Panel_Main_Top, "JOBITEM", 376, 82, 193, true);
+
+    // Totals.
+    label(Panel_Main_Botton, "Label22", "합      계", 16, 14, true, 70, true);
+    TOTAMTAX = edit(Panel_Main_Botton, "TOTAMTAX", 96, 10, 153, true);
+    TOTCOUNT = edit(Panel_Main_Botton, "TOTCOUNT", 256, 10, 105, true);
+    TOTAMT = edit(Panel_Main_Botton, "TOTAMT", 368, 10, 121, true);
+    TOTTAX = edit(Panel_Main_Botton, "TOTTAX", 496, 10, 73, true);
+
+    // Command buttons.
+    struct ButtonRow
+    {
+        button::TFlatImageButton** button;
+        const char* name;
+        int top;
+        QAction* action;
+        gfx::Bitmap glyph;
+    };
+    const ButtonRow buttons[] = {
+        {&FlatImageButton1, "FlatImageButton1", 5, DataSerch, button::Glyphs::search()},
+        {&FlatImageButton6, "FlatImageButton6", 77, DataPrint, button::Glyphs::print()},
+        {&FlatImageButton7, "FlatImageButton7", 149, DataExit, button::Glyphs::exit()},
+    };
+    for (const ButtonRow& row : buttons) {
+        auto* b = new button::TFlatImageButton(Panel_Menu);
+        b->setObjectName(QString::fromLatin1(row.name));
+        b->setGeometry(2, row.top, 70, 70);
+        b->setColorFocused(gfx::clBtnFace);
+        b->setColorBorder(gfx::clBtnFace);
+        b->setGlyph(row.glyph);
+        b->setAction(row.action);
+        *row.button = b;
+    }
+}
+
+void TFmirola::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        showMessage(e.what());
+    }
+}
+
+std::string TFmirola::textOf(const QLineEdit* edit)
+{
+    return text::toCp949(edit->text());
+}
+
+void TFmirola::setTextOf(QLineEdit* edit, const std::string& text)
+{
+    edit->setText(text::fromCp949(text));
+}
+
+void TFmirola::Timer1Timer()
+{
+    Timer1->stop();
+    DataClearExecute();
+    MakeKeyExecute();
+}
+
+void TFmirola::DataSerchExecute()
+{
+    DataClearExecute();
+    // Only the prompt item stops the search; no selection at all (-1) goes on with an empty code.
+    const bool typed = CustList->currentIndex() >= 0
+                       && CustList->currentText() != CustList->itemText(CustList->currentIndex());
+    if (!typed && CustList->currentIndex() == 0) {
+        showMessage(text::cp949("업체를 선택해 주세요!!!"));
+        return;
+    }
+    MakeCustExecute();
+}
+
+void TFmirola::DataPrintExecute()
+{
+    if (printCommand) {
+        printCommand(*this);
+        return;
+    }
+    setStatusText(text::cp949("인쇄 기능은 아직 이 빌드에 없습니다"));
+}
+
+void TFmirola::DataExitExecute()
+{
+    DataClearExecute();
+}
+
+void TFmirola::DataClearExecute()
+{
+    ClientSocket1->close();
+    DataClear1Execute();
+    DataClear2Execute();
+}
+
+void TFmirola::DataClear1Execute()
+{
+    // Detached first, so that moving the current row below cannot start a request.
+    setGrid1ClickAttached(false);
+    // The grid keeps values beyond its row count; blank them so they cannot reappear.
+    for (int r = 0; r < ImVarGrid1->DataRowCount(); ++r) {
+        ImVarGrid1->SetDataCell(0, r, std::string());
+        ImVarGrid1->SetDataCell(1, r, std::string());
+    }
+    ImVarGrid1->SetRow(1);
+    ImVarGrid1->setDataRowCount(0);
+    for (QLineEdit* e : {REGISTRATION, CUSTNAME, CHIEF, ADDRESS, JOBKIND, JOBITEM})
+        e->clear();
+}
+
+void TFmirola::DataClear2Execute()
+{
+    for (int r = 0; r < ImVarGrid2->DataRowCount(); ++r)
+        for (int c = 0; c < 7; ++c)
+            ImVarGrid2->SetDataCell(c, r, std::string());
+    ImVarGrid2->SetRow(1);
+    ImVarGrid2->setDataRowCount(0);
+    for (QLineEdit* e : {TOTAMT, TOTTAX, TOTAMTAX, TOTCOUNT})
+        e->clear();
+}
+
+void TFmirola::MakeKeyExecute()
+{
+    ClientSocket1->MakeKeyExecute();
+}
+
+void TFmirola::MakeCustExecute()
+{
+    ClientSocket1->MakeCustExecute();
+}
+
+void TFmirola::MakeDateExecute()
+{
+    ClientSocket1->MakeDateExecute();
+}
+
+void TFmirola::MakeDataExecute()
+{
+    ClientSocket1->MakeDataExecute();
+}
+
+void TFmirola::RepInitExecute()
+{
+    if (reportInit)
+        reportInit(*this);
+}
+
+void TFmirola::RepDataExecute()
+{
+    if (reportData)
+        reportData(*this);
+}
+
+QLineEdit* TFmirola::editFor(Edit e) const
+{
+    switch (e) {
+    case Edit::SUBULYEAR:
+        return SUBULYEAR;
+    case Edit::SSUBULMONTH:
+        return SSUBULMONTH;
+    case Edit::ESUBULMONTH:
+        return ESUBULMONTH;
+    case Edit::PassWD:
+        return PassWD;
+    }
+    return nullptr;
+}
+
+std::string TFmirola::editText(Edit e) const
+{
+    return textOf(editFor(e));
+}
+
+void TFmirola::setEditText(Edit e, const std::string& text)
+{
+    setTextOf(editFor(e), text);
+}
+
+std::string TFmirola::selectedCustItem() const
+{
+    const int index = CustList->currentIndex();
+    // Typing into the edit part leaves no item selected.
+    if (index < 0 || CustList->currentText() != CustList->itemText(index))
+        return {};
+    return text::toCp949(CustList->itemText(index));
+}
+
+void TFmirola::clearCustList()
+{
+    CustList->clear();
+}
+
+void TFmirola::addCustItem(const std::string& item)
+{
+    CustList->addItem(text::fromCp949(item));
+}
+
+void TFmirola::setCustItemIndex(int index)
+{
+    CustList->setCurrentIndex(index);
+}
+
+int TFmirola::grid1DataRowCount() const
+{
+    return ImVarGrid1->DataRowCount();
+}
+
+int TFmirola::grid1Row() const
+{
+    return ImVarGrid1->Row();
+}
+
+std::string TFmirola::grid1DataCell(int col, int dataRow) const
+{
+    return ImVarGrid1->GetDataCell(col, dataRow).toString();
+}
+
+void TFmirola::setSearchEnabled(bool enabled)
+{
+    DataSerch->setEnabled(enabled);
+}
+
+void TFmirola::setGrid1ClickAttached(bool attached)
+{
+    if (attached)
+        ImVarGrid1->OnClick = [this](QObject*) { guarded([this] { MakeDataExecute(); }); };
+    else
+        ImVarGrid1->OnClick = nullptr;
+}
+
+void TFmirola::setStatusText(const std::string& text)
+{
+    Panel_Msg->setText(text::fromCp949(text));
+}
+
+void TFmirola::showMessage(const std::string& text)
+{
+    if (messageSink) {
+        messageSink(text);
+        return;
+    }
+    QMessageBox::information(this, u"mirola"_s, text::fromCp949(text));
+}
+
+void TFmirola::SocketMakeKey(std::string_view row)
+{
+    addCustItem(exchange::companyItem(row));
+}
+
+void TFmirola::SocketMakeCust(std::string_view row)
+{
+    const exchange::CustParticulars p = exchange::custParticulars(row);
+    setTextOf(REGISTRATION, p.registration);
+    setTextOf(CUSTNAME, p.custName);
+    setTextOf(CHIEF, p.chief);
+    setTextOf(ADDRESS, p.address);
+    setTextOf(JOBKIND, p.jobKind);
+    setTextOf(JOBITEM, p.jobItem);
+}
+
+void TFmirola::SocketMakeDate(std::string_view row)
+{
+    const int r = ImVarGrid1->DataRowCount();
+    ImVarGrid1->setDataRowCount(r + 1);
+    const exchange::TradingDate d = exchange::tradingDate(row);
+    ImVarGrid1->SetDataCell(0, r, d.date);
+    ImVarGrid1->SetDataCell(1, r, d.seq);
+}
+
+void TFmirola::SocketMakeData(std::string_view row)
+{
+    const int r = ImVarGrid2->DataRowCount();
+    ImVarGrid2->setDataRowCount(r + 1);
+    const exchange::StatementLine line = exchange::statementLine(row);
+    for (int c = 0; c < int(line.size()); ++c)
+        ImVarGrid2->SetDataCell(c, r, line[size_t(c)]);
+    const exchange::Totals totals = exchange::addToTotals(
+        {textOf(TOTAMT), textOf(TOTTAX), textOf(TOTAMTAX), textOf(TOTCOUNT)}, line,
+        ImVarGrid2->DataRowCount());
+    setTextOf(TOTAMT, totals.amount);
+    setTextOf(TOTTAX, totals.tax);
+    setTextOf(TOTAMTAX, totals.amountWithTax);
+    setTextOf(TOTCOUNT, totals.count);
+}
+
+} // namespace viewer
