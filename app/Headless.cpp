@@ -1,0 +1,142 @@
+#include "app/Headless.h"
+
+#include "exchange/ExchangeDriver.h"
+#include "grid/TImVarGrid.h"
+#include "text/Cp949.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace app {
+
+namespace {
+
+const std::string disconnectText = "Disconnect";
+
+std::string utf8(const std::string& cp949Bytes)
+{
+    return text::fromCp949(cp949Bytes).toStdString();
+}
+
+} // namespace
+
+Headless::Headless(viewer::TFmirola& form, int timeoutMs)
+    : m_form(form)
+    , m_timeoutMs(timeoutMs)
+{
+    m_form.messageSink = [this](const std::string& text) { m_message = text; };
+}
+
+bool Headless::runExchange(const std::function<void()>& step, std::string& error)
+{
+    m_message.clear();
+    m_form.Panel_Msg->clear();
+    step();
+    QDeadlineTimer deadline(m_timeoutMs);
+    // The disconnect handler writes "Disconnect" whether the answer ended or the connection
+    // failed; a message box text means the step stopped before any connection.
+    while (text::toCp949(m_form.Panel_Msg->text()) != disconnectText && m_message.empty()) {
+        if (deadline.hasExpired()) {
+            error = "no answer from the statement server in time";
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    if (!m_message.empty()) {
+        error = utf8(m_message);
+        return false;
+    }
+    return true;
+}
+
+bool Headless::loadCompanies(std::string& error)
+{
+    // The start-up timer's own handler, run now instead of after its delay.
+    if (!runExchange([this] { m_form.Timer1->stop(); m_form.Timer1Timer(); }, error))
+        return false;
+    if (m_form.CustList->count() <= 1) {
+        error = "the statement server at " + m_form.configuration().host + ":"
+                + std::to_string(m_form.configuration().port) + " gave no company list";
+        return false;
+    }
+    return true;
+}
+
+bool Headless::fetch(const FetchRequest& request, std::string& error)
+{
+    int index = -1;
+    for (int i = 1; i < m_form.CustList->count(); ++i)
+        if (text::toCp949(m_form.CustList->itemText(i)).substr(0, 5) == request.company)
+            index = i;
+    if (index < 0) {
+        error = "company " + request.company + " is not in the company list";
+        return false;
+    }
+    m_form.CustList->setCurrentIndex(index);
+    viewer::TFmirola::setTextOf(m_form.PassWD, request.password);
+    auto setNumber = [](QLineEdit* edit, std::optional<int> value, int width) {
+        if (value)
+            edit->setText(QString::number(*value).rightJustified(width, u'0'));
+    };
+    setNumber(m_form.SUBULYEAR, request.year, 4);
+    setNumber(m_form.SSUBULMONTH, request.fromMonth, 2);
+    setNumber(m_form.ESUBULMONTH, request.toMonth, 2);
+    if (!runExchange([this] { m_form.DataSerch->trigger(); }, error))
+        return false;
+    if (m_form.CUSTNAME->text().isEmpty() && m_form.REGISTRATION->text().isEmpty()) {
+        error = "no particulars for company " + request.company + " (wrong security number?)";
+        return false;
+    }
+    if (request.date) {
+        const int rows = m_form.ImVarGrid1->DataRowCount();
+        if (*request.date < 1 || *request.date > rows) {
+            error = "trading date " + std::to_string(*request.date) + " out of range 1.."
+                    + std::to_string(rows);
+            return false;
+        }
+        if (!runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
+            return false;
+    }
+    return true;
+}
+
+void Headless::printCompanies(std::ostream& out) const
+{
+    for (int i = 1; i < m_form.CustList->count(); ++i)
+        out << m_form.CustList->itemText(i).toStdString() << '\n';
+}
+
+void Headless::printStatement(std::ostream& out) const
+{
+    const std::pair<const char*, QLineEdit*> particulars[] = {
+        {"REGISTRATION", m_form.REGISTRATION}, {"CUSTNAME", m_form.CUSTNAME},
+        {"CHIEF", m_form.CHIEF},               {"ADDRESS", m_form.ADDRESS},
+        {"JOBKIND", m_form.JOBKIND},           {"JOBITEM", m_form.JOBITEM},
+    };
+    for (const auto& [name, edit] : particulars)
+        out << name << '\t' << edit->text().toStdString() << '\n';
+    const grid::TImVarGrid& dates = *m_form.ImVarGrid1;
+    for (int r = 0; r < dates.DataRowCount(); ++r)
+        out << "DATE\t" << r + 1 << '\t' << utf8(dates.GetDataCell(0, r).toString()) << '\t'
+            << utf8(dates.GetDataCell(1, r).toString())
+            << (r == dates.Row() - 1 ? "\tselected" : "") << '\n';
+    const grid::TImVarGrid& lines = *m_form.ImVarGrid2;
+    for (int r = 0; r < lines.DataRowCount(); ++r) {
+        out << "LINE";
+        for (int c = 0; c < 7; ++c)
+            out << '\t' << utf8(lines.GetDataCell(c, r).toString());
+        out << '\n';
+    }
+    const std::pair<const char*, QLineEdit*> totals[] = {
+        {"TOTAMT", m_form.TOTAMT}, {"TOTTAX", m_form.TOTTAX},
+        {"TOTAMTAX", m_form.TOTAMTAX}, {"TOTCOUNT", m_form.TOTCOUNT},
+    };
+    for (const auto& [name, edit] : totals)
+        out << name << '\t' << edit->text().toStdString() << '\n';
+}
+
+} // namespace app

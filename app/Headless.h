@@ -1,0 +1,49 @@
+#pragma once
+
+#include "viewer/TFmirola.h"
+
+#include <QString>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace app {
+
+// What the headless commands ask of the form.
+struct FetchRequest
+{
+    std::string company; // the company code, the first 5 bytes of its list item
+    std::string password;
+    std::optional<int> year;
+    std::optional<int> fromMonth;
+    std::optional<int> toMonth;
+    std::optional<int> date; // 1-based trading date to click after the search
+};
+
+// Drives the form the way a person does and waits for each exchange to end.
+class Headless
+{
+public:
+    explicit Headless(viewer::TFmirola& form, int timeoutMs = 30000);
+
+    // Lets the start-up timer load the company list; false when the server gave none.
+    bool loadCompanies(std::string& error);
+    // Selects the company, types the security number and months, searches, and clicks the
+    // trading date; false with a message when a step fails.
+    bool fetch(const FetchRequest& request, std::string& error);
+
+    // The company list, one item a line, as UTF-8.
+    void printCompanies(std::ostream& out) const;
+    // Particulars, trading dates, lines and totals as UTF-8 TSV.
+    void printStatement(std::ostream& out) const;
+
+private:
+    // Runs `step` and waits until the connection it opens has closed again.
+    bool runExchange(const std::function<void()>& step, std::string& error);
+
+    viewer::TFmirola& m_form;
+    int m_timeoutMs;
+    std::string m_message;
+};
+
+} // namespace app
