@@ -1,5 +1,6 @@
 // mirola: the statement viewer in a window of its own, and headless commands for scripts.
 #include "app/Headless.h"
+#include "app/ReportTools.h"
 #include "gfx/Font.h"
 #include "report/eval/EvalCommand.h"
 #include "report/preview/ReportFileWindow.h"
@@ -25,6 +26,8 @@ const char* usage =
     "       mirola fetch --server HOST:PORT --company CODE --password PW\n"
     "                    [--year Y --from M --to M] [--date N] [--config FILE]\n"
     "       mirola --open FILE.rpf                             a saved statement\n"
+    "       mirola report info FILE.rpf                        header and pages of a saved file\n"
+    "       mirola report render FILE.rpf --page N --out F.png|F.svg|F.emf\n"
     "       mirola report eval 'EXPR'                          evaluate a report expression\n";
 
 int fail(const std::string& message)
@@ -43,7 +46,7 @@ struct Options
 bool parse(int argc, char** argv, Options& o, std::string& error)
 {
     static const char* withValue[] = {"--server", "--config", "--company", "--password", "--year",
-                                      "--from",   "--to",     "--date",    "--open"};
+                                      "--from",   "--to",     "--date",    "--open",  "--page", "--out"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -132,6 +135,27 @@ int main(int argc, char** argv)
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    if (o.command == "report" && !o.positional.empty() && o.positional[0] != "eval") {
+        QApplication application(argc, argv);
+        setUpApplication();
+        try {
+            if (o.positional[0] == "info" && o.positional.size() == 2) {
+                app::reportInfo(o.positional[1], std::cout);
+                return 0;
+            }
+            if (o.positional[0] == "render" && o.positional.size() == 2 && o.values.count("--out")) {
+                std::optional<int> page = 1;
+                if (!number(o, "--page", page, error))
+                    return fail(error);
+                app::reportRender(o.positional[1], *page, o.values["--out"]);
+                return 0;
+            }
+        } catch (const std::exception& e) {
+            std::cerr << "mirola: " << e.what() << '\n';
+            return 1;
+        }
+        return fail(std::string("report wants: info FILE | render FILE --page N --out F\n") + usage);
+    }
     if (o.command == "report") {
         if (o.positional.size() != 2 || o.positional[0] != "eval")
             return fail(std::string("report wants: eval 'EXPR'\n") + usage);
