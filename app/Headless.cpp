@@ -98,7 +98,9 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
                     + std::to_string(rows);
             return false;
         }
-        if (!runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
+        // The search chain has already loaded the current row's lines.
+        if (*request.date != m_form.ImVarGrid1->Row()
+            && !runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
             return false;
     }
     return true;
