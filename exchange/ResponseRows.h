@@ -36,7 +36,7 @@ struct TradingDate
 };
 TradingDate tradingDate(std::string_view row);
 
-// MAKEDATA: data columns 0 to 6 of a new row of the statement-line grid (item, specification,
+// MAKEDATA: data columns 0 to 6 of a new row of the statement-line grid (item, item details,
 // quantity, unit, unit price, supply amount, tax amount).
 inline constexpr int amountCell = 5;
 inline constexpr int taxCell = 6;

@@ -86,7 +86,7 @@ TEST(DemoData, HoldsWhatPrintingNeeds)
         quote = quote || c.name.contains(u'\'');
     EXPECT_TRUE(quote);
 
-    // Every text survives the code page, and specifications run long enough to wrap.
+    // Every text survives the code page, and item details run long enough to wrap.
     size_t longest = 0;
     for (const server::DemoItem& i : data.items)
         EXPECT_EQ(text::fromCp949(text::toCp949(i.name + i.unit)), i.name + i.unit);
