@@ -1,3 +1,4 @@
+// Replays a fuzz target's corpus (directory FUZZ_CORPUS) through the target in every test run.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -9,15 +10,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 // The fuzz target's corpus runs through the target in every test run.
-TEST(EvalFuzzCorpus, EveryInputRunsThrough)
+TEST(FuzzCorpus, EveryInputRunsThrough)
 {
     int inputs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(EVAL_FUZZ_CORPUS)) {
+    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         SCOPED_TRACE(entry.path().filename().string());
         EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0);
         ++inputs;
     }
-    EXPECT_GT(inputs, 0) << "no corpus found in " << EVAL_FUZZ_CORPUS;
+    EXPECT_GT(inputs, 0) << "no corpus found in " << FUZZ_CORPUS;
 }
