@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTcpServer>
 #include <QTimer>
+#include "button/TFlatImageButton.h"
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -139,6 +141,29 @@ TEST_F(ViewerTest, AWrongSecurityNumberFindsNothing)
     EXPECT_EQ(field(form->CUSTNAME), "");
     EXPECT_EQ(form->ImVarGrid1->DataRowCount(), 0);
     EXPECT_EQ(form->ImVarGrid2->DataRowCount(), 0);
+}
+
+TEST(ViewerForm, SearchIsDisabledWhileAConnectionIsOpen)
+{
+    // A peer that accepts and never answers keeps the connection open.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    viewer::Configuration config = viewer::Configuration::defaults();
+    config.port = silent.serverPort();
+    TFmirola form(config);
+    form.messageSink = [](const std::string&) {};
+    form.show();
+    const QString shots = QString::fromLocal8Bit(qgetenv("MIROLA_VIEWER_SHOTS"));
+    if (!shots.isEmpty())
+        form.grab().save(shots + u"/viewer-start.png"_s);
+    ASSERT_TRUE(waitUntil([&] { return !form.DataSerch->isEnabled(); }, 5000));
+    EXPECT_FALSE(form.FlatImageButton1->isEnabled());
+    EXPECT_EQ(text::toCp949(form.Panel_Msg->text()), "127.0.0.1"); // the connect handler shows the peer
+    if (!shots.isEmpty())
+        form.grab().save(shots + u"/viewer-connected.png"_s);
+    form.DataExit->trigger(); // closes the established connection
+    EXPECT_TRUE(waitUntil([&] { return form.DataSerch->isEnabled(); }, 5000));
+    EXPECT_EQ(text::toCp949(form.Panel_Msg->text()), "Disconnect");
 }
 
 TEST(ViewerForm, StartsWithTheLayoutAndTexts)
