@@ -27,6 +27,22 @@ TRpPrinter::~TRpPrinter()
     }
     if (m_listener)
         m_listener->printerDetached(*this);
+    setListener(nullptr);
+}
+
+void TRpPrinter::setListener(TRpPrinterListener* listener)
+{
+    if (m_listener)
+        m_listener->m_followed.erase(this);
+    m_listener = listener;
+    if (m_listener)
+        m_listener->m_followed.insert(this);
+}
+
+TRpPrinterListener::~TRpPrinterListener()
+{
+    for (TRpPrinter* printer : m_followed)
+        printer->m_listener = nullptr;
 }
 
 void TRpPrinter::BeginJob()

@@ -97,7 +97,7 @@ public:
 
     // Notifications arrive posted, after the current step of the job.
     TRpPrinterListener* listener() const { return m_listener; }
-    void setListener(TRpPrinterListener* listener) { m_listener = listener; }
+    void setListener(TRpPrinterListener* listener);
     void postProgress(int percent);
 
     bool inPreview() const { return m_inPreview; }
@@ -141,6 +141,7 @@ private:
     int m_rangeFirst = 0;
     int m_rangeLast = 0;
     TRpPrinterListener* m_listener = nullptr;
+    friend class TRpPrinterListener;
     bool m_inPreview = false;
 
     std::unique_ptr<TRpPageList> m_pageStore;

@@ -120,6 +120,25 @@ TEST(JobProtocol, DestroyingAPrinterDetachesItsListener)
     EXPECT_TRUE(listener.available.empty());
 }
 
+TEST(JobProtocol, AListenerThatGoesFirstIsForgottenByItsPrinters)
+{
+    TRpPrinter printer;
+    TRpPrinter other;
+    {
+        Listener listener;
+        printer.setListener(&listener);
+        other.setListener(&listener); // as a new report printer inherits the old one's listener
+        printer.BeginJob();
+        printer.StartNewPage();
+        printer.StartNewPage(); // posts a page-available notification for later
+    }
+    EXPECT_EQ(printer.listener(), nullptr);
+    EXPECT_EQ(other.listener(), nullptr);
+    QCoreApplication::processEvents(); // the posted notification finds no listener to call
+    printer.EndJob();
+    QCoreApplication::processEvents();
+}
+
 TEST(JobProtocol, LeavingThePreviewCancelsABusyJobAndNotifies)
 {
     TRpPrinter printer;
