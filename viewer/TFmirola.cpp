@@ -347,9 +347,7 @@ void TFmirola::DataSerchExecute()
 {
     DataClearExecute();
     // Only the prompt item stops the search; no selection at all (-1) goes on with an empty code.
-    const bool typed = CustList->currentIndex() >= 0
-                       && CustList->currentText() != CustList->itemText(CustList->currentIndex());
-    if (!typed && CustList->currentIndex() == 0) {
+    if (custItemIndex() == 0) {
         showMessage(text::cp949("업체를 선택해 주세요!!!"));
         return;
     }
@@ -460,13 +458,19 @@ void TFmirola::setEditText(Edit e, const std::string& text)
     setTextOf(editFor(e), text);
 }
 
-std::string TFmirola::selectedCustItem() const
+int TFmirola::custItemIndex() const
 {
     const int index = CustList->currentIndex();
     // Typing into the edit part leaves no item selected.
     if (index < 0 || CustList->currentText() != CustList->itemText(index))
-        return {};
-    return text::toCp949(CustList->itemText(index));
+        return -1;
+    return index;
+}
+
+std::string TFmirola::selectedCustItem() const
+{
+    const int index = custItemIndex();
+    return index < 0 ? std::string() : text::toCp949(CustList->itemText(index));
 }
 
 void TFmirola::clearCustList()

@@ -144,6 +144,8 @@ private:
                   bool gulimChe, int width = 0, bool rightJustify = false);
     QAction* action(const char* name, const char* caption, void (TFmirola::*handler)());
     QLineEdit* editFor(Edit e) const;
+    // The selected company item, -1 when none is (also after typing into the edit part).
+    int custItemIndex() const;
     // Runs a handler the way the framework ran event handlers: an error that leaves it is
     // shown in a message box.
     void guarded(const std::function<void()>& handler);
