@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QStandardItemModel>
-#include <QStyleFactory>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -185,17 +184,3 @@ BENCHMARK(BM_MemoryPerStoredCell_QStandardItemModel)
     ->Arg(100000)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    QApplication::setPalette(QApplication::style()->standardPalette());
-    gfx::InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

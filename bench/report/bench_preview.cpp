@@ -3,7 +3,6 @@
 // the same page at the same size in the same run; and opening a saved 100-page report file and
 // showing its page 50.
 // Run on the offscreen platform: QT_QPA_PLATFORM=offscreen bench_preview
-#include "gfx/Font.h"
 #include "report/preview/ReportFilePages.h"
 #include "report/preview/TRpPreview.h"
 #include "report/preview/TRpPreviewImage.h"
@@ -14,8 +13,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -151,17 +148,3 @@ BENCHMARK(BM_PreviewRepaint)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviewPageIntoImage)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CachedQImageRepaint)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenSavedFileShowPage50)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    QApplication::setPalette(QApplication::style()->standardPalette());
-    gfx::InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
