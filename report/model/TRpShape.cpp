@@ -1,6 +1,9 @@
 #include "report/model/TRpShape.h"
 
+#include "gfx/LineRaster.h"
 #include "report/model/TRpPrinter.h"
+
+#include <algorithm>
 
 namespace report {
 
@@ -17,10 +20,7 @@ void TRpShape::PrintAt(long double offsetX, long double offsetY)
     const gfx::Rect r = deviceRect(n);
     const int xm = m_printer->DeviceX(n.left + n.width / 2);
     const int ym = m_printer->DeviceY(n.top + n.height / 2);
-    auto line = [&canvas](int x1, int y1, int x2, int y2) {
-        canvas.MoveTo(x1, y1);
-        canvas.LineTo(x2, y2);
-    };
+    auto line = [this, &canvas](int x1, int y1, int x2, int y2) { drawLine(canvas, x1, y1, x2, y2); };
     switch (shape) {
     case rpsRectangle:
         canvas.Rectangle(r);
@@ -43,6 +43,38 @@ void TRpShape::PrintAt(long double offsetX, long double offsetY)
         line(r.right, r.top, r.right, r.bottom);
         break;
     }
+}
+
+} // namespace report
+
+namespace report {
+
+void TRpShape::drawLine(gfx::Canvas& canvas, int x1, int y1, int x2, int y2) const
+{
+    const std::vector<int>& pattern = gfx::cosmeticPattern(pen.style);
+    const bool straight = x1 == x2 || y1 == y2;
+    // A wide pen drawn as such would be solid whatever its style; a styled wide line (the cut
+    // line across a statement) keeps its style as dashes the pen's width times as long.
+    if (pen.width <= 1 || pattern.empty() || !straight) {
+        canvas.MoveTo(x1, y1);
+        canvas.LineTo(x2, y2);
+        return;
+    }
+    const gfx::Pen styled = canvas.pen;
+    canvas.pen.style = gfx::PenStyle::Solid;
+    const int length = std::max(std::abs(x2 - x1), std::abs(y2 - y1));
+    const int dx = x2 > x1 ? 1 : (x2 < x1 ? -1 : 0);
+    const int dy = y2 > y1 ? 1 : (y2 < y1 ? -1 : 0);
+    int at = 0;
+    for (size_t i = 0; at < length; i = (i + 1) % pattern.size()) {
+        const int run = std::min(pattern[i] * pen.width, length - at);
+        if (i % 2 == 0) {
+            canvas.MoveTo(x1 + dx * at, y1 + dy * at);
+            canvas.LineTo(x1 + dx * (at + run), y1 + dy * (at + run));
+        }
+        at += run;
+    }
+    canvas.pen = styled;
 }
 
 } // namespace report

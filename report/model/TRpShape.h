@@ -28,6 +28,9 @@ public:
     gfx::Brush brush;
 
     void PrintAt(long double offsetX, long double offsetY) override;
+
+private:
+    void drawLine(gfx::Canvas& canvas, int x1, int y1, int x2, int y2) const;
 };
 
 } // namespace report

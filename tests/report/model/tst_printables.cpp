@@ -328,6 +328,30 @@ TEST(ShapePrinting, HorizontalLineLiesAtTheMiddleOfItsRectangle)
     EXPECT_EQ(lines[0].from.y, 561);
 }
 
+// A wide styled pen would draw solid; the line keeps its style as dashes scaled by the width.
+TEST(ShapePrinting, WideStyledLineKeepsItsStyle)
+{
+    OnePage page;
+    auto& shape = page.report.add<TRpShape>("cut");
+    shape.shape = rpsHorLine;
+    shape.pen = {gfx::clBlack, 2, gfx::PenStyle::DashDotDot};
+    shape.size().SetUnits(TRpUnit::Native);
+    shape.size().setRect(px(0), px(20), px(100), px(2));
+    page.print(shape);
+    const auto lines = OnePage::of(page.calls(), Kind::Line);
+    // Dash 18, gap 6, dot 6, gap 6, dot 6, gap 6, then the next dash: 0-18, 24-30, 36-42, 48-66...
+    const std::pair<int, int> expected[] = {{0, 18}, {24, 30}, {36, 42}, {48, 66}, {72, 78},
+                                            {84, 90}, {96, 100}};
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].from.x, expected[i].first) << i;
+        EXPECT_EQ(lines[i].to.x, expected[i].second) << i;
+        EXPECT_EQ(lines[i].from.y, lines[i].to.y);
+        EXPECT_EQ(lines[i].pen.style, gfx::PenStyle::Solid);
+        EXPECT_EQ(lines[i].pen.width, 2);
+    }
+}
+
 TEST(ShapePrinting, DisabledShapesPrintNothing)
 {
     OnePage page;

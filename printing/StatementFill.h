@@ -1,0 +1,42 @@
+#pragma once
+
+#include "gfx/Bitmap.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace printing {
+
+class TFmirolareport;
+
+// One statement line as the line grid holds it: item name, specification, quantity, unit, unit
+// price, supply amount, tax (cp949 texts as received).
+using StatementLine = std::array<std::string, 7>;
+
+// What the viewer shows of the focused statement, read when printing starts.
+struct StatementInputs
+{
+    std::string date;     // trading date, "yyyy-mm-dd"
+    std::string sequence; // sequence number of that date
+    std::string registration, custName, chief, address, jobKind, jobItem;
+    std::vector<StatementLine> lines;
+    std::string totAmt, totTax, totAmTax, totCount;
+    gfx::Bitmap seal;
+};
+
+// Fixed phrases of the page (cp949).
+std::string remarkText();
+std::string endOfLinesMarker();
+
+// Statement pages for a number of lines: further pages carry 13 lines each.
+int statementPageCount(int lines);
+
+// Clears every data-bearing printable of the page.
+void ResetStatement(TFmirolareport& form);
+// Writes the statement into the page. Amounts are read 64 bits wide; values print exactly,
+// quotes included. Lines beyond the thirteenth continue on further pages, each repeating the
+// statement half; the tax invoice is printed on the first page only.
+void FillStatement(TFmirolareport& form, const StatementInputs& in);
+
+} // namespace printing
