@@ -1,0 +1,50 @@
+#pragma once
+
+#include "viewer/Configuration.h"
+#include "viewer/control/Automation.h"
+#include "viewer/control/Guid.h"
+
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace viewer::control {
+
+class MirolaControl;
+class Registry;
+
+// The class factory of the control, one for the library. Hosts ask it for instances and may
+// lock the library in memory between creations.
+class MirolaFactory
+{
+public:
+    // A new control inside `site`, the host's window. E_POINTER without `object`,
+    // E_INVALIDARG without a site.
+    HRESULT CreateInstance(QWidget* site, std::unique_ptr<MirolaControl>* object);
+    // Locks count like live objects; an unlock without a lock is refused with E_UNEXPECTED.
+    HRESULT LockServer(bool lock);
+
+    // The deployment every new instance's form is created with.
+    void setConfiguration(const Configuration& config) { m_config = config; }
+    const Configuration& configuration() const { return m_config; }
+
+private:
+    Configuration m_config = Configuration::defaults();
+};
+
+// The exports of the library. The factory for the mirola class, CLASS_E_CLASSNOTAVAILABLE
+// (and null) for any other class.
+HRESULT DllGetClassObject(const Guid& clsid, MirolaFactory** factory);
+// S_OK when no control object and no factory lock is alive, S_FALSE otherwise.
+HRESULT DllCanUnloadNow();
+// Registers the type library and the class for the library at `libraryPath` (its full path as
+// the host's platform writes it, cp949) in `registry`, and removes them again.
+HRESULT DllRegisterServer(Registry& registry, const std::string& libraryPath);
+HRESULT DllUnregisterServer(Registry& registry);
+
+// The library's count of live control objects, kept by the objects themselves.
+void objectCreated();
+void objectReleased();
+
+} // namespace viewer::control
