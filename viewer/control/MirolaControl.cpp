@@ -75,6 +75,8 @@ MirolaControl::~MirolaControl()
     QObject::disconnect(m_formDestroyed);
     if (m_form) {
         fire(DISPID_OnDestroy);
+        // Nothing reaches the sink after OnDestroy, not even the focus leaving the dying form.
+        delete m_events.data();
         delete m_form.data();
     }
     objectReleased();
