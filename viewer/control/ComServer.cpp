@@ -33,13 +33,18 @@ HRESULT MirolaFactory::CreateInstance(QWidget* site, std::unique_ptr<MirolaContr
     if (!site)
         return E_INVALIDARG;
     try {
-        *object = std::make_unique<MirolaControl>(site, m_config);
+        *object = std::make_unique<MirolaControl>(site, configuration());
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
         return E_FAIL;
     }
     return S_OK;
+}
+
+Configuration MirolaFactory::configuration() const
+{
+    return m_config ? *m_config : Configuration::defaults();
 }
 
 HRESULT MirolaFactory::LockServer(bool lock)

@@ -5,6 +5,7 @@
 #include "viewer/control/Guid.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -25,12 +26,13 @@ public:
     // Locks count like live objects; an unlock without a lock is refused with E_UNEXPECTED.
     HRESULT LockServer(bool lock);
 
-    // The deployment every new instance's form is created with.
+    // The deployment every new instance's form is created with; the built-in demo deployment
+    // unless set (made when first needed, since it draws the demo seal).
     void setConfiguration(const Configuration& config) { m_config = config; }
-    const Configuration& configuration() const { return m_config; }
+    Configuration configuration() const;
 
 private:
-    Configuration m_config = Configuration::defaults();
+    std::optional<Configuration> m_config;
 };
 
 // The exports of the library. The factory for the mirola class, CLASS_E_CLASSNOTAVAILABLE

@@ -16,52 +16,40 @@ std::optional<T> narrowed(std::optional<int64_t> n)
 
 } // namespace
 
+OleVariant::OleVariant(Type type, Value value)
+    : m_type(type)
+    , m_value(std::move(value))
+{
+}
+
 OleVariant OleVariant::boolean(VARIANT_BOOL value)
 {
-    OleVariant v;
-    v.m_type = Type::Bool;
-    v.m_value = int64_t(value != 0 ? VARIANT_TRUE : VARIANT_FALSE);
-    return v;
+    return {Type::Bool, int64_t(value != 0 ? VARIANT_TRUE : VARIANT_FALSE)};
 }
 
 OleVariant OleVariant::i2(int16_t value)
 {
-    OleVariant v;
-    v.m_type = Type::I2;
-    v.m_value = int64_t(value);
-    return v;
+    return {Type::I2, int64_t(value)};
 }
 
 OleVariant OleVariant::i4(int32_t value)
 {
-    OleVariant v;
-    v.m_type = Type::I4;
-    v.m_value = int64_t(value);
-    return v;
+    return {Type::I4, int64_t(value)};
 }
 
 OleVariant OleVariant::ui4(uint32_t value)
 {
-    OleVariant v;
-    v.m_type = Type::UI4;
-    v.m_value = int64_t(value);
-    return v;
+    return {Type::UI4, int64_t(value)};
 }
 
 OleVariant OleVariant::bstr(std::u16string value)
 {
-    OleVariant v;
-    v.m_type = Type::BStr;
-    v.m_value = std::move(value);
-    return v;
+    return {Type::BStr, std::move(value)};
 }
 
 OleVariant OleVariant::font(OleFont value)
 {
-    OleVariant v;
-    v.m_type = Type::Font;
-    v.m_value = std::move(value);
-    return v;
+    return {Type::Font, std::move(value)};
 }
 
 std::optional<int64_t> OleVariant::number() const

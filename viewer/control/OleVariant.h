@@ -38,10 +38,12 @@ public:
     friend bool operator==(const OleVariant&, const OleVariant&) = default;
 
 private:
+    using Value = std::variant<std::monostate, int64_t, std::u16string, OleFont>;
+    OleVariant(Type type, Value value);
     std::optional<int64_t> number() const;
 
     Type m_type = Type::Empty;
-    std::variant<std::monostate, int64_t, std::u16string, OleFont> m_value;
+    Value m_value;
 };
 
 } // namespace viewer::control

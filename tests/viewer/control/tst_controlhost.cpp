@@ -38,6 +38,21 @@ MirolaFactory& factory()
     return *f;
 }
 
+// The real server on its demo database, in a directory of its own.
+struct DemoServer
+{
+    testsupport::TempDir dir;
+    testsupport::ServerProcess process;
+
+    bool start() { return process.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))}); }
+    viewer::Configuration configuration() const
+    {
+        viewer::Configuration config = viewer::Configuration::defaults();
+        config.port = process.port();
+        return config;
+    }
+};
+
 bool idle(const TFmirola* form)
 {
     return text::toCp949(form->Panel_Msg->text()) == "Disconnect" && form->DataSerch->isEnabled();
@@ -81,11 +96,8 @@ class TwoControls : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))}))
-            << server.errorOutput();
-        viewer::Configuration config = viewer::Configuration::defaults();
-        config.port = server.port();
-        factory().setConfiguration(config);
+        ASSERT_TRUE(server.start()) << server.process.errorOutput();
+        factory().setConfiguration(server.configuration());
         window = std::make_unique<QWidget>();
         auto* layout = new QHBoxLayout(window.get());
         for (ControlSite*& site : sites) {
@@ -112,8 +124,7 @@ protected:
         f->Panel_Msg->clear();
     }
 
-    testsupport::TempDir dir;
-    testsupport::ServerProcess server;
+    DemoServer server;
     std::unique_ptr<QWidget> window;
     ControlSite* sites[2] = {};
     std::vector<std::string> messages;
@@ -155,12 +166,8 @@ TEST_F(TwoControls, SearchAtTheSameTimeAndEachShowsItsOwnCompany)
 
 TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
 {
-    testsupport::TempDir dir;
-    testsupport::ServerProcess server;
-    ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))}))
-        << server.errorOutput();
-    viewer::Configuration config = viewer::Configuration::defaults();
-    config.port = server.port();
+    DemoServer server;
+    ASSERT_TRUE(server.start()) << server.process.errorOutput();
 
     bool seen = false;
     QTimer::singleShot(0, [&] {
@@ -178,20 +185,18 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
         seen = true;
         site->close();
     });
-    EXPECT_EQ(app::runViewerWindow(config), 0);
+    EXPECT_EQ(app::runViewerWindow(server.configuration()), 0);
     EXPECT_TRUE(seen);
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
 TEST(HostExample, RunsHeadlessAndLogsTheEventsOfBothControls)
 {
-    testsupport::TempDir dir;
-    testsupport::ServerProcess server;
-    ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))}))
-        << server.errorOutput();
+    DemoServer server;
+    ASSERT_TRUE(server.start()) << server.process.errorOutput();
     QProcess example;
     example.start(QString::fromUtf8(MIROLA_HOST_EXAMPLE),
-                  {u"--server"_s, u"127.0.0.1:"_s + QString::number(server.port()), u"--quit-after-ms"_s, u"1000"_s});
+                  {u"--server"_s, u"127.0.0.1:"_s + QString::number(server.process.port()), u"--quit-after-ms"_s, u"1000"_s});
     ASSERT_TRUE(example.waitForFinished(60000));
     EXPECT_EQ(example.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(example.exitCode(), 0) << example.readAllStandardError().toStdString();
