@@ -126,7 +126,8 @@ private:
     void showPage(int page);
     int zoomPanelValue() const;
     void setZoomPanel(int zoom);
-    // The export chosen in the save dialog writes the file; an empty filter name the report file.
+    // Writes the shown pages to `path`: a report file when `exportExtension` is empty, else
+    // through the export filter of that extension. Nothing before the printer has finished.
     void save(const QString& path, const QString& exportExtension);
 
     QFrame* m_toolBarEdge = nullptr;
