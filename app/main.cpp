@@ -1,4 +1,5 @@
 // mirola: the statement viewer in a window of its own, and headless commands for scripts.
+#include "app/ControlCommand.h"
 #include "app/Headless.h"
 #include "app/ReportTools.h"
 #include "gfx/Font.h"
@@ -25,7 +26,11 @@ const char* usage =
     "       mirola companies --server HOST:PORT [--config FILE]\n"
     "       mirola fetch --server HOST:PORT --company CODE --password PW\n"
     "                    [--year Y --from M --to M] [--date N] [--config FILE]\n"
+    "       mirola export --server HOST:PORT --company CODE --password PW\n"
+    "                     [--year Y --from M --to M] [--date N] --out FILE.rpf|FILE.pdf|FILE.png\n"
+    "                     [--compress] [--dpi N] [--config FILE]  the printed statement, no window\n"
     "       mirola --open FILE.rpf                             a saved statement\n"
+    "       mirola control regfile [LIBRARY_PATH] | idl | rc   the control's registration data\n"
     "       mirola report info FILE.rpf                        header and pages of a saved file\n"
     "       mirola report render FILE.rpf --page N --out F.png|F.svg|F.emf\n"
     "       mirola report eval 'EXPR'                          evaluate a report expression\n";
@@ -46,11 +51,12 @@ struct Options
 bool parse(int argc, char** argv, Options& o, std::string& error)
 {
     static const char* withValue[] = {"--server", "--config", "--company", "--password", "--year",
-                                      "--from",   "--to",     "--date",    "--open",  "--page", "--out"};
+                                      "--from",   "--to",     "--date",    "--open",  "--page", "--out",
+                                      "--dpi"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            o.values["--help"] = "1";
+        if (a == "--help" || a == "-h" || a == "--compress") {
+            o.values[a == "-h" ? "--help" : a] = "1";
             continue;
         }
         bool known = false;
@@ -131,7 +137,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const bool offscreen = o.command == "companies" || o.command == "fetch" || o.command == "report";
+    const bool offscreen = o.command == "companies" || o.command == "fetch" ||
+                           o.command == "export" || o.command == "report";
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -155,6 +162,10 @@ int main(int argc, char** argv)
             return 1;
         }
         return fail(std::string("report wants: info FILE | render FILE --page N --out F\n") + usage);
+    }
+    if (o.command == "control") {
+        QCoreApplication core(argc, argv);
+        return app::controlCommand(o.positional, std::cout, std::cerr);
     }
     if (o.command == "report") {
         if (o.positional.size() != 2 || o.positional[0] != "eval")
@@ -183,13 +194,10 @@ int main(int argc, char** argv)
     if (!applyServer(o, config, error))
         return fail(error);
 
-    if (o.command.empty()) {
-        viewer::TFmirola form(config);
-        form.show();
-        return application.exec();
-    }
+    if (o.command.empty())
+        return app::runViewerWindow(config);
 
-    if (o.command != "companies" && o.command != "fetch")
+    if (o.command != "companies" && o.command != "fetch" && o.command != "export")
         return fail("unknown command " + o.command + "\n" + usage);
     if (!o.values.count("--server") && config.port == viewer::Configuration::defaults().port
         && config.host == viewer::Configuration::defaults().host && !o.values.count("--config"))
@@ -207,7 +215,17 @@ int main(int argc, char** argv)
     }
     app::FetchRequest request;
     if (!o.values.count("--company") || !o.values.count("--password"))
-        return fail("fetch needs --company CODE and --password PW");
+        return fail(o.command + " needs --company CODE and --password PW");
+    printing::ExportOptions exportOptions;
+    exportOptions.compress = o.values.count("--compress") != 0;
+    if (o.command == "export") {
+        if (!o.values.count("--out"))
+            return fail("export needs --out FILE.rpf|FILE.pdf|FILE.png");
+        std::optional<int> dpi = exportOptions.dpi;
+        if (!number(o, "--dpi", dpi, error))
+            return fail(error);
+        exportOptions.dpi = *dpi;
+    }
     request.company = text::toCp949(QString::fromStdString(o.values["--company"]));
     request.password = text::toCp949(QString::fromStdString(o.values["--password"]));
     if (!number(o, "--year", request.year, error) || !number(o, "--from", request.fromMonth, error)
@@ -216,6 +234,15 @@ int main(int argc, char** argv)
     if (!driver.fetch(request, error)) {
         std::cerr << "mirola: " << error << '\n';
         return 1;
+    }
+    if (o.command == "export") {
+        try {
+            form.exportStatement(o.values["--out"], exportOptions);
+        } catch (const std::exception& e) {
+            std::cerr << "mirola: " << e.what() << '\n';
+            return 1;
+        }
+        return 0;
     }
     driver.printStatement(std::cout);
     return 0;

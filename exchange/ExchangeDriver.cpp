@@ -58,12 +58,17 @@ void ExchangeDriver::MakeCustExecute()
     SocketSendData(formFrame(makeCustFields, makeCustText(code, password)));
 }
 
-void ExchangeDriver::MakeDateExecute()
+DateRange ExchangeDriver::queryRange() const
 {
     const int year = fieldInteger(m_host.editText(ViewerHost::Edit::SUBULYEAR));
     const int startMonth = fieldInteger(m_host.editText(ViewerHost::Edit::SSUBULMONTH));
     const int endMonth = fieldInteger(m_host.editText(ViewerHost::Edit::ESUBULMONTH));
-    const DateRange range = dateRange(year, startMonth, endMonth);
+    return dateRange(year, startMonth, endMonth);
+}
+
+void ExchangeDriver::MakeDateExecute()
+{
+    const DateRange range = queryRange();
     const std::string code = customerCode(m_host.selectedCustItem());
     const std::string password = securityNumber(m_host.editText(ViewerHost::Edit::PassWD));
     SocketSendData(formFrame(makeDateFields, makeDateText(range, code, password)));

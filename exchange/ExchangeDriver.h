@@ -2,6 +2,7 @@
 
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
+#include "exchange/RequestTexts.h"
 #include "exchange/ViewerHost.h"
 
 #include <QAbstractSocket>
@@ -45,6 +46,9 @@ public:
     void MakeKeyExecute();
     void MakeCustExecute();
     void MakeDateExecute();
+    // The trading-date range of the year and months typed on the form; EConvertError for an
+    // impossible date.
+    DateRange queryRange() const;
     void MakeDataExecute();
 
     // Opens the connection unless it is open, waits for it and sends the frame. Returns whether

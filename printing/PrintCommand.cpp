@@ -4,12 +4,10 @@
 #include "gfx/QtCanvas.h"
 #include "printing/TFmirolareport.h"
 #include "printing/TfrmPreview.h"
-#include "report/preview/TRpPreview.h"
 #include "report/print/WritePdf.h"
 #include "report/print/PlatformPrinter.h"
 
 #include <QImage>
-#include <QLabel>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -84,8 +82,7 @@ void RunPrintCommand(const SupplierParticulars& supplier, QWidget* owner,
     frmPreview->Report = &report;
     report.printerSettings.deviceIndex = report::PlatformPrinter::instance().printerIndex();
     report.GeneratePages();
-    frmPreview->RpPreview1->setRpPrinter(report.RpPrinter());
-    frmPreview->lbl_page->setText(frmPreview->pageIndicatorText());
+    frmPreview->attachReportPrinter();
     frmPreview->ShowModal();
 }
 

@@ -1,22 +1,13 @@
 #pragma once
 
 #include "gfx/Bitmap.h"
+#include "printing/SupplierParticulars.h"
 
 #include <string>
 
 namespace viewer {
 
-// The supplier's own particulars printed on every statement (cp949 texts).
-struct SupplierParticulars
-{
-    std::string registration;
-    std::string name;
-    std::string representative;
-    std::string address;
-    std::string businessType;
-    std::string businessItem;
-    std::string bankAccount;
-};
+using SupplierParticulars = printing::SupplierParticulars;
 
 // Deployment settings: the statement server, the supplier particulars and the seal picture.
 // Read from an INI file; anything the file leaves out keeps its built-in demo value.

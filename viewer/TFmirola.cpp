@@ -6,6 +6,7 @@
 #include "exchange/ResponseRows.h"
 #include "grid/TImVarGrid.h"
 #include "grid/TImVarGridFormData.h"
+#include "printing/TFmirolareport.h"
 #include "text/Cp949.h"
 #include "viewer/DockLayout.h"
 
@@ -351,16 +352,18 @@ void TFmirola::DataSerchExecute()
         showMessage(text::cp949("업체를 선택해 주세요!!!"));
         return;
     }
+    // An impossible month would stop the chain halfway with its connection left open; it is
+    // told before anything is sent.
+    ClientSocket1->queryRange();
     MakeCustExecute();
 }
 
 void TFmirola::DataPrintExecute()
 {
-    if (printCommand) {
-        printCommand(*this);
-        return;
-    }
-    setStatusText(text::cp949("인쇄 기능은 아직 이 빌드에 없습니다"));
+    printing::RunPrintCommand(m_config.supplier, this, [this] {
+        RepInitExecute();
+        RepDataExecute();
+    });
 }
 
 void TFmirola::DataExitExecute()
@@ -423,14 +426,51 @@ void TFmirola::MakeDataExecute()
 
 void TFmirola::RepInitExecute()
 {
-    if (reportInit)
-        reportInit(*this);
+    printing::ResetStatement(*printing::Fmirolareport);
 }
 
 void TFmirola::RepDataExecute()
 {
-    if (reportData)
-        reportData(*this);
+    printing::FillStatement(*printing::Fmirolareport, statementInputs());
+}
+
+printing::StatementInputs TFmirola::statementInputs() const
+{
+    printing::StatementInputs in;
+    // The focused body row; a focus on the heading row reads as no statement.
+    const int r = ImVarGrid1->Row() - 1;
+    if (r >= 0) {
+        in.date = ImVarGrid1->GetDataCell(0, r).toString();
+        in.sequence = ImVarGrid1->GetDataCell(1, r).toString();
+    }
+    in.registration = textOf(REGISTRATION);
+    in.custName = textOf(CUSTNAME);
+    in.chief = textOf(CHIEF);
+    in.address = textOf(ADDRESS);
+    in.jobKind = textOf(JOBKIND);
+    in.jobItem = textOf(JOBITEM);
+    for (int k = 0; k < ImVarGrid2->DataRowCount(); ++k) {
+        printing::StatementLine line;
+        for (int c = 0; c < int(line.size()); ++c)
+            line[c] = ImVarGrid2->GetDataCell(c, k).toString();
+        in.lines.push_back(std::move(line));
+    }
+    in.totAmt = textOf(TOTAMT);
+    in.totTax = textOf(TOTTAX);
+    in.totAmTax = textOf(TOTAMTAX);
+    in.totCount = textOf(TOTCOUNT);
+    in.seal = Image1;
+    return in;
+}
+
+void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
+{
+    printing::ExportStatement(m_config.supplier,
+                              [this] {
+                                  RepInitExecute();
+                                  RepDataExecute();
+                              },
+                              path, options);
 }
 
 QLineEdit* TFmirola::editFor(Edit e) const

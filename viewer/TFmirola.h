@@ -2,6 +2,8 @@
 
 #include "exchange/ViewerHost.h"
 #include "gfx/Bitmap.h"
+#include "printing/PrintCommand.h"
+#include "printing/StatementFill.h"
 #include "viewer/Configuration.h"
 
 #include <QWidget>
@@ -102,11 +104,10 @@ public:
     void RepInitExecute();
     void RepDataExecute();
 
-    // The print command and the report handlers come from the printing side; until they are
-    // plugged in, the print action only says so in the status line.
-    std::function<void(TFmirola&)> printCommand;
-    std::function<void(TFmirola&)> reportInit;
-    std::function<void(TFmirola&)> reportData;
+    // What the focused statement shows, as the print command reads it when it starts.
+    printing::StatementInputs statementInputs() const;
+    // The print command's fill and generation without a window: the page written to `path`.
+    void exportStatement(const std::string& path, const printing::ExportOptions& options);
 
     // Where error and notice texts go; a modal message box unless replaced (the headless
     // commands print them instead).

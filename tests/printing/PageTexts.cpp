@@ -30,16 +30,19 @@ std::string trimmed(const std::string& s)
 
 PagePicture playPage(const report::TRpReport& report, int page)
 {
-    PagePicture result;
     const report::TRpPrinter* printer = report.RpPrinter();
     if (!printer)
-        return result;
+        return {};
     const auto emf = printer->PageImage(page);
-    if (!emf)
-        return result;
+    return emf ? playPicture(*emf) : PagePicture();
+}
+
+PagePicture playPicture(const std::string& emf)
+{
+    PagePicture result;
     gfx::RecordingCanvas canvas;
     gfx::EmfPlayer player(canvas);
-    if (!player.play(*emf, paper))
+    if (!player.play(emf, paper))
         return result;
     for (const gfx::DrawCall& call : canvas.calls()) {
         if (call.kind == gfx::DrawCall::Kind::ExtTextOut && !call.text.empty()) {

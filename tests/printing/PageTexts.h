@@ -28,6 +28,8 @@ struct PagePicture
 };
 
 PagePicture playPage(const report::TRpReport& report, int page);
+// A page picture as stored (an EMF).
+PagePicture playPicture(const std::string& emf);
 // With MIROLA_RENDER_DIR set, saves the page as <name>-<dpi>.png there for a person to look at.
 void saveForLooking(const report::TRpReport& report, int page, const std::string& name, int dpi);
 

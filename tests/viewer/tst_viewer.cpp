@@ -125,6 +125,23 @@ TEST_F(ViewerTest, SearchWithThePromptSelectedShowsTheMessageAndOpensNoConnectio
     EXPECT_FALSE(form->ClientSocket1->isActive());
 }
 
+TEST_F(ViewerTest, AnImpossibleMonthIsToldBeforeAnyConnection)
+{
+    form->CustList->setCurrentIndex(1);
+    form->PassWD->setText(u"1234"_s);
+    form->ESUBULMONTH->setText(u"13"_s);
+    form->Panel_Msg->clear();
+    form->DataSerch->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Invalid argument to date encode");
+    EXPECT_FALSE(form->ClientSocket1->isActive());
+    EXPECT_TRUE(form->DataSerch->isEnabled());
+    // Corrected, the search goes through.
+    form->ESUBULMONTH->setText(u"12"_s);
+    ASSERT_TRUE(exchange([&] { form->DataSerch->trigger(); }));
+    EXPECT_FALSE(field(form->CUSTNAME).empty());
+}
+
 TEST_F(ViewerTest, AStoppedServerGivesDisconnectAndSearchStaysUsable)
 {
     server.stop();

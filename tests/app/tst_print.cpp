@@ -1,0 +1,227 @@
+// The print command from the viewer against the real server: the exported page of a fetched
+// statement, and the preview window driven with real input.
+#include "app/Headless.h"
+#include "button/TFlatImageButton.h"
+#include "grid/TImVarGrid.h"
+#include "printing/PrintCommand.h"
+#include "printing/TFmirolareport.h"
+#include "printing/TfrmPreview.h"
+#include "report/preview/TRpPreview.h"
+#include "report/store/TRpPageList.h"
+#include "tests/printing/PageTexts.h"
+#include "tests/server/ServerProcess.h"
+#include "tests/support/TestSupport.h"
+#include "text/Cp949.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using testsupport::waitUntil;
+
+namespace {
+
+const char* const company = "59001";
+const char* const password = "0715";
+
+// The worked example on 2004-07-15 (number 3), and a statement of 40 lines on 2004-08-02.
+bool addStatements(const std::string& dbPath, std::string& error)
+{
+    auto db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"fixture"_s);
+    db.setDatabaseName(QString::fromStdString(dbPath));
+    if (!db.open()) {
+        error = db.lastError().text().toStdString();
+        return false;
+    }
+    QStringList statements = {
+        u"INSERT INTO posts VALUES ('P59001', '서울특별시 종로구 ')"_s,
+        u"INSERT INTO custs VALUES ('59001', '(주)예시상사', '02-000-0000', '101-81-00001',"
+        " '이예시', 'P59001', '종로 1', '소매', '문구', '0715', 0)"_s,
+        u"INSERT INTO items VALUES ('TA', 'A', 'EA')"_s,
+        u"INSERT INTO items VALUES ('TB', 'B', 'BOX')"_s,
+        u"INSERT INTO subulm VALUES ('2004-07-15', 3, '59001', 'SU1')"_s,
+        u"INSERT INTO subuld VALUES ('2004-07-15', 3, 1, 'TA', 'a', 10, 1500, 15000, 1500)"_s,
+        u"INSERT INTO subuld VALUES ('2004-07-15', 3, 2, 'TB', 'b', 2, 30000, 60000, 6000)"_s,
+        u"INSERT INTO subulm VALUES ('2004-08-02', 1, '59001', 'SU1')"_s,
+    };
+    for (int i = 1; i <= 40; ++i)
+        statements << u"INSERT INTO subuld VALUES ('2004-08-02', 1, %1, 'TA', 'line %1', 1, 100,"
+                      " 100, 10)"_s.arg(i);
+    bool ok = true;
+    {
+        QSqlQuery query(db);
+        for (const QString& s : statements)
+            if (ok && !query.exec(s)) {
+                error = query.lastError().text().toStdString();
+                ok = false;
+            }
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"fixture"_s);
+    return ok;
+}
+
+class PrintTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string db = dir.file("demo.sqlite");
+        ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + db)}))
+            << server.errorOutput();
+        std::string error;
+        ASSERT_TRUE(addStatements(db, error)) << error;
+        config.port = server.port();
+        form = std::make_unique<viewer::TFmirola>(config);
+        driver = std::make_unique<app::Headless>(*form, 20000);
+        ASSERT_TRUE(driver->loadCompanies(error)) << error;
+    }
+
+    void fetchMonth(int month)
+    {
+        app::FetchRequest request;
+        request.company = company;
+        request.password = password;
+        request.year = 2004;
+        request.fromMonth = month;
+        request.toMonth = month;
+        std::string error;
+        ASSERT_TRUE(driver->fetch(request, error)) << error;
+    }
+
+    // Clicks the print button; `inPreview` runs inside the modal window once it shows.
+    void printWith(const std::function<void(printing::TfrmPreview&)>& inPreview)
+    {
+        bool ran = false;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (printing::frmPreview && printing::frmPreview->isVisible()) {
+                poll.stop();
+                inPreview(*printing::frmPreview);
+                ran = true;
+            } else if (clock.elapsed() > 20000) {
+                // Never leave a test hanging in a modal loop.
+                poll.stop();
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    modal->close();
+            }
+        });
+        poll.start();
+        form->show();
+        QTest::mouseClick(form->FlatImageButton6, Qt::LeftButton);
+        EXPECT_TRUE(ran);
+        // Both forms are gone once the window has closed.
+        EXPECT_EQ(printing::frmPreview, nullptr);
+        EXPECT_EQ(printing::Fmirolareport, nullptr);
+    }
+
+    static std::string pageText(const printing::TfrmPreview& w)
+    {
+        return w.lbl_page->text().toStdString();
+    }
+
+    testsupport::TempDir dir;
+    testsupport::ServerProcess server;
+    viewer::Configuration config = viewer::Configuration::defaults();
+    std::unique_ptr<viewer::TFmirola> form;
+    std::unique_ptr<app::Headless> driver;
+};
+
+TEST_F(PrintTest, ExportedWorkedExamplePrintsItsTexts)
+{
+    fetchMonth(7);
+    const std::string rpf = dir.file("statement.rpf");
+    form->exportStatement(rpf, {});
+    auto store = report::TRpPageList::OpenReportFile(QString::fromStdString(rpf));
+    ASSERT_EQ(store->Header().PageCount, 1);
+    const auto emf = store->LoadPage(1);
+    ASSERT_TRUE(emf);
+    const testsupport::PagePicture page = testsupport::playPicture(*emf);
+    ASSERT_TRUE(page.valid);
+    // Places from the layout itself.
+    const printing::TFmirolareport layout(config.supplier);
+    auto at = [&](const char* name) {
+        return testsupport::textIn(page, testsupport::boundsOf(layout.Report1, name));
+    };
+    const std::pair<const char*, const char*> expected[] = {
+        {"SUB_DATANO", "2004-07-15-003"}, {"TAX_DATANO", "2004-07-15-003"},
+        {"SUB_CUSTNAME", "(주)예시상사"},   {"SUB_ADDRESS", "서울특별시 종로구 종로 1"},
+        {"SUB_ITEMNAME1", "A"},          {"SUB_DESCRIPT1", "a"},
+        {"SUB_QTY1", "10"},              {"SUB_UNIT1", "EA"},
+        {"SUB_PRICE1", "1,500"},         {"SUB_AMOUNT1", "15,000"},
+        {"SUB_TAXAMT1", "1,500"},        {"SUB_ITEMNAME2", "B"},
+        {"SUB_UNIT2", "BOX"},            {"SUB_PRICE2", "30,000"},
+        {"SUB_AMOUNT2", "60,000"},       {"SUB_TAXAMT2", "6,000"},
+        {"SUB_DESCRIPT3", "이  하  여  백"}, {"SUB_TOTAL", "￦82,500원"},
+        {"SUB_COUNT", "건수 : 2건"},       {"SUB_AMOUNT", "75,000"},
+        {"SUB_TAXAMT", "7,500"},         {"TAX_YEAR", "04"},
+        {"TAX_MONTH", "07"},             {"TAX_DAY", "15"},
+        {"AMT_SPACE", "5"},              {"TAX_AMOUNT", "75000"},
+        {"TAX_TAXAMT", "7500"},          {"TAX_MONTH1", "07"},
+        {"TAX_DAY1", "15"},              {"TAX_DESCRIPT1", "a 외"},
+        {"TAX_AMOUNT1", "75,000"},       {"TAX_TAXAMT1", "7,500"},
+        {"TAX_DESCRIPT2", "이  하  여  백"}, {"TAX_TOTAL", "￦82,500원"},
+    };
+    for (const auto& [name, printed] : expected)
+        EXPECT_EQ(at(name), printed) << name;
+    EXPECT_EQ(page.pictures, 2);
+
+    // The same page as PDF and as a picture.
+    const std::string pdf = dir.file("statement.pdf");
+    form->exportStatement(pdf, {});
+    QProcess info;
+    info.start(u"pdfinfo"_s, {QString::fromStdString(pdf)});
+    ASSERT_TRUE(info.waitForFinished(20000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           1"));
+    const std::string png = dir.file("statement.png");
+    form->exportStatement(png, {false, 300});
+    const QImage image(QString::fromStdString(png));
+    EXPECT_EQ(image.size(), QSize(2480, 3508));
+}
+
+TEST_F(PrintTest, PrintShowsThePreviewAndClosingFreesBothForms)
+{
+    fetchMonth(7);
+    printWith([&](printing::TfrmPreview& w) {
+        EXPECT_EQ(pageText(w), "Page : 1/1");
+        EXPECT_EQ(w.edt_Size->text(), u"100"_s);
+        QTest::mouseClick(w.SpeedButton3, Qt::LeftButton); // next: there is no page 2
+        EXPECT_EQ(pageText(w), "Page : 1/1");
+        QTest::mouseClick(w.SpeedButton7, Qt::LeftButton);
+        EXPECT_EQ(w.edt_Size->text(), u"105"_s);
+        EXPECT_EQ(w.RpPreview1->zoom(), 105);
+        QTest::keyClick(&w, Qt::Key_F4, Qt::AltModifier);
+    });
+    // The viewer goes on working.
+    EXPECT_TRUE(form->DataSerch->isEnabled());
+}
+
+TEST_F(PrintTest, FortyLinesMakeFourPages)
+{
+    fetchMonth(8);
+    ASSERT_EQ(form->ImVarGrid2->DataRowCount(), 40);
+    printWith([&](printing::TfrmPreview& w) {
+        EXPECT_EQ(pageText(w), "Page : 1/4");
+        QTest::mouseClick(w.SpeedButton4, Qt::LeftButton);
+        EXPECT_EQ(pageText(w), "Page : 4/4");
+        QTest::mouseClick(w.SpeedButton2, Qt::LeftButton);
+        EXPECT_EQ(pageText(w), "Page : 3/4");
+        QTest::mouseClick(w.SpeedButton9, Qt::LeftButton);
+    });
+}
+
+} // namespace
