@@ -199,6 +199,8 @@ TEST_F(PrintTest, PrintShowsThePreviewAndClosingFreesBothForms)
     printWith([&](printing::TfrmPreview& w) {
         EXPECT_EQ(pageText(w), "Page : 1/1");
         EXPECT_EQ(w.edt_Size->text(), u"100"_s);
+        if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+            w.grab().save(QString::fromLocal8Bit(shots) + u"/viewer-preview.png"_s);
         QTest::mouseClick(w.SpeedButton3, Qt::LeftButton); // next: there is no page 2
         EXPECT_EQ(pageText(w), "Page : 1/1");
         QTest::mouseClick(w.SpeedButton7, Qt::LeftButton);

@@ -1,5 +1,6 @@
 // The statement page: its layout, and what the filling prints on it, read back from the
 // generated page pictures at the printables' places.
+#include "printing/PrintCommand.h"
 #include "printing/StatementFill.h"
 #include "printing/StatementLayout.h"
 #include "printing/TFmirolareport.h"
@@ -458,4 +459,19 @@ TEST(StatementFill, ResetClearsAFilledPage)
     EXPECT_EQ(textIn(page, boundsOf(p.form->Report1, "SUB_ITEMNAME1")), "");
     EXPECT_EQ(textIn(page, boundsOf(p.form->Report1, "SUB_DATANO")), "");
     EXPECT_TRUE(testsupport::pageShows(page, "세 금 계 산 서"));
+}
+
+// A failing fill leaves no form behind and reaches the caller; no window was made for it.
+TEST(PrintCommand, AFailingFillFreesTheReportFormAndPassesTheFailureOn)
+{
+    bool filled = false;
+    EXPECT_THROW(RunPrintCommand(supplier(), nullptr,
+                                 [&] {
+                                     filled = Fmirolareport != nullptr;
+                                     throw std::runtime_error("fill failed");
+                                 }),
+                 std::runtime_error);
+    EXPECT_TRUE(filled);
+    EXPECT_EQ(Fmirolareport, nullptr);
+    EXPECT_EQ(frmPreview, nullptr);
 }
