@@ -236,8 +236,8 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
         setLiteral(form, "TAX_TAXAMT", text::FormatFloat("0", totTax));
         setCaption(form, "TAX_MONTH1", text::FormatFloat("00", month));
         setCaption(form, "TAX_DAY1", text::FormatFloat("00", day));
-        const std::string firstSpec = in.lines.empty() ? std::string() : in.lines[0][1];
-        setCaption(form, "TAX_DESCRIPT1", firstSpec + text::cp949(" 외"));
+        const std::string firstStandard = in.lines.empty() ? std::string() : in.lines[0][1];
+        setCaption(form, "TAX_DESCRIPT1", firstStandard + text::cp949(" 외"));
         setCaption(form, "TAX_AMOUNT1", grouped(totAmt));
         setCaption(form, "TAX_TAXAMT1", grouped(totTax));
         setCaption(form, "TAX_DESCRIPT2", endOfLinesMarker());

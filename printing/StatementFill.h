@@ -10,7 +10,7 @@ namespace printing {
 
 class TFmirolareport;
 
-// One statement line as the line grid holds it: item name, specification, quantity, unit, unit
+// One statement line as the line grid holds it: item name, standard (규격), quantity, unit, unit
 // price, supply amount, tax (cp949 texts as received).
 using StatementLine = std::array<std::string, 7>;
 

@@ -390,14 +390,14 @@ constexpr double thinReach = 0.26, thickReach = 0.53;
 
 gfx::Font fontOf(Face face)
 {
-    struct Spec
+    struct FaceFont
     {
         const char* name;
         int size;
         bool bold;
         gfx::Color color;
     };
-    static const Spec specs[] = {
+    static const FaceFont fonts[] = {
         {"Arial", 10, false, gfx::clBlack},         // Report
         {"굴림체", 10, false, gfx::clWindowText},   // GulimChe10
         {"굴림체", 10, false, gfx::clBlue},         // GulimChe10Blue
@@ -412,7 +412,7 @@ gfx::Font fontOf(Face face)
         {"굴림", 12, false, gfx::clWindowText},     // Gulim12
         {"Arial", 10, false, gfx::clWindowText},    // Arial10
     };
-    const Spec& s = specs[static_cast<int>(face)];
+    const FaceFont& s = fonts[static_cast<int>(face)];
     gfx::Font font;
     font.name = text::cp949(s.name);
     font.size = s.size;

@@ -2,6 +2,7 @@
 // window's first painted page, for a 2-line and a 40-line statement. The peer, in the same run,
 // is the same click opening an empty modal window to its first paint: the floor that any
 // modal window costs on this platform.
+#include "bench/support/PaintWatch.h"
 #include "button/TFlatImageButton.h"
 #include "grid/TImVarGrid.h"
 #include "printing/PrintCommand.h"
@@ -27,18 +28,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int runs = 15;
-
-class PaintWatch : public QObject
-{
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
 
 // A statement of `lines` lines in the form's fields, as the exchange leaves it.
 void fillStatement(viewer::TFmirola& form, int lines)
@@ -67,7 +56,7 @@ void fillStatement(viewer::TFmirola& form, int lines)
 double clickToPaint(QWidget* button, const std::function<QWidget*()>& window,
                     const std::function<QWidget*()>& paintedPart)
 {
-    PaintWatch watch;
+    bench::PaintWatch watch;
     double ms = -1;
     QElapsedTimer clock;
     QTimer poll;

@@ -1,6 +1,7 @@
 // The viewer as a person meets it: start to first paint and to the filled company list, a
 // search chain, a 10,000-line statement in grid 2 and the memory after it. Each figure is
 // printed beside a peer measured in the same run.
+#include "bench/support/PaintWatch.h"
 #include "exchange/Frame.h"
 #include "exchange/RequestTexts.h"
 #include "grid/TImVarGrid.h"
@@ -46,18 +47,6 @@ long residentKiB()
             return line.mid(6).trimmed().split(' ').first().toLong();
     return 0;
 }
-
-class PaintWatch : public QObject
-{
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
 
 double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
@@ -131,7 +120,7 @@ int main(int argc, char** argv)
     t.start();
     {
         QWidget empty;
-        PaintWatch watch;
+        bench::PaintWatch watch;
         empty.installEventFilter(&watch);
         empty.resize(823, 583);
         empty.show();
@@ -143,7 +132,7 @@ int main(int argc, char** argv)
     config.port = port;
     t.restart();
     viewer::TFmirola form(config);
-    PaintWatch watch;
+    bench::PaintWatch watch;
     form.installEventFilter(&watch);
     form.show();
     waitFor([&] { return watch.painted; });

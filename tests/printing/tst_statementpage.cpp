@@ -38,10 +38,10 @@ gfx::Bitmap seal()
     return gfx::Bitmap::fromImage(image);
 }
 
-StatementLine line(const char* item, const char* spec, const char* qty, const char* unit,
+StatementLine line(const char* item, const char* standard, const char* qty, const char* unit,
                    const char* price, const char* amount, const char* tax)
 {
-    return {text::cp949(item), text::cp949(spec), qty, text::cp949(unit), price, amount, tax};
+    return {text::cp949(item), text::cp949(standard), qty, text::cp949(unit), price, amount, tax};
 }
 
 // The worked example: 2004-07-15 number 3, two lines.
