@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -33,10 +34,16 @@ struct CommandForms
     }
 };
 
+// The forms are global, so a second command while one runs (a host calling it from inside the
+// preview's loop) would free the first one's forms under it.
+void refuseWhileRunning()
+{
+    if (Fmirolareport || frmPreview)
+        throw std::runtime_error("a print command is already running");
+}
+
 void createReportForm(const SupplierParticulars& supplier, const std::function<void()>& fill)
 {
-    // A form left over from a command that never returned would otherwise leak.
-    delete Fmirolareport;
     Fmirolareport = new TFmirolareport(supplier);
     fill();
 }
@@ -75,6 +82,7 @@ void writePicture(const report::TRpPrinter& printer, const std::string& path, in
 void RunPrintCommand(const SupplierParticulars& supplier, QWidget* owner,
                      const std::function<void()>& fill)
 {
+    refuseWhileRunning();
     CommandForms forms;
     createReportForm(supplier, fill);
     frmPreview = new TfrmPreview(owner);
@@ -91,6 +99,7 @@ void ExportStatement(const SupplierParticulars& supplier, const std::function<vo
 {
     if (options.dpi < 24 || options.dpi > 1200)
         throw std::runtime_error("--dpi wants 24 to 1200");
+    refuseWhileRunning();
     CommandForms forms;
     createReportForm(supplier, fill);
     report::TRpReport& report = Fmirolareport->Report1;

@@ -475,3 +475,22 @@ TEST(PrintCommand, AFailingFillFreesTheReportFormAndPassesTheFailureOn)
     EXPECT_EQ(Fmirolareport, nullptr);
     EXPECT_EQ(frmPreview, nullptr);
 }
+
+// The forms are global: a command started while one runs is refused and leaves the first alone.
+TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
+{
+    bool refused = false;
+    EXPECT_THROW(RunPrintCommand(supplier(), nullptr,
+                                 [&] {
+                                     TFmirolareport* running = Fmirolareport;
+                                     try {
+                                         ExportStatement(supplier(), [] {}, "/dev/null");
+                                     } catch (const std::runtime_error&) {
+                                         refused = Fmirolareport == running;
+                                     }
+                                     throw std::runtime_error("stop here");
+                                 }),
+                 std::runtime_error);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(Fmirolareport, nullptr);
+}
