@@ -73,14 +73,7 @@ void reportRender(const std::string& path, int page, const std::string& outPath)
     }
     const gfx::Rect bounds = pictureBounds(*emf);
     if (endsWith(outPath, ".png")) {
-        QImage image(bounds.width(), bounds.height(), QImage::Format_RGB32);
-        image.setDotsPerMeterX(3780); // 96 dpi
-        image.setDotsPerMeterY(3780);
-        image.fill(Qt::white);
-        {
-            gfx::QtCanvas canvas(&image);
-            gfx::EmfPlayer(canvas).play(*emf, bounds);
-        }
+        const QImage image = gfx::playToImage(*emf, bounds.width(), bounds.height());
         if (!image.save(out, "PNG"))
             throw std::runtime_error("cannot write " + outPath);
         return;

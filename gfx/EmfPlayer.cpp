@@ -1,5 +1,7 @@
 #include "gfx/EmfPlayer.h"
 
+#include "gfx/MeasureCanvas.h"
+#include "gfx/QtCanvas.h"
 #include "text/Cp949.h"
 
 #include <QImage>
@@ -784,6 +786,20 @@ void EmfPlayer::playRecord(const EmfRecord& r)
     default:
         break; // records without a drawing of their own here, or unknown: skipped
     }
+}
+
+QImage playToImage(std::string_view emf, int width, int height, int dpi, std::string* error)
+{
+    QImage image = makeImage(width, height, dpi);
+    bool played = false;
+    {
+        QtCanvas canvas(&image);
+        EmfPlayer player(canvas);
+        played = player.play(emf, {0, 0, width, height});
+        if (!played && error)
+            *error = player.error();
+    }
+    return played ? image : QImage();
 }
 
 } // namespace gfx

@@ -3,6 +3,7 @@
 #include "gfx/Canvas.h"
 #include "gfx/EmfReader.h"
 
+#include <QImage>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,13 @@ namespace gfx {
 // platform commonly holds: mapping modes, window and viewport, world transforms, saved
 // states, pens, brushes, fonts, stock objects, lines, shapes, polygons, texts (UTF-16 and
 // 8-bit), clipping, pattern fills and device-independent bitmaps.
+class EmfPlayer;
+
+// A metafile played over a white picture of width x height pixels at `dpi` (makeImage); a
+// null image when it fails the checks, with the reason in `error` when given.
+QImage playToImage(std::string_view emf, int width, int height, int dpi = ScreenDpi,
+                   std::string* error = nullptr);
+
 class EmfPlayer
 {
 public:

@@ -1,7 +1,6 @@
 #include "printing/PrintCommand.h"
 
 #include "gfx/EmfPlayer.h"
-#include "gfx/QtCanvas.h"
 #include "printing/TFmirolareport.h"
 #include "printing/TfrmPreview.h"
 #include "report/print/WritePdf.h"
@@ -9,9 +8,10 @@
 
 #include <QImage>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
+
+using namespace Qt::StringLiterals;
 
 namespace printing {
 
@@ -48,31 +48,25 @@ void createReportForm(const SupplierParticulars& supplier, const std::function<v
     fill();
 }
 
-bool endsWith(const std::string& s, const char* suffix)
+bool endsWith(const std::string& path, const QString& suffix)
 {
-    const QString tail = QString::fromStdString(s).right(int(std::strlen(suffix)));
-    return tail.compare(QString::fromLatin1(suffix), Qt::CaseInsensitive) == 0;
+    return QString::fromStdString(path).endsWith(suffix, Qt::CaseInsensitive);
 }
 
-void writePicture(const report::TRpPrinter& printer, const std::string& path, int dpi)
+// Page 1 as a picture of the report's paper at `dpi`.
+void writePicture(const report::TRpReport& report, const std::string& path, int dpi)
 {
-    const std::optional<std::string> emf = printer.PageImage(1);
+    const std::optional<std::string> emf = report.RpPrinter()->PageImage(1);
     if (!emf)
         throw std::runtime_error("the statement has no page to draw");
-    // A4 portrait at the resolution asked for.
-    const int width = int(std::lround(210.0 / 25.4 * dpi));
-    const int height = int(std::lround(297.0 / 25.4 * dpi));
-    QImage image(width, height, QImage::Format_RGB32);
-    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(Qt::white);
-    {
-        gfx::QtCanvas canvas(&image);
-        gfx::EmfPlayer player(canvas);
-        if (!player.play(*emf, {0, 0, width, height}))
-            throw std::runtime_error("the page picture is damaged: " + player.error());
-    }
+    const auto pixels = [&](report::TRpPage::Index index) {
+        return int(std::lround(report.page().nativeValue(index) / report::nativePerInch * dpi));
+    };
+    std::string error;
+    const QImage image = gfx::playToImage(*emf, pixels(report::TRpPage::WidthIndex),
+                                          pixels(report::TRpPage::LengthIndex), dpi, &error);
+    if (image.isNull())
+        throw std::runtime_error("the page picture is damaged: " + error);
     if (!image.save(QString::fromStdString(path), "PNG"))
         throw std::runtime_error("cannot write " + path);
 }
@@ -105,13 +99,13 @@ void ExportStatement(const SupplierParticulars& supplier, const std::function<vo
     report::TRpReport& report = Fmirolareport->Report1;
     report.options.compression = options.compress;
     report.GeneratePages();
-    const report::TRpPrinter& printer = *report.RpPrinter();
-    if (endsWith(path, ".png"))
-        writePicture(printer, path, options.dpi);
-    else if (endsWith(path, ".pdf"))
+    report::TRpPrinter& printer = *report.RpPrinter();
+    if (endsWith(path, u".png"_s))
+        writePicture(report, path, options.dpi);
+    else if (endsWith(path, u".pdf"_s))
         report::WritePdf(printer, path);
     else
-        report.RpPrinter()->SaveReportFile(QString::fromStdString(path));
+        printer.SaveReportFile(QString::fromStdString(path));
 }
 
 } // namespace printing

@@ -1,7 +1,6 @@
 #include "tests/printing/PageTexts.h"
 
 #include "gfx/EmfPlayer.h"
-#include "gfx/QtCanvas.h"
 #include "gfx/RecordingCanvas.h"
 #include "report/model/TRpPrintable.h"
 #include "report/model/TRpReport.h"
@@ -73,13 +72,7 @@ void saveForLooking(const report::TRpReport& report, int page, const std::string
     if (!emf)
         return;
     const int w = int(std::lround(210 / 25.4 * dpi)), h = int(std::lround(297 / 25.4 * dpi));
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        gfx::QtCanvas canvas(&image);
-        gfx::EmfPlayer(canvas).play(*emf, {0, 0, w, h});
-    }
-    image.save(QDir(QString::fromLocal8Bit(dir))
+    gfx::playToImage(*emf, w, h, dpi).save(QDir(QString::fromLocal8Bit(dir))
                    .filePath(QString::fromStdString(name + "-" + std::to_string(dpi) + ".png")));
 }
 

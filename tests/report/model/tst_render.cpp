@@ -153,15 +153,8 @@ struct TestReport
 
 QImage renderPage(const TRpReport& report, int n)
 {
-    QImage image = gfx::makeImage(794, 1123);
     const auto emf = report.RpPrinter()->PageImage(n);
-    if (!emf)
-        return {};
-    gfx::QtCanvas canvas(&image);
-    gfx::EmfPlayer player(canvas);
-    if (!player.play(*emf, {0, 0, 794, 1123}))
-        return {};
-    return image;
+    return emf ? gfx::playToImage(*emf, 794, 1123) : QImage();
 }
 
 bool isDark(QRgb c)

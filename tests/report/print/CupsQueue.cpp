@@ -1,41 +1,17 @@
 #include "tests/report/print/CupsQueue.h"
 
+#include "tests/report/print/PdfTools.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// pdfinfo and pdftoppm finish in well under this on one page.
-constexpr int toolTimeoutMs = 30000;
-
-QString runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(toolTimeoutMs) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString& pdf)
-{
-    static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s,
-                                          QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch m = pages.match(runTool(u"pdfinfo"_s, {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-} // namespace
 
 CupsQueue::CupsQueue()
     : m_root(qEnvironmentVariable("MIROLA_CUPS_ROOT")),
@@ -83,7 +59,7 @@ std::optional<CupsQueue::Job> CupsQueue::findJob(const QString& title) const
         if (files.size() != 1)
             return std::nullopt;
         job.pdf = m_root + u"/out/"_s + files.front();
-        job.pages = pdfPages(job.pdf);
+        job.pages = pdfFacts(job.pdf).pages;
         return job;
     }
     return std::nullopt;
@@ -101,7 +77,7 @@ QImage CupsQueue::renderPage(const QString& pdf, int page, int dpi)
     QTemporaryDir dir;
     const QString base = dir.filePath(u"page"_s);
     const QString number = QString::number(page);
-    runTool(u"pdftoppm"_s, {u"-r"_s, QString::number(dpi), u"-f"_s, number, u"-l"_s, number,
+    runPdfTool(u"pdftoppm"_s, {u"-r"_s, QString::number(dpi), u"-f"_s, number, u"-l"_s, number,
                             u"-singlefile"_s, u"-png"_s, pdf, base});
     return QImage(base + u".png"_s);
 }

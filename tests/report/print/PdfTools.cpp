@@ -11,8 +11,9 @@ namespace {
 // poppler's tools finish in well under this on a few pages.
 constexpr int toolTimeoutMs = 30000;
 
-// The tool's standard output; empty when it fails.
-QString run(const QString& program, const QStringList& arguments)
+} // namespace
+
+QString runPdfTool(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
@@ -21,6 +22,8 @@ QString run(const QString& program, const QStringList& arguments)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
+
+namespace {
 
 QSizeF pageSizeIn(const QString& info)
 {
@@ -37,7 +40,7 @@ PdfFacts pdfFacts(const QString& pdf)
     static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s, QRegularExpression::MultilineOption);
     static const QRegularExpression encrypted(u"^Encrypted:\\s+yes"_s,
                                               QRegularExpression::MultilineOption);
-    const QString info = run(u"pdfinfo"_s, {pdf});
+    const QString info = runPdfTool(u"pdfinfo"_s, {pdf});
     PdfFacts facts;
     if (const QRegularExpressionMatch m = pages.match(info); m.hasMatch())
         facts.pages = m.captured(1).toInt();
@@ -49,19 +52,19 @@ PdfFacts pdfFacts(const QString& pdf)
 QSizeF pdfPagePoints(const QString& pdf, int page)
 {
     const QString n = QString::number(page);
-    return pageSizeIn(run(u"pdfinfo"_s, {u"-f"_s, n, u"-l"_s, n, pdf}));
+    return pageSizeIn(runPdfTool(u"pdfinfo"_s, {u"-f"_s, n, u"-l"_s, n, pdf}));
 }
 
 QString pdfText(const QString& pdf, int page)
 {
     const QString n = QString::number(page);
-    return run(u"pdftotext"_s, {u"-f"_s, n, u"-l"_s, n, u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s});
+    return runPdfTool(u"pdftotext"_s, {u"-f"_s, n, u"-l"_s, n, u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s});
 }
 
 int pdfImageCount(const QString& pdf)
 {
     // A header of two lines, then one line per image.
-    const QString list = run(u"pdfimages"_s, {u"-list"_s, pdf});
+    const QString list = runPdfTool(u"pdfimages"_s, {u"-list"_s, pdf});
     if (list.isEmpty())
         return -1;
     return int(list.split(u'\n', Qt::SkipEmptyParts).size()) - 2;

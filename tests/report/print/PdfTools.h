@@ -2,6 +2,7 @@
 
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 // What poppler's tools read from a PDF file: an independent reader of the documents we write.
 struct PdfFacts
@@ -12,6 +13,8 @@ struct PdfFacts
 };
 
 PdfFacts pdfFacts(const QString& pdf);
+// A poppler tool's standard output; empty when it fails.
+QString runPdfTool(const QString& program, const QStringList& arguments);
 // The size of page `page`, in points; empty when there is no such page.
 QSizeF pdfPagePoints(const QString& pdf, int page);
 // The text on page `page`, as pdftotext extracts it.
