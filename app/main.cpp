@@ -8,6 +8,7 @@
 #include "text/Cp949.h"
 #include "viewer/Configuration.h"
 #include "viewer/TFmirola.h"
+#include "web/WebCommand.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -29,6 +30,8 @@ const char* usage =
     "       mirola export --server HOST:PORT --company CODE --password PW\n"
     "                     [--year Y --from M --to M] [--date N] --out FILE.rpf|FILE.pdf|FILE.png\n"
     "                     [--compress] [--dpi N] [--config FILE]  the printed statement, no window\n"
+    "       mirola web [--listen HOST:PORT] --server HOST:PORT [--tls-cert F --tls-key F]\n"
+    "                                                          the viewer as a web page\n"
     "       mirola --open FILE.rpf                             a saved statement\n"
     "       mirola control regfile [LIBRARY_PATH] | idl | rc   the control's registration data\n"
     "       mirola report info FILE.rpf                        header and pages of a saved file\n"
@@ -128,6 +131,8 @@ void setUpApplication()
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "web") == 0)
+        return web::runWebCommand(argc, argv);
     Options o;
     std::string error;
     if (!parse(argc, argv, o, error))
