@@ -328,7 +328,7 @@ void WebServer::addRoutes()
         // Everything the page needs is inside it; it talks only to us.
         response.setHeader("Content-Security-Policy"_ba,
                            "default-src 'none'; script-src 'unsafe-inline'; "
-                           "style-src 'unsafe-inline'; connect-src 'self'; img-src 'self' blob:; "
+                           "style-src 'unsafe-inline'; connect-src 'self' blob:; img-src 'self' blob:; "
                            "frame-src blob:; object-src blob:; base-uri 'none'; form-action 'none'"_ba);
         return response;
     };
