@@ -108,28 +108,33 @@ private:
 // Room for the request line and headers beside the body.
 constexpr qint64 headerAllowanceBytes = 8 * 1024;
 
+// What the page is told when a chain did not run to its end.
+struct ChainFailure
+{
+    ChainEnd end;
+    Status status;
+    const char* code;
+    const char16_t* message; // empty: the chain's own message
+};
+constexpr ChainFailure chainFailures[] = {
+    {ChainEnd::Unreachable, Status::BadGateway, "unreachable",
+     u"거래명세서 서버에 연결할 수 없습니다. (Disconnect)"},
+    {ChainEnd::Cut, Status::BadGateway, "cut", u"거래명세서 서버의 답이 중간에 끊겼습니다. (Disconnect)"},
+    {ChainEnd::TimedOut, Status::GatewayTimeout, "timeout", u"거래명세서 서버가 제때 답하지 않습니다."},
+    {ChainEnd::Refused, Status::BadRequest, "refused", u""},
+};
+
 QString chainFailureMessage(const StatementData& data, Status& status, const char*& code)
 {
-    switch (data.end) {
-    case ChainEnd::Unreachable:
-        status = Status::BadGateway;
-        code = "unreachable";
-        return u"거래명세서 서버에 연결할 수 없습니다. (Disconnect)"_s;
-    case ChainEnd::Cut:
-        status = Status::BadGateway;
-        code = "cut";
-        return u"거래명세서 서버의 답이 중간에 끊겼습니다. (Disconnect)"_s;
-    case ChainEnd::TimedOut:
-        status = Status::GatewayTimeout;
-        code = "timeout";
-        return u"거래명세서 서버가 제때 답하지 않습니다."_s;
-    case ChainEnd::Refused:
-        status = Status::BadRequest;
-        code = "refused";
-        return text(data.message);
-    case ChainEnd::Complete:
-        break;
+    for (const ChainFailure& f : chainFailures) {
+        if (f.end == data.end) {
+            status = f.status;
+            code = f.code;
+            const QString fixed = QString::fromUtf16(f.message);
+            return fixed.isEmpty() ? text(data.message) : fixed;
+        }
     }
+    // The chain ran to its end, but an answer could not be read (the message box's text).
     if (!data.message.empty()) {
         status = Status::BadGateway;
         code = "bad-answer";

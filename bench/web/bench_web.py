@@ -55,11 +55,9 @@ def main():
     os.environ["MIROLA_SERVER_PROGRAM"] = args.server
     n = args.repetitions
 
-    folder = fx.temporary_folder()
-    server = fx.StatementServer(folder.name)
-    web = fx.WebServer(server.port)
+    demo = fx.Demo()
+    folder, server, web, year, month = demo.folder, demo.server, demo.web, demo.year, demo.month
     driver = page.browser(os.path.join(folder.name, "profile"))
-    year, month = fx.this_month()
     rows = {}
     try:
         driver.get(web.url + "/")
@@ -113,9 +111,7 @@ def main():
             timed_run([args.mirola, "export"] + common + ["--date", "2", "--out", out]) for _ in range(n)]
     finally:
         driver.quit()
-        web.stop()
-        server.stop()
-        folder.cleanup()
+        demo.stop()
 
     print("| Measurement | Median | Min | Max |")
     print("|---|---|---|---|")

@@ -38,21 +38,12 @@ def raw_answer(port, request):
         return head + b"\r\n\r\n" + body
 
 
-class WebApiTest(unittest.TestCase):
+class WebApiTest(fx.DemoTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = fx.temporary_folder()
-        cls.server = fx.StatementServer(cls.folder.name)
-        cls.web = fx.WebServer(cls.server.port)
-        cls.year, cls.month = fx.this_month()
+        super().setUpClass()
         cls.query = {"company": fx.COMPANY, "password": fx.PASSWORD, "year": cls.year,
                      "from": cls.month, "to": cls.month}
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.web.stop()
-        cls.server.stop()
-        cls.folder.cleanup()
 
     def api(self, path, body):
         status, headers, data = fx.post(self.web.url + path, body)

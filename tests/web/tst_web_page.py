@@ -38,21 +38,16 @@ def browser(profile):
     return webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
 
 
-class PageTest(unittest.TestCase):
+class PageTest(fx.DemoTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = fx.temporary_folder()
-        cls.server = fx.StatementServer(cls.folder.name)
-        cls.web = fx.WebServer(cls.server.port)
+        super().setUpClass()
         cls.driver = browser(os.path.join(cls.folder.name, "profile"))
-        cls.year, cls.month = fx.this_month()
 
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
-        cls.web.stop()
-        cls.server.stop()
-        cls.folder.cleanup()
+        super().tearDownClass()
 
     # --- helpers -------------------------------------------------------------------------------
 

@@ -11,6 +11,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import unittest
 import urllib.error
 import urllib.request
 
@@ -97,6 +98,35 @@ class WebServer:
 
     def stop(self):
         self.process.stop()
+
+
+class Demo:
+    """A temporary folder, the statement server on its demo database and `mirola web` before it."""
+
+    def __init__(self):
+        self.folder = temporary_folder()
+        self.server = StatementServer(self.folder.name)
+        self.web = WebServer(self.server.port)
+        self.year, self.month = this_month()
+
+    def stop(self):
+        self.web.stop()
+        self.server.stop()
+        self.folder.cleanup()
+
+
+class DemoTestCase(unittest.TestCase):
+    """Tests sharing one demo: self.folder, self.server, self.web, self.year, self.month."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.demo = Demo()
+        cls.folder, cls.server, cls.web = cls.demo.folder, cls.demo.server, cls.demo.web
+        cls.year, cls.month = cls.demo.year, cls.demo.month
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.demo.stop()
 
 
 def export_pdf(server_port, path, year, from_month, to_month, date):
