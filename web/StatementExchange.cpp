@@ -20,8 +20,7 @@ namespace {
 class ChainHost : public exchange::ViewerHost
 {
 public:
-    ChainHost(StatementData& data, const SearchQuery& query)
-        : m_data(data), m_query(query)
+    ChainHost(StatementData& data, const SearchQuery& query) : m_data(data), m_query(query)
     {
         m_fields[int(Edit::SUBULYEAR)] = std::to_string(query.year);
         m_fields[int(Edit::SSUBULMONTH)] = std::to_string(query.fromMonth);
@@ -89,8 +88,8 @@ public:
     void SocketMakeData(std::string_view row) override
     {
         m_data.lines.push_back(exchange::statementLine(row));
-        m_data.totals = exchange::addToTotals(m_data.totals, m_data.lines.back(),
-                                              int(m_data.lines.size()));
+        m_data.totals =
+            exchange::addToTotals(m_data.totals, m_data.lines.back(), int(m_data.lines.size()));
     }
 
 private:
@@ -159,8 +158,8 @@ StatementData runChain(const ServerAddress& server, const SearchQuery& query, bo
 bool StatementData::hasParticulars() const
 {
     const exchange::CustParticulars& p = particulars;
-    return !(p.registration.empty() && p.custName.empty() && p.chief.empty()
-             && p.address.empty() && p.jobKind.empty() && p.jobItem.empty());
+    return !(p.registration.empty() && p.custName.empty() && p.chief.empty() && p.address.empty() &&
+             p.jobKind.empty() && p.jobItem.empty());
 }
 
 printing::StatementInputs StatementData::statementInputs() const

@@ -43,7 +43,7 @@ enum class ChainEnd {
 struct StatementData
 {
     ChainEnd end = ChainEnd::Complete;
-    std::string message; // cp949; the text the viewer would show in its message box
+    std::string message;                // cp949; the text the viewer would show in its message box
     std::vector<std::string> companies; // company items, "code name", prompt left out
     exchange::CustParticulars particulars;
     std::vector<exchange::TradingDate> dates;

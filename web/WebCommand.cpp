@@ -53,16 +53,17 @@ int runWebCommand(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(u"The statement viewer as a web page."_s);
     parser.addHelpOption();
-    const QCommandLineOption listen(u"listen"_s, u"Where the page is served (default 127.0.0.1:8080)."_s,
+    const QCommandLineOption listen(u"listen"_s,
+                                    u"Where the page is served (default 127.0.0.1:8080)."_s,
                                     u"HOST:PORT"_s, u"127.0.0.1:8080"_s);
     const QCommandLineOption server(u"server"_s, u"The statement server."_s, u"HOST:PORT"_s);
     const QCommandLineOption config(u"config"_s, u"Deployment settings (INI)."_s, u"FILE"_s);
     const QCommandLineOption cert(u"tls-cert"_s, u"Serve over TLS with this PEM certificate."_s,
                                   u"FILE"_s);
     const QCommandLineOption key(u"tls-key"_s, u"The certificate's PEM private key."_s, u"FILE"_s);
-    const QCommandLineOption perClient(u"max-connections"_s,
-                                       u"Open connections allowed per client address (default 8)."_s,
-                                       u"N"_s, u"8"_s);
+    const QCommandLineOption perClient(
+        u"max-connections"_s, u"Open connections allowed per client address (default 8)."_s, u"N"_s,
+        u"8"_s);
     parser.addOptions({listen, server, config, cert, key, perClient});
     QStringList arguments = application.arguments();
     if (arguments.size() > 1)
@@ -92,8 +93,8 @@ int runWebCommand(int argc, char** argv)
     }
     if (!splitHostPort(parser.value(listen), host, port))
         return fail(u"--listen wants HOST:PORT, not "_s + parser.value(listen));
-    options.address = host == u"localhost"_s ? QHostAddress(QHostAddress::LocalHost)
-                                             : QHostAddress(host);
+    options.address =
+        host == u"localhost"_s ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
     if (options.address.isNull())
         return fail(u"--listen wants an IP address, not "_s + host);
     options.port = port;

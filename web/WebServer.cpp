@@ -53,8 +53,7 @@ QHttpServerResponse json(const QJsonObject& body, Status status = Status::Ok)
 
 QHttpServerResponse failure(Status status, const char* code, const QString& message)
 {
-    return json(QJsonObject{{u"error"_s, message}, {u"code"_s, QString::fromLatin1(code)}},
-                status);
+    return json(QJsonObject{{u"error"_s, message}, {u"code"_s, QString::fromLatin1(code)}}, status);
 }
 
 QString text(const std::string& cp949)
@@ -64,8 +63,7 @@ QString text(const std::string& cp949)
 
 // The sockets of one client address, counted while they are open, and the bytes a request may
 // bring before its answer.
-template <class Base>
-class GuardedServer : public Base
+template <class Base> class GuardedServer : public Base
 {
 public:
     GuardedServer(int maxPerClient, qint64 maxPendingBytes, QObject* parent)
@@ -119,8 +117,10 @@ struct ChainFailure
 constexpr ChainFailure chainFailures[] = {
     {ChainEnd::Unreachable, Status::BadGateway, "unreachable",
      u"거래명세서 서버에 연결할 수 없습니다. (Disconnect)"},
-    {ChainEnd::Cut, Status::BadGateway, "cut", u"거래명세서 서버의 답이 중간에 끊겼습니다. (Disconnect)"},
-    {ChainEnd::TimedOut, Status::GatewayTimeout, "timeout", u"거래명세서 서버가 제때 답하지 않습니다."},
+    {ChainEnd::Cut, Status::BadGateway, "cut",
+     u"거래명세서 서버의 답이 중간에 끊겼습니다. (Disconnect)"},
+    {ChainEnd::TimedOut, Status::GatewayTimeout, "timeout",
+     u"거래명세서 서버가 제때 답하지 않습니다."},
     {ChainEnd::Refused, Status::BadRequest, "refused", u""},
 };
 
@@ -157,21 +157,19 @@ QJsonObject statementJson(const StatementData& data)
         lines.append(cells);
     }
     return QJsonObject{
-        {u"particulars"_s,
-         QJsonObject{{u"registration"_s, text(p.registration)},
-                     {u"custName"_s, text(p.custName)},
-                     {u"chief"_s, text(p.chief)},
-                     {u"address"_s, text(p.address)},
-                     {u"jobKind"_s, text(p.jobKind)},
-                     {u"jobItem"_s, text(p.jobItem)}}},
+        {u"particulars"_s, QJsonObject{{u"registration"_s, text(p.registration)},
+                                       {u"custName"_s, text(p.custName)},
+                                       {u"chief"_s, text(p.chief)},
+                                       {u"address"_s, text(p.address)},
+                                       {u"jobKind"_s, text(p.jobKind)},
+                                       {u"jobItem"_s, text(p.jobItem)}}},
         {u"dates"_s, dates},
         {u"selected"_s, data.selected},
         {u"lines"_s, lines},
-        {u"totals"_s,
-         QJsonObject{{u"amountWithTax"_s, text(data.totals.amountWithTax)},
-                     {u"count"_s, text(data.totals.count)},
-                     {u"amount"_s, text(data.totals.amount)},
-                     {u"tax"_s, text(data.totals.tax)}}},
+        {u"totals"_s, QJsonObject{{u"amountWithTax"_s, text(data.totals.amountWithTax)},
+                                  {u"count"_s, text(data.totals.count)},
+                                  {u"amount"_s, text(data.totals.amount)},
+                                  {u"tax"_s, text(data.totals.tax)}}},
         {u"pages"_s, data.selected > 0 ? printing::statementPageCount(int(data.lines.size())) : 0},
     };
 }
@@ -290,13 +288,13 @@ bool WebServer::listen(QString& error)
         QSslConfiguration config = QSslConfiguration::defaultConfiguration();
         config.setLocalCertificateChain(chain);
         config.setPrivateKey(usable);
-        auto* server = new GuardedServer<QSslServer>(m_options.maxConnectionsPerClient,
-                                                     pendingBytes, this);
+        auto* server =
+            new GuardedServer<QSslServer>(m_options.maxConnectionsPerClient, pendingBytes, this);
         server->setSslConfiguration(config);
         m_tcp = server;
     } else {
-        m_tcp = new GuardedServer<QTcpServer>(m_options.maxConnectionsPerClient, pendingBytes,
-                                              this);
+        m_tcp =
+            new GuardedServer<QTcpServer>(m_options.maxConnectionsPerClient, pendingBytes, this);
     }
     if (!m_tcp->listen(m_options.address, m_options.port)) {
         error = m_tcp->errorString();
@@ -324,17 +322,17 @@ ServerAddress WebServer::serverAddress() const
 void WebServer::addRoutes()
 {
     auto page = [](const QHttpServerRequest& request) {
-        if (request.method() != QHttpServerRequest::Method::Get
-            && request.method() != QHttpServerRequest::Method::Head)
+        if (request.method() != QHttpServerRequest::Method::Get &&
+            request.method() != QHttpServerRequest::Method::Head)
             return failure(Status::MethodNotAllowed, "method", u"GET 요청만 받습니다."_s);
-        QHttpServerResponse response("text/html; charset=utf-8"_ba,
-                                     readAll(u":/web/index.html"_s));
+        QHttpServerResponse response("text/html; charset=utf-8"_ba, readAll(u":/web/index.html"_s));
         addCommonHeaders(response);
         // Everything the page needs is inside it; it talks only to us.
-        response.setHeader("Content-Security-Policy"_ba,
-                           "default-src 'none'; script-src 'unsafe-inline'; "
-                           "style-src 'unsafe-inline'; connect-src 'self' blob:; img-src 'self' blob:; "
-                           "frame-src blob:; object-src blob:; base-uri 'none'; form-action 'none'"_ba);
+        response.setHeader(
+            "Content-Security-Policy"_ba,
+            "default-src 'none'; script-src 'unsafe-inline'; "
+            "style-src 'unsafe-inline'; connect-src 'self' blob:; img-src 'self' blob:; "
+            "frame-src blob:; object-src blob:; base-uri 'none'; form-action 'none'"_ba);
         return response;
     };
     m_http->route(u"/"_s, page);
@@ -344,25 +342,21 @@ void WebServer::addRoutes()
             return failure(Status::MethodNotAllowed, "method", u"GET 요청만 받습니다."_s);
         return companies();
     });
-    m_http->route(u"/api/search"_s, [this](const QHttpServerRequest& request) {
-        return statement(request, false);
-    });
-    m_http->route(u"/api/statement"_s, [this](const QHttpServerRequest& request) {
-        return statement(request, true);
-    });
-    m_http->route(u"/api/statement/pdf"_s, [this](const QHttpServerRequest& request) {
-        return printed(request, true);
-    });
-    m_http->route(u"/api/statement/png"_s, [this](const QHttpServerRequest& request) {
-        return printed(request, false);
-    });
-    m_http->setMissingHandler([this](const QHttpServerRequest& request,
-                                     QHttpServerResponder&& responder) {
-        const QHttpServerResponse response =
-            failure(Status::NotFound, "not-found", u"없는 주소입니다."_s);
-        logRequest(request, response);
-        response.write(std::move(responder));
-    });
+    m_http->route(u"/api/search"_s,
+                  [this](const QHttpServerRequest& request) { return statement(request, false); });
+    m_http->route(u"/api/statement"_s,
+                  [this](const QHttpServerRequest& request) { return statement(request, true); });
+    m_http->route(u"/api/statement/pdf"_s,
+                  [this](const QHttpServerRequest& request) { return printed(request, true); });
+    m_http->route(u"/api/statement/png"_s,
+                  [this](const QHttpServerRequest& request) { return printed(request, false); });
+    m_http->setMissingHandler(
+        [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+            const QHttpServerResponse response =
+                failure(Status::NotFound, "not-found", u"없는 주소입니다."_s);
+            logRequest(request, response);
+            response.write(std::move(responder));
+        });
     m_http->afterRequest([this](QHttpServerResponse&& response, const QHttpServerRequest& request) {
         logRequest(request, response);
         return std::move(response);
@@ -375,8 +369,8 @@ void WebServer::logRequest(const QHttpServerRequest& request,
     // The path only: a query string is the client's and may hold anything.
     if (m_options.log)
         m_options.log(u"%1 %2 %3 %4"_s.arg(request.remoteAddress().toString(),
-                                             methodName(request.method()), request.url().path(),
-                                             QString::number(int(response.statusCode()))));
+                                           methodName(request.method()), request.url().path(),
+                                           QString::number(int(response.statusCode()))));
 }
 
 QHttpServerResponse WebServer::companies()

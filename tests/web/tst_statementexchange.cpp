@@ -48,7 +48,10 @@ struct ScriptedChain
     }
 
     // The chain blocks the thread that asks; the peer answers on this one meanwhile.
-    web::StatementData run() { return runOffThisThread([this] { return web::fetchStatement(server, query); }); }
+    web::StatementData run()
+    {
+        return runOffThisThread([this] { return web::fetchStatement(server, query); });
+    }
 
     web::StatementData runOffThisThread(const std::function<web::StatementData()>& chain)
     {
@@ -61,17 +64,17 @@ struct ScriptedChain
 
     void answerAll()
     {
-        answers["MAKECUST"] = serverFrame("MAKECUST", "OPN")
-                              + serverFrame("MAKECUST", "DATA",
-                                            "123-45-67890|Alpha|Kim|North |Main 1|Retail|Food|")
-                              + serverFrame("MAKECUST", "END");
-        answers["MAKEDATE"] = serverFrame("MAKEDATE", "DATA", "2024-02-05|3|50001||SA1|")
-                              + serverFrame("MAKEDATE", "DATA", "2024-02-19|7|50001||SA1|")
-                              + serverFrame("MAKEDATE", "END");
+        answers["MAKECUST"] =
+            serverFrame("MAKECUST", "OPN") +
+            serverFrame("MAKECUST", "DATA", "123-45-67890|Alpha|Kim|North |Main 1|Retail|Food|") +
+            serverFrame("MAKECUST", "END");
+        answers["MAKEDATE"] = serverFrame("MAKEDATE", "DATA", "2024-02-05|3|50001||SA1|") +
+                              serverFrame("MAKEDATE", "DATA", "2024-02-19|7|50001||SA1|") +
+                              serverFrame("MAKEDATE", "END");
         answers["MAKEDATA"] =
-            serverFrame("MAKEDATA", "DATA", "2024-02-19|7|1|Bolt|M8|100|EA|10|1000|100|")
-            + serverFrame("MAKEDATA", "DATA", "2024-02-19|7|2|Nut|M8|100|EA|25|2500|250|")
-            + serverFrame("MAKEDATA", "END");
+            serverFrame("MAKEDATA", "DATA", "2024-02-19|7|1|Bolt|M8|100|EA|10|1000|100|") +
+            serverFrame("MAKEDATA", "DATA", "2024-02-19|7|2|Nut|M8|100|EA|25|2500|250|") +
+            serverFrame("MAKEDATA", "END");
     }
 
     testsupport::ScriptedPeer peer;
@@ -97,17 +100,17 @@ TEST_F(StatementExchangeTest, TheChainAsksForTheChosenDateOnOneConnection)
     EXPECT_TRUE(data.message.empty());
     EXPECT_EQ(peer.connections(), 1);
     // The driver's own requests and acknowledgements, the lines asked for the second date.
-    EXPECT_EQ(peer.frames(),
-              (Frames{exchange::formFrame(exchange::makeCustFields,
-                                          exchange::makeCustText("50001", "4321")),
-                      ack("MAKECUST", "OOK  "), ack("MAKECUST", "DRS  "),
-                      exchange::formFrame(exchange::makeDateFields,
-                                          exchange::makeDateText({"2024-02-01", "2024-02-29"},
-                                                                 "50001", "4321")),
-                      ack("MAKEDATE", "DRS  "), ack("MAKEDATE", "DRS  "),
-                      exchange::formFrame(exchange::makeDataFields,
-                                          exchange::makeDataText("2024-02-19", 7)),
-                      ack("MAKEDATA", "DRS  "), ack("MAKEDATA", "DRS  ")}));
+    EXPECT_EQ(
+        peer.frames(),
+        (Frames{
+            exchange::formFrame(exchange::makeCustFields, exchange::makeCustText("50001", "4321")),
+            ack("MAKECUST", "OOK  "), ack("MAKECUST", "DRS  "),
+            exchange::formFrame(
+                exchange::makeDateFields,
+                exchange::makeDateText({"2024-02-01", "2024-02-29"}, "50001", "4321")),
+            ack("MAKEDATE", "DRS  "), ack("MAKEDATE", "DRS  "),
+            exchange::formFrame(exchange::makeDataFields, exchange::makeDataText("2024-02-19", 7)),
+            ack("MAKEDATA", "DRS  "), ack("MAKEDATA", "DRS  ")}));
     EXPECT_TRUE(data.hasParticulars());
     EXPECT_EQ(data.particulars.address, "North Main 1");
     ASSERT_EQ(data.dates.size(), 2u);
@@ -132,8 +135,8 @@ TEST_F(StatementExchangeTest, ADateBeyondTheListFallsBackToTheFirst)
     const web::StatementData data = run();
     EXPECT_EQ(data.end, web::ChainEnd::Complete);
     EXPECT_EQ(data.selected, 1);
-    EXPECT_EQ(peer.frames()[6],
-              exchange::formFrame(exchange::makeDataFields, exchange::makeDataText("2024-02-05", 3)));
+    EXPECT_EQ(peer.frames()[6], exchange::formFrame(exchange::makeDataFields,
+                                                    exchange::makeDataText("2024-02-05", 3)));
 }
 
 TEST_F(StatementExchangeTest, EachWayOfEndingIsToldApart)
@@ -163,8 +166,8 @@ TEST_F(StatementExchangeTest, EachWayOfEndingIsToldApart)
          },
          web::ChainEnd::Unreachable, 0},
         {"month 13 is refused before anything is sent",
-         [](ScriptedChain& t) { t.query.fromMonth = t.query.toMonth = 13; },
-         web::ChainEnd::Refused, 0},
+         [](ScriptedChain& t) { t.query.fromMonth = t.query.toMonth = 13; }, web::ChainEnd::Refused,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,9 +184,9 @@ TEST_F(StatementExchangeTest, EachWayOfEndingIsToldApart)
 
 TEST_F(StatementExchangeTest, CompanyListLeavesThePromptOut)
 {
-    answers["MAKEKEY"] = serverFrame("MAKEKEY", "DATA", "50001|Alpha|02-555-0101|")
-                         + serverFrame("MAKEKEY", "DATA", "50002|Beta|031-555-0102|")
-                         + serverFrame("MAKEKEY", "END");
+    answers["MAKEKEY"] = serverFrame("MAKEKEY", "DATA", "50001|Alpha|02-555-0101|") +
+                         serverFrame("MAKEKEY", "DATA", "50002|Beta|031-555-0102|") +
+                         serverFrame("MAKEKEY", "END");
     const web::StatementData data =
         runOffThisThread([this] { return web::fetchCompanies(server); });
     EXPECT_EQ(data.end, web::ChainEnd::Complete);
