@@ -1,7 +1,8 @@
-# Installs the build into a scratch prefix and checks what a user gets: the files in place, the
+# Installs the build into a scratch root (DESTDIR, so that nothing reaches the machine's own
+# folders whatever the configured prefix) and checks what a user gets: the files in place, the
 # programs running, the desktop entry valid, the manual pages free of warnings, the service unit
 # accepted by systemd. Run by ctest as tst_install.
-foreach(variable BUILD_DIR PREFIX DESKTOP_FILE_VALIDATE GROFF CONFIGURED_BINDIR)
+foreach(variable BUILD_DIR ROOT INSTALL_PREFIX CONFIG_DIR DESKTOP_FILE_VALIDATE GROFF CONFIGURED_BINDIR)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "${variable} not given")
   endif()
@@ -23,9 +24,11 @@ function(check_clean name)
   set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
-file(REMOVE_RECURSE ${PREFIX})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+file(REMOVE_RECURSE ${ROOT})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${ROOT} ${CMAKE_COMMAND} --install ${BUILD_DIR}
   RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+set(PREFIX ${ROOT}${INSTALL_PREFIX})
+set(CONFIG_FILE ${ROOT}${CONFIG_DIR}/mirola-server.conf)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${err}")
 endif()
@@ -38,15 +41,17 @@ set(expected
   share/man/man1/mirola.1
   share/man/man1/mirola-server.1
   share/doc/mirola/examples/mirola.ini
-  lib/systemd/system/mirola-server.service
-  etc/mirola/mirola-server.conf)
+  lib/systemd/system/mirola-server.service)
 foreach(file ${expected})
   if(NOT EXISTS ${PREFIX}/${file})
     problem("missing ${file}")
   endif()
 endforeach()
+if(NOT EXISTS ${CONFIG_FILE})
+  problem("missing ${CONFIG_FILE}")
+endif()
 if(problems)
-  message(FATAL_ERROR "install into ${PREFIX}:\n${problems}")
+  message(FATAL_ERROR "install into ${ROOT}:\n${problems}")
 endif()
 
 # The installed programs run and describe themselves.
@@ -85,29 +90,28 @@ endforeach()
 # The unit runs the installed server as its own user with the installed settings.
 set(unit_file ${PREFIX}/lib/systemd/system/mirola-server.service)
 file(READ ${unit_file} unit)
-foreach(line "User=mirola-server" "EnvironmentFile=.*/mirola/mirola-server.conf"
+foreach(line "User=mirola-server" "EnvironmentFile=${CONFIG_DIR}/mirola-server.conf"
              "ExecStart=${CONFIGURED_BINDIR}/mirola-server --listen \\$\\{MIROLA_LISTEN\\} --db \\$\\{MIROLA_DB\\}"
              "NoNewPrivileges=yes" "ProtectSystem=strict")
   if(NOT unit MATCHES "\n${line}")
     problem("the service unit has no ${line}")
   endif()
 endforeach()
-file(STRINGS ${PREFIX}/etc/mirola/mirola-server.conf conf REGEX "^MIROLA_(LISTEN|DB)=.")
+file(STRINGS ${CONFIG_FILE} conf REGEX "^MIROLA_(LISTEN|DB)=.")
 list(LENGTH conf settings)
 if(NOT settings EQUAL 2)
   problem("the server's settings do not set both MIROLA_LISTEN and MIROLA_DB")
 endif()
 if(SYSTEMD_ANALYZE)
   # Verified as it would run from here: the program and settings of this prefix.
-  string(REPLACE "${CONFIGURED_BINDIR}/" "${PREFIX}/bin/" unit "${unit}")
-  string(REGEX REPLACE "EnvironmentFile=[^\n]*" "EnvironmentFile=${PREFIX}/etc/mirola/mirola-server.conf" unit "${unit}")
-  file(MAKE_DIRECTORY ${PREFIX}/verify)
-  file(WRITE ${PREFIX}/verify/mirola-server.service "${unit}")
+  string(REPLACE "${CONFIGURED_BINDIR}/" "${ROOT}${CONFIGURED_BINDIR}/" unit "${unit}")
+  string(REPLACE "${CONFIG_DIR}/" "${ROOT}${CONFIG_DIR}/" unit "${unit}")
+  file(WRITE ${ROOT}/verify/mirola-server.service "${unit}")
   check_clean("systemd-analyze verify" QUIET_OUTPUT ENV MANPATH=${PREFIX}/share/man
-    COMMAND ${SYSTEMD_ANALYZE} verify ${PREFIX}/verify/mirola-server.service)
+    COMMAND ${SYSTEMD_ANALYZE} verify ${ROOT}/verify/mirola-server.service)
 endif()
 
 if(problems)
-  message(FATAL_ERROR "install into ${PREFIX}:\n${problems}")
+  message(FATAL_ERROR "install into ${ROOT}:\n${problems}")
 endif()
-message(STATUS "install into ${PREFIX}: all files in place and valid")
+message(STATUS "install into ${ROOT}: all files in place and valid")
