@@ -39,8 +39,8 @@ QStringList charactersOf(const QString& text)
 }
 
 // A character as the host's 16-bit key: its cp949 code, a double-byte character with the lead
-// byte high, as the platform's ANSI character messages carry it. One cp949 lacks goes as "?",
-// which is what the platform's conversion makes of it.
+// byte high, as the platform's ANSI character messages carry it. A character cp949 lacks goes as
+// "?", which is what the platform's conversion makes of it.
 int16_t keyValueOf(const QString& character)
 {
     const std::string bytes = text::toCp949(character);
