@@ -8,6 +8,7 @@
 #include "exchange/ResponseRows.h"
 #include "server/RequestGuard.h"
 #include "server/StatementDatabase.h"
+#include "server/StatementServer.h"
 #include "server/StatementService.h"
 #include "text/Integers.h"
 
@@ -28,6 +29,7 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -357,8 +359,8 @@ void queryChain(server::StatementDatabase& db, const exchange::DateRange& range,
     db.particulars(c.code, c.password);
     db.passwordMatches(c.code, c.password);
     const auto dates = db.tradingDates(range.from, range.to, c.code, c.password);
-    if (!dates.empty())
-        db.statementLines(dates.front().date, dates.front().seq);
+    if (dates && !dates->empty())
+        db.statementLines(dates->front().date, dates->front().seq);
 }
 
 // The same through the server's own request handling: matching, guard and framing.
@@ -385,6 +387,119 @@ void serviceChain(server::StatementService& service, const exchange::DateRange& 
     service.answer("127.0.0.1", exchange::parseFrame(lines), 0);
 }
 
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
+// Opens `count` connections at once, as fast as the kernel takes them; returns them when all are
+// established or failed, with the seconds that took. Failed ones are retried.
+std::vector<int> openIdle(quint16 port, int count, double& seconds, int& failures)
+{
+    const Clock::time_point begin = Clock::now();
+    const int epoll = ::epoll_create1(0);
+    std::vector<int> fds;
+    int waiting = 0;
+    const sockaddr_in addr = loopback(port);
+    const auto open = [&](size_t slot) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        fds[slot] = fd;
+        epoll_event e{};
+        e.events = EPOLLOUT;
+        e.data.u64 = slot;
+        ::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &e);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ||
+            errno == EINPROGRESS)
+            ++waiting;
+    };
+    fds.resize(size_t(count), -1);
+    for (int i = 0; i < count; ++i)
+        open(size_t(i));
+    std::vector<epoll_event> events(1024);
+    while (waiting > 0) {
+        const int n = ::epoll_wait(epoll, events.data(), int(events.size()), 1000);
+        for (int i = 0; i < n; ++i) {
+            const size_t slot = events[size_t(i)].data.u64;
+            int error = 0;
+            socklen_t len = sizeof error;
+            ::getsockopt(fds[slot], SOL_SOCKET, SO_ERROR, &error, &len);
+            ::epoll_ctl(epoll, EPOLL_CTL_DEL, fds[slot], nullptr);
+            --waiting;
+            if (error != 0) {
+                ++failures;
+                ::close(fds[slot]);
+                open(slot);
+            }
+        }
+    }
+    ::close(epoll);
+    seconds = secondsSince(begin);
+    return fds;
+}
+
+// The peer of the idle connections: a plain accept loop on its own thread.
+struct PlainAcceptor
+{
+    int listener = -1;
+    quint16 port = 0;
+    std::atomic<int> accepted{0};
+    std::vector<int> fds;
+    std::thread thread;
+
+    PlainAcceptor(int expected)
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const sockaddr_in addr = loopback(0);
+        ::bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+        ::listen(listener, 65535);
+        sockaddr_in bound{};
+        socklen_t len = sizeof bound;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &len);
+        port = ntohs(bound.sin_port);
+        thread = std::thread([this, expected] {
+            while (accepted < expected) {
+                const int fd = ::accept(listener, nullptr, nullptr);
+                if (fd < 0)
+                    break;
+                fds.push_back(fd);
+                ++accepted;
+            }
+        });
+    }
+    ~PlainAcceptor()
+    {
+        thread.join();
+        for (int fd : fds)
+            ::close(fd);
+        ::close(listener);
+    }
+};
+
+// The server's count of open connections from its metrics page; -1 when it cannot be read.
+int openOnServer(quint16 metricsPort)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in addr = loopback(metricsPort);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const char request[] = "GET /metrics HTTP/1.0\r\n\r\n";
+    [[maybe_unused]] const ssize_t sent = ::send(fd, request, sizeof request - 1, MSG_NOSIGNAL);
+    std::string page;
+    char buffer[16384];
+    ssize_t n;
+    while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+        page.append(buffer, size_t(n));
+    ::close(fd);
+    const size_t at = page.find("\nmirola_connections_open ");
+    return at == std::string::npos ? -1 : std::atoi(page.c_str() + at + 25);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -393,6 +508,8 @@ int main(int argc, char** argv)
     int clients = 64;
     double totalSeconds = 10;
     int rounds = 5;
+    int idle = 0;
+    int threads = 0;
     QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
     QString url;
     const QStringList args = QCoreApplication::arguments();
@@ -408,6 +525,12 @@ int main(int argc, char** argv)
         } else if (a == u"--rounds"_s) {
             rounds = next.toInt();
             ++i;
+        } else if (a == u"--idle"_s) {
+            idle = next.toInt();
+            ++i;
+        } else if (a == u"--threads"_s) {
+            threads = next.toInt();
+            ++i;
         } else if (a == u"--server"_s) {
             program = next;
             ++i;
@@ -419,12 +542,14 @@ int main(int argc, char** argv)
             // ignored; anything else is a mistake.
             std::fprintf(stderr,
                          "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
-                         "[--server PATH] [--db sqlite:PATH|postgresql://...]\n");
+                         "[--idle N] [--threads N] [--server PATH] "
+                         "[--db sqlite:PATH|postgresql://...]\n");
             return 2;
         }
     }
-    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0)
+    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0 || idle < 0 || threads < 0)
         return 2;
+    server::raiseOpenFileLimit();
 
     QTemporaryDir dir;
     if (url.isEmpty())
@@ -433,8 +558,21 @@ int main(int argc, char** argv)
     // The server's log of one line a request goes to a file, as it would in service.
     QProcess server;
     server.setProgram(program);
-    server.setArguments(
-        {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url, u"--max-connections"_s, u"1024"_s});
+    // Every client comes from 127.0.0.1, so the cap of one address is the cap of all.
+    const QString cap = QString::number(idle + clients + 1024);
+    QStringList arguments = {u"--listen"_s,
+                             u"127.0.0.1:0"_s,
+                             u"--db"_s,
+                             url,
+                             u"--max-connections"_s,
+                             cap,
+                             u"--max-per-address"_s,
+                             cap,
+                             u"--metrics"_s,
+                             u"127.0.0.1:0"_s};
+    if (threads > 0)
+        arguments << u"--threads"_s << QString::number(threads);
+    server.setArguments(arguments);
     const QString log = dir.filePath(u"server.log"_s);
     server.setStandardErrorFile(log);
     server.setStandardOutputFile(QProcess::nullDevice());
@@ -457,6 +595,41 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_server_load: the server did not start: %s\n",
                      output.constData());
         return 1;
+    }
+    const auto metricsMatch =
+        QRegularExpression(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s).match(QString::fromUtf8(output));
+    const quint16 metricsPort = quint16(metricsMatch.captured(1).toUInt());
+    const auto threadsMatch =
+        QRegularExpression(u"(\\d+) threads"_s).match(QString::fromUtf8(output));
+
+    // Idle connections first, to the server and to a plain accept loop; the load then runs
+    // beside those held by the server.
+    std::vector<int> idleFds;
+    if (idle > 0) {
+        double peerSeconds = 0;
+        int peerFailures = 0;
+        {
+            PlainAcceptor peer(idle);
+            const std::vector<int> fds = openIdle(peer.port, idle, peerSeconds, peerFailures);
+            while (peer.accepted < idle)
+                QThread::msleep(1);
+            peerSeconds = std::max(peerSeconds, 0.0);
+            for (int fd : fds)
+                ::close(fd);
+        }
+        double clientSeconds = 0;
+        int failures = 0;
+        const Clock::time_point begin = Clock::now();
+        idleFds = openIdle(port, idle, clientSeconds, failures);
+        int held = 0;
+        while ((held = openOnServer(metricsPort)) >= 0 && held < idle && secondsSince(begin) < 600)
+            QThread::msleep(5);
+        const double serverSeconds = secondsSince(begin);
+        std::printf("%d idle connections: established %.3f s, held by the server %.3f s "
+                    "(%d held, %d failed connects)\n",
+                    idle, clientSeconds, serverSeconds, held, failures);
+        std::printf("  peer: a plain accept loop took them in %.3f s (%d failed connects)\n",
+                    peerSeconds, peerFailures);
     }
 
     QString error;
@@ -492,14 +665,18 @@ int main(int argc, char** argv)
         queries.run(loadSeconds / 2, [&](long n) { queryChain(*db, range, n); });
         handling.run(loadSeconds / 2, [&](long n) { serviceChain(service, range, n); });
     }
+    for (int fd : idleFds)
+        ::close(fd);
     server.terminate();
     server.waitForFinished(10000);
 
     const std::vector<double>& latencies = load.latenciesMs();
     const double chainsPerSecond = double(latencies.size()) / load.elapsedSeconds();
     const double serverCpuMs = serverCpu * 1000 / double(latencies.size());
-    std::printf("mirola-server, %s, %d clients, %d rounds, %.1f s measured\n",
-                url.startsWith(u"sqlite:"_s) ? "SQLite" : "PostgreSQL", clients, rounds,
+    std::printf("mirola-server, %s, %s threads, %d clients beside %d idle, %d rounds, "
+                "%.1f s measured\n",
+                url.startsWith(u"sqlite:"_s) ? "SQLite" : "PostgreSQL",
+                threadsMatch.captured(1).toLocal8Bit().constData(), clients, idle, rounds,
                 load.elapsedSeconds());
     std::printf("  chains completed        %zu (connection errors %d, chains without a date %d)\n",
                 latencies.size(), load.errors(), load.chainsWithoutDate());
@@ -516,5 +693,8 @@ int main(int argc, char** argv)
     std::printf("server / queries-only ceiling: %.0f%% in chains/s, %.0f%% in CPU a chain\n",
                 100 * chainsPerSecond / queries.chainsPerSecond(),
                 100 * queries.cpuMsPerChain() / serverCpuMs);
+    const int cores = std::max(1, int(std::thread::hardware_concurrency()));
+    std::printf("server / (%d cores x queries-only ceiling): %.0f%%\n", cores,
+                100 * chainsPerSecond / (cores * queries.chainsPerSecond()));
     return 0;
 }

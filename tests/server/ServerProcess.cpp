@@ -76,9 +76,11 @@ struct RawClient::Private
     }
 };
 
-RawClient::RawClient(quint16 port) : d(std::make_unique<Private>())
+RawClient::RawClient(quint16 port, const QString& from) : d(std::make_unique<Private>())
 {
     QObject::connect(&d->socket, &QTcpSocket::readyRead, [this] { d->read(); });
+    if (!from.isEmpty())
+        d->socket.bind(QHostAddress(from));
     d->socket.connectToHost(QHostAddress::LocalHost, port);
     // A refused connection may end before it was ever established.
     waitUntil([&] {

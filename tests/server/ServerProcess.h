@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -35,7 +36,8 @@ private:
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port);
+    // Connects to 127.0.0.1 from `from`, another loopback address such as 127.0.0.2 when given.
+    explicit RawClient(quint16 port, const QString& from = {});
     ~RawClient();
     bool connected() const;
     void send(const std::string& bytes);
