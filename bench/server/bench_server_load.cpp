@@ -29,6 +29,7 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -441,18 +442,16 @@ std::vector<int> openIdle(quint16 port, int count, double& seconds, int& failure
     return fds;
 }
 
-// The peer of the idle connections: a plain accept loop on its own thread.
+// The peer of the idle connections: a plain accept loop in a process of its own, which holds
+// what it accepts and ends once it has them all.
 struct PlainAcceptor
 {
-    int listener = -1;
     quint16 port = 0;
-    std::atomic<int> accepted{0};
-    std::vector<int> fds;
-    std::thread thread;
+    pid_t pid = -1;
 
-    PlainAcceptor(int expected)
+    explicit PlainAcceptor(int expected)
     {
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
         const sockaddr_in addr = loopback(0);
         ::bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
         ::listen(listener, 65535);
@@ -460,22 +459,25 @@ struct PlainAcceptor
         socklen_t len = sizeof bound;
         ::getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &len);
         port = ntohs(bound.sin_port);
-        thread = std::thread([this, expected] {
-            while (accepted < expected) {
+        pid = ::fork();
+        if (pid == 0) {
+            std::vector<int> fds;
+            while (int(fds.size()) < expected) {
                 const int fd = ::accept(listener, nullptr, nullptr);
                 if (fd < 0)
-                    break;
+                    ::_exit(1);
                 fds.push_back(fd);
-                ++accepted;
             }
-        });
-    }
-    ~PlainAcceptor()
-    {
-        thread.join();
-        for (int fd : fds)
-            ::close(fd);
+            ::_exit(0);
+        }
         ::close(listener);
+    }
+
+    // True when it accepted them all.
+    bool wait() const
+    {
+        int status = 0;
+        return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 };
 
@@ -609,11 +611,12 @@ int main(int argc, char** argv)
         double peerSeconds = 0;
         int peerFailures = 0;
         {
-            PlainAcceptor peer(idle);
+            const PlainAcceptor peer(idle);
+            const Clock::time_point begin = Clock::now();
             const std::vector<int> fds = openIdle(peer.port, idle, peerSeconds, peerFailures);
-            while (peer.accepted < idle)
-                QThread::msleep(1);
-            peerSeconds = std::max(peerSeconds, 0.0);
+            if (!peer.wait())
+                std::fprintf(stderr, "bench_server_load: the plain accept loop failed\n");
+            peerSeconds = secondsSince(begin);
             for (int fd : fds)
                 ::close(fd);
         }
