@@ -527,6 +527,27 @@ TEST_F(ServerProtectionTest, TricklingFloodingAndNeverReadingClientsLeaveOtherAd
     EXPECT_EQ(server.errorOutput().find("127.0.0.2 closed"), std::string::npos);
 }
 
+TEST_F(ServerProtectionTest, RunningOutOfFilesDelaysNewConnectionsOnly)
+{
+    ASSERT_TRUE(server.startWithFileLimit(
+        48, {u"--db"_s, QString::fromStdString("sqlite:" + dir.file("s.sqlite")), u"--threads"_s,
+             u"1"_s, u"--max-connections"_s, u"100"_s, u"--max-per-address"_s, u"100"_s}))
+        << server.errorOutput();
+    EXPECT_TRUE(server.waitForOutput("48 files may be open, fewer than --max-connections 100"));
+    RawClient early(server.port());
+    std::vector<std::unique_ptr<HostileSocket>> held;
+    for (int i = 0; i < 60; ++i)
+        held.push_back(std::make_unique<HostileSocket>("127.0.0.1", server.port()));
+    EXPECT_TRUE(server.waitForOutput("cannot accept: Too many open files"));
+    // Those already served go on; once files are free again, new connections are taken.
+    EXPECT_EQ(early.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+    held.clear();
+    RawClient late(server.port());
+    EXPECT_EQ(late.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+}
+
 TEST_F(ServerProtectionTest, OneSqliteFileServesOneServer)
 {
     ASSERT_TRUE(start({}));
