@@ -22,9 +22,11 @@ struct Parser
         u"URL"_s};
     QCommandLineOption init{u"init"_s,
                             u"Create the statement tables and the demo data, then serve."_s};
-    QCommandLineOption idle{u"idle-timeout"_s,
-                            u"Close a connection after this many quiet seconds (default 60)."_s,
-                            u"SECONDS"_s};
+    QCommandLineOption idle{
+        u"idle-timeout"_s,
+        u"Close a connection that has neither sent a whole frame nor taken any of its "
+        "answers for this many seconds (default 60)."_s,
+        u"SECONDS"_s};
     QCommandLineOption maxConnections{
         u"max-connections"_s, u"Refuse connections beyond this many open ones (default 256)."_s,
         u"N"_s};
