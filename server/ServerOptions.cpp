@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -37,7 +38,8 @@ struct Parser
         u"SECONDS"_s};
     QCommandLineOption maxPerAddress{
         u"max-per-address"_s,
-        u"Refuse connections from one client address beyond this many open ones (default 32)."_s,
+        u"Refuse connections from one client address beyond this many open ones (default: "
+        "a quarter of --max-connections, at least 2 and at most 32)."_s,
         u"N"_s};
     QCommandLineOption unsentBudget{
         u"unsent-budget"_s,
@@ -151,9 +153,13 @@ QString ServerOptions::parse(const QStringList& arguments)
     if (p.parser.isSet(p.maxConnections) &&
         !positive(p.parser.value(p.maxConnections), server.maxConnections))
         return u"--max-connections wants a positive number"_s;
-    if (p.parser.isSet(p.maxPerAddress) &&
-        !positive(p.parser.value(p.maxPerAddress), server.maxPerAddress))
-        return u"--max-per-address wants a positive number"_s;
+    if (p.parser.isSet(p.maxPerAddress)) {
+        if (!positive(p.parser.value(p.maxPerAddress), server.maxPerAddress))
+            return u"--max-per-address wants a positive number"_s;
+    } else {
+        // A quarter of all connections at most, so that one address never takes them all.
+        server.maxPerAddress = std::clamp(server.maxConnections / 4, 2, 32);
+    }
     int megabytes = 0;
     if (p.parser.isSet(p.unsentBudget)) {
         if (!positive(p.parser.value(p.unsentBudget), megabytes) || megabytes > 1024 * 1024)

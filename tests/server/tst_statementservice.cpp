@@ -202,6 +202,17 @@ TEST(ServerOptions, CommandLine)
     EXPECT_TRUE(options.metrics);
     EXPECT_EQ(options.metricsPort, 9121);
     EXPECT_TRUE(server::ServerOptions::helpText().contains(u"--listen"_s));
+
+    // Without a cap of its own, one address may take a quarter of the connections.
+    for (const auto& [connections, perAddress] :
+         std::vector<std::pair<int, int>>{{256, 32}, {20, 5}, {2, 2}, {10000, 32}}) {
+        server::ServerOptions defaults;
+        ASSERT_TRUE(
+            defaults
+                .parse({u"mirola-server"_s, u"--max-connections"_s, QString::number(connections)})
+                .isEmpty());
+        EXPECT_EQ(defaults.server.maxPerAddress, perAddress) << connections;
+    }
 }
 
 TEST(DatabaseUrl, Forms)
