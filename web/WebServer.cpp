@@ -1,15 +1,19 @@
 #include "web/WebServer.h"
 
-#include "app/ReportTools.h"
+#include "gfx/EmfPlayer.h"
 #include "printing/PrintCommand.h"
 #include "printing/StatementFill.h"
 #include "printing/TFmirolareport.h"
+#include "report/model/Units.h"
+#include "report/store/TRpPageList.h"
 #include "text/Cp949.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +24,7 @@
 #include <QSslServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 using Status = QHttpServerResponder::StatusCode;
@@ -102,6 +107,9 @@ private:
     qint64 m_maxPendingBytes;
     QMap<QString, int> m_open;
 };
+
+// The page pictures are for a look on a screen.
+constexpr int pageDpi = 96;
 
 // Room for the request line and headers beside the body.
 constexpr qint64 headerAllowanceBytes = 8 * 1024;
@@ -254,6 +262,13 @@ WebServer::WebServer(WebOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_http(std::make_unique<QHttpServer>())
 {
     initPageResource();
+    // The statement's paper, as its layout gives it, at the pictures' resolution.
+    const printing::TFmirolareport layout(m_options.config.supplier);
+    const auto pixels = [&](report::TRpPage::Index index) {
+        return int(std::lround(layout.Report1.page().nativeValue(index) / report::nativePerInch *
+                               pageDpi));
+    };
+    m_pagePixels = QSize(pixels(report::TRpPage::WidthIndex), pixels(report::TRpPage::LengthIndex));
     addRoutes();
 }
 
@@ -458,11 +473,21 @@ QHttpServerResponse WebServer::printed(const QHttpServerRequest& request, bool p
             printing::ExportStatement(m_options.config.supplier, fill, path.toStdString());
             bytes = readAll(path);
         } else {
+            // The report file the export writes, and its page drawn as the export draws page 1.
             const QString report = dir.filePath(u"statement.rpf"_s);
-            const QString picture = dir.filePath(u"page.png"_s);
             printing::ExportStatement(m_options.config.supplier, fill, report.toStdString());
-            app::reportRender(report.toStdString(), page, picture.toStdString());
-            bytes = readAll(picture);
+            const std::optional<std::string> emf =
+                report::TRpPageList::OpenReportFile(report)->LoadPage(page);
+            if (!emf)
+                throw std::runtime_error("the statement has no page " + std::to_string(page));
+            std::string error;
+            const QImage image = gfx::playToImage(*emf, m_pagePixels.width(), m_pagePixels.height(),
+                                                  pageDpi, &error);
+            if (image.isNull())
+                throw std::runtime_error("the page picture is damaged: " + error);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
         }
     } catch (const std::exception& e) {
         return failure(Status::InternalServerError, "print-failed",

@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -60,6 +61,7 @@ private:
     WebOptions m_options;
     std::unique_ptr<QHttpServer> m_http;
     QTcpServer* m_tcp = nullptr;
+    QSize m_pagePixels;
 };
 
 } // namespace web

@@ -208,7 +208,10 @@ class PageTest(fx.DemoTestCase):
         self.assertEqual(self.text("message"), "업체를 선택해 주세요!!!")
 
     def test_4_unreachable_statement_server(self):
-        server = fx.StatementServer(os.path.join(self.folder.name))
+        # A server of its own, on a database of its own, to stop halfway.
+        own = os.path.join(self.folder.name, "second")
+        os.makedirs(own, exist_ok=True)
+        server = fx.StatementServer(own)
         web = fx.WebServer(server.port)
         try:
             self.open_page(web.url)
