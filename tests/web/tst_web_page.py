@@ -74,14 +74,14 @@ class PageTest(fx.DemoTestCase):
     def line_cells(self):
         return [[td.text for td in tr.find_elements(By.TAG_NAME, "td")] for tr in self.rows("lines")]
 
-    def search(self, password):
+    def search(self, password, enter_in="password"):
         Select(self.by_id("company")).select_by_value(fx.COMPANY)
         for field, value in [("year", self.year), ("from", self.month), ("to", self.month),
                              ("password", password)]:
             self.by_id(field).clear()
             self.by_id(field).send_keys(str(value))
-        # Enter in the security number field searches.
-        self.by_id("password").send_keys(Keys.ENTER)
+        # Enter anywhere in the query line searches.
+        self.by_id(enter_in).send_keys(Keys.ENTER)
         self.until(lambda: self.idle() and (self.rows("dates") or self.text("message")),
                    "the search to end")
 
@@ -195,7 +195,7 @@ class PageTest(fx.DemoTestCase):
 
     def test_2_wrong_security_number(self):
         self.open_page(self.web.url)
-        self.search("0000")
+        self.search("0000", enter_in="company")
         self.assertEqual(self.text("message"), "업체 정보를 찾을 수 없습니다. 보안번호를 확인해 주세요.")
         self.assertEqual(self.rows("dates"), [])
         self.assertEqual(self.text("custName"), "")
