@@ -112,6 +112,10 @@ TEST_F(ReportFile, APageThatCannotBeReadIsToldAndTheWindowGoesOn)
     EXPECT_NE(messages[0].find("page 4"), std::string::npos) << messages[0];
     EXPECT_EQ(window.pageText(), u"Page : 1/4"_s) << "the page shown stays";
     EXPECT_EQ(shownMark(*window.preview()->image()), 1);
+    if (const QString shots = qEnvironmentVariable("MIROLA_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QCoreApplication::processEvents();
+        window.grab().save(shots + u"/report-file-window-after-bad-page.png"_s);
+    }
     actionNamed(window, u"다음"_s)->trigger();
     EXPECT_EQ(window.pageText(), u"Page : 2/4"_s) << "the other pages still show";
     EXPECT_EQ(shownMark(*window.preview()->image()), 2);
