@@ -58,6 +58,19 @@ bool parse(int argc, char** argv, Options& o, std::string& error)
                                       "--dpi"};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        // After "--", and for the expression of "report eval", an argument is never an option:
+        // an expression may well start with a sign ("--5").
+        const bool expression = o.command == "report" && o.positional.size() == 1 &&
+                                o.positional[0] == "eval";
+        if (a == "--" || expression) {
+            for (i += a == "--" ? 1 : 0; i < argc; ++i) {
+                if (o.command.empty())
+                    o.command = argv[i];
+                else
+                    o.positional.push_back(argv[i]);
+            }
+            break;
+        }
         if (a == "--help" || a == "-h" || a == "--compress") {
             o.values[a == "-h" ? "--help" : a] = "1";
             continue;

@@ -497,8 +497,15 @@ void EmfPlayer::clipRegion(const EmfRecord& r)
 
 void EmfPlayer::playRecord(const EmfRecord& r)
 {
+    // Records without a drawing of their own here, or unknown, are skipped.
+    if (!playStateRecord(r) && !playObjectRecord(r) && !playDrawingRecord(r))
+        playTextRecord(r);
+}
+
+// Mapping, transforms, saved states, colours, alignment, position, clipping, paths.
+bool EmfPlayer::playStateRecord(const EmfRecord& r)
+{
     State& s = m_state;
-    const bool drawing = !s.inPath;
     auto point = [&](uint64_t at) { return PointD{double(r.i32(at)), double(r.i32(at + 4))}; };
     switch (r.type) {
     case U_EMR_SETMAPMODE:
@@ -554,6 +561,46 @@ void EmfPlayer::playRecord(const EmfRecord& r)
         }
         break;
     }
+    case U_EMR_SETTEXTCOLOR:
+        s.textColor = r.u32(8);
+        break;
+    case U_EMR_SETBKCOLOR:
+        s.bkColor = r.u32(8);
+        break;
+    case U_EMR_SETBKMODE:
+        s.bkOpaque = r.u32(8) == U_OPAQUE;
+        break;
+    case U_EMR_SETTEXTALIGN:
+        s.textAlign = r.u32(8);
+        break;
+    case U_EMR_MOVETOEX:
+        s.position = point(8);
+        break;
+    case U_EMR_INTERSECTCLIPRECT: {
+        const Rect clip = rectToDest(r.rect(8));
+        s.clip = s.clip ? s.clip->intersected(clip) : clip;
+        break;
+    }
+    case U_EMR_EXTSELECTCLIPRGN:
+        clipRegion(r);
+        break;
+    case U_EMR_BEGINPATH:
+        s.inPath = true;
+        break;
+    case U_EMR_ENDPATH:
+    case U_EMR_ABORTPATH:
+        s.inPath = false;
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Pens, brushes and fonts: created, selected, deleted.
+bool EmfPlayer::playObjectRecord(const EmfRecord& r)
+{
+    switch (r.type) {
     case U_EMR_CREATEPEN: {
         Object o;
         o.kind = Object::PenObject;
@@ -608,21 +655,19 @@ void EmfPlayer::playRecord(const EmfRecord& r)
         if (Object* o = objectAt(r.u32(8)))
             *o = Object{};
         break;
-    case U_EMR_SETTEXTCOLOR:
-        s.textColor = r.u32(8);
-        break;
-    case U_EMR_SETBKCOLOR:
-        s.bkColor = r.u32(8);
-        break;
-    case U_EMR_SETBKMODE:
-        s.bkOpaque = r.u32(8) == U_OPAQUE;
-        break;
-    case U_EMR_SETTEXTALIGN:
-        s.textAlign = r.u32(8);
-        break;
-    case U_EMR_MOVETOEX:
-        s.position = point(8);
-        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Lines, shapes, polygons, bitmaps and region fills.
+bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
+{
+    State& s = m_state;
+    const bool drawing = !s.inPath;
+    auto point = [&](uint64_t at) { return PointD{double(r.i32(at)), double(r.i32(at + 4))}; };
+    switch (r.type) {
     case U_EMR_LINETO: {
         const PointD to = point(8);
         if (drawing) {
@@ -697,28 +742,6 @@ void EmfPlayer::playRecord(const EmfRecord& r)
                      r.type == U_EMR_POLYPOLYGON || r.type == U_EMR_POLYPOLYGON16);
         }
         break;
-    case U_EMR_EXTTEXTOUTW:
-    case U_EMR_EXTTEXTOUTA:
-        if (drawing) {
-            applyClip();
-            text(r, r.type == U_EMR_EXTTEXTOUTW);
-        }
-        break;
-    case U_EMR_INTERSECTCLIPRECT: {
-        const Rect clip = rectToDest(r.rect(8));
-        s.clip = s.clip ? s.clip->intersected(clip) : clip;
-        break;
-    }
-    case U_EMR_EXTSELECTCLIPRGN:
-        clipRegion(r);
-        break;
-    case U_EMR_BEGINPATH:
-        s.inPath = true;
-        break;
-    case U_EMR_ENDPATH:
-    case U_EMR_ABORTPATH:
-        s.inPath = false;
-        break;
     case U_EMR_BITBLT:
     case U_EMR_STRETCHBLT: {
         if (!drawing)
@@ -784,8 +807,28 @@ void EmfPlayer::playRecord(const EmfRecord& r)
         break;
     }
     default:
-        break; // records without a drawing of their own here, or unknown: skipped
+        return false;
     }
+    return true;
+}
+
+// Text output.
+bool EmfPlayer::playTextRecord(const EmfRecord& r)
+{
+    State& s = m_state;
+    const bool drawing = !s.inPath;
+    switch (r.type) {
+    case U_EMR_EXTTEXTOUTW:
+    case U_EMR_EXTTEXTOUTA:
+        if (drawing) {
+            applyClip();
+            text(r, r.type == U_EMR_EXTTEXTOUTW);
+        }
+        break;
+    default:
+        return false;
+    }
+    return true;
 }
 
 QImage playToImage(std::string_view emf, int width, int height, int dpi, std::string* error)

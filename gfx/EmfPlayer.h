@@ -94,6 +94,11 @@ private:
     };
 
     void playRecord(const EmfRecord& r);
+    // One family of records each; false for a record of another family.
+    bool playStateRecord(const EmfRecord& r);
+    bool playObjectRecord(const EmfRecord& r);
+    bool playDrawingRecord(const EmfRecord& r);
+    bool playTextRecord(const EmfRecord& r);
     // Logical point to destination pixels, and the scale of logical lengths there.
     PointD toDevice(PointD logical) const;
     Point toDest(PointD logical) const;

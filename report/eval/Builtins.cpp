@@ -113,13 +113,37 @@ TRpEvResult caseMapped(Builtin f, std::string_view name, const Args& a)
     return TRpEvResult::string(prettyCase(s));
 }
 
+// The locale's long time format without its time-zone field: the long time of the platform we
+// replace has hours, minutes, seconds and the day half only.
+QString longTimeFormat(const QLocale& locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't') {
+            out += c;
+            continue;
+        }
+        // The zone and the blanks that set it apart go.
+        while (!out.isEmpty() && out.back().isSpace())
+            out.chop(1);
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+    }
+    return out.trimmed();
+}
+
 TRpEvResult now(Builtin f, const Args& a)
 {
     if (!a.empty())
         return TRpEvResult::error();
     const QLocale locale;
     const QString text = f == Builtin::Time
-                             ? locale.toString(QTime::currentTime(), QLocale::LongFormat)
+                             ? locale.toString(QTime::currentTime(), longTimeFormat(locale))
                              : locale.toString(QDate::currentDate(), QLocale::ShortFormat);
     return TRpEvResult::string(text::toCp949(text));
 }

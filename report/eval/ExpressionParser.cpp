@@ -13,6 +13,8 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace report::eval {
 
@@ -74,32 +76,35 @@ std::unique_ptr<Element> ExpressionParser::parseLevel(std::string_view text, Lev
             return parseLevel(text, Level::Multiplicative, depth);
         return parseFactor(text, depth);
     }
-    const std::string_view left = text.substr(0, found->position);
-    const std::string_view right = text.substr(found->position + found->length);
-    std::unique_ptr<Element> l;
-    std::unique_ptr<Element> r;
-    switch (level) {
-    case Level::Relational:
-        l = parseLevel(left, Level::Additive, depth + 1);
-        r = parseLevel(right, Level::Additive, depth + 1);
-        break;
-    case Level::Additive:
-        l = parseLevel(left, Level::Multiplicative, depth + 1);
-        // The right part is parsed as a whole, so a - b + c is read as a - (b - c).
-        if (found->op == Operator::Subtract)
-            r = parseLevel(exchangeOperators(right, '+', '-'), Level::Additive, depth + 1);
-        else
-            r = parseLevel(right, Level::Additive, depth + 1);
-        break;
-    case Level::Multiplicative:
-        l = parseFactor(left, depth + 1);
-        if (found->op == Operator::Divide)
-            r = parseLevel(exchangeOperators(right, '*', '/'), Level::Multiplicative, depth + 1);
-        else
-            r = parseLevel(right, Level::Multiplicative, depth + 1);
-        break;
+    if (level == Level::Relational)
+        return std::make_unique<OperatorElement>(
+            found->op, parseLevel(text.substr(0, found->position), Level::Additive, depth + 1),
+            parseLevel(text.substr(found->position + found->length), Level::Additive, depth + 1));
+
+    // A chain of one level, a + b - c + ..., is read operand by operand rather than by
+    // recursion, so that its length does not count as nesting. The right part is read as a
+    // whole, so a - b + c is a - (b - c): after a "-" (or "/") the rest has its operators
+    // exchanged.
+    const bool additive = level == Level::Additive;
+    const Operator inverse = additive ? Operator::Subtract : Operator::Divide;
+    std::vector<std::pair<Operator, std::unique_ptr<Element>>> operands;
+    std::string rest(text);
+    std::optional<OperatorAt> at = found;
+    while (at) {
+        const std::string_view left = std::string_view(rest).substr(0, at->position);
+        operands.emplace_back(at->op, additive ? parseLevel(left, Level::Multiplicative, depth + 1)
+                                               : parseFactor(left, depth + 1));
+        const std::string_view right = std::string_view(rest).substr(at->position + at->length);
+        rest = at->op == inverse ? exchangeOperators(right, additive ? '+' : '*',
+                                                     additive ? '-' : '/')
+                                 : std::string(right);
+        at = findOperator(rest, level);
     }
-    return std::make_unique<OperatorElement>(found->op, std::move(l), std::move(r));
+    std::unique_ptr<Element> chain = additive ? parseLevel(rest, Level::Multiplicative, depth + 1)
+                                              : parseFactor(rest, depth + 1);
+    for (auto it = operands.rbegin(); it != operands.rend(); ++it)
+        chain = std::make_unique<OperatorElement>(it->first, std::move(it->second), std::move(chain));
+    return chain;
 }
 
 std::unique_ptr<Element> ExpressionParser::parseFactor(std::string_view text, int depth)

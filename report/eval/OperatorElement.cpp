@@ -2,6 +2,9 @@
 
 #include "report/eval/EvalMessages.h"
 
+#include <utility>
+#include <vector>
+
 namespace report::eval {
 
 namespace {
@@ -174,22 +177,52 @@ OperatorElement::OperatorElement(Operator op, std::unique_ptr<Element> left,
 {
 }
 
+OperatorElement::~OperatorElement()
+{
+    // A long chain is a long line of right operands: freed one by one, not by recursion.
+    std::unique_ptr<Element> next = std::move(m_right);
+    while (auto* op = dynamic_cast<OperatorElement*>(next.get()))
+        next = std::move(op->m_right);
+}
+
 void OperatorElement::reset()
 {
-    m_left->reset();
-    m_right->reset();
+    for (OperatorElement* op = this; op;) {
+        op->m_left->reset();
+        Element* right = op->m_right.get();
+        op = dynamic_cast<OperatorElement*>(right);
+        if (!op)
+            right->reset();
+    }
 }
 
 bool OperatorElement::containsAggregate() const
 {
-    return m_left->containsAggregate() || m_right->containsAggregate();
+    for (const OperatorElement* op = this; op;) {
+        if (op->m_left->containsAggregate())
+            return true;
+        const Element* right = op->m_right.get();
+        op = dynamic_cast<const OperatorElement*>(right);
+        if (!op)
+            return right->containsAggregate();
+    }
+    return false;
 }
 
 TRpEvResult OperatorElement::compute(EvalState& state)
 {
-    const TRpEvResult left = m_left->evaluate(state);
-    const TRpEvResult right = m_right->evaluate(state);
-    return applyOperator(m_op, left, right);
+    // Along the chain of right operands: the left operands in order, then the last right one,
+    // then the operators from the right. A flat chain of any length takes one level of depth.
+    std::vector<std::pair<Operator, TRpEvResult>> lefts;
+    Element* node = this;
+    while (auto* op = dynamic_cast<OperatorElement*>(node)) {
+        lefts.emplace_back(op->m_op, op->m_left->evaluate(state));
+        node = op->m_right.get();
+    }
+    TRpEvResult value = node->evaluate(state);
+    for (auto it = lefts.rbegin(); it != lefts.rend(); ++it)
+        value = applyOperator(it->first, it->second, value);
+    return value;
 }
 
 TRpEvResult NotElement::compute(EvalState& state)

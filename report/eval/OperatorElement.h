@@ -15,6 +15,7 @@ class OperatorElement : public Element
 {
 public:
     OperatorElement(Operator op, std::unique_ptr<Element> left, std::unique_ptr<Element> right);
+    ~OperatorElement() override;
     void reset() override;
     bool containsAggregate() const override;
 

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <utility>
 
 namespace report {
 
@@ -21,9 +22,11 @@ TRpPrinter::TRpPrinter(std::unique_ptr<TRpPrinterDevice> device) : m_device(std:
 
 TRpPrinter::~TRpPrinter()
 {
+    // A busy job is dropped here rather than aborted: its pages go with the store anyway, and
+    // storing the open page could fail and throw out of a destructor.
     if (m_jobState == jsBusy) {
         m_cancelRequested = true;
-        AbortJob();
+        abandonJob();
     }
     if (m_listener)
         m_listener->printerDetached(*this);
@@ -141,25 +144,45 @@ void TRpPrinter::storeOpenPicture()
 {
     if (!m_picture)
         return;
-    m_pageStore->AppendPage(m_picture->finish());
+    // Taken out first: a page that fails to be stored is dropped, never stored a second time.
+    const std::unique_ptr<gfx::EmfCanvas> picture = std::move(m_picture);
+    m_canvas = nullptr;
+    m_pageStore->AppendPage(picture->finish());
+}
+
+void TRpPrinter::abandonJob() noexcept
+{
+    if (m_documentBegun) {
+        m_documentBegun = false;
+        try {
+            m_device->abortDocument();
+        } catch (...) {
+            // The document is given up either way; the failure that led here is the one told.
+        }
+    }
     m_picture.reset();
     m_canvas = nullptr;
+    m_jobState = jsFinished;
 }
 
 void TRpPrinter::EndJob()
 {
     if (m_jobState != jsBusy)
         return;
-    if (m_outputTarget == ToPrinter) {
-        if (m_documentBegun)
-            m_device->endDocument();
-        m_documentBegun = false;
-        m_picture.reset();
-    } else if (m_pageTotal > 0) {
-        storeOpenPicture();
+    // A job whose end fails is over all the same: the printer never stays busy.
+    try {
+        if (m_outputTarget == ToPrinter) {
+            // Ending is tried once; a document whose end failed is not aborted as well.
+            if (std::exchange(m_documentBegun, false))
+                m_device->endDocument();
+        } else if (m_pageTotal > 0) {
+            storeOpenPicture();
+        }
+    } catch (...) {
+        abandonJob();
+        throw;
     }
-    m_canvas = nullptr;
-    m_jobState = jsFinished;
+    abandonJob();
     QCoreApplication::processEvents();
     ++m_pagesAvailable;
     postPageAvailable();
@@ -172,16 +195,18 @@ void TRpPrinter::EndJob()
 
 void TRpPrinter::AbortJob()
 {
-    if (m_outputTarget == ToPrinter) {
-        if (m_documentBegun)
-            m_device->abortDocument();
-        m_documentBegun = false;
-        m_picture.reset();
-    } else if (m_picture && m_pageStore) {
-        storeOpenPicture();
+    try {
+        if (m_outputTarget == ToPrinter) {
+            if (std::exchange(m_documentBegun, false))
+                m_device->abortDocument();
+        } else if (m_picture && m_pageStore) {
+            storeOpenPicture();
+        }
+    } catch (...) {
+        abandonJob();
+        throw;
     }
-    m_canvas = nullptr;
-    m_jobState = jsFinished;
+    abandonJob();
 }
 
 void TRpPrinter::RequestCancel()

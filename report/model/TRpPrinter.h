@@ -122,6 +122,8 @@ private:
     void finishPage();
     void openPage();
     void storeOpenPicture();
+    // Ends the job at once without storing or printing anything more; never throws.
+    void abandonJob() noexcept;
     void useScreenScales();
     void postPageAvailable();
 

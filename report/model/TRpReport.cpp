@@ -8,6 +8,7 @@
 #include "report/model/TRpPrinterDevice.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace report {
 
@@ -316,6 +317,9 @@ void TRpReport::RenderReport(bool composite)
 
     m_unitsBeforeRun = m_units;
     bool prepared = false;
+    // The first failure of the run is the one passed on, after the job has ended and the
+    // report is idle again, whatever else fails on the way there.
+    std::exception_ptr failure;
     try {
         setUnits(TRpUnit::Native);
         if (!composite) {
@@ -353,29 +357,37 @@ void TRpReport::RenderReport(bool composite)
                 ClosePage();
         }
     } catch (...) {
-        if (prepared) {
-            forEachPrintable([](TRpPrintable& printable) { printable.EndRun(); });
-            m_functions.unprepare();
-        }
-        setUnits(m_unitsBeforeRun);
-        m_printer->AbortJob();
-        m_idle = true;
-        throw;
+        failure = std::current_exception();
     }
     setUnits(m_unitsBeforeRun);
-    forEachPrintable([](TRpPrintable& printable) { printable.EndRun(); });
-    m_controller.clearNotifyClients();
-    m_functions.unprepare();
-    finishRun(composite);
+    if (prepared) {
+        try {
+            forEachPrintable([](TRpPrintable& printable) { printable.EndRun(); });
+            m_controller.clearNotifyClients();
+            m_functions.unprepare();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    try {
+        finishJob(composite);
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    m_idle = true;
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
-void TRpReport::finishRun(bool composite)
+void TRpReport::finishJob(bool composite)
 {
+    // A run that failed is ended like one that completed: only a cancelled run is aborted.
     if (m_cancelRequested || (m_printer && m_printer->cancelRequested()))
         m_printer->AbortJob();
     else if (!composite)
         m_paintPass ? m_printer->EndJob() : m_printer->AbortJob();
-    m_idle = true;
 }
 
 int TRpReport::SpaceLeft() const

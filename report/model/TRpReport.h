@@ -160,7 +160,7 @@ private:
     std::vector<TRpBand*> bandsOf(TRpBandType type) const;
     long double bandChainHeight(const TRpBand* band) const;
     long double pageNative(TRpPage::Index index) const { return m_page->nativeValue(index); }
-    void finishRun(bool composite);
+    void finishJob(bool composite);
 
     DeviceFactory m_deviceFactory;
     std::unique_ptr<TRpPage> m_page;

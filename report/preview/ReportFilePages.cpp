@@ -32,6 +32,10 @@ ReportFilePages::ReportFilePages(const QString& fileName)
     const gfx::EmfReader reader(first ? std::string_view(*first) : std::string_view());
     if (!reader.ok())
         throw EReportFileError("page 1 holds no readable picture: " + reader.error());
+    // Every later page is read once now, record by record, so that a damaged one refuses the
+    // file here rather than failing when it is paged to.
+    for (int n = 2; n <= m_pages->StoredPages(); ++n)
+        m_pages->LoadPage(n);
     const gfx::Rect& frame = reader.header().frame;
     m_paperWidth =
         Round((static_cast<long double>(frame.right) - frame.left) / frameUnitsPerNative);

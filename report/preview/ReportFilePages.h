@@ -14,7 +14,8 @@ class TRpPageList;
 class ReportFilePages : public PreviewPages
 {
 public:
-    // Opens and checks the file; throws the store's errors (EStreamError, EReportFileError).
+    // Opens the file and reads every page once; throws the store's errors (EStreamError,
+    // EReportFileError) for a file that cannot be read or holds a damaged page.
     explicit ReportFilePages(const QString& fileName);
     ~ReportFilePages() override;
 

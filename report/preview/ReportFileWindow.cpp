@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -26,13 +27,13 @@ namespace {
 constexpr int restoredWidth = 788;
 constexpr int restoredHeight = 466;
 
-template <class Slot>
 QAction* addButton(QToolBar* bar, const QString& text, const QKeySequence& key,
-                   ReportFileWindow* window, Slot slot)
+                   ReportFileWindow* window, void (ReportFileWindow::*handler)())
 {
     QAction* action = bar->addAction(text);
     action->setShortcut(key);
-    QObject::connect(action, &QAction::triggered, window, slot);
+    QObject::connect(action, &QAction::triggered, window,
+                     [window, handler] { window->guarded(handler); });
     return action;
 }
 
@@ -63,7 +64,7 @@ ReportFileWindow::ReportFileWindow(std::unique_ptr<ReportFilePages> pages, const
     bar->addWidget(m_zoomLabel);
     bar->addSeparator();
     // Escape closes the window as well, as it does every dialog.
-    addButton(bar, u"종료"_s, QKeySequence(), this, &ReportFileWindow::close);
+    addButton(bar, u"종료"_s, QKeySequence(), this, &ReportFileWindow::closeWindow);
     bar->addSeparator();
     m_pageLabel = new QLabel(bar);
     m_pageLabel->setObjectName(u"page"_s);
@@ -82,6 +83,31 @@ ReportFileWindow::ReportFileWindow(std::unique_ptr<ReportFilePages> pages, const
 }
 
 ReportFileWindow::~ReportFileWindow() = default;
+
+void ReportFileWindow::guarded(void (ReportFileWindow::*handler)())
+{
+    // A page of the file that cannot be read is told; the window goes on with the others.
+    try {
+        (this->*handler)();
+    } catch (const std::exception& e) {
+        updateTexts();
+        showMessage(e.what());
+    }
+}
+
+void ReportFileWindow::showMessage(const std::string& text)
+{
+    if (messageSink) {
+        messageSink(text);
+        return;
+    }
+    QMessageBox::critical(this, windowTitle(), text::fromCp949(text));
+}
+
+void ReportFileWindow::closeWindow()
+{
+    close();
+}
 
 void ReportFileWindow::showEvent(QShowEvent* event)
 {
@@ -191,9 +217,14 @@ int showReportFile(const QString& fileName)
         std::fprintf(stderr, "mirola: %s: %s\n", qPrintable(fileName), e.what());
         return 1;
     }
-    ReportFileWindow window(std::move(pages), fileName);
-    window.setWindowState(Qt::WindowMaximized);
-    window.exec();
+    try {
+        ReportFileWindow window(std::move(pages), fileName);
+        window.setWindowState(Qt::WindowMaximized);
+        window.exec();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mirola: %s: %s\n", qPrintable(fileName), e.what());
+        return 1;
+    }
     return 0;
 }
 

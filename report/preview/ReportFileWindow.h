@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QLabel;
 
@@ -42,6 +44,12 @@ public:
     void fitWidth();
     // The print dialog, then the chosen pages on the chosen printer.
     void print();
+    void closeWindow();
+
+    // Runs a button's handler; an error it raises (a page that cannot be read) is shown.
+    void guarded(void (ReportFileWindow::*handler)());
+    // Where messages go instead of a message box (tests).
+    std::function<void(const std::string&)> messageSink;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -50,6 +58,7 @@ private:
     void showPage(int page);
     void setZoom(int zoom);
     void updateTexts();
+    void showMessage(const std::string& text);
 
     TRpPreview* m_preview = nullptr;
     QLabel* m_pageLabel = nullptr;

@@ -5,6 +5,9 @@
 #include "report/preview/PrinterPages.h"
 #include "report/preview/TRpPreviewImage.h"
 
+#include "text/Cp949.h"
+
+#include <QMessageBox>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -71,10 +74,11 @@ void TRpPreview::attach(TRpPrinter* printer, std::unique_ptr<PreviewPages> pages
     // Page 1 is loaded again even when it was shown: the picture may be another printer's.
     // The page number follows it, also when the new pages are not there yet.
     const bool pageChanges = m_pageNumber != 1 || !m_image->HasImage();
-    m_image->LoadPage(1);
+    m_image->clearPicture();
     m_pageNumber = 1;
     if (pageChanges)
         scrollToOrigin();
+    m_image->LoadPage(1);
 }
 
 void TRpPreview::setPageNumber(int page)
@@ -82,6 +86,7 @@ void TRpPreview::setPageNumber(int page)
     if ((page == m_pageNumber && m_image->HasImage()) || page <= 0 || !m_pages ||
         page > m_pages->PageTotal())
         return;
+    // A page that cannot be read raises its error here; the page shown stays.
     m_image->LoadPage(page);
     m_pageNumber = page;
     scrollToOrigin();
@@ -216,10 +221,24 @@ void TRpPreview::printerPageAvailable(TRpPrinter& printer, int pagesAvailable)
     if (pagesAvailable == m_pageNumber && !m_image->HasImage() &&
         printer.PagesAvailable() >= m_image->ShownPage()) {
         ZoomToWidth();
-        m_image->LoadPage(m_image->ShownPage());
+        // A notification has no caller to take an error: it is told here.
+        try {
+            m_image->LoadPage(m_image->ShownPage());
+        } catch (const std::exception& e) {
+            pageLoadFailed(e.what());
+        }
     }
     if (OnPageAvailable)
         OnPageAvailable(*this, pagesAvailable);
+}
+
+void TRpPreview::pageLoadFailed(const std::string& message)
+{
+    if (OnPageLoadFailed) {
+        OnPageLoadFailed(*this, message);
+        return;
+    }
+    QMessageBox::critical(window(), window()->windowTitle(), text::fromCp949(message));
 }
 
 void TRpPreview::printerDetached(TRpPrinter& printer)

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace report {
 
@@ -31,7 +32,8 @@ public:
     ~TRpPreview() override;
 
     TRpPrinter* RpPrinter() const { return m_printer; }
-    // Attaches a printer (none detaches): page 1 is loaded again in any case.
+    // Attaches a printer (none detaches): page 1 is loaded again in any case. A page 1 that
+    // cannot be read raises its error, with the pages attached and nothing shown.
     void setRpPrinter(TRpPrinter* printer);
     // Shows pages that come from no printer (a saved report file); the preview owns them.
     void setPages(std::unique_ptr<PreviewPages> pages);
@@ -56,6 +58,9 @@ public:
 
     std::function<void(TRpPreview& sender, int pageCount)> OnPageAvailable;
     std::function<void(TRpPreview& sender, int percent)> OnProgressUpdate;
+    // A page that a printer's notification made the preview load could not be read; without a
+    // handler the preview shows the message in a box of its own.
+    std::function<void(TRpPreview& sender, const std::string& message)> OnPageLoadFailed;
 
     void printerProgress(TRpPrinter& printer, int percent) override;
     void printerPageAvailable(TRpPrinter& printer, int pagesAvailable) override;
@@ -67,6 +72,7 @@ protected:
 
 private:
     void attach(TRpPrinter* printer, std::unique_ptr<PreviewPages> pages);
+    void pageLoadFailed(const std::string& message);
     // True (and the printer no longer has this preview as listener) for any printer but ours.
     bool letGoOfOtherPrinter(TRpPrinter& printer);
     void LayoutImage();

@@ -25,10 +25,18 @@ TRpPreviewImage::~TRpPreviewImage() = default;
 
 void TRpPreviewImage::LoadPage(int n)
 {
-    m_picture.reset();
+    // Read before anything changes: a page that cannot be read leaves the one shown.
+    std::optional<std::string> picture;
     if (m_pages)
-        m_picture = m_pages->PageImage(n);
+        picture = m_pages->PageImage(n);
+    m_picture = std::move(picture);
     m_shownPage = n;
+    update();
+}
+
+void TRpPreviewImage::clearPicture()
+{
+    m_picture.reset();
     update();
 }
 

@@ -25,7 +25,9 @@ public:
     // The pages to load from; none leaves the picture as it is until the next load.
     void setPages(const PreviewPages* pages) { m_pages = pages; }
     // Replaces the picture with page n's (none when the pages have no such page) and repaints.
+    // A page that cannot be read raises its error and leaves picture and page as they were.
     void LoadPage(int n);
+    void clearPicture();
 
     int ShownPage() const { return m_shownPage; }
     bool HasImage() const { return m_picture.has_value(); }

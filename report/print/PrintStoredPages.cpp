@@ -28,13 +28,21 @@ bool PrintStoredPages(QPrinter& printer, const std::string& title, int pageTotal
     }
     const QRect sheet = printer.pageLayout().fullRectPixels(printer.resolution());
     const gfx::Rect dest{0, 0, sheet.width(), sheet.height()};
-    for (int n = from; n <= to; ++n) {
-        if (n > from)
-            printer.newPage();
-        if (const std::optional<std::string> picture = pageImage(n)) {
-            gfx::QtCanvas canvas(&painter, printer.resolution());
-            gfx::EmfPlayer(canvas).play(*picture, dest);
+    try {
+        for (int n = from; n <= to; ++n) {
+            if (n > from)
+                printer.newPage();
+            if (const std::optional<std::string> picture = pageImage(n)) {
+                gfx::QtCanvas canvas(&painter, printer.resolution());
+                gfx::EmfPlayer(canvas).play(*picture, dest);
+            }
         }
+    } catch (...) {
+        // A page that cannot be read stops the job: no document goes out with pages missing.
+        printer.abort();
+        painter.end();
+        printer.setFullPage(fullPage);
+        throw;
     }
     painter.end();
     printer.setFullPage(fullPage);

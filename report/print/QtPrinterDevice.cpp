@@ -194,7 +194,9 @@ void QtPrinterDevice::endDocument()
         painter.drawPicture(0, 0, *pages[i]);
         painter.restore();
     }
-    painter.end();
+    // The spool file or the PDF is only written out here: a failure is the job's failure.
+    if (!painter.end())
+        throw ERpError("The print job could not be written");
 }
 
 void QtPrinterDevice::abortDocument()

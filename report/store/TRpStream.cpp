@@ -90,10 +90,12 @@ void TRpStream::spillToFile()
     auto file = std::make_unique<QFile>(temporary->fileName());
     if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         throw EStreamError(fileMessage("Cannot open file", file->fileName(), file->errorString()));
+    // The stream moves to the file only once the file holds everything, so a failed move
+    // leaves it whole in memory.
+    if (file->write(m_memory.data(), qint64(m_memory.size())) != qint64(m_memory.size()))
+        throw EStreamError(fileMessage("Cannot write file", file->fileName(), file->errorString()));
     m_temporary = std::move(temporary);
     m_file = std::move(file);
-    checkFile(m_file->write(m_memory.data(), qint64(m_memory.size())) == qint64(m_memory.size()),
-              "Cannot write file");
     m_fileSize = int64_t(m_memory.size());
     std::string().swap(m_memory);
     m_position = 0;

@@ -84,18 +84,25 @@ TEST(Parser, NestingIsBounded)
 {
     using report::eval::maxNestingDepth;
     auto parens = [](int n) { return std::string(size_t(n), '(') + "1" + std::string(size_t(n), ')'); };
-    auto chain = [](int terms) {
-        std::string s = "1";
+    auto chain = [](std::string first, const char* next, int terms) {
         for (int i = 1; i < terms; ++i)
-            s += "+1";
-        return s;
+            first += next;
+        return first;
     };
     checkRows({
         {"parentheses just inside the limit", parens(maxNestingDepth - 1), I(1)},
         {"parentheses beyond the limit", parens(maxNestingDepth + 1), E("Expression too deeply nested")},
-        {"a long chain of additions inside the limit", chain(maxNestingDepth - 1), I(maxNestingDepth - 1)},
-        {"a chain of additions beyond the limit", chain(maxNestingDepth + 2),
-         E("Expression too deeply nested")},
+        // A flat chain is not nesting, however long it is.
+        {"a chain of 300 additions", chain("1", "+1", 300), I(300)},
+        {"a chain of 20000 additions", chain("1", "+1", 20000), I(20000)},
+        {"a chain of subtractions", chain("1000", "-1", 1000), I(1)},
+        {"additions and subtractions in turn", chain("10", "-2+1", 9), I(2)},
+        {"a chain of multiplications", chain("1", "*2", 31), I(1 << 30)},
+        {"a chain of divisions", chain("1024", "/2", 11), R(1)},
+        {"a chain inside the deepest parentheses", parens(maxNestingDepth - 10).replace(
+             size_t(maxNestingDepth - 10), 1, chain("1", "+1", 500)), I(500)},
+        {"chains nested beyond the limit", chain("1", "+(1", maxNestingDepth + 1) +
+             std::string(size_t(maxNestingDepth), ')'), E("Expression too deeply nested")},
         {"negations beyond the limit", [] {
              std::string s;
              for (int i = 0; i < maxNestingDepth + 1; ++i)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gfx/RecordingCanvas.h"
+#include "report/model/ERpError.h"
 #include "report/model/TRpPrinterDevice.h"
 
 #include <memory>
@@ -19,6 +20,7 @@ public:
         std::vector<std::vector<gfx::DrawCall>> pages; // finished device pages
         std::vector<std::string> events; // "begin <title>", "new page", "end", "abort"
         std::vector<report::PrinterDeviceMode> modes;
+        bool failDocumentEnd = false; // the device refuses to end the document, as a spooler may
     };
 
     RecordingDevice(std::shared_ptr<Log> log, report::PrinterDeviceInfo info, int printers = 1)
@@ -52,6 +54,8 @@ public:
     {
         m_log->events.push_back("end");
         finishPage();
+        if (m_log->failDocumentEnd)
+            throw report::ERpError("Printer selected is not valid");
     }
     void abortDocument() override
     {

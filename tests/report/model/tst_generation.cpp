@@ -5,6 +5,9 @@
 #include "report/model/TRpLabel.h"
 #include "report/model/TRpReport.h"
 #include "report/model/TRpShape.h"
+#include "report/store/ReportFileError.h"
+#include "report/store/TRpPageList.h"
+#include "tests/support/UnwritableTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -171,19 +174,83 @@ TEST(Generation, VetoedBeforePrintLeavesTheJobUntouched)
     EXPECT_TRUE(report.idle());
 }
 
-TEST(Generation, AnErrorInsideARunAbortsTheJobAndLeavesTheReportIdle)
+namespace {
+
+// The statement-like report, titled "statement", printing to a recording device.
+struct RecordedStatement
 {
-    TRpReport report;
-    statementLike(report);
+    std::shared_ptr<testsupport::RecordingDevice::Log> log =
+        std::make_shared<testsupport::RecordingDevice::Log>();
+    TRpReport report{[log = log] {
+        return std::make_unique<testsupport::RecordingDevice>(log,
+                                                              testsupport::screenLikePrinter());
+    }};
+
+    RecordedStatement()
+    {
+        statementLike(report);
+        report.setReportTitle("statement");
+    }
+};
+
+} // namespace
+
+TEST(Generation, AnErrorInsideARunEndsTheJobAndLeavesTheReportIdle)
+{
+    RecordedStatement recorded;
+    TRpReport& report = recorded.report;
+    const auto& log = recorded.log;
     report.setUnits(TRpUnit::Inches);
     report.OnStartPage = [](TRpReport&) { throw std::runtime_error("refill failed"); };
     EXPECT_THROW(report.GeneratePages(), std::runtime_error);
     EXPECT_TRUE(report.idle());
     EXPECT_EQ(report.units(), TRpUnit::Inches);
     EXPECT_EQ(report.RpPrinter()->jobState(), jsFinished);
+
+    // Only a cancelled run is aborted; a failed one ends its document.
+    EXPECT_THROW(report.PrintReport(), std::runtime_error);
+    EXPECT_EQ(log->events, (std::vector<std::string>{"begin statement", "end"}));
+    EXPECT_TRUE(report.idle());
+
     report.OnStartPage = nullptr;
     report.GeneratePages();
     EXPECT_EQ(report.RpPrinter()->PageTotal(), 1) << "the next run works";
+}
+
+TEST(Generation, ADeviceWhoseDocumentEndFailsLeavesTheReportIdle)
+{
+    RecordedStatement recorded;
+    TRpReport& report = recorded.report;
+    const auto& log = recorded.log;
+    log->failDocumentEnd = true;
+    EXPECT_THROW(report.PrintReport(), ERpError);
+    EXPECT_TRUE(report.idle());
+    log->failDocumentEnd = false;
+    report.PrintReport();
+    EXPECT_EQ(log->events,
+              (std::vector<std::string>{"begin statement", "end", "begin statement", "end"}))
+        << "the next print runs";
+}
+
+TEST(Generation, AnUnwritableTemporaryFolderFailsTheRunAndLeavesTheReportIdle)
+{
+    TRpReport report;
+    statementLike(report);
+    // Enough drawing that the page, like a statement page, outgrows the store's memory.
+    report.OnStartPage = [](TRpReport& r) {
+        gfx::Canvas& canvas = r.RpPrinter()->PageCanvas();
+        for (int i = 0; i < 6000; ++i)
+            canvas.Rectangle({i % 700, i % 1000, i % 700 + 20, i % 1000 + 20});
+    };
+    {
+        const testsupport::UnwritableTempFolder unwritable;
+        EXPECT_THROW(report.GeneratePages(), EStreamError);
+        EXPECT_TRUE(report.idle());
+        EXPECT_EQ(report.RpPrinter()->jobState(), jsFinished);
+    }
+    report.GeneratePages();
+    EXPECT_EQ(report.RpPrinter()->PageTotal(), 1);
+    EXPECT_FALSE(report.RpPrinter()->pageStore()->Stream().HeldInMemory());
 }
 
 TEST(Generation, EachRunMakesANewPrinterAndTheOldOneLivesOnWhileHeld)

@@ -3,7 +3,9 @@
 #include "report/model/ERpError.h"
 #include "report/model/TRpPrinter.h"
 #include "report/model/TRpPrinterListener.h"
+#include "report/store/ReportFileError.h"
 #include "report/store/TRpPageList.h"
+#include "tests/support/UnwritableTempFolder.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -160,6 +162,29 @@ TEST(JobProtocol, AbortKeepsTheOpenPage)
     printer.AbortJob();
     EXPECT_EQ(printer.jobState(), jsFinished);
     EXPECT_TRUE(printer.PageImage(2).has_value());
+}
+
+TEST(JobProtocol, APageThatCannotBeStoredFailsItsStepAndTheBusyPrinterIsFreedQuietly)
+{
+    const testsupport::UnwritableTempFolder unwritable;
+    auto printer = std::make_unique<TRpPrinter>();
+    printer->BeginJob();
+    printer->StartNewPage();
+    // More than the store keeps in memory, so storing the page needs the temporary folder.
+    for (int i = 0; i < 6000; ++i)
+        printer->PageCanvas().Rectangle({i % 700, i % 1000, i % 700 + 20, i % 1000 + 20});
+    EXPECT_THROW(printer->StartNewPage(), EStreamError);
+    EXPECT_FALSE(printer->hasPageCanvas()) << "the page that failed is not stored again";
+    // Freeing a busy printer must not store (and fail) again inside its destructor.
+    printer.reset();
+
+    TRpPrinter ended;
+    ended.BeginJob();
+    ended.StartNewPage();
+    for (int i = 0; i < 6000; ++i)
+        ended.PageCanvas().Rectangle({i % 700, i % 1000, i % 700 + 20, i % 1000 + 20});
+    EXPECT_THROW(ended.EndJob(), EStreamError);
+    EXPECT_EQ(ended.jobState(), jsFinished) << "a job whose end failed is not left busy";
 }
 
 TEST(DeviceCoordinates, ScreenScalesForThePageStore)

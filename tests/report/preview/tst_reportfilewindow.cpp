@@ -3,11 +3,13 @@
 #include "report/preview/TRpPreview.h"
 #include "report/preview/TRpPreviewImage.h"
 #include "report/store/ReportFileError.h"
+#include "report/store/TRpPageList.h"
 #include "tests/report/preview/PreviewProbe.h"
 #include "tests/report/print/MarkedReport.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -26,10 +28,35 @@ protected:
         marked.report.RpPrinter()->SaveReportFile(path);
     }
 
+    // Breaks the second record of page n's picture in the file on disk; the page's own record
+    // and every other page stay sound.
+    void damagePage(int n) const
+    {
+        const std::vector<TRpPageList::PageRecord> records =
+            TRpPageList::OpenReportFile(path)->Records();
+        const int64_t metafile = records.at(size_t(n - 1)).offset + 8;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek(metafile + 4));
+        uint32_t headerBytes = 0;
+        ASSERT_EQ(file.read(reinterpret_cast<char*>(&headerBytes), 4), 4);
+        ASSERT_TRUE(file.seek(metafile + headerBytes + 4));
+        const uint32_t tooLong = 0x7FFFFFF0;
+        ASSERT_EQ(file.write(reinterpret_cast<const char*>(&tooLong), 4), 4);
+    }
+
     MarkedReport marked;
     testsupport::TempDir dir;
     QString path = QString::fromStdString(dir.file("saved.rpf"));
 };
+
+QAction* actionNamed(const QWidget& window, const QString& text)
+{
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
 
 } // namespace
 
@@ -56,6 +83,43 @@ TEST_F(ReportFile, FilesThatCannotBeShown)
     EXPECT_THROW(ReportFilePages{path}, EReportFileError);
     EXPECT_EQ(showReportFile(path), 1);
     EXPECT_EQ(showReportFile(QString::fromStdString(dir.file("missing.rpf"))), 1);
+}
+
+TEST_F(ReportFile, AFileWithADamagedLaterPageIsRefusedOnOpening)
+{
+    damagePage(3);
+    try {
+        ReportFilePages pages(path);
+        ADD_FAILURE() << "opened";
+    } catch (const EReportFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("page 3"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(showReportFile(path), 1);
+}
+
+TEST_F(ReportFile, APageThatCannotBeReadIsToldAndTheWindowGoesOn)
+{
+    ReportFileWindow window(std::make_unique<ReportFilePages>(path), path);
+    std::vector<std::string> messages;
+    window.messageSink = [&](const std::string& text) { messages.push_back(text); };
+    window.show();
+    // The file changes on disk while it is shown.
+    damagePage(4);
+    QAction* last = actionNamed(window, u"마지막"_s);
+    ASSERT_NE(last, nullptr);
+    last->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("page 4"), std::string::npos) << messages[0];
+    EXPECT_EQ(window.pageText(), u"Page : 1/4"_s) << "the page shown stays";
+    EXPECT_EQ(shownMark(*window.preview()->image()), 1);
+    if (const QString shots = qEnvironmentVariable("MIROLA_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QCoreApplication::processEvents();
+        window.grab().save(shots + u"/report-file-window-after-bad-page.png"_s);
+    }
+    actionNamed(window, u"다음"_s)->trigger();
+    EXPECT_EQ(window.pageText(), u"Page : 2/4"_s) << "the other pages still show";
+    EXPECT_EQ(shownMark(*window.preview()->image()), 2);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(ReportFile, TheWindowPagesAndZooms)
