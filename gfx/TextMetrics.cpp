@@ -16,20 +16,44 @@ void TextMetrics::select(const Font& font, int dpi)
     m_dpi = dpi;
     m_qfont = toQFont(font, dpi);
     m_metrics.emplace(m_qfont);
-    // Rounded up, so that antialiased glyph edges stay inside the character cell; the small
-    // allowance keeps whole values whole despite the font engine's fixed-point arithmetic.
-    constexpr double allowance = 1.0 / 64;
-    m_ascent = int(std::ceil(m_metrics->ascent() - allowance));
-    m_descent = int(std::ceil(m_metrics->descent() - allowance));
+    m_advanceCache.clear();
+    // Each rounded to the nearest whole pixel, as the platform we replace reports its integer
+    // metrics: the substitute faces then keep the line heights the layouts were sized for
+    // (13 px at 10 pt, where rounding up would give 14 and push second lines out of cells).
+    m_ascent = int(std::lround(m_metrics->ascent()));
+    m_descent = int(std::lround(m_metrics->descent()));
     static const QString alphabet = u"abcdefghijklmnopqrstuvwxyz"_s;
     m_aveCharWidth = int(std::lround(m_metrics->horizontalAdvance(alphabet) / 26.0));
 }
 
 int TextMetrics::width(const QString& s) const
 {
-    if (!m_metrics || s.isEmpty())
-        return 0;
-    return int(std::lround(m_metrics->horizontalAdvance(s)));
+    int w = 0;
+    for (int a : advances(s))
+        w += a;
+    return w;
+}
+
+std::vector<int> TextMetrics::advances(const QString& s) const
+{
+    std::vector<int> out(size_t(s.size()), 0);
+    if (!m_metrics)
+        return out;
+    // Every glyph advances by whole pixels, as on the platform we replace: a row of digits
+    // then keeps the pitch of the boxes drawn for it instead of drifting by fractions.
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out[size_t(i)] = int(std::lround(m_metrics->horizontalAdvance(s.mid(i, 2))));
+            ++i;
+            continue;
+        }
+        auto [it, added] = m_advanceCache.try_emplace(c.unicode(), 0);
+        if (added)
+            it->second = int(std::lround(m_metrics->horizontalAdvance(c)));
+        out[size_t(i)] = it->second;
+    }
+    return out;
 }
 
 Rect TextMetrics::cell(int x, int y, unsigned textAlign, int width) const
