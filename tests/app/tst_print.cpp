@@ -109,9 +109,10 @@ protected:
         QTimer poll;
         poll.setInterval(20);
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (printing::frmPreview && printing::frmPreview->isVisible()) {
+            printing::TfrmPreview* preview = form->printCommand().preview();
+            if (preview && preview->isVisible()) {
                 poll.stop();
-                inPreview(*printing::frmPreview);
+                inPreview(*preview);
                 ran = true;
             } else if (clock.elapsed() > 20000) {
                 // Never leave a test hanging in a modal loop.
@@ -125,8 +126,8 @@ protected:
         QTest::mouseClick(form->FlatImageButton6, Qt::LeftButton);
         EXPECT_TRUE(ran);
         // Both forms are gone once the window has closed.
-        EXPECT_EQ(printing::frmPreview, nullptr);
-        EXPECT_EQ(printing::Fmirolareport, nullptr);
+        EXPECT_EQ(form->printCommand().preview(), nullptr);
+        EXPECT_EQ(form->printCommand().reportForm(), nullptr);
     }
 
     static std::string pageText(const printing::TfrmPreview& w)
