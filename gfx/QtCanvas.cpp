@@ -261,7 +261,16 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
     }
     m_painter->setPen(toQColor(font.color));
     const QFont& face = m_metrics.qfont();
-    const std::optional<QFont> zeroFace = plainZeroFont(face);
+    std::optional<QFont> zeroFace = s.contains(u'0') ? plainZeroFont(face) : std::nullopt;
+    qreal zeroAdvance = 0;
+    if (zeroFace) {
+        // Narrowed to the fixed-pitch face's own zero, so zeros side by side never touch.
+        const qreal own = QFontMetricsF(*zeroFace).horizontalAdvance(u'0');
+        const qreal fixedPitch = QFontMetricsF(face).horizontalAdvance(u'0');
+        if (own > fixedPitch && own > 0)
+            zeroFace->setStretch(std::max(1, int(100 * fixedPitch / own)));
+        zeroAdvance = QFontMetricsF(*zeroFace).horizontalAdvance(u'0');
+    }
     const qreal baseline = top + m_metrics.ascent();
     // Glyph by glyph at whole-pixel advances, where the extents put them.
     qreal x = left;
@@ -277,8 +286,7 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
         // without the spaces.
         if (zeroFace && glyph == u"0"_s) {
             m_painter->setFont(*zeroFace);
-            const qreal own = QFontMetricsF(*zeroFace).horizontalAdvance(glyph);
-            m_painter->drawText(QPointF(x + (advance - own) / 2, baseline), glyph);
+            m_painter->drawText(QPointF(x + (advance - zeroAdvance) / 2, baseline), glyph);
         } else if (glyph != u" "_s) {
             m_painter->setFont(face);
             m_painter->drawText(QPointF(x, baseline), glyph);

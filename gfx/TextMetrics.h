@@ -40,11 +40,14 @@ public:
     Size extent(std::string_view cp949) const;
 
 private:
+    std::vector<int> wholePixelAdvances(const QString& s, const QFontMetricsF& metrics) const;
+
     std::optional<Font> m_font;
     int m_dpi = 0;
     QFont m_qfont;
     std::optional<QFontMetricsF> m_metrics;
-    mutable std::unordered_map<char16_t, int> m_advanceCache; // of the selected font
+    std::optional<QFontMetricsF> m_layoutMetrics; // at the measuring resolution, when not at it
+    mutable std::unordered_map<char16_t, int> m_advanceCache; // whole-pixel advances by character
     int m_ascent = 0;
     int m_descent = 0;
     int m_aveCharWidth = 0;
