@@ -183,6 +183,10 @@ TEST_F(PrintTest, ExportedWorkedExamplePrintsItsTexts)
 TEST_F(PrintTest, PrintShowsThePreviewAndClosingFreesBothForms)
 {
     fetchMonth(7);
+    // Outside a print command the page actions have no page to work on: they do nothing.
+    form->RepInit->trigger();
+    form->RepData->trigger();
+    EXPECT_EQ(form->printCommand().reportForm(), nullptr);
     printWith([&](printing::TfrmPreview& w) {
         EXPECT_EQ(pageText(w), "Page : 1/1");
         EXPECT_EQ(w.edt_Size->text(), u"100"_s);
