@@ -6,9 +6,12 @@
 #include "printing/TFmirolareport.h"
 #include "report/model/TRpCustomLabel.h"
 #include "report/model/TRpPrinter.h"
+#include "report/print/PlatformPrinter.h"
+#include "report/print/PrintReport.h"
 #include "report/print/WritePdf.h"
 #include "tests/printing/PageTexts.h"
 #include "tests/printing/StatementFixture.h"
+#include "tests/report/print/CupsQueue.h"
 #include "tests/report/print/PdfTools.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
@@ -336,40 +339,68 @@ TEST(StatementPicture, CellsSizedForTwoLinesShowBoth)
     }
 }
 
-TEST(StatementPicture, DigitsSitInTheirBoxesAtEveryResolution)
+namespace {
+
+// The statement whose digit rows fill every box.
+StatementInputs fullDigitRows()
 {
-    testsupport::TempDir dir;
     StatementInputs in = workedExample();
     in.totAmt = "1234567890";
     in.totTax = "102030405";
     in.totAmTax = "1336598295";
-    const Printed p = print(in);
-    const std::string supply = "1234567890", tax = "102030405";
-    for (const Rendered& r : renderings(p, dir, "digit-boxes")) {
-        SCOPED_TRACE(r.what);
-        ASSERT_FALSE(r.image.isNull());
-        auto check = [&](const double* dividers, const std::string& figure) {
-            for (size_t box = 0; box < figure.size(); ++box) {
-                SCOPED_TRACE("box " + std::to_string(box + 1) + " of " + figure);
-                const double left = dividers[box], right = dividers[box + 1];
-                const Centroid c =
-                    inkCentroid(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
-                ASSERT_GT(c.weight, 0);
-                const auto [inkLeft, inkRight] =
-                    inkSpan(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
-                EXPECT_NEAR((inkLeft + inkRight) / 2 - glyphBias(figure[box]), (left + right) / 2,
-                            0.25);
-                if (figure[box] != '0' || r.dpi < 300)
-                    continue;
-                // A plain zero: no ink in the middle of its ring.
-                const Centroid middle =
-                    inkCentroid(r.image, r.dpi, c.x - 0.2, c.y - 0.3, c.x + 0.2, c.y + 0.3);
-                EXPECT_LT(middle.weight, 0.02 * c.weight);
-            }
-        };
-        check(supplyDividers, supply);
-        check(taxDividers, tax);
-    }
+    return in;
+}
+
+// Every digit of the rows of fullDigitRows() centred in its box, and its zeros plain.
+void expectDigitsInTheirBoxes(const Rendered& r)
+{
+    SCOPED_TRACE(r.what);
+    ASSERT_FALSE(r.image.isNull());
+    auto check = [&](const double* dividers, const std::string& figure) {
+        for (size_t box = 0; box < figure.size(); ++box) {
+            SCOPED_TRACE("box " + std::to_string(box + 1) + " of " + figure);
+            const double left = dividers[box], right = dividers[box + 1];
+            const Centroid c = inkCentroid(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
+            ASSERT_GT(c.weight, 0);
+            const auto [inkLeft, inkRight] =
+                inkSpan(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
+            EXPECT_NEAR((inkLeft + inkRight) / 2 - glyphBias(figure[box]), (left + right) / 2,
+                        0.25);
+            if (figure[box] != '0' || r.dpi < 300)
+                continue;
+            // A plain zero: no ink in the middle of its ring.
+            const Centroid middle =
+                inkCentroid(r.image, r.dpi, c.x - 0.2, c.y - 0.3, c.x + 0.2, c.y + 0.3);
+            EXPECT_LT(middle.weight, 0.02 * c.weight);
+        }
+    };
+    check(supplyDividers, "1234567890");
+    check(taxDividers, "102030405");
+}
+
+// A dotted divider of the digit boxes dotted, a solid one solid, the cut line dash-dot-dot.
+void expectTheSameLines(const Rendered& r)
+{
+    SCOPED_TRACE(r.what);
+    ASSERT_FALSE(r.image.isNull());
+    const auto px = [&](double mm) { return int(std::lround(toPixels(mm, r.dpi))); };
+    // The dividers' rectangles are 0.26 mm across.
+    const int dotted =
+        runsAlong(r.image, true, px(45.77 + 0.13), px(207.8), px(218.4), isBlueLine);
+    EXPECT_GE(dotted, 5) << "dotted divider";
+    EXPECT_EQ(runsAlong(r.image, true, px(41.80 + 0.13), px(207.8), px(218.4), isBlueLine), 1);
+    const int cut = runsAlong(r.image, false, px(148.17 + 0.265), px(20), px(190), isBlackLine);
+    EXPECT_GE(cut, 40) << "cut line";
+}
+
+} // namespace
+
+TEST(StatementPicture, DigitsSitInTheirBoxesAtEveryResolution)
+{
+    testsupport::TempDir dir;
+    const Printed p = print(fullDigitRows());
+    for (const Rendered& r : renderings(p, dir, "digit-boxes"))
+        expectDigitsInTheirBoxes(r);
 }
 
 TEST(StatementPicture, LinesAreTheSameAtEveryResolution)
@@ -379,22 +410,32 @@ TEST(StatementPicture, LinesAreTheSameAtEveryResolution)
     std::vector<Rendered> all = renderings(p, dir, "lines");
     // The preview at 150 % plays the page at this scale.
     all.push_back({"144", render(p, 144), 144});
-    for (const Rendered& r : all) {
-        SCOPED_TRACE(r.what);
-        ASSERT_FALSE(r.image.isNull());
-        const auto px = [&](double mm) { return int(std::lround(toPixels(mm, r.dpi))); };
-        // A dotted divider of the digit boxes (its rectangle is 0.26 mm across).
-        const int dotted = runsAlong(r.image, true, px(45.77 + 0.13), px(207.8), px(218.4),
-                                     isBlueLine);
-        EXPECT_GE(dotted, 5) << "dotted divider";
-        // A solid one beside it.
-        EXPECT_EQ(runsAlong(r.image, true, px(41.80 + 0.13), px(207.8), px(218.4), isBlueLine),
-                  1);
-        // The cut line, dash-dot-dot across the paper.
-        const int cut =
-            runsAlong(r.image, false, px(148.17 + 0.265), px(20), px(190), isBlackLine);
-        EXPECT_GE(cut, 40) << "cut line";
-    }
+    for (const Rendered& r : all)
+        expectTheSameLines(r);
+}
+
+// Printed straight to a printer (the private print server's PDF queue), the page has the same
+// digits in their boxes and the same lines.
+class StatementOnPaper : public PrintServerTest
+{
+};
+
+TEST_F(StatementOnPaper, DigitsAndLinesAreTheSameOnPaper)
+{
+    if (!serverReady())
+        return;
+    Printed p = print(fullDigitRows());
+    report::TRpReport& report = p.form->Report1;
+    report.printerSettings.deviceIndex = report::PlatformPrinter::instance().printerIndex();
+    const QString title = CupsQueue::uniqueTitle(QStringLiteral("statement"));
+    report.setReportTitle(text::toCp949(title));
+    report::PrintReport(report);
+    const std::optional<CupsQueue::Job> job = queue.waitForJob(title);
+    ASSERT_TRUE(job);
+    const Rendered paper{"paper", CupsQueue::renderPage(job->pdf, 1, 300), 300};
+    keep(paper.image, "paper-300.png");
+    expectDigitsInTheirBoxes(paper);
+    expectTheSameLines(paper);
 }
 
 TEST(StatementPicture, PdfTextKeepsItsSpaces)
