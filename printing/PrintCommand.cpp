@@ -74,7 +74,7 @@ PrintCommand::~PrintCommand()
     m_report.reset();
 }
 
-void PrintCommand::Run(const SupplierParticulars& supplier, QWidget* owner,
+void PrintCommand::run(const SupplierParticulars& supplier, QWidget* owner,
                        const StatementFiller& fill)
 {
     const Running running(*this);
@@ -89,7 +89,7 @@ void PrintCommand::Run(const SupplierParticulars& supplier, QWidget* owner,
     m_preview->ShowModal();
 }
 
-void PrintCommand::ExportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
+void PrintCommand::exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                             const std::string& path, const ExportOptions& options)
 {
     if (options.dpi < 24 || options.dpi > 1200)

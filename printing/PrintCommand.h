@@ -16,7 +16,7 @@ class TfrmPreview;
 // Writes a statement into a freshly made page (reset, then fill).
 using StatementFiller = std::function<void(TFmirolareport&)>;
 
-// How ExportTo writes: a report file (.rpf, or any other extension), a PDF (.pdf) or a picture
+// How exportTo writes: a report file (.rpf, or any other extension), a PDF (.pdf) or a picture
 // of page 1 (.png, at `dpi` pixels per inch).
 struct ExportOptions
 {
@@ -38,10 +38,10 @@ public:
     PrintCommand& operator=(const PrintCommand&) = delete;
 
     // Generates the page and shows it in a modal preview window owned by `owner`.
-    void Run(const SupplierParticulars& supplier, QWidget* owner, const StatementFiller& fill);
+    void run(const SupplierParticulars& supplier, QWidget* owner, const StatementFiller& fill);
     // The same page without a window, written to `path`. Throws std::runtime_error with a
     // one-line message when the file cannot be written.
-    void ExportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
+    void exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                   const std::string& path, const ExportOptions& options = {});
 
     bool running() const { return m_running; }

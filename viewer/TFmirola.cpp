@@ -360,7 +360,7 @@ void TFmirola::DataSerchExecute()
 
 void TFmirola::DataPrintExecute()
 {
-    m_printCommand.Run(m_config.supplier, this, [this](printing::TFmirolareport&) {
+    m_printCommand.run(m_config.supplier, this, [this](printing::TFmirolareport&) {
         RepInitExecute();
         RepDataExecute();
     });
@@ -468,7 +468,7 @@ printing::StatementInputs TFmirola::statementInputs() const
 
 void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
 {
-    m_printCommand.ExportTo(
+    m_printCommand.exportTo(
         m_config.supplier,
         [this](printing::TFmirolareport&) {
             RepInitExecute();

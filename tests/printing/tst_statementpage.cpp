@@ -388,7 +388,7 @@ TEST(PrintCommand, AFailingFillFreesTheReportFormAndPassesTheFailureOn)
 {
     PrintCommand command;
     bool filled = false;
-    EXPECT_THROW(command.Run(supplier(), nullptr,
+    EXPECT_THROW(command.run(supplier(), nullptr,
                              [&](TFmirolareport& page) {
                                  filled = command.reportForm() == &page;
                                  throw std::runtime_error("fill failed");
@@ -408,17 +408,17 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
     std::string refusal;
     bool untouched = false;
     bool otherRan = false;
-    EXPECT_THROW(command.Run(supplier(), nullptr,
+    EXPECT_THROW(command.run(supplier(), nullptr,
                              [&](TFmirolareport& page) {
                                  try {
-                                     command.ExportTo(supplier(), [](TFmirolareport&) {},
+                                     command.exportTo(supplier(), [](TFmirolareport&) {},
                                                       "/dev/null");
                                  } catch (const std::runtime_error& e) {
                                      refusal = e.what();
                                      untouched = command.reportForm() == &page;
                                  }
                                  PrintCommand other;
-                                 other.ExportTo(supplier(),
+                                 other.exportTo(supplier(),
                                                 [&](TFmirolareport& own) {
                                                     otherRan = &own != &page;
                                                 },
