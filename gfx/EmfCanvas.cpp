@@ -356,31 +356,11 @@ void EmfCanvas::textOut(int x, int y, unsigned options, const Rect* r, const QSt
         return;
     useTextState();
     m_metrics.select(font, m_dpi);
-    // Advance of every UTF-16 unit from the font's own advances (shaping each prefix would
-    // cost a layout per character), rounded as they accumulate; the last takes up the
-    // difference to the text's measured width, so that they add up to it.
-    if (!m_charMetrics || m_charMetricsFont != font) {
-        m_charMetrics.emplace(m_metrics.qfont());
-        m_charMetricsFont = font;
-    }
-    std::vector<uint32_t> dx(size_t(s.size()), 0);
-    double sum = 0;
-    int64_t placed = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
-            sum += m_charMetrics->horizontalAdvance(s.mid(i, 2));
-            ++i;
-        } else {
-            sum += m_charMetrics->horizontalAdvance(s.at(i));
-        }
-        const int64_t end = std::llround(sum);
-        dx[size_t(i)] = uint32_t(std::max<int64_t>(0, end - placed));
-        placed = end;
-    }
+    // The whole-pixel advance of every UTF-16 unit, the same the extents add up.
+    const std::vector<int> advances = m_metrics.advances(s);
+    std::vector<uint32_t> dx(advances.begin(), advances.end());
     const int w = m_metrics.width(s);
     const int h = m_metrics.height();
-    if (!dx.empty())
-        dx.back() = uint32_t(std::max<int64_t>(0, int64_t(dx.back()) + w - placed));
     int left = x;
     if ((textAlign & TA_CENTER) == TA_CENTER)
         left = x - w / 2;

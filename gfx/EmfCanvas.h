@@ -103,8 +103,6 @@ private:
     DcState m_dc;
     std::vector<DcState> m_dcStack;
     TextMetrics m_metrics;
-    std::optional<QFontMetricsF> m_charMetrics; // advances of single characters
-    Font m_charMetricsFont;
 };
 
 } // namespace gfx

@@ -413,7 +413,33 @@ void EmfPlayer::text(const EmfRecord& r, bool wide)
     }
     const unsigned opts = options & (ETO_OPAQUE | ETO_CLIPPED);
     useFont();
-    m_target.ExtTextOut(at.x, at.y, box ? opts : 0u, box ? &*box : nullptr, bytes);
+    const std::vector<int> dx = textAdvances(r, chars, at, (options & U_ETO_PDY) != 0);
+    if (dx.empty())
+        m_target.ExtTextOut(at.x, at.y, box ? opts : 0u, box ? &*box : nullptr, bytes);
+    else
+        m_target.ExtTextOutDx(at.x, at.y, box ? opts : 0u, box ? &*box : nullptr, bytes, dx);
+}
+
+std::vector<int> EmfPlayer::textAdvances(const EmfRecord& r, uint64_t chars, Point at,
+                                         bool pairs) const
+{
+    // The writer's advances, scaled as the positions they add up to: a text keeps the
+    // character places it was laid out with at every resolution (digits stay in their boxes).
+    const uint64_t offDx = r.u32(72);
+    const uint64_t each = pairs ? 8 : 4;
+    if (offDx == 0 || chars == 0 || !r.has(offDx, chars * each))
+        return {};
+    const PointD ref{double(r.i32(36)), double(r.i32(40))};
+    std::vector<int> dx(size_t(chars), 0);
+    double sum = 0;
+    int placed = at.x;
+    for (uint64_t i = 0; i < chars; ++i) {
+        sum += r.i32(offDx + i * each);
+        const int x = toDest({ref.x + sum, ref.y}).x;
+        dx[size_t(i)] = std::max(0, x - placed);
+        placed = std::max(placed, x);
+    }
+    return dx;
 }
 
 void EmfPlayer::bitmap(const EmfRecord& r, const Place& place, uint64_t offBmiAt,

@@ -101,6 +101,9 @@ private:
     bool playTextRecord(const EmfRecord& r);
     // Logical point to destination pixels, and the scale of logical lengths there.
     PointD toDevice(PointD logical) const;
+    // The advances of a text record's characters in destination pixels; none when the
+    // record gives none.
+    std::vector<int> textAdvances(const EmfRecord& r, uint64_t chars, Point at, bool pairs) const;
     Point toDest(PointD logical) const;
     Point deviceToDest(PointD device) const;
     Rect rectToDest(const Rect& logical) const;

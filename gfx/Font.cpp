@@ -72,6 +72,17 @@ QFont toQFont(const Font& font, int dpi)
     return f;
 }
 
+std::optional<QFont> plainZeroFont(const QFont& face)
+{
+    // A dotted zero reads oddly among the figures of a tax document; the proportional twin of
+    // the fixed-pitch face draws a plain one of the same height.
+    if (face.family() != u"NanumGothicCoding"_s)
+        return std::nullopt;
+    QFont zero = face;
+    zero.setFamily(u"NanumGothic"_s);
+    return zero;
+}
+
 void InstallFontSubstitutions()
 {
     for (const auto& s : substitutions())

@@ -3,6 +3,7 @@
 #include "gfx/Color.h"
 
 #include <QFont>
+#include <optional>
 #include <string>
 
 namespace gfx {
@@ -32,6 +33,10 @@ struct Font
 // The QFont that draws `font` on a surface of `dpi` pixels per inch, with the face
 // substitutions installed by InstallFontSubstitutions().
 QFont toQFont(const Font& font, int dpi);
+
+// The face that draws the digit zero of `face` when its own zero carries a dot or a slash
+// (the fixed-pitch Korean face's does); none when its own zero is plain.
+std::optional<QFont> plainZeroFont(const QFont& face);
 
 // Maps the system's faces to installed ones: "굴림체" → NanumGothicCoding, "굴림" →
 // NanumGothic, "Arial" and "MS Sans Serif" → Liberation Sans. Call once after QGuiApplication.

@@ -4,8 +4,11 @@
 #include "gfx/TextLayout.h"
 #include "text/Cp949.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+
+using namespace Qt::StringLiterals;
 
 namespace gfx {
 
@@ -109,8 +112,15 @@ void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
 {
     if (pen.style == PenStyle::Clear || points.size() < 2)
         return;
-    // Wider pens are geometric: solid whatever their style, with round ends and joins.
+    // Wider pens are geometric, with round ends and joins. A styled one keeps its pattern,
+    // lengthened with its width (Qt counts dash lengths in pen widths): a dotted line played
+    // at a finer resolution, where its pen widens with the scale, still shows the same dots.
     QPen qpen(toQColor(pen.color), pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const std::vector<int>& pattern = cosmeticPattern(pen.style);
+    if (!pattern.empty()) {
+        qpen.setCapStyle(Qt::FlatCap);
+        qpen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
+    }
     QPainterPath path(centre(points[0]));
     for (size_t i = 1; i < points.size(); ++i)
         path.lineTo(centre(points[i]));
@@ -234,22 +244,71 @@ void QtCanvas::Polyline(const std::vector<Point>& points)
         strokeWide(points, false);
 }
 
-void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip)
+void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
+                        const std::vector<int>* dx)
 {
     if (s.isEmpty())
         return;
+    const std::vector<int> advances = dx ? *dx : m_metrics.advances(s);
+    int width = 0;
+    for (int a : advances)
+        width += a;
     if (bkMode == BkMode::Opaque) {
-        Rect cell{left, top, left + m_metrics.width(s), top + m_metrics.height()};
+        Rect cell{left, top, left + width, top + m_metrics.height()};
         if (clip)
             cell = cell.intersected(*clip);
         fillArea(cell, bkColor);
     }
     m_painter->setPen(toQColor(font.color));
-    m_painter->setFont(m_metrics.qfont());
-    m_painter->drawText(QPointF(left, top + m_metrics.ascent()), s);
+    const QFont& face = m_metrics.qfont();
+    std::optional<QFont> zeroFace = s.contains(u'0') ? plainZeroFont(face) : std::nullopt;
+    qreal zeroAdvance = 0;
+    if (zeroFace) {
+        // Narrowed to the fixed-pitch face's own zero, so zeros side by side never touch.
+        const qreal own = QFontMetricsF(*zeroFace).horizontalAdvance(u'0');
+        const qreal fixedPitch = QFontMetricsF(face).horizontalAdvance(u'0');
+        if (own > fixedPitch && own > 0)
+            zeroFace->setStretch(std::max(1, int(100 * fixedPitch / own)));
+        zeroAdvance = QFontMetricsF(*zeroFace).horizontalAdvance(u'0');
+    }
+    const qreal baseline = top + m_metrics.ascent();
+    // Glyph by glyph at whole-pixel advances, where the extents put them.
+    qreal x = left;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const qsizetype n =
+            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2
+                                                                                          : 1;
+        int advance = 0;
+        for (qsizetype k = i; k < i + n; ++k)
+            advance += advances[size_t(k)];
+        const QString glyph = s.mid(i, n);
+        // A space is a gap, not a glyph: a PDF with drawn space glyphs extracts its text
+        // without the spaces.
+        if (zeroFace && glyph == u"0"_s) {
+            m_painter->setFont(*zeroFace);
+            m_painter->drawText(QPointF(x + (advance - zeroAdvance) / 2, baseline), glyph);
+        } else if (glyph != u" "_s) {
+            m_painter->setFont(face);
+            m_painter->drawText(QPointF(x, baseline), glyph);
+        }
+        x += advance;
+        i += n - 1;
+    }
 }
 
 void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text)
+{
+    extTextOut(x, y, options, r, text, nullptr);
+}
+
+void QtCanvas::ExtTextOutDx(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                            const std::vector<int>& dx)
+{
+    extTextOut(x, y, options, r, text, &dx);
+}
+
+void QtCanvas::extTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                          const std::vector<int>* dx)
 {
     m_metrics.select(font, m_dpi);
     if (m_clippedAway)
@@ -257,12 +316,22 @@ void QtCanvas::ExtTextOut(int x, int y, unsigned options, const Rect* r, std::st
     if (r && (options & ETO_OPAQUE))
         fillArea(*r, bkColor);
     const QString s = text::fromCp949(text);
-    const Rect cell = m_metrics.cell(x, y, textAlign, m_metrics.width(s));
+    // Advances that do not match the text (one per UTF-16 unit) are not the writer's.
+    if (dx && dx->size() != size_t(s.size()))
+        dx = nullptr;
+    int width = 0;
+    if (dx) {
+        for (int a : *dx)
+            width += a;
+    } else {
+        width = m_metrics.width(s);
+    }
+    const Rect cell = m_metrics.cell(x, y, textAlign, width);
 
     const bool clipped = r && (options & ETO_CLIPPED);
     if (clipped && !pushClip(*r))
         return;
-    textLine(cell.left, cell.top, s, clipped ? r : nullptr);
+    textLine(cell.left, cell.top, s, clipped ? r : nullptr, dx);
     if (clipped)
         m_painter->restore();
 }

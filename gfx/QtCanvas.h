@@ -36,6 +36,8 @@ public:
     void Polygon(const std::vector<Point>& points) override;
     void Polyline(const std::vector<Point>& points) override;
     void ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text) override;
+    void ExtTextOutDx(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                      const std::vector<int>& dx) override;
     int DrawText(std::string_view text, Rect& r, unsigned flags) override;
     Size TextExtent(std::string_view text) override;
     void StretchDraw(const Rect& r, const Bitmap& bitmap) override;
@@ -54,7 +56,12 @@ private:
     void strokeScaledCosmetic(const std::vector<Point>& points);
     void strokeWide(const std::vector<Point>& points, bool closed);
     void fillArea(const Rect& r, Color c);
-    void textLine(int left, int top, const QString& s, const Rect* clip);
+    void extTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                    const std::vector<int>* dx);
+    // One line of text from its cell's top-left, each character advancing by `dx` (one per
+    // UTF-16 unit) or by its own whole-pixel advance.
+    void textLine(int left, int top, const QString& s, const Rect* clip,
+                  const std::vector<int>* dx = nullptr);
     std::optional<QRegion> clipRegion() const;
     // Narrows the clip to `r` inside a painter save(); false when nothing would show.
     bool pushClip(const Rect& r);

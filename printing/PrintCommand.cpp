@@ -5,6 +5,7 @@
 #include "printing/TfrmPreview.h"
 #include "report/print/WritePdf.h"
 #include "report/print/PlatformPrinter.h"
+#include "text/Cp949.h"
 
 #include <QImage>
 #include <cmath>
@@ -15,38 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace printing {
 
-TfrmPreview* frmPreview = nullptr;
-
 namespace {
-
-// Frees the command's forms in the order the command owns them: the window first.
-struct CommandForms
-{
-    CommandForms() = default;
-    CommandForms(const CommandForms&) = delete;
-    CommandForms& operator=(const CommandForms&) = delete;
-    ~CommandForms()
-    {
-        delete frmPreview;
-        frmPreview = nullptr;
-        delete Fmirolareport;
-        Fmirolareport = nullptr;
-    }
-};
-
-// The forms are global, so a second command while one runs (a host calling it from inside the
-// preview's loop) would free the first one's forms under it.
-void refuseWhileRunning()
-{
-    if (Fmirolareport || frmPreview)
-        throw std::runtime_error("a print command is already running");
-}
-
-void createReportForm(const SupplierParticulars& supplier, const std::function<void()>& fill)
-{
-    Fmirolareport = new TFmirolareport(supplier);
-    fill();
-}
 
 bool endsWith(const std::string& path, const QString& suffix)
 {
@@ -73,30 +43,61 @@ void writePicture(const report::TRpReport& report, const std::string& path, int 
 
 } // namespace
 
-void RunPrintCommand(const SupplierParticulars& supplier, QWidget* owner,
-                     const std::function<void()>& fill)
+// Marks the command running for one printing and frees its forms when the printing ends.
+class PrintCommand::Running
 {
-    refuseWhileRunning();
-    CommandForms forms;
-    createReportForm(supplier, fill);
-    frmPreview = new TfrmPreview(owner);
-    report::TRpReport& report = Fmirolareport->Report1;
-    frmPreview->Report = &report;
-    report.printerSettings.deviceIndex = report::PlatformPrinter::instance().printerIndex();
-    report.GeneratePages();
-    frmPreview->attachReportPrinter();
-    frmPreview->ShowModal();
+public:
+    explicit Running(PrintCommand& command) : m_command(command)
+    {
+        if (m_command.m_running)
+            throw std::runtime_error(text::cp949("인쇄가 이미 진행 중입니다."));
+        m_command.m_running = true;
+    }
+    ~Running()
+    {
+        m_command.m_preview.reset();
+        m_command.m_report.reset();
+        m_command.m_running = false;
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    PrintCommand& m_command;
+};
+
+PrintCommand::PrintCommand() = default;
+
+PrintCommand::~PrintCommand()
+{
+    m_preview.reset();
+    m_report.reset();
 }
 
-void ExportStatement(const SupplierParticulars& supplier, const std::function<void()>& fill,
-                     const std::string& path, const ExportOptions& options)
+void PrintCommand::run(const SupplierParticulars& supplier, QWidget* owner,
+                       const StatementFiller& fill)
+{
+    const Running running(*this);
+    m_report = std::make_unique<TFmirolareport>(supplier);
+    fill(*m_report);
+    m_preview = std::make_unique<TfrmPreview>(owner);
+    report::TRpReport& report = m_report->Report1;
+    m_preview->Report = &report;
+    report.printerSettings.deviceIndex = report::PlatformPrinter::instance().printerIndex();
+    report.GeneratePages();
+    m_preview->attachReportPrinter();
+    m_preview->ShowModal();
+}
+
+void PrintCommand::exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
+                            const std::string& path, const ExportOptions& options)
 {
     if (options.dpi < 24 || options.dpi > 1200)
         throw std::runtime_error("--dpi wants 24 to 1200");
-    refuseWhileRunning();
-    CommandForms forms;
-    createReportForm(supplier, fill);
-    report::TRpReport& report = Fmirolareport->Report1;
+    const Running running(*this);
+    m_report = std::make_unique<TFmirolareport>(supplier);
+    fill(*m_report);
+    report::TRpReport& report = m_report->Report1;
     report.options.compression = options.compress;
     report.GeneratePages();
     report::TRpPrinter& printer = *report.RpPrinter();

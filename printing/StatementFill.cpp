@@ -253,8 +253,11 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
     const gfx::Bitmap invoiceSeal = invoiceFilled ? in.seal : gfx::Bitmap();
     form.DetailBand1->forceNewPage = true;
     form.Report1.OnNeedData = [pages](TRpReport& report) { return report.currentPage() < pages; };
-    form.Report1.OnStartPage = [&form, lines, invoiceSeal](TRpReport& report) {
+    form.Report1.OnStartPage = [&form, lines, invoiceSeal, number, pages](TRpReport& report) {
         const int page = report.currentPage();
+        // Every sheet of a longer statement says which one it is, beside the number.
+        setLiteral(form, "SUB_DATANO",
+                   number + "  " + std::to_string(page) + "/" + std::to_string(pages));
         fillStatementPage(form, *lines, page);
         showInvoiceHalf(form, page == 1, invoiceSeal);
     };

@@ -45,6 +45,7 @@ enum Flag : unsigned {
     AutoSize = 2,
     AlignToBand = 4,
     ResetAfterPrint = 8,
+    Figure = 16, // an amount or a count: printed whole
 };
 
 constexpr TAlignment L = taLeftJustify;
@@ -93,13 +94,13 @@ const TextRow upperFields[] = {
     {"SUB_JOBKIND", Kind::Expr, 124.88, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
     {"SUB_JOBITEM", Kind::Expr, 167.75, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
     {"SUB_TOTAL", Kind::Expr, 44.98, 128.32, 52.92, 4.50, Face::Report, R,
-     Opaque | ResetAfterPrint, ""},
+     Opaque | ResetAfterPrint | Figure, ""},
     {"SUB_COUNT", Kind::Expr, 105.04, 128.32, 34.13, 4.50, Face::Report, R,
-     Opaque | ResetAfterPrint, ""},
+     Opaque | ResetAfterPrint | Figure, ""},
     {"SUB_AMOUNT", Kind::Expr, 145.52, 128.32, 29.90, 4.50, Face::Report, R,
-     Opaque | ResetAfterPrint, ""},
+     Opaque | ResetAfterPrint | Figure, ""},
     {"SUB_TAXAMT", Kind::Expr, 176.21, 128.32, 22.49, 4.50, Face::Report, R,
-     Opaque | ResetAfterPrint, ""},
+     Opaque | ResetAfterPrint | Figure, ""},
     {"GABUL", Kind::Label, 80.96, 22.23, 47.89, 5.29, Face::GulimChe14Blue, C,
      Opaque | AutoSize | AlignToBand, "(공급받는자보관용)"},
     {"TOTTITLE", Kind::Label, 10.85, 128.59, 28.84, 3.70, Face::GulimChe10, C, Transparent,
@@ -149,10 +150,10 @@ const TextRow lowerFields[] = {
     {"TAX_YEAR", Kind::Expr, 10.85, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"TAX_MONTH", Kind::Expr, 17.46, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"TAX_DAY", Kind::Expr, 24.08, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
-    {"AMT_SPACE", Kind::Expr, 31.22, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
-    {"TAX_AMOUNT", Kind::Expr, 37.31, 211.14, 40.22, 7.94, Face::GulimChe22, R, Transparent, ""},
-    {"TAX_TAXAMT", Kind::Expr, 77.26, 211.14, 35.98, 7.94, Face::GulimChe22, R, Transparent, ""},
-    {"TAX_TOTAL", Kind::Expr, 11.11, 272.26, 46.30, 4.50, Face::Gulim12, R, Opaque, ""},
+    {"AMT_SPACE", Kind::Expr, 31.22, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque | Figure, ""},
+    {"TAX_AMOUNT", Kind::Expr, 37.31, 211.14, 40.22, 7.94, Face::GulimChe22, R, Transparent | Figure, ""},
+    {"TAX_TAXAMT", Kind::Expr, 77.26, 211.14, 35.98, 7.94, Face::GulimChe22, R, Transparent | Figure, ""},
+    {"TAX_TOTAL", Kind::Expr, 11.11, 272.26, 46.30, 4.50, Face::Gulim12, R, Opaque | Figure, ""},
 };
 
 const TextRow lowerTexts[] = {
@@ -237,6 +238,7 @@ struct LineColumn
     const char* base;
     double left, width;
     TAlignment align;
+    bool figure = false;
 };
 
 const double statementLineTops[statementLineSlots] = {
@@ -244,9 +246,9 @@ const double statementLineTops[statementLineSlots] = {
 constexpr double statementLineHeight = 3.70;
 const LineColumn statementColumns[] = {
     {"SUB_ITEMNAME", 11.11, 27.25, L}, {"SUB_DESCRIPT", 39.69, 66.15, L},
-    {"SUB_COLORNAME", 88.90, 18.79, L}, {"SUB_QTY", 108.48, 9.79, R},
-    {"SUB_UNIT", 119.06, 9.79, C},     {"SUB_PRICE", 129.65, 22.49, R},
-    {"SUB_AMOUNT", 152.93, 22.49, R},  {"SUB_TAXAMT", 176.21, 22.49, R},
+    {"SUB_COLORNAME", 88.90, 18.79, L}, {"SUB_QTY", 108.48, 9.79, R, true},
+    {"SUB_UNIT", 119.06, 9.79, C},     {"SUB_PRICE", 129.65, 22.49, R, true},
+    {"SUB_AMOUNT", 152.93, 22.49, R, true},  {"SUB_TAXAMT", 176.21, 22.49, R, true},
 };
 // The first description runs a little wider than the others.
 constexpr double firstDescriptionWidth = 66.41;
@@ -255,8 +257,8 @@ const double invoiceLineTops[invoiceLineSlots] = {229.92, 238.39, 246.86, 255.32
 constexpr double invoiceLineHeight = 4.50;
 const LineColumn invoiceColumns[] = {
     {"TAX_MONTH", 10.85, 5.29, C},     {"TAX_DAY", 17.20, 5.29, C},
-    {"TAX_DESCRIPT", 24.34, 115.62, L}, {"TAX_AMOUNT", 142.35, 22.49, R},
-    {"TAX_TAXAMT", 165.63, 22.49, R},
+    {"TAX_DESCRIPT", 24.34, 115.62, L}, {"TAX_AMOUNT", 142.35, 22.49, R, true},
+    {"TAX_TAXAMT", 165.63, 22.49, R, true},
 };
 
 // The supplier's particulars, the same on both halves (the lower 139.70 mm down).
@@ -455,6 +457,7 @@ TRpCustomLabel& addText(TRpReport& report, const std::string& name, Kind kind, d
     else
         text->setCaption(caption);
     text->setAlignToBand((flags & AlignToBand) != 0);
+    text->setFigure((flags & Figure) != 0);
     // Sizing follows the stored size once it is set, as a stored layout loads.
     if (flags & AutoSize)
         text->setAutoSize(true);
@@ -479,7 +482,8 @@ void addLineColumns(TRpReport& report, const LineColumn* columns, size_t columnC
             if (n == 1 && std::string_view(col.base) == "SUB_DESCRIPT")
                 width = firstDescriptionWidth;
             addText(report, col.base + std::to_string(n), Kind::Label, col.left, tops[n - 1], width,
-                    height, face, col.align, Transparent, col.base);
+                    height, face, col.align, col.figure ? Transparent | Figure : Transparent,
+                    col.base);
         }
     }
 }

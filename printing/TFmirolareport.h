@@ -39,7 +39,4 @@ public:
     report::TRpImage* image(std::string_view name) const;
 };
 
-// The report form of the print command in progress; none between commands.
-extern TFmirolareport* Fmirolareport;
-
 } // namespace printing

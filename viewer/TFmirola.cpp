@@ -360,7 +360,7 @@ void TFmirola::DataSerchExecute()
 
 void TFmirola::DataPrintExecute()
 {
-    printing::RunPrintCommand(m_config.supplier, this, [this] {
+    m_printCommand.run(m_config.supplier, this, [this](printing::TFmirolareport&) {
         RepInitExecute();
         RepDataExecute();
     });
@@ -424,14 +424,17 @@ void TFmirola::MakeDataExecute()
     ClientSocket1->MakeDataExecute();
 }
 
+// Both work on the page of the print command in progress; outside one there is no page.
 void TFmirola::RepInitExecute()
 {
-    printing::ResetStatement(*printing::Fmirolareport);
+    if (printing::TFmirolareport* page = m_printCommand.reportForm())
+        printing::ResetStatement(*page);
 }
 
 void TFmirola::RepDataExecute()
 {
-    printing::FillStatement(*printing::Fmirolareport, statementInputs());
+    if (printing::TFmirolareport* page = m_printCommand.reportForm())
+        printing::FillStatement(*page, statementInputs());
 }
 
 printing::StatementInputs TFmirola::statementInputs() const
@@ -465,12 +468,13 @@ printing::StatementInputs TFmirola::statementInputs() const
 
 void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
 {
-    printing::ExportStatement(m_config.supplier,
-                              [this] {
-                                  RepInitExecute();
-                                  RepDataExecute();
-                              },
-                              path, options);
+    m_printCommand.exportTo(
+        m_config.supplier,
+        [this](printing::TFmirolareport&) {
+            RepInitExecute();
+            RepDataExecute();
+        },
+        path, options);
 }
 
 QLineEdit* TFmirola::editFor(Edit e) const

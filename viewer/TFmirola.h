@@ -88,6 +88,8 @@ public:
     QAction* RepData;
 
     const Configuration& configuration() const { return m_config; }
+    // The print command of this viewer; its page and window exist while it runs.
+    const printing::PrintCommand& printCommand() const { return m_printCommand; }
 
     // Handlers.
     void Timer1Timer();
@@ -152,6 +154,7 @@ private:
     void guarded(const std::function<void()>& handler);
 
     Configuration m_config;
+    printing::PrintCommand m_printCommand;
 };
 
 } // namespace viewer

@@ -102,8 +102,8 @@ int main(int argc, char** argv)
         std::vector<double> times;
         for (int i = 0; i < runs; ++i)
             times.push_back(clickToPaint(
-                form.FlatImageButton6, [] { return printing::frmPreview; },
-                [] { return printing::frmPreview->RpPreview1->viewport(); }));
+                form.FlatImageButton6, [&] { return form.printCommand().preview(); },
+                [&] { return form.printCommand().preview()->RpPreview1->viewport(); }));
         std::printf("print click to painted preview, %2d lines (median of %d)  %8.2f ms\n",
                     lines, runs, median(times));
     }

@@ -51,6 +51,12 @@ void TRpCustomLabel::setWordWrap(bool wordWrap)
     BuildLines();
 }
 
+void TRpCustomLabel::setFigure(bool figure)
+{
+    m_figure = figure;
+    BuildLines();
+}
+
 void TRpCustomLabel::setFont(const gfx::Font& font)
 {
     m_parentFont = false;
@@ -105,12 +111,36 @@ void TRpCustomLabel::Loaded()
 
 int TRpCustomLabel::MeasureLine(std::string_view text) const
 {
+    return MeasureLine(text, m_font);
+}
+
+int TRpCustomLabel::MeasureLine(std::string_view text, const gfx::Font& font) const
+{
     TRpReport* owner = report();
     if (!owner)
         return 0;
     gfx::Canvas& context = owner->MeasureContext();
-    context.font = m_font;
+    context.font = font;
     return MulDiv(context.TextWidth(text) + 1, owner->zoom(), 100);
+}
+
+gfx::Font TRpCustomLabel::lineFont(std::string_view line) const
+{
+    if (!m_figure || !report() || MeasureLine(line) <= width())
+        return m_font;
+    gfx::Font f = m_font;
+    if (f.height != 0) {
+        f.size = f.pixelHeight(gfx::ScreenDpi) * 72 / gfx::ScreenDpi;
+        f.height = 0;
+    }
+    const int full = f.size;
+    for (int size = full - 1; size >= minFigurePoints; --size) {
+        f.size = size;
+        if (MeasureLine(line, f) <= width())
+            return f;
+    }
+    f.size = std::min(full, minFigurePoints);
+    return f;
 }
 
 int TRpCustomLabel::minimumHeight() const
@@ -169,7 +199,7 @@ void TRpCustomLabel::FeedParagraph(std::string_view input)
     }
     m_pendingLine.clear();
     m_stopFlag = false;
-    if (m_autoSize) {
+    if (m_autoSize || m_figure) {
         m_pendingLine = text;
         EmitLine();
         m_stopFlag = true;
@@ -233,6 +263,22 @@ void TRpCustomLabel::PrintAt(long double offsetX, long double offsetY)
     printLines(offsetX, offsetY);
 }
 
+void TRpCustomLabel::printLine(gfx::Canvas& canvas, const std::string& line, long double x,
+                               long double y)
+{
+    const gfx::Font fitted = lineFont(line);
+    int dy = 0;
+    if (!(fitted == m_font)) {
+        // A figure set smaller stands on the bottom of the full size's cell, so it keeps the
+        // line its neighbours print on.
+        const int full = canvas.TextHeight(lineHeightProbe);
+        canvas.font = fitted;
+        dy = full - canvas.TextHeight(lineHeightProbe);
+    }
+    canvas.TextOut(m_printer->DeviceX(x), m_printer->DeviceY(y) + dy, line);
+    canvas.font = m_font;
+}
+
 void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
 {
     gfx::Canvas& canvas = m_printer->PageCanvas();
@@ -287,7 +333,7 @@ void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
     while (m_nextLineIndex < lineCount && y + lineHeight <= bottom) {
         const std::string& line = m_printLines[size_t(m_nextLineIndex)];
         if (paintPass() && !line.empty())
-            canvas.TextOut(m_printer->DeviceX(x), m_printer->DeviceY(y), line);
+            printLine(canvas, line, x, y);
         y += lineHeight;
         ++m_nextLineIndex;
     }

@@ -30,6 +30,16 @@ public:
     bool wordWrap() const { return m_wordWrap; }
     void setWordWrap(bool wordWrap);
     bool autoStretch = false;
+    // A figure (an amount, a count) prints whole or not at all: never cut by the line
+    // breaking; where it is wider than the printable, it prints at the largest smaller size
+    // that fits, down to minFigurePoints, and below that whole at that size, spilling to its
+    // alignment's open side.
+    bool figure() const { return m_figure; }
+    void setFigure(bool figure);
+    // Below this size a printed figure's digits stop being legible on paper.
+    static constexpr int minFigurePoints = 6;
+    // The font a line prints in: the printable's own, or a figure's fitted size.
+    gfx::Font lineFont(std::string_view line) const;
 
     // The text font; ParentFont follows the report's font.
     const gfx::Font& font() const { return m_font; }
@@ -60,6 +70,7 @@ public:
     void EmitLine();
     // The pixel width of a text at the report's zoom, plus one; 0 off a report.
     int MeasureLine(std::string_view text) const;
+    int MeasureLine(std::string_view text, const gfx::Font& font) const;
     // The lowest pixel height that shows one line.
     int minimumHeight() const;
 
@@ -68,6 +79,7 @@ protected:
     void assignPrintText(std::string text) { m_printText = std::move(text); }
     // Prints the print text (the text printables' common part of PrintAt).
     void printLines(long double offsetX, long double offsetY);
+    void printLine(gfx::Canvas& canvas, const std::string& line, long double x, long double y);
 
 private:
     std::string m_caption;
@@ -77,6 +89,7 @@ private:
     bool m_stopFlag = false;
     bool m_autoSize = true;
     bool m_wordWrap = true;
+    bool m_figure = false;
     gfx::Font m_font;
     bool m_parentFont = true;
     int m_nextLineIndex = 0;

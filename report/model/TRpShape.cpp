@@ -2,8 +2,10 @@
 
 #include "gfx/LineRaster.h"
 #include "report/model/TRpPrinter.h"
+#include "report/model/Units.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace report {
 
@@ -16,6 +18,12 @@ void TRpShape::PrintAt(long double offsetX, long double offsetY)
     gfx::Canvas& canvas = m_printer->PageCanvas();
     canvas.brush = brush;
     canvas.pen = pen;
+    // Drawn as wide as on the screen-resolution page, as the page pictures play: on a
+    // printer's finer pixels a one-pixel pen would be a hairline and a dotted one a row of
+    // specks.
+    const long double devicePerScreenPixel = m_printer->XScale() * nativePerInch / gfx::ScreenDpi;
+    if (pen.width > 0 && devicePerScreenPixel > 1)
+        canvas.pen.width = std::max(1, int(std::lround(pen.width * devicePerScreenPixel)));
     const NativeRect n = placedAt(offsetX, offsetY);
     const gfx::Rect r = deviceRect(n);
     const int xm = m_printer->DeviceX(n.left + n.width / 2);
@@ -55,7 +63,8 @@ void TRpShape::drawLine(gfx::Canvas& canvas, int x1, int y1, int x2, int y2) con
     const bool straight = x1 == x2 || y1 == y2;
     // A wide pen drawn as such would be solid whatever its style; a styled wide line (the cut
     // line across a statement) keeps its style as dashes the pen's width times as long.
-    if (pen.width <= 1 || pattern.empty() || !straight) {
+    const int width = canvas.pen.width; // the pen as drawn on this device
+    if (width <= 1 || pattern.empty() || !straight) {
         canvas.MoveTo(x1, y1);
         canvas.LineTo(x2, y2);
         return;
@@ -67,7 +76,7 @@ void TRpShape::drawLine(gfx::Canvas& canvas, int x1, int y1, int x2, int y2) con
     const int dy = y2 > y1 ? 1 : (y2 < y1 ? -1 : 0);
     int at = 0;
     for (size_t i = 0; at < length; i = (i + 1) % pattern.size()) {
-        const int run = std::min(pattern[i] * pen.width, length - at);
+        const int run = std::min(pattern[i] * width, length - at);
         if (i % 2 == 0) {
             canvas.MoveTo(x1 + dx * at, y1 + dy * at);
             canvas.LineTo(x1 + dx * (at + run), y1 + dy * (at + run));

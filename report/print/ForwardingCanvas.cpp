@@ -53,6 +53,13 @@ void ForwardingCanvas::ExtTextOut(int x, int y, unsigned options, const gfx::Rec
         t->ExtTextOut(x, y, options, r, text);
 }
 
+void ForwardingCanvas::ExtTextOutDx(int x, int y, unsigned options, const gfx::Rect* r,
+                                    std::string_view text, const std::vector<int>& dx)
+{
+    if (gfx::Canvas* t = synced())
+        t->ExtTextOutDx(x, y, options, r, text, dx);
+}
+
 int ForwardingCanvas::DrawText(std::string_view text, gfx::Rect& r, unsigned flags)
 {
     gfx::Canvas* t = synced();

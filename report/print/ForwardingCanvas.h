@@ -25,6 +25,8 @@ public:
     void Polyline(const std::vector<gfx::Point>& points) override;
     void ExtTextOut(int x, int y, unsigned options, const gfx::Rect* r,
                     std::string_view text) override;
+    void ExtTextOutDx(int x, int y, unsigned options, const gfx::Rect* r, std::string_view text,
+                      const std::vector<int>& dx) override;
     int DrawText(std::string_view text, gfx::Rect& r, unsigned flags) override;
     gfx::Size TextExtent(std::string_view text) override;
     void StretchDraw(const gfx::Rect& r, const gfx::Bitmap& bitmap) override;

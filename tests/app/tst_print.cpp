@@ -115,8 +115,8 @@ protected:
             }));
         EXPECT_TRUE(ran);
         // Both forms are gone once the window has closed.
-        EXPECT_EQ(printing::frmPreview, nullptr);
-        EXPECT_EQ(printing::Fmirolareport, nullptr);
+        EXPECT_EQ(form->printCommand().preview(), nullptr);
+        EXPECT_EQ(form->printCommand().reportForm(), nullptr);
     }
 
     static std::string pageText(const printing::TfrmPreview& w)
@@ -183,6 +183,10 @@ TEST_F(PrintTest, ExportedWorkedExamplePrintsItsTexts)
 TEST_F(PrintTest, PrintShowsThePreviewAndClosingFreesBothForms)
 {
     fetchMonth(7);
+    // Outside a print command the page actions have no page to work on: they do nothing.
+    form->RepInit->trigger();
+    form->RepData->trigger();
+    EXPECT_EQ(form->printCommand().reportForm(), nullptr);
     printWith([&](printing::TfrmPreview& w) {
         EXPECT_EQ(pageText(w), "Page : 1/1");
         EXPECT_EQ(w.edt_Size->text(), u"100"_s);

@@ -359,3 +359,47 @@ TEST(EmfCanvas, PlayedBackOntoAQtCanvasItHasThePixelsOfDrawingStraight)
         EXPECT_EQ(differing, 0) << s.name;
     }
 }
+
+namespace {
+
+// Keeps the advances a player hands over with each text.
+class AdvanceCanvas : public RecordingCanvas
+{
+public:
+    void ExtTextOutDx(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                      const std::vector<int>& dx) override
+    {
+        advances.push_back(dx);
+        RecordingCanvas::ExtTextOutDx(x, y, options, r, text, dx);
+    }
+    std::vector<std::vector<int>> advances;
+};
+
+} // namespace
+
+// A text keeps the character places it was laid out with when its picture is played larger:
+// the digits of a row stay over the boxes drawn for them at any resolution.
+TEST(EmfCanvas, PlayedLargerATextKeepsItsCharacterPlaces)
+{
+    EmfCanvas emf(400, 100);
+    emf.font.name = text::cp949("굴림체");
+    emf.font.size = 22;
+    emf.TextOut(10, 10, "1234567890");
+    const std::string picture = emf.finish();
+
+    for (const double scale : {1.0, 3.125, 6.25}) {
+        SCOPED_TRACE(scale);
+        AdvanceCanvas target;
+        EmfPlayer player(target);
+        ASSERT_TRUE(player.play(picture, {0, 0, int(400 * scale), int(100 * scale)}));
+        ASSERT_EQ(target.advances.size(), 1u);
+        const std::vector<int>& dx = target.advances[0];
+        ASSERT_EQ(dx.size(), 10u);
+        int x = 0;
+        for (size_t i = 0; i < dx.size(); ++i) {
+            x += dx[i];
+            // 15 pixels a digit where it was drawn.
+            EXPECT_NEAR(x, 15 * (int(i) + 1) * scale, 1.0) << i;
+        }
+    }
+}

@@ -101,3 +101,47 @@ TEST(Fonts, StylesAreCarriedOver)
     EXPECT_TRUE(q.strikeOut());
     EXPECT_FALSE(toQFont(face("Arial"), ScreenDpi).bold());
 }
+
+// The substitute faces keep the line heights the layouts were made for, and glyphs advance by
+// whole pixels: a row of 22-point digits keeps the 15-pixel pitch of the boxes drawn for it.
+TEST(Fonts, LineMetricsAndAdvancesAreWholePixelsRoundedToTheNearest)
+{
+    struct Case
+    {
+        const char* what;
+        const char* face;
+        int size;
+        int ascent, descent;
+        const char* text;
+        int width;
+    };
+    const Case cases[] = {
+        {"a two-line cell's font", "굴림체", 10, 10, 3, "등록 번호", 59},
+        {"the digit rows' font", "굴림체", 22, 23, 6, "1234567890", 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TextMetrics m;
+        m.select(face(c.face, c.size), ScreenDpi);
+        EXPECT_EQ(m.ascent(), c.ascent);
+        EXPECT_EQ(m.descent(), c.descent);
+        const QString s = QString::fromUtf8(c.text);
+        EXPECT_EQ(m.width(s), c.width);
+        const std::vector<int> advances = m.advances(s);
+        ASSERT_EQ(advances.size(), size_t(s.size()));
+        int sum = 0;
+        for (int a : advances)
+            sum += a;
+        EXPECT_EQ(sum, c.width);
+    }
+}
+
+TEST(Fonts, TheFixedPitchFaceDrawsItsZeroFromAFaceWithAPlainOne)
+{
+    const QFont fixed = toQFont(face("굴림체", 22), ScreenDpi);
+    const std::optional<QFont> zero = plainZeroFont(fixed);
+    ASSERT_TRUE(zero);
+    EXPECT_EQ(QFontInfo(*zero).family(), u"NanumGothic"_s);
+    EXPECT_EQ(zero->pixelSize(), fixed.pixelSize());
+    EXPECT_FALSE(plainZeroFont(toQFont(face("굴림", 22), ScreenDpi)));
+}

@@ -53,7 +53,9 @@ PagePicture playPicture(const std::string& emf)
                 middle = call.x;
             else if (call.textAlign & gfx::TA_RIGHT)
                 middle = call.x - width / 2;
-            result.texts.push_back({middle, call.y, text::fromCp949(call.text).toStdString()});
+            const int left = middle - width / 2;
+            result.texts.push_back({middle, call.y, text::fromCp949(call.text).toStdString(), left,
+                                    left + width, call.font});
         }
         if (call.kind == gfx::DrawCall::Kind::StretchDraw)
             ++result.pictures;

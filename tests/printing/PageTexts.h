@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gfx/Font.h"
 #include "gfx/Types.h"
 
 #include <string>
@@ -17,6 +18,9 @@ struct PageText
     int x = 0;
     int y = 0;
     std::string text;
+    int left = 0; // the text's horizontal extent, [left, right)
+    int right = 0;
+    gfx::Font font;
 };
 
 // A stored page of a generated report played back at 96 pixels per inch (paper pixels).

@@ -9,6 +9,7 @@
 #include "report/model/TRpLabel.h"
 #include "report/model/TRpShape.h"
 #include "tests/printing/PageTexts.h"
+#include "tests/printing/StatementFixture.h"
 #include "text/Cp949.h"
 
 #include <QImage>
@@ -21,89 +22,9 @@ using testsupport::boundsOf;
 using testsupport::PagePicture;
 using testsupport::playPage;
 using testsupport::textIn;
+using namespace testsupport::statement;
 
 namespace {
-
-SupplierParticulars supplier()
-{
-    return {text::cp949("123-45-67890"), text::cp949("(주)미로라상사"), text::cp949("김공급"),
-            text::cp949("서울 중구 세종대로 1"), text::cp949("도소매"), text::cp949("사무용품"),
-            text::cp949("국민은행 123-456-789012")};
-}
-
-gfx::Bitmap seal()
-{
-    QImage image(20, 20, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    return gfx::Bitmap::fromImage(image);
-}
-
-StatementLine line(const char* item, const char* standard, const char* qty, const char* unit,
-                   const char* price, const char* amount, const char* tax)
-{
-    return {text::cp949(item), text::cp949(standard), qty, text::cp949(unit), price, amount, tax};
-}
-
-// The worked example: 2004-07-15 number 3, two lines.
-StatementInputs workedExample()
-{
-    StatementInputs in;
-    in.date = "2004-07-15";
-    in.sequence = "3";
-    in.registration = "211-86-12345";
-    in.custName = text::cp949("(주)한빛유통");
-    in.chief = text::cp949("홍길동");
-    in.address = text::cp949("서울 강남구 테헤란로 1");
-    in.jobKind = text::cp949("도매");
-    in.jobItem = text::cp949("잡화");
-    in.lines = {line("A", "a", "10", "EA", "1500", "15000", "1500"),
-                line("B", "b", "2", "BOX", "30000", "60000", "6000")};
-    in.totAmt = "75000";
-    in.totTax = "7500";
-    in.totAmTax = "82500";
-    in.totCount = "2";
-    in.seal = seal();
-    return in;
-}
-
-StatementInputs withLines(int n)
-{
-    StatementInputs in = workedExample();
-    in.lines.clear();
-    for (int i = 1; i <= n; ++i) {
-        const std::string k = std::to_string(i);
-        in.lines.push_back({"I" + k, "S" + k, k, "EA", "100", std::to_string(100 * i), "10"});
-    }
-    in.totCount = std::to_string(n);
-    return in;
-}
-
-struct Printed
-{
-    std::unique_ptr<TFmirolareport> form = std::make_unique<TFmirolareport>(supplier());
-    std::vector<PagePicture> pages;
-
-    std::string at(const std::string& name, int page = 1) const
-    {
-        return textIn(pages.at(page - 1), boundsOf(form->Report1, name));
-    }
-};
-
-Printed print(const StatementInputs& in, const std::string& lookName = {})
-{
-    Printed p;
-    ResetStatement(*p.form);
-    FillStatement(*p.form, in);
-    p.form->Report1.GeneratePages();
-    for (int n = 1; n <= p.form->Report1.RpPrinter()->PageTotal(); ++n) {
-        p.pages.push_back(playPage(p.form->Report1, n));
-        if (!lookName.empty())
-            for (int dpi : {96, 300})
-                testsupport::saveForLooking(p.form->Report1, n,
-                                            lookName + "-page" + std::to_string(n), dpi);
-    }
-    return p;
-}
 
 const std::string marker = "이  하  여  백";
 
@@ -351,8 +272,9 @@ TEST(StatementFill, LongStatementContinuesOnFurtherPages)
     ASSERT_EQ(p.pages.size(), 3u);
     for (int page = 1; page <= 3; ++page) {
         SCOPED_TRACE(page);
-        // Every page repeats the statement half with the totals of all lines.
-        EXPECT_EQ(p.at("SUB_DATANO", page), "2004-07-15-003");
+        // Every page repeats the statement half with the totals of all lines, and says which
+        // of the pages it is.
+        EXPECT_EQ(p.at("SUB_DATANO", page), "2004-07-15-003  " + std::to_string(page) + "/3");
         EXPECT_EQ(p.at("SUB_CUSTNAME", page), "(주)한빛유통");
         EXPECT_EQ(p.at("SUB_COUNT", page), "건수 : 30건");
         EXPECT_EQ(p.at("SUB_AMOUNT", page), "46,500");
@@ -464,33 +386,48 @@ TEST(StatementFill, ResetClearsAFilledPage)
 // A failing fill leaves no form behind and reaches the caller; no window was made for it.
 TEST(PrintCommand, AFailingFillFreesTheReportFormAndPassesTheFailureOn)
 {
+    PrintCommand command;
     bool filled = false;
-    EXPECT_THROW(RunPrintCommand(supplier(), nullptr,
-                                 [&] {
-                                     filled = Fmirolareport != nullptr;
-                                     throw std::runtime_error("fill failed");
-                                 }),
+    EXPECT_THROW(command.run(supplier(), nullptr,
+                             [&](TFmirolareport& page) {
+                                 filled = command.reportForm() == &page;
+                                 throw std::runtime_error("fill failed");
+                             }),
                  std::runtime_error);
     EXPECT_TRUE(filled);
-    EXPECT_EQ(Fmirolareport, nullptr);
-    EXPECT_EQ(frmPreview, nullptr);
+    EXPECT_FALSE(command.running());
+    EXPECT_EQ(command.reportForm(), nullptr);
+    EXPECT_EQ(command.preview(), nullptr);
 }
 
-// The forms are global: a command started while one runs is refused and leaves the first alone.
+// A command started while the same one runs is refused, in Korean, and leaves the first alone;
+// another command object runs on its own page.
 TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
 {
-    bool refused = false;
-    EXPECT_THROW(RunPrintCommand(supplier(), nullptr,
-                                 [&] {
-                                     TFmirolareport* running = Fmirolareport;
-                                     try {
-                                         ExportStatement(supplier(), [] {}, "/dev/null");
-                                     } catch (const std::runtime_error&) {
-                                         refused = Fmirolareport == running;
-                                     }
-                                     throw std::runtime_error("stop here");
-                                 }),
+    PrintCommand command;
+    std::string refusal;
+    bool untouched = false;
+    bool otherRan = false;
+    EXPECT_THROW(command.run(supplier(), nullptr,
+                             [&](TFmirolareport& page) {
+                                 try {
+                                     command.exportTo(supplier(), [](TFmirolareport&) {},
+                                                      "/dev/null");
+                                 } catch (const std::runtime_error& e) {
+                                     refusal = e.what();
+                                     untouched = command.reportForm() == &page;
+                                 }
+                                 PrintCommand other;
+                                 other.exportTo(supplier(),
+                                                [&](TFmirolareport& own) {
+                                                    otherRan = &own != &page;
+                                                },
+                                                "/dev/null");
+                                 throw std::runtime_error("stop here");
+                             }),
                  std::runtime_error);
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(Fmirolareport, nullptr);
+    EXPECT_EQ(refusal, text::cp949("인쇄가 이미 진행 중입니다."));
+    EXPECT_TRUE(untouched);
+    EXPECT_TRUE(otherRan);
+    EXPECT_EQ(command.reportForm(), nullptr);
 }

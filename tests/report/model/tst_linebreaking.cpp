@@ -215,3 +215,42 @@ TEST(LineBreaking, LabelsOnABandMeasureWithTheirReport)
     EXPECT_EQ(label.PrintLines(), Lines{"on a band"});
     EXPECT_EQ(label.width(), label.MeasureLine("on a band"));
 }
+
+// A figure is never cut: one line, whole, at the largest smaller size that fits the printable,
+// and at the floor size when even that is too wide. An ordinary text of the same width is cut.
+TEST(LineBreaking, AFigureStaysWholeAndShrinksToFit)
+{
+    const std::string figure = "-1,234,567,890";
+    TRpReport report;
+    TRpLabel& label = wrappingLabel(report, 0);
+    const int full = label.MeasureLine(figure);
+    struct Case
+    {
+        const char* what;
+        int width;
+        bool atFloor;
+    };
+    const Case cases[] = {
+        {"fits at its own size", full, false},
+        {"a pixel too narrow", full - 1, false},
+        {"too narrow for any legible size", 10, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        label.setBounds(10, 10, c.width, 100);
+        label.setFigure(false);
+        label.setCaption(figure);
+        EXPECT_EQ(label.PrintLines().size() > 1 || label.PrintLines()[0] != figure,
+                  c.width < full);
+        label.setFigure(true);
+        EXPECT_EQ(label.PrintLines(), Lines{figure});
+        const gfx::Font f = label.lineFont(figure);
+        if (c.atFloor) {
+            EXPECT_EQ(f.size, TRpCustomLabel::minFigurePoints);
+            EXPECT_GT(label.MeasureLine(figure, f), c.width);
+        } else {
+            EXPECT_LE(label.MeasureLine(figure, f), c.width);
+            EXPECT_EQ(f.size, c.width < full ? 9 : 10);
+        }
+    }
+}

@@ -33,10 +33,10 @@ gfx::Font codingFont(int points = 10)
 class OnePage
 {
 public:
-    OnePage()
-        : m_log(std::make_shared<testsupport::RecordingDevice::Log>()), report([log = m_log] {
-              return std::make_unique<testsupport::RecordingDevice>(
-                  log, testsupport::screenLikePrinter());
+    explicit OnePage(report::PrinterDeviceInfo device = testsupport::screenLikePrinter())
+        : m_log(std::make_shared<testsupport::RecordingDevice::Log>()),
+          report([log = m_log, device] {
+              return std::make_unique<testsupport::RecordingDevice>(log, device);
           })
     {
         report.NewReportPrinter();
@@ -349,6 +349,32 @@ TEST(ShapePrinting, WideStyledLineKeepsItsStyle)
         EXPECT_EQ(lines[i].from.y, lines[i].to.y);
         EXPECT_EQ(lines[i].pen.style, gfx::PenStyle::Solid);
         EXPECT_EQ(lines[i].pen.width, 2);
+    }
+}
+
+// On a printer's finer pixels pens keep the width they have on the screen-resolution page, so a
+// dotted line prints the same dots as in its page picture.
+TEST(ShapePrinting, OnAFinerPrinterPensKeepTheirScreenWidth)
+{
+    report::PrinterDeviceInfo device = testsupport::screenLikePrinter();
+    device.dpiX = device.dpiY = 600;
+    device.physicalWidth = 4961;
+    device.physicalHeight = 7016;
+    OnePage page(device);
+    auto& shape = page.report.add<TRpShape>("divider");
+    shape.shape = rpsHorLine;
+    shape.pen = {gfx::clBlue, 1, gfx::PenStyle::Dot};
+    shape.size().SetUnits(TRpUnit::Native);
+    shape.size().setRect(px(0), px(20), px(24), px(2));
+    page.print(shape);
+    const auto lines = OnePage::of(page.calls(), Kind::Line);
+    // Six device pixels a screen pixel: dots of 3 × 6 with gaps as long, over 150 pixels.
+    const std::pair<int, int> expected[] = {{0, 18}, {36, 54}, {72, 90}, {108, 126}, {144, 150}};
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].from.x, expected[i].first) << i;
+        EXPECT_EQ(lines[i].to.x, expected[i].second) << i;
+        EXPECT_EQ(lines[i].pen.width, 6);
     }
 }
 
