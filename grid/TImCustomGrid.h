@@ -85,6 +85,8 @@ public:
     gfx::Color SelectedFontColor() const { return m_selectedFontColor; }
     void setSelectedFontColor(gfx::Color c) { setLook(m_selectedFontColor, c); }
     bool DefaultDrawing() const { return m_defaultDrawing; }
+    // Whether a selection drag outside the cells is scrolling the grid one cell a tick.
+    bool isAutoScrolling() const { return m_autoScroll.isActive(); }
     void setDefaultDrawing(bool v) { setLook(m_defaultDrawing, v); }
     // The control font: only for cells without a description.
     const gfx::Font& Font() const { return m_font; }

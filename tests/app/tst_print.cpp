@@ -11,11 +11,11 @@
 #include "tests/printing/PageTexts.h"
 #include "tests/report/print/PdfTools.h"
 #include "tests/server/ServerProcess.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QSqlDatabase>
@@ -82,29 +82,19 @@ protected:
         ASSERT_TRUE(driver->fetch(request, error)) << error;
     }
 
-    // Clicks the print button; `inPreview` runs inside the modal window once it shows.
+    // Clicks the print button; `inPreview` runs inside the modal window once it is active.
     void printWith(const std::function<void(printing::TfrmPreview&)>& inPreview)
     {
-        bool ran = false;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer poll;
-        poll.setInterval(20);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (printing::frmPreview && printing::frmPreview->isVisible()) {
-                poll.stop();
-                inPreview(*printing::frmPreview);
-                ran = true;
-            } else if (clock.elapsed() > 20000) {
-                // Never leave a test hanging in a modal loop.
-                poll.stop();
-                if (QWidget* modal = QApplication::activeModalWidget())
-                    modal->close();
-            }
-        });
-        poll.start();
         form->show();
-        QTest::mouseClick(form->FlatImageButton6, Qt::LeftButton);
+        bool ran = false;
+        EXPECT_TRUE(testsupport::driveModal(
+            "print the statement", [&] { QTest::mouseClick(form->FlatImageButton6, Qt::LeftButton); },
+            [&](QWidget& window) {
+                auto* preview = qobject_cast<printing::TfrmPreview*>(&window);
+                ASSERT_NE(preview, nullptr) << "the modal window is not the preview";
+                inPreview(*preview);
+                ran = true;
+            }));
         EXPECT_TRUE(ran);
         // Both forms are gone once the window has closed.
         EXPECT_EQ(printing::frmPreview, nullptr);

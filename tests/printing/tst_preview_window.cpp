@@ -11,6 +11,7 @@
 #include "tests/report/print/CupsQueue.h"
 #include "tests/report/print/MarkedReport.h"
 #include "tests/report/print/PdfTools.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
@@ -50,43 +51,8 @@ namespace {
 // Rendering resolution of saved and printed pages read back.
 constexpr int renderDpi = 60;
 constexpr double mmPerInch = 25.4;
-// How often a step looks for the modal dialog it opens.
-constexpr int modalPollMs = 10;
-
-// Runs `act` on the modal dialog that the next step opens, while the object lives.
-class OnModal
-{
-public:
-    explicit OnModal(std::function<void(QWidget&)> act)
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this, act = std::move(act)] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog == m_ignored)
-                return;
-            m_poll.stop();
-            m_ran = true;
-            act(*dialog);
-        });
-        m_ignored = QApplication::activeModalWidget();
-        m_poll.start(modalPollMs);
-    }
-
-    bool ran() const { return m_ran; }
-
-private:
-    QTimer m_poll;
-    QWidget* m_ignored = nullptr; // the modal window the step starts from
-    bool m_ran = false;
-};
-
-// Makes `window` the active one. The offscreen platform does not hand the activation to a window
-// shown over another, nor back when that one closes, as a window system does.
-void activate(QWidget& window)
-{
-    window.activateWindow();
-    QApplication::setActiveWindow(&window);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-}
+using testsupport::activate;
+using testsupport::driveModal;
 
 // A window as the print command sets it up: the report's pages generated on the current
 // printer and attached to the preview.
@@ -113,7 +79,7 @@ protected:
     void show()
     {
         window->show();
-        activate(*window);
+        EXPECT_TRUE(activate(*window));
     }
 
     void checkNoMessages()
@@ -159,7 +125,7 @@ void typeFileName(QWidget& dialog, const QString& path, Qt::Key key)
         return;
     }
     // The dialog picks the items the typed name leads to only while its box has the focus.
-    activate(dialog);
+    EXPECT_TRUE(activate(dialog));
     name->setFocus(Qt::MouseFocusReason);
     EXPECT_TRUE(name->hasFocus());
     // Latin letters come as keys, Hangul as the input method's committed text.
@@ -536,17 +502,17 @@ TEST_P(SaveDialog, WritesTheShownPages)
     TRpPrinter* shown = preview().RpPrinter();
 
     QStringList offered;
-    OnModal user([&](QWidget& dialog) {
-        auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);
-        ASSERT_NE(fileDialog, nullptr);
-        offered = fileDialog->nameFilters();
-        if (c.chooseSecondFilter)
-            QTest::keyClick(childOf<QComboBox>(dialog, "fileTypeCombo"), Qt::Key_Down);
-        typeFileName(dialog, folder + u"/"_s + QString::fromUtf8(c.typed), Qt::Key_Return);
-    });
     // The save shortcut reaches the same handler as the button.
-    QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(user.ran()) << "no save dialog";
+    ASSERT_TRUE(driveModal(
+        "save with Alt+S", [&] { QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier); },
+        [&](QWidget& dialog) {
+            auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);
+            ASSERT_NE(fileDialog, nullptr);
+            offered = fileDialog->nameFilters();
+            if (c.chooseSecondFilter)
+                QTest::keyClick(childOf<QComboBox>(dialog, "fileTypeCombo"), Qt::Key_Down);
+            typeFileName(dialog, folder + u"/"_s + QString::fromUtf8(c.typed), Qt::Key_Return);
+        }));
 
     EXPECT_EQ(offered, QStringList({u"Report file(*.RPF)"_s, u"PDF file (*.pdf)"_s}));
     const QString written = folder + u"/"_s + QString::fromUtf8(c.written);
@@ -590,11 +556,11 @@ TEST_F(PreviewWindow, ACancelledSaveWritesNothingButGeneratesAgain)
     open(2);
     show();
     TRpPrinter* shown = preview().RpPrinter();
-    OnModal user([&](QWidget& dialog) {
-        typeFileName(dialog, QString::fromStdString(dir.file("statement")), Qt::Key_Escape);
-    });
-    click(window->SpeedButton10);
-    ASSERT_TRUE(user.ran()) << "no save dialog";
+    ASSERT_TRUE(driveModal("cancel the save dialog", [&] { click(window->SpeedButton10); },
+                           [&](QWidget& dialog) {
+                               typeFileName(dialog, QString::fromStdString(dir.file("statement")),
+                                            Qt::Key_Escape);
+                           }));
     EXPECT_TRUE(QDir(QString::fromStdString(dir.path())).isEmpty());
     EXPECT_NE(marked->report.RpPrinter(), shown);
     EXPECT_EQ(preview().RpPrinter(), shown);
@@ -607,11 +573,11 @@ TEST_F(PreviewWindow, SavingWaitsForThePrinterToFinish)
     show();
     TRpPrinter ready; // has not generated anything
     preview().setRpPrinter(&ready);
-    OnModal user([&](QWidget& dialog) {
-        typeFileName(dialog, QString::fromStdString(dir.file("statement")), Qt::Key_Return);
-    });
-    click(window->SpeedButton10);
-    ASSERT_TRUE(user.ran()) << "no save dialog";
+    ASSERT_TRUE(driveModal("save while the printer is busy", [&] { click(window->SpeedButton10); },
+                           [&](QWidget& dialog) {
+                               typeFileName(dialog, QString::fromStdString(dir.file("statement")),
+                                            Qt::Key_Return);
+                           }));
     EXPECT_TRUE(QDir(QString::fromStdString(dir.path())).isEmpty());
     preview().setRpPrinter(nullptr);
 }
@@ -653,13 +619,11 @@ TEST_F(PreviewPrinting, ThePrintDialogOpensFromTheButtonAndTheShortcut)
     for (const auto& open : ways) {
         const int copies = marked->report.printerSettings.copies;
         bool printDialog = false;
-        OnModal user([&](QWidget& dialog) {
+        EXPECT_TRUE(activate(*window));
+        EXPECT_TRUE(driveModal("open the print dialog", open, [&](QWidget& dialog) {
             printDialog = qobject_cast<QAbstractPrintDialog*>(&dialog) != nullptr;
             static_cast<QDialog&>(dialog).reject();
-        });
-        activate(*window);
-        open();
-        EXPECT_TRUE(user.ran());
+        }));
         EXPECT_TRUE(printDialog);
         EXPECT_EQ(marked->report.printerSettings.copies, copies) << "cancelled: nothing changes";
         EXPECT_EQ(window->lbl_page->text(), u"Page : 1/2"_s);
@@ -693,15 +657,12 @@ TEST_F(PreviewWindow, EveryWayOfClosingLetsGoOfThePrinterAndEndsTheWait)
         TRpPrinter* printer = preview().RpPrinter();
         ASSERT_TRUE(printer->inPreview());
         bool stillOpenAfterEscape = false;
-        QTimer::singleShot(0, [&] {
-            ASSERT_TRUE(testsupport::waitUntil([&] { return window->isVisible(); }));
-            activate(*window);
+        EXPECT_TRUE(driveModal(closer.name, [&] { window->ShowModal(); }, [&](QWidget&) {
             // Escape is not one of the window's keys.
             QTest::keyClick(window.get(), Qt::Key_Escape);
             stillOpenAfterEscape = window->isVisible() && preview().RpPrinter() == printer;
             closer.close(*window);
-        });
-        window->ShowModal();
+        }));
         EXPECT_TRUE(stillOpenAfterEscape) << closer.name;
         EXPECT_FALSE(window->isVisible()) << closer.name;
         EXPECT_EQ(preview().RpPrinter(), nullptr) << closer.name;

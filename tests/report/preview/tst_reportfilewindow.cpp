@@ -5,11 +5,11 @@
 #include "report/store/ReportFileError.h"
 #include "tests/report/preview/PreviewProbe.h"
 #include "tests/report/print/MarkedReport.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -107,12 +107,14 @@ TEST_F(ReportFile, TheWindowPagesAndZooms)
 TEST_F(ReportFile, ShowingAFileWaitsForTheWindowToClose)
 {
     bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* window = qobject_cast<ReportFileWindow*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        shown = window->pageText() == u"Page : 1/4"_s;
-        window->close();
-    });
-    EXPECT_EQ(showReportFile(path), 0);
+    int status = -1;
+    EXPECT_TRUE(testsupport::driveModal(
+        "show a report file", [&] { status = showReportFile(path); }, [&](QWidget& modal) {
+            auto* window = qobject_cast<ReportFileWindow*>(&modal);
+            ASSERT_NE(window, nullptr);
+            shown = window->pageText() == u"Page : 1/4"_s;
+            window->close();
+        }));
+    EXPECT_EQ(status, 0);
     EXPECT_TRUE(shown);
 }

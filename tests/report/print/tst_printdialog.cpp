@@ -2,6 +2,7 @@
 #include "report/print/ShowPrintDialog.h"
 #include "tests/report/print/CupsQueue.h"
 #include "tests/report/print/MarkedReport.h"
+#include "tests/support/ModalDriver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QDialog>
 #include <QPrinterInfo>
 #include <QSpinBox>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -29,23 +29,15 @@ template <class T> T* control(QWidget& dialog, const char* name)
     return dialog.findChild<T*>(QString::fromLatin1(name));
 }
 
-// Runs `act` inside the next modal dialog that opens.
-void whenModal(const std::function<void(QDialog&)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "no dialog opened";
-        act(*dialog);
-    });
-}
-
 void chooseLandscape(QDialog& dialog)
 {
-    whenModal([](QDialog& properties) {
-        control<QAbstractButton>(properties, "landscape")->click();
-        properties.accept();
-    });
-    control<QAbstractButton>(dialog, "properties")->click();
+    EXPECT_TRUE(testsupport::driveModal(
+        "the printer's properties", [&] { control<QAbstractButton>(dialog, "properties")->click(); },
+        [](QWidget& window) {
+            auto& properties = static_cast<QDialog&>(window);
+            control<QAbstractButton>(properties, "landscape")->click();
+            properties.accept();
+        }));
 }
 
 class PrintDialog : public PrintServerTest
@@ -63,8 +55,14 @@ protected:
 
     int run(TRpReport& report, const UserActions& user)
     {
-        whenModal(user);
-        return ShowPrintDialog(report);
+        int tag = 0;
+        EXPECT_TRUE(testsupport::driveModal(
+            "the print dialog", [&] { tag = ShowPrintDialog(report); }, [&](QWidget& window) {
+                auto* dialog = qobject_cast<QDialog*>(&window);
+                ASSERT_NE(dialog, nullptr) << "no dialog opened";
+                user(*dialog);
+            }));
+        return tag;
     }
 };
 

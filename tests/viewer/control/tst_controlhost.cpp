@@ -4,6 +4,7 @@
 #include "exchange/ExchangeDriver.h"
 #include "grid/TImVarGrid.h"
 #include "tests/server/ServerProcess.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 #include "viewer/TFmirola.h"
@@ -170,11 +171,17 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
     ASSERT_TRUE(server.start()) << server.process.errorOutput();
 
     bool seen = false;
-    QTimer::singleShot(0, [&] {
-        ControlSite* site = nullptr;
+    int status = -1;
+    const auto findSite = []() -> QWidget* {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* s = dynamic_cast<ControlSite*>(w); s && s->isVisible())
-                site = s;
+                return s;
+        return nullptr;
+    };
+    const bool ended = testsupport::driveModal(
+        "the viewer window", [&] { status = app::runViewerWindow(server.configuration()); },
+        [&](QWidget& window) {
+        auto* site = dynamic_cast<ControlSite*>(&window);
         ASSERT_TRUE(site);
         EXPECT_EQ(site->windowTitle(), u"Fmirola"_s);
         TFmirola* form = site->control()->form();
@@ -184,8 +191,9 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
         EXPECT_TRUE(waitUntil([&] { return form->CustList->count() > 1 && idle(form); }, 20000));
         seen = true;
         site->close();
-    });
-    EXPECT_EQ(app::runViewerWindow(server.configuration()), 0);
+        }, testsupport::defaultModalDeadlineMs, findSite);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(status, 0);
     EXPECT_TRUE(seen);
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
