@@ -104,6 +104,7 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
             m_awaitingAnswer = false;
             m_pendingOutcome.reset();
             m_host.setStatusText(connectingText(serverText()));
+            m_host.exchangeStarted();
             m_socket->connectToHost(m_hostName, m_port);
         }
         QEventLoop loop;

@@ -41,6 +41,8 @@ public:
     // A message box, as the framework shows an error that left an event handler.
     virtual void showMessage(const std::string& text) = 0;
 
+    // A connection is being opened for a request.
+    virtual void exchangeStarted() {}
     // The END frame of an answer arrived, before the next request of a chain goes out.
     virtual void answerComplete(Command) {}
     // The connection has ended and its disconnect handler has run; the driver tells how.

@@ -448,7 +448,9 @@ void TImCustomGrid::scrollContentsBy(int, int)
 
 void TImCustomGrid::InvalidateCell(int col, int row)
 {
-    if (col < -1 || col > ColCount() || row < -1 || row > RowCount())
+    // A cell outside the grid has nothing on screen; a store filling rows before it raises the
+    // row count would otherwise work out a rectangle for each of them.
+    if (col < -1 || col >= ColCount() || row < -1 || row >= RowCount())
         return;
     const gfx::Rect r = CellRect(col, row);
     if (r.isEmpty())

@@ -34,6 +34,8 @@ constexpr int editHeight = 21;
 constexpr int bevelPixels = 5; // the spacers between the panels
 constexpr int gulimChePixels = 13;
 constexpr int formFontPixels = 11;
+// Long enough to cover a search chain on a local network, short enough to go unnoticed.
+constexpr int paintHoldMs = 100;
 
 // The security number shows "*" for every character, whatever the style's own mark.
 class StarPasswordStyle : public QProxyStyle
@@ -139,6 +141,11 @@ TFmirola::TFmirola(const Configuration& config, QWidget* parent)
     Timer1->setInterval(startupDelayMs);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
+
+    m_paintHold = new QTimer(this);
+    m_paintHold->setSingleShot(true);
+    m_paintHold->setInterval(paintHoldMs);
+    connect(m_paintHold, &QTimer::timeout, this, [this] { holdPainting(false); });
 }
 
 TFmirola::~TFmirola()
@@ -469,6 +476,7 @@ void TFmirola::answerComplete(exchange::Command command)
 {
     switch (command) {
     case exchange::Command::MakeData:
+        flushTotals();
         m_linesOf = ClientSocket1->lastLinesRequest();
         break;
     case exchange::Command::MakeCust:
@@ -493,8 +501,24 @@ void TFmirola::answerComplete(exchange::Command command)
     }
 }
 
+void TFmirola::exchangeStarted()
+{
+    holdPainting(true);
+}
+
+void TFmirola::holdPainting(bool hold)
+{
+    if (hold)
+        m_paintHold->start();
+    else
+        m_paintHold->stop();
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Panel_Menu})
+        w->setUpdatesEnabled(!hold);
+}
+
 void TFmirola::exchangeEnded()
 {
+    holdPainting(false);
     // Not from inside the disconnect handler: a follow-up opens a connection of its own.
     if (!m_followUpQueued) {
         m_followUpQueued = true;
@@ -574,6 +598,8 @@ void TFmirola::DataClear2Execute()
     ImVarGrid2->setDataRowCount(0);
     for (QLineEdit* e : {TOTAMT, TOTTAX, TOTAMTAX, TOTCOUNT})
         e->clear();
+    m_totals = {};
+    m_totalsPending = false;
     m_linesOf.reset();
 }
 
@@ -632,6 +658,7 @@ printing::StatementInputs TFmirola::statementInputs() const
             line[c] = ImVarGrid2->GetDataCell(c, k).toString();
         in.lines.push_back(std::move(line));
     }
+    flushTotals();
     in.totAmt = textOf(TOTAMT);
     in.totTax = textOf(TOTTAX);
     in.totAmTax = textOf(TOTAMTAX);
@@ -786,13 +813,27 @@ void TFmirola::SocketMakeDate(std::string_view row)
 void TFmirola::SocketMakeData(std::string_view row)
 {
     const int r = ImVarGrid2->DataRowCount();
-    ImVarGrid2->setDataRowCount(r + 1);
     const exchange::StatementLine line = exchange::statementLine(row);
+    // The cells before the row count: the grid keeps cells beyond its rows, and a cell written
+    // there asks for no repaint, where one written into the new row would have the row
+    // positions, just made stale by the count, worked out again for every line.
     for (int c = 0; c < int(line.size()); ++c)
         ImVarGrid2->SetDataCell(c, r, line[size_t(c)]);
-    const exchange::Totals totals = exchange::addToTotals(
-        {textOf(TOTAMT), textOf(TOTTAX), textOf(TOTAMTAX), textOf(TOTCOUNT)}, line,
-        ImVarGrid2->DataRowCount());
+    ImVarGrid2->setDataRowCount(r + 1);
+    m_totals = exchange::addLine(m_totals, line);
+    if (!m_totalsPending) {
+        m_totalsPending = true;
+        // After the lines of this read; the answer's end and the print command flush at once.
+        QTimer::singleShot(0, this, [this] { flushTotals(); });
+    }
+}
+
+void TFmirola::flushTotals() const
+{
+    if (!m_totalsPending)
+        return;
+    m_totalsPending = false;
+    const exchange::Totals totals = exchange::totalsText(m_totals);
     setTextOf(TOTAMT, totals.amount);
     setTextOf(TOTTAX, totals.tax);
     setTextOf(TOTAMTAX, totals.amountWithTax);

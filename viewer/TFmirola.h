@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/ResponseRows.h"
 #include "exchange/ViewerHost.h"
 #include "gfx/Bitmap.h"
 #include "printing/PrintCommand.h"
@@ -145,6 +146,7 @@ public:
     void SocketMakeCust(std::string_view row) override;
     void SocketMakeDate(std::string_view row) override;
     void SocketMakeData(std::string_view row) override;
+    void exchangeStarted() override;
     void answerComplete(exchange::Command command) override;
     void exchangeEnded() override;
 
@@ -158,6 +160,13 @@ private:
     // What is to follow an exchange: a search asked for during it, or the lines of a row
     // selected while the lines of another were on their way.
     void afterExchange();
+    // Writes the running totals into their four edits, once for all lines added since the last
+    // time: rewriting them for every line would cost more than the lines themselves.
+    void flushTotals() const;
+    // Holds back the painting of everything but the status line while an exchange runs, for
+    // at most paintHoldMs: a quick exchange shows its result in one paint instead of one for
+    // every step, a slow one shows its progress after that.
+    void holdPainting(bool hold);
     void buildLayout();
     void buildActions();
     QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width,
@@ -179,6 +188,9 @@ private:
     bool m_searchPending = false;
     bool m_followUpQueued = false;
     bool m_firstShow = true;
+    QTimer* m_paintHold = nullptr;
+    exchange::TotalSums m_totals;
+    mutable bool m_totalsPending = false;
     // Told once the search chain has ended: no particulars, or no statements in the period.
     std::string m_notice;
 };

@@ -5,6 +5,7 @@
 #include "grid/TImVarGrid.h"
 #include "tests/report/print/PdfTools.h"
 #include "tests/server/ServerProcess.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 #include "viewer/TFmirola.h"
@@ -197,21 +198,12 @@ protected:
     void saveMessageBox(const std::string& text, const QString& path)
     {
         form->messageSink = nullptr;
-        QTimer poll;
-        int polls = 0;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (box && box->isVisible()) {
-                box->grab().save(path);
-                box->close();
-            } else if (++polls > 250) {
-                ADD_FAILURE() << "no message box within 5 s";
-                poll.stop();
-            }
-        });
-        poll.start(20);
-        form->showMessage(text);
-        poll.stop();
+        testsupport::driveModal(
+            "message box", [&] { form->showMessage(text); },
+            [&](QWidget& box) {
+                box.grab().save(path);
+                box.close();
+            });
         form->messageSink = [this](const std::string& t) { messages.push_back(t); };
     }
 
@@ -373,6 +365,9 @@ TEST_F(ViewerTest, HeldArrowKeysDuringSlowAnswersEndWithTheSelectedLinesAndThatS
     ASSERT_TRUE(form->ClientSocket1->isBusy());
     pressDown(3);
     EXPECT_EQ(form->ImVarGrid1->Row(), 5);
+    // Painting held back at the start of the exchange resumes while a slow answer still runs.
+    EXPECT_TRUE(waitUntil([&] { return form->Panel1->updatesEnabled(); }, 2000));
+    EXPECT_TRUE(form->ClientSocket1->isBusy());
     // Printing now would mix one date's heading with another's lines.
     EXPECT_NE(form->printRefusal(), "");
     messages.clear();
@@ -429,7 +424,7 @@ TEST_F(ViewerTest, SearchDuringAnExchangeRunsAfterItWithoutClearingFirst)
 TEST_F(ViewerTest, TheKeyboardReachesEverythingAndLongTextsShowTheirStart)
 {
     // First focus on the company box; Tab runs down the query line, then the grids.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(testsupport::activate(*form));
     EXPECT_TRUE(form->CustList->hasFocus());
     QWidget* const chain[] = {form->PassWD,      form->SUBULYEAR,  form->SSUBULMONTH,
                               form->ESUBULMONTH, form->ImVarGrid1, form->ImVarGrid2,
