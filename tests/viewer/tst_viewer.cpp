@@ -490,6 +490,8 @@ TEST(ViewerForm, SearchIsDisabledWhileAConnectionIsOpen)
     ASSERT_TRUE(waitUntil([&] { return !form.DataSerch->isEnabled(); }, 5000));
     EXPECT_FALSE(form.FlatImageButton1->isEnabled());
     EXPECT_EQ(text::toCp949(form.Panel_Msg->text()), exchange::connectedText("127.0.0.1"));
+    // The form paints again once the first moments of the exchange have passed.
+    EXPECT_TRUE(waitUntil([&] { return form.Panel1->updatesEnabled(); }, 2000));
     if (!shots.isEmpty())
         form.grab().save(shots + u"/viewer-connected.png"_s);
     form.DataExit->trigger(); // closes the established connection
