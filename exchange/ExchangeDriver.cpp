@@ -178,8 +178,8 @@ void ExchangeDriver::ClientSocket1Disconnect()
     m_outcome = m_pendingOutcome.value_or(m_awaitingAnswer ? Outcome::Cut : Outcome::Complete);
     m_pendingOutcome.reset();
     m_awaitingAnswer = false;
-    const std::string status = endedText(m_outcome, serverText(), m_rows,
-                                         text::toCp949(m_socket->errorString()));
+    const std::string status = endedText(m_outcome, serverText(), m_rows, m_failureDetail);
+    m_failureDetail.clear();
     const bool failed = m_outcome != Outcome::Complete && m_outcome != Outcome::ClosedByUser;
     m_lastFailure = failed ? status : std::string();
     m_host.setStatusText(status);
@@ -229,8 +229,10 @@ void ExchangeDriver::ClientSocket1Read()
     if (m_active && m_rows != rowsBefore)
         m_host.setStatusText(receivingText(peerAddress(), m_rows));
     // A length that cannot be read would stop the stream for good.
-    if (badLength)
+    if (badLength) {
+        m_failureDetail = error;
         closeConnection(Outcome::Failed);
+    }
     // Last, because the message box runs a nested event loop.
     if (!error.empty())
         m_host.showMessage(error);
@@ -254,6 +256,7 @@ void ExchangeDriver::ClientSocket1Error(QAbstractSocket::SocketError error)
             break; // cut or not depends on whether an answer was still open
         default:
             m_pendingOutcome = Outcome::Failed;
+            m_failureDetail = text::toCp949(m_socket->errorString());
             break;
         }
     }

@@ -106,6 +106,7 @@ private:
     std::optional<Outcome> m_pendingOutcome;
     Outcome m_outcome = Outcome::Complete;
     std::string m_lastFailure;
+    std::string m_failureDetail; // what a failure of no named kind was, for its message
     int m_rows = 0;
     std::optional<StatementKey> m_linesRequest;
 };

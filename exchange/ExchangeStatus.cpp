@@ -48,7 +48,8 @@ std::string endedText(Outcome outcome, std::string_view server, int rows, std::s
     case Outcome::Failed:
         break;
     }
-    return at + text::cp949("과(와)의 연결에 실패했습니다: ") + std::string(detail);
+    return at + text::cp949("과(와)의 연결에 실패했습니다")
+           + (detail.empty() ? std::string(".") : ": " + std::string(detail));
 }
 
 } // namespace exchange

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCompleter>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -359,10 +358,10 @@ void TFmirola::buildLayout()
     }
 
     // The query line first, then the trading dates and their lines.
-    const QWidget* chain[] = {CustList, PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH,
+    QWidget* const chain[] = {CustList, PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH,
                               ImVarGrid1, ImVarGrid2};
     for (size_t i = 1; i < std::size(chain); ++i)
-        setTabOrder(const_cast<QWidget*>(chain[i - 1]), const_cast<QWidget*>(chain[i]));
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 void TFmirola::showEvent(QShowEvent* event)
