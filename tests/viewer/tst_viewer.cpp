@@ -347,8 +347,10 @@ TEST_F(ViewerTest, AnUnreachableServerIsNamedAndSearchAsksForTheListAgain)
                                + text::cp949("목록을 다시 받습니다."));
     EXPECT_EQ(status(), refused);
     EXPECT_TRUE(form->DataSerch->isEnabled());
-    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty()) {
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-unreachable.png"_s);
+        saveMessageBox(messages[0], QString::fromLocal8Bit(shots) + u"/message-no-company-list.png"_s);
+    }
 }
 
 TEST_F(ViewerTest, HeldArrowKeysDuringSlowAnswersEndWithTheSelectedLinesAndThatStatementPrints)
@@ -373,6 +375,8 @@ TEST_F(ViewerTest, HeldArrowKeysDuringSlowAnswersEndWithTheSelectedLinesAndThatS
     messages.clear();
     form->DataPrint->trigger();
     EXPECT_EQ(messages, std::vector<std::string>{form->printRefusal()});
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        saveMessageBox(messages[0], QString::fromLocal8Bit(shots) + u"/message-print-refused.png"_s);
     ASSERT_TRUE(waitUntil([&] { return form->isIdle(); }, 15000));
     expectSelectedStatementShown();
 
