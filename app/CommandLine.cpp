@@ -98,7 +98,7 @@ std::string helpText(const CommandSpec& spec)
     for (const auto& [left, right] : rows)
         text += "  " + left + std::string(width - left.size() + 2, ' ') + right + "\n";
     if (spec.name[0] == '\0')
-        text += "\ncommands: companies, fetch, export, control, report info|render|eval "
+        text += "\ncommands: companies, fetch, export, web, control, report info|render|eval "
                 "(each with --help)\n";
     return text;
 }

@@ -9,11 +9,13 @@
 #include "text/Cp949.h"
 #include "viewer/Configuration.h"
 #include "viewer/TFmirola.h"
+#include "web/WebCommand.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -108,6 +110,9 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
 
 int main(int argc, char** argv)
 {
+    // The web page parses its own options.
+    if (argc > 1 && std::string_view(argv[1]) == "web")
+        return web::runWebCommand(argc, argv);
     app::ParsedCommand c;
     if (const int status = app::parseCommandLine(argc, argv, c); status >= 0)
         return status;

@@ -1,5 +1,7 @@
 #include "server/RequestGuard.h"
 
+#include "server/StatementDatabase.h"
+
 namespace server {
 
 namespace {
@@ -24,6 +26,12 @@ void dropOlderThan(std::deque<int64_t>& times, int64_t limitMs)
 
 bool RequestGuard::locked(const std::string& peer, int64_t nowMs)
 {
+    const std::lock_guard lock(m_mutex);
+    return lockedLocked(peer, nowMs);
+}
+
+bool RequestGuard::lockedLocked(const std::string& peer, int64_t nowMs)
+{
     const auto it = m_failures.find(peer);
     if (it == m_failures.end())
         return false;
@@ -33,6 +41,7 @@ bool RequestGuard::locked(const std::string& peer, int64_t nowMs)
 
 void RequestGuard::recordFailure(const std::string& peer, int64_t nowMs)
 {
+    const std::lock_guard lock(m_mutex);
     if (m_failures.size() >= maxTrackedPeers)
         forgetStalePeers(nowMs);
     std::deque<int64_t>& times = m_failures[peer];
@@ -43,21 +52,23 @@ void RequestGuard::recordFailure(const std::string& peer, int64_t nowMs)
         times.pop_front();
 }
 
-void RequestGuard::grant(const std::string& peer, const std::string& date, int64_t seq,
-                         int64_t nowMs)
+void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& listed, int64_t nowMs)
 {
-    if (!m_limits.requireGrants)
+    if (!m_limits.requireGrants || listed.empty())
         return;
+    const std::lock_guard lock(m_mutex);
     if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
         forgetStalePeers(nowMs);
     Grants& grants = m_grants[peer];
-    if (grants.size() >= maxGrantsPerPeer) {
-        std::erase_if(grants,
-                      [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
-        if (grants.size() >= maxGrantsPerPeer)
-            grants.clear();
+    for (const Listed& l : listed) {
+        if (grants.size() >= maxGrantsPerPeer) {
+            std::erase_if(
+                grants, [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
+            if (grants.size() >= maxGrantsPerPeer)
+                grants.clear();
+        }
+        grants[grantKey(l.first, l.second)] = nowMs;
     }
-    grants[grantKey(date, seq)] = nowMs;
 }
 
 bool RequestGuard::granted(const std::string& peer, const std::string& date, int64_t seq,
@@ -65,11 +76,21 @@ bool RequestGuard::granted(const std::string& peer, const std::string& date, int
 {
     if (!m_limits.requireGrants)
         return true;
+    const std::lock_guard lock(m_mutex);
     const auto peerGrants = m_grants.find(peer);
     if (peerGrants == m_grants.end())
         return false;
     const auto it = peerGrants->second.find(grantKey(date, seq));
     return it != peerGrants->second.end() && nowMs - it->second <= m_limits.grantLifetimeMs;
+}
+
+int RequestGuard::lockedAddresses(int64_t nowMs)
+{
+    const std::lock_guard lock(m_mutex);
+    int count = 0;
+    for (const auto& entry : m_failures)
+        count += lockedLocked(entry.first, nowMs) ? 1 : 0;
+    return count;
 }
 
 void RequestGuard::forgetStalePeers(int64_t nowMs)
@@ -88,6 +109,33 @@ void RequestGuard::forgetStalePeers(int64_t nowMs)
         m_failures.clear();
     if (m_grants.size() >= maxTrackedPeers)
         m_grants.clear();
+}
+
+bool DatabaseGuard::locked(const std::string& peer, int64_t)
+{
+    const std::optional<int> failures = m_db.sharedFailures(peer, m_limits.failureWindowMs);
+    return !failures || *failures >= m_limits.maxFailures;
+}
+
+void DatabaseGuard::recordFailure(const std::string& peer, int64_t)
+{
+    m_db.recordSharedFailure(peer, m_limits.failureWindowMs);
+}
+
+void DatabaseGuard::grant(const std::string& peer, const std::vector<Listed>& listed, int64_t)
+{
+    if (m_limits.requireGrants && !listed.empty())
+        m_db.grantShared(peer, listed, m_limits.grantLifetimeMs);
+}
+
+bool DatabaseGuard::granted(const std::string& peer, const std::string& date, int64_t seq, int64_t)
+{
+    return !m_limits.requireGrants || m_db.sharedGrant(peer, date, seq);
+}
+
+int DatabaseGuard::lockedAddresses(int64_t)
+{
+    return m_db.sharedLockedAddresses(m_limits.maxFailures, m_limits.failureWindowMs).value_or(0);
 }
 
 } // namespace server

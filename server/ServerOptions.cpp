@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -22,12 +23,37 @@ struct Parser
         u"URL"_s};
     QCommandLineOption init{u"init"_s,
                             u"Create the statement tables and the demo data, then serve."_s};
-    QCommandLineOption idle{u"idle-timeout"_s,
-                            u"Close a connection after this many quiet seconds (default 60)."_s,
-                            u"SECONDS"_s};
+    QCommandLineOption idle{
+        u"idle-timeout"_s,
+        u"Close a connection that has neither sent a whole frame nor taken any of its "
+        "answers for this many seconds (default 60)."_s,
+        u"SECONDS"_s};
     QCommandLineOption maxConnections{
         u"max-connections"_s, u"Refuse connections beyond this many open ones (default 256)."_s,
         u"N"_s};
+    QCommandLineOption requestTimeout{
+        u"request-timeout"_s,
+        u"Close a connection whose request is not whole this many seconds after its first "
+        "byte (default 10)."_s,
+        u"SECONDS"_s};
+    QCommandLineOption maxPerAddress{
+        u"max-per-address"_s,
+        u"Refuse connections from one client address beyond this many open ones (default: "
+        "a quarter of --max-connections, at least 2 and at most 32)."_s,
+        u"N"_s};
+    QCommandLineOption unsentBudget{
+        u"unsent-budget"_s,
+        u"Megabytes of answers that may wait for slow readers in all; beyond them the slowest "
+        "readers are dropped (default 64)."_s,
+        u"MB"_s};
+    QCommandLineOption threads{
+        u"threads"_s,
+        u"Event loops, each on its own thread and database connection (default: "
+        "one a processor core)."_s,
+        u"N"_s};
+    QCommandLineOption metrics{
+        u"metrics"_s, u"Serve counters for monitoring as a text page over HTTP on HOST:PORT."_s,
+        u"HOST:PORT"_s};
     QCommandLineOption maxFailures{
         u"max-failures"_s,
         u"Failed security-number matches an address may make within the window "
@@ -46,8 +72,9 @@ struct Parser
         parser.setApplicationDescription(
             u"The reference statement server of mirola: answers the viewer's four "
             "requests from a SQLite or PostgreSQL database."_s);
-        parser.addOptions({listen, db, init, idle, maxConnections, maxFailures, failureWindow,
-                           anyStatement, help});
+        parser.addOptions({listen, db, init, idle, requestTimeout, maxConnections, maxPerAddress,
+                           unsentBudget, threads, metrics, maxFailures, failureWindow, anyStatement,
+                           help});
     }
 };
 
@@ -118,9 +145,33 @@ QString ServerOptions::parse(const QStringList& arguments)
             return u"--idle-timeout wants a number of seconds, at most 86400"_s;
         server.idleTimeoutMs = seconds * 1000;
     }
+    if (p.parser.isSet(p.requestTimeout)) {
+        if (!positive(p.parser.value(p.requestTimeout), seconds) || seconds > 24 * 3600)
+            return u"--request-timeout wants a number of seconds, at most 86400"_s;
+        server.requestTimeoutMs = seconds * 1000;
+    }
     if (p.parser.isSet(p.maxConnections) &&
         !positive(p.parser.value(p.maxConnections), server.maxConnections))
         return u"--max-connections wants a positive number"_s;
+    if (p.parser.isSet(p.maxPerAddress)) {
+        if (!positive(p.parser.value(p.maxPerAddress), server.maxPerAddress))
+            return u"--max-per-address wants a positive number"_s;
+    } else {
+        // A quarter of all connections at most, so that one address never takes them all.
+        server.maxPerAddress = std::clamp(server.maxConnections / 4, 2, 32);
+    }
+    int megabytes = 0;
+    if (p.parser.isSet(p.unsentBudget)) {
+        if (!positive(p.parser.value(p.unsentBudget), megabytes) || megabytes > 1024 * 1024)
+            return u"--unsent-budget wants a number of megabytes"_s;
+        server.unsentBudgetBytes = int64_t(megabytes) * 1024 * 1024;
+    }
+    if (p.parser.isSet(p.threads) &&
+        (!positive(p.parser.value(p.threads), server.threads) || server.threads > 1024))
+        return u"--threads wants a number from 1 to 1024"_s;
+    metrics = p.parser.isSet(p.metrics);
+    if (metrics && !parseListen(p.parser.value(p.metrics), metricsAddress, metricsPort))
+        return u"--metrics wants HOST:PORT, for example 127.0.0.1:9121"_s;
     if (p.parser.isSet(p.maxFailures) &&
         !positive(p.parser.value(p.maxFailures), guard.maxFailures))
         return u"--max-failures wants a positive number"_s;

@@ -20,8 +20,12 @@ struct ServerOptions
     QString database; // sqlite:PATH or postgresql://...
     bool init = false;
     bool help = false;
+    // Where the operators' page is served, if it is.
+    bool metrics = false;
+    QHostAddress metricsAddress = QHostAddress(QHostAddress::LocalHost);
+    quint16 metricsPort = 0;
     StatementServer::Settings server;
-    RequestGuard::Limits guard;
+    AccessGuard::Limits guard;
 
     // Empty on success; otherwise what is wrong with the arguments.
     QString parse(const QStringList& arguments);

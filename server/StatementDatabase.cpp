@@ -72,8 +72,9 @@ StatementDatabase::StatementDatabase(const QString& connectionName)
 StatementDatabase::~StatementDatabase()
 {
     // Queries and the connection handle go before the connection itself is removed.
-    for (QSqlQuery* q :
-         {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines, &m_password})
+    for (QSqlQuery* q : {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines,
+                         &m_password, &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant,
+                         &m_granted, &m_forgetGrants, &m_lockedAddresses})
         *q = QSqlQuery();
     m_db.close();
     m_db = QSqlDatabase();
@@ -124,37 +125,18 @@ std::unique_ptr<StatementDatabase> StatementDatabase::open(const DatabaseLocatio
     return db;
 }
 
-bool StatementDatabase::prepare(QString& error)
+namespace {
+
+struct Statement
 {
-    struct Statement
-    {
-        QSqlQuery* query;
-        QString text;
-    };
-    const Statement statements[] = {
-        {&m_companies, u"SELECT custcode, custname, telno FROM custs"
-                       " WHERE substr(custcode, 1, 1) = '5' AND controls = 0 ORDER BY custcode"_s},
-        {&m_particulars,
-         u"SELECT c.regitration, c.custname, c.chief, p.postname, c.address, c.jobkind,"
-         " c.jobitem FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
-         " WHERE c.custcode = ? AND c.userpass = ?"_s},
-        // The security number stays on the server: its column goes out empty.
-        {&m_tradingDates,
-         u"SELECT m.subuldate, m.subulseq, m.icustcode, '', m.iocode"
-         " FROM subulm m JOIN custs c ON c.custcode = m.icustcode"
-         " WHERE m.subuldate >= ? AND m.subuldate <= ? AND m.icustcode = ? AND c.userpass = ?"
-         " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"
-         " ORDER BY m.subuldate, m.subulseq"_s},
-        {&m_statementLines,
-         u"SELECT d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty, i.unit,"
-         " d.price, d.amount, d.tax FROM subuld d"
-         " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
-         " WHERE d.subuldate = ? AND d.subulseq = ?"
-         " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
-        {&m_password, u"SELECT 1 FROM custs WHERE custcode = ? AND userpass = ?"_s},
-    };
+    QSqlQuery* query;
+    QString text;
+};
+
+bool prepareAll(const QSqlDatabase& db, std::initializer_list<Statement> statements, QString& error)
+{
     for (const Statement& s : statements) {
-        *s.query = QSqlQuery(m_db);
+        *s.query = QSqlQuery(db);
         s.query->setForwardOnly(true);
         if (!s.query->prepare(s.text)) {
             error = s.query->lastError().text();
@@ -162,6 +144,96 @@ bool StatementDatabase::prepare(QString& error)
         }
     }
     return true;
+}
+
+// Stale guard rows are removed once in this many writes of a connection.
+constexpr int guardWritesBetweenCleanups = 256;
+
+} // namespace
+
+bool StatementDatabase::isPostgresql() const
+{
+    return m_db.driverName() == u"QPSQL"_s;
+}
+
+bool StatementDatabase::prepare(QString& error)
+{
+    return prepareAll(
+        m_db,
+        {
+            {&m_companies,
+             u"SELECT custcode, custname, telno FROM custs"
+             " WHERE substr(custcode, 1, 1) = '5' AND controls = 0 ORDER BY custcode"_s},
+            {&m_particulars,
+             u"SELECT c.regitration, c.custname, c.chief, p.postname, c.address, c.jobkind,"
+             " c.jobitem FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
+             " WHERE c.custcode = ? AND c.userpass = ?"_s},
+            // The security number stays on the server: its column goes out empty.
+            {&m_tradingDates,
+             u"SELECT m.subuldate, m.subulseq, m.icustcode, '', m.iocode"
+             " FROM subulm m JOIN custs c ON c.custcode = m.icustcode"
+             " WHERE m.subuldate >= ? AND m.subuldate <= ? AND m.icustcode = ? AND c.userpass = ?"
+             " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"
+             " ORDER BY m.subuldate, m.subulseq"_s},
+            {&m_statementLines,
+             u"SELECT d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty, i.unit,"
+             " d.price, d.amount, d.tax FROM subuld d"
+             " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
+             " WHERE d.subuldate = ? AND d.subulseq = ?"
+             " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
+            {&m_password, u"SELECT 1 FROM custs WHERE custcode = ? AND userpass = ?"_s},
+        },
+        error);
+}
+
+bool StatementDatabase::createSharedGuardTables(QString& error)
+{
+    const QString statements[] = {
+        u"CREATE TABLE IF NOT EXISTS mirola_guard_failures (peer text NOT NULL,"
+        " at timestamptz NOT NULL DEFAULT now())"_s,
+        u"CREATE INDEX IF NOT EXISTS mirola_guard_failures_peer"
+        " ON mirola_guard_failures (peer, at)"_s,
+        u"CREATE TABLE IF NOT EXISTS mirola_guard_grants (peer text NOT NULL,"
+        " subuldate text NOT NULL, subulseq bigint NOT NULL, expires timestamptz NOT NULL,"
+        " PRIMARY KEY (peer, subuldate, subulseq))"_s,
+    };
+    for (const QString& text : statements) {
+        QSqlQuery query(m_db);
+        // Two instances starting together may race to create a table; the loser finds it made.
+        if (!query.exec(text) && !QSqlQuery(m_db).exec(text)) {
+            error = query.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StatementDatabase::prepareSharedGuard(QString& error)
+{
+    const QString window = u"now() - make_interval(secs => ?)"_s;
+    return prepareAll(
+        m_db,
+        {
+            {&m_failures,
+             u"SELECT count(*) FROM mirola_guard_failures WHERE peer = ? AND at > "_s + window},
+            {&m_recordFailure, u"INSERT INTO mirola_guard_failures (peer) VALUES (?)"_s},
+            {&m_forgetFailures, u"DELETE FROM mirola_guard_failures WHERE at <= "_s + window},
+            // One statement for all the dates of an answer: date and number joined by a unit
+            // separator, the pairs by a record separator.
+            {&m_grant,
+             u"INSERT INTO mirola_guard_grants (peer, subuldate, subulseq, expires)"
+             " SELECT ?, split_part(l.x, chr(31), 1), split_part(l.x, chr(31), 2)::bigint,"
+             " now() + make_interval(secs => ?)"
+             " FROM (SELECT DISTINCT unnest(string_to_array(?, chr(30))) AS x) AS l"
+             " ON CONFLICT (peer, subuldate, subulseq) DO UPDATE SET expires = excluded.expires"_s},
+            {&m_granted, u"SELECT 1 FROM mirola_guard_grants WHERE peer = ? AND subuldate = ?"
+                         " AND subulseq = ? AND expires >= now()"_s},
+            {&m_forgetGrants, u"DELETE FROM mirola_guard_grants WHERE expires < now()"_s},
+            {&m_lockedAddresses,
+             u"SELECT count(*) FROM (SELECT peer FROM mirola_guard_failures WHERE at > "_s +
+                 window + u" GROUP BY peer HAVING count(*) >= ?) AS l"_s},
+        },
+        error);
 }
 
 bool StatementDatabase::run(QSqlQuery& query, const char* what,
@@ -172,7 +244,7 @@ bool StatementDatabase::run(QSqlQuery& query, const char* what,
         query.bindValue(i++, value);
     if (query.exec())
         return true;
-    std::fprintf(stderr, "mirola-server: %s failed: %s\n", what,
+    std::fprintf(stderr, "mirola-server: database error in %s: %s\n", what,
                  query.lastError().text().toLocal8Bit().constData());
     return false;
 }
@@ -186,29 +258,29 @@ std::vector<std::string> StatementDatabase::answerRows(QSqlQuery& query, int col
     return rows;
 }
 
-std::vector<std::string> StatementDatabase::companies()
+StatementDatabase::Rows StatementDatabase::companies()
 {
     if (!run(m_companies, "company list", {}))
-        return {};
+        return std::nullopt;
     return answerRows(m_companies, 3);
 }
 
-std::vector<std::string> StatementDatabase::particulars(const std::string& code,
-                                                        const std::string& password)
+StatementDatabase::Rows StatementDatabase::particulars(const std::string& code,
+                                                       const std::string& password)
 {
     if (!run(m_particulars, "particulars", {fromCp949(code), fromCp949(password)}))
-        return {};
+        return std::nullopt;
     return answerRows(m_particulars, 7);
 }
 
-std::vector<StatementDatabase::TradingDate>
+std::optional<std::vector<StatementDatabase::TradingDate>>
 StatementDatabase::tradingDates(const std::string& from, const std::string& to,
                                 const std::string& code, const std::string& password)
 {
-    std::vector<TradingDate> rows;
     if (!run(m_tradingDates, "trading dates",
              {fromCp949(from), fromCp949(to), fromCp949(code), fromCp949(password)}))
-        return rows;
+        return std::nullopt;
+    std::vector<TradingDate> rows;
     while (m_tradingDates.next()) {
         rows.push_back({answerRow(m_tradingDates, 5),
                         text::toCp949(m_tradingDates.value(0).toString()),
@@ -218,20 +290,88 @@ StatementDatabase::tradingDates(const std::string& from, const std::string& to,
     return rows;
 }
 
-std::vector<std::string> StatementDatabase::statementLines(const std::string& date, int64_t seq)
+StatementDatabase::Rows StatementDatabase::statementLines(const std::string& date, int64_t seq)
 {
     if (!run(m_statementLines, "statement lines", {fromCp949(date), qlonglong(seq)}))
-        return {};
+        return std::nullopt;
     return answerRows(m_statementLines, 10);
 }
 
-bool StatementDatabase::passwordMatches(const std::string& code, const std::string& password)
+std::optional<bool> StatementDatabase::passwordMatches(const std::string& code,
+                                                       const std::string& password)
 {
     if (!run(m_password, "security number check", {fromCp949(code), fromCp949(password)}))
-        return false;
+        return std::nullopt;
     const bool found = m_password.next();
     m_password.finish();
     return found;
+}
+
+namespace {
+
+double seconds(int64_t ms)
+{
+    return double(ms) / 1000.0;
+}
+
+std::optional<int> countOf(QSqlQuery& query)
+{
+    const std::optional<int> count =
+        query.next() ? std::optional<int>(query.value(0).toInt()) : std::nullopt;
+    query.finish();
+    return count;
+}
+
+} // namespace
+
+std::optional<int> StatementDatabase::sharedFailures(const std::string& peer, int64_t windowMs)
+{
+    if (!run(m_failures, "failed match count", {QString::fromStdString(peer), seconds(windowMs)}))
+        return std::nullopt;
+    return countOf(m_failures);
+}
+
+void StatementDatabase::recordSharedFailure(const std::string& peer, int64_t windowMs)
+{
+    if (run(m_recordFailure, "failed match record", {QString::fromStdString(peer)}))
+        m_recordFailure.finish();
+    if (++m_guardWrites % guardWritesBetweenCleanups == 0 &&
+        run(m_forgetFailures, "failed match cleanup", {seconds(windowMs)}))
+        m_forgetFailures.finish();
+}
+
+void StatementDatabase::grantShared(const std::string& peer,
+                                    const std::vector<std::pair<std::string, int64_t>>& listed,
+                                    int64_t lifetimeMs)
+{
+    QString pairs;
+    for (const auto& [date, seq] : listed) {
+        if (!pairs.isEmpty())
+            pairs += QChar(30);
+        pairs += fromCp949(date) + QChar(31) + QString::number(seq);
+    }
+    if (run(m_grant, "grant", {QString::fromStdString(peer), seconds(lifetimeMs), pairs}))
+        m_grant.finish();
+    if (++m_guardWrites % guardWritesBetweenCleanups == 0 &&
+        run(m_forgetGrants, "grant cleanup", {}))
+        m_forgetGrants.finish();
+}
+
+bool StatementDatabase::sharedGrant(const std::string& peer, const std::string& date, int64_t seq)
+{
+    if (!run(m_granted, "grant check",
+             {QString::fromStdString(peer), fromCp949(date), qlonglong(seq)}))
+        return false;
+    const bool found = m_granted.next();
+    m_granted.finish();
+    return found;
+}
+
+std::optional<int> StatementDatabase::sharedLockedAddresses(int maxFailures, int64_t windowMs)
+{
+    if (!run(m_lockedAddresses, "locked address count", {seconds(windowMs), maxFailures}))
+        return std::nullopt;
+    return countOf(m_lockedAddresses);
 }
 
 } // namespace server

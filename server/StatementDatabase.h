@@ -6,7 +6,9 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace server {
@@ -27,7 +29,8 @@ struct DatabaseLocation
 DatabaseLocation parseDatabaseUrl(const QString& url, QString& error);
 
 // The four queries of the statement server, on the server's own schema, with bound values.
-// Rows come back as answer rows: cp949 columns each followed by "|".
+// Rows come back as answer rows: cp949 columns each followed by "|"; nothing when the database
+// fails, which is logged as a database error.
 class StatementDatabase
 {
 public:
@@ -47,13 +50,32 @@ public:
         int64_t seq = 0;
     };
 
-    std::vector<std::string> companies();
-    std::vector<std::string> particulars(const std::string& code, const std::string& password);
+    using Rows = std::optional<std::vector<std::string>>;
+
+    bool isPostgresql() const;
+
+    Rows companies();
+    Rows particulars(const std::string& code, const std::string& password);
     // The security number column goes out empty.
-    std::vector<TradingDate> tradingDates(const std::string& from, const std::string& to,
-                                          const std::string& code, const std::string& password);
-    std::vector<std::string> statementLines(const std::string& date, int64_t seq);
-    bool passwordMatches(const std::string& code, const std::string& password);
+    std::optional<std::vector<TradingDate>> tradingDates(const std::string& from,
+                                                         const std::string& to,
+                                                         const std::string& code,
+                                                         const std::string& password);
+    Rows statementLines(const std::string& date, int64_t seq);
+    std::optional<bool> passwordMatches(const std::string& code, const std::string& password);
+
+    // The guard that server instances share on PostgreSQL. Its tables are made once at start;
+    // every connection then prepares its queries. Times are the database's clock.
+    bool createSharedGuardTables(QString& error);
+    bool prepareSharedGuard(QString& error);
+    // Failed matches of `peer` within the window.
+    std::optional<int> sharedFailures(const std::string& peer, int64_t windowMs);
+    void recordSharedFailure(const std::string& peer, int64_t windowMs);
+    void grantShared(const std::string& peer,
+                     const std::vector<std::pair<std::string, int64_t>>& listed,
+                     int64_t lifetimeMs);
+    bool sharedGrant(const std::string& peer, const std::string& date, int64_t seq);
+    std::optional<int> sharedLockedAddresses(int maxFailures, int64_t windowMs);
 
 private:
     explicit StatementDatabase(const QString& connectionName);
@@ -71,6 +93,15 @@ private:
     QSqlQuery m_tradingDates;
     QSqlQuery m_statementLines;
     QSqlQuery m_password;
+    QSqlQuery m_failures;
+    QSqlQuery m_recordFailure;
+    QSqlQuery m_forgetFailures;
+    QSqlQuery m_grant;
+    QSqlQuery m_granted;
+    QSqlQuery m_forgetGrants;
+    QSqlQuery m_lockedAddresses;
+    // Writes since stale guard rows were last removed.
+    int m_guardWrites = 0;
 };
 
 } // namespace server

@@ -1,42 +1,655 @@
 #include "server/StatementServer.h"
 
-#include "server/ServerConnection.h"
+#include "exchange/FrameReader.h"
+#include "server/Metrics.h"
+#include "server/StatementService.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <future>
+#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <string>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace server {
 
-StatementServer::StatementServer(StatementService& service, const Settings& settings,
-                                 QObject* parent)
-    : QTcpServer(parent), m_service(service), m_settings(settings)
+namespace {
+
+// What one read takes from the socket at most; a request is far smaller.
+constexpr size_t readChunkBytes = 64 * 1024;
+// While this much of a connection's answers waits unsent, its further requests wait unread, so a
+// client that asks without reading holds no more than this and one answer.
+constexpr size_t readPauseBytes = 256 * 1024;
+// The kernel's own queue of unsent bytes a connection: answers waiting there count against no
+// budget, and left to itself the kernel lets a reader that never reads hold megabytes.
+constexpr int socketSendBufferBytes = 64 * 1024;
+// One answer beyond that cannot reach this; a connection that does is dropped all the same.
+constexpr size_t maxPendingWriteBytes = 8 * 1024 * 1024;
+// New connections taken at one wake-up, so that a flood of connects cannot starve the requests.
+constexpr int acceptsPerWake = 1024;
+constexpr int maxSweepIntervalMs = 250;
+constexpr int eventsPerWait = 256;
+// Requests of one connection answered in a turn; the rest wait until every other connection
+// with work has had its turn, so that a client sending thousands at once delays no one much.
+constexpr int requestsPerTurn = 16;
+
+// The command word as it may appear in a log line: printable ASCII only.
+std::string loggable(std::string_view word)
 {
-    // A quiet connection is closed between one and one and a quarter timeouts after its last
-    // bytes.
-    m_idleSweep.setInterval(std::max(1, settings.idleTimeoutMs / 4));
-    connect(&m_idleSweep, &QTimer::timeout, this, &StatementServer::dropIdleConnections);
-    m_idleSweep.start();
+    std::string out;
+    for (char c : word)
+        out.push_back(c > 32 && c < 127 ? c : '?');
+    return out.empty() ? "-" : out;
 }
 
-void StatementServer::dropIdleConnections()
+std::string nameOf(const sockaddr_storage& address)
 {
-    const int64_t now = monotonicMs();
-    for (ServerConnection* connection : findChildren<ServerConnection*>(Qt::FindDirectChildrenOnly))
-        connection->dropIfIdle(now, m_settings.idleTimeoutMs);
-}
-
-void StatementServer::incomingConnection(qintptr descriptor)
-{
-    auto* connection = new ServerConnection(descriptor, m_service, this);
-    if (m_connections >= m_settings.maxConnections) {
-        std::fprintf(stderr, "%s refused: %d connections open\n", connection->peer().c_str(),
-                     m_connections);
-        delete connection;
-        return;
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address);
+        // An IPv4 peer on a dual-stack socket is named as IPv4.
+        if (IN6_IS_ADDR_V4MAPPED(&in6->sin6_addr))
+            return inet_ntop(AF_INET, &in6->sin6_addr.s6_addr[12], text, sizeof text) ? text : "?";
+        return inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text) ? text : "?";
     }
-    ++m_connections;
-    connect(connection, &QObject::destroyed, this, [this] { --m_connections; });
+    const auto* in = reinterpret_cast<const sockaddr_in*>(&address);
+    return inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) ? text : "?";
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A listening socket on `address`:`port` that other sockets of this process may share, so that
+// each event loop accepts on its own.
+int listener(const QHostAddress& address, quint16 port, bool shared, QString& error)
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    int family = AF_INET;
+    bool v6only = false;
+    if (address == QHostAddress(QHostAddress::Any) ||
+        address.protocol() == QAbstractSocket::IPv6Protocol) {
+        family = AF_INET6;
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address == QHostAddress(QHostAddress::Any)
+                                     ? QHostAddress(QHostAddress::AnyIPv6).toIPv6Address()
+                                     : address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
+        // Any address means both families, as one dual-stack socket.
+        v6only = address != QHostAddress(QHostAddress::Any);
+        length = sizeof(sockaddr_in6);
+    } else {
+        auto* in = reinterpret_cast<sockaddr_in*>(&storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(address.toIPv4Address());
+        length = sizeof(sockaddr_in);
+    }
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = systemError();
+        return -1;
+    }
+    const int one = 1;
+    const int v6 = v6only ? 1 : 0;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (family == AF_INET6)
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6, sizeof v6);
+    if (shared)
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &one, sizeof one);
+    // The kernel caps the backlog at its own maximum; a burst of connects waits there instead of
+    // being dropped and retried a second later.
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
+        (shared && ::listen(fd, 65535) != 0)) {
+        error = systemError();
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+quint16 portOf(int fd)
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
+        return 0;
+    return ntohs(storage.ss_family == AF_INET6
+                     ? reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port
+                     : reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+} // namespace
+
+int64_t monotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+long raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return -1;
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? -1 : long(limit.rlim_cur);
+}
+
+// What every loop counts together: open connections, those of each address, unsent bytes.
+struct StatementServer::Shared
+{
+    Shared(const Settings& s, Metrics& m) : settings(s), metrics(m) {}
+
+    bool admit(const std::string& peer)
+    {
+        const int open = int(metrics.open.fetch_add(1));
+        if (open >= settings.maxConnections) {
+            metrics.open.fetch_sub(1);
+            metrics.refused(Metrics::Refusal::TooManyConnections);
+            std::fprintf(stderr, "%s refused: %d connections open\n", peer.c_str(), open);
+            return false;
+        }
+        const std::lock_guard lock(mutex);
+        int& count = perAddress[peer];
+        if (count >= settings.maxPerAddress) {
+            metrics.open.fetch_sub(1);
+            metrics.refused(Metrics::Refusal::TooManyFromAddress);
+            std::fprintf(stderr, "%s refused: %d connections from this address\n", peer.c_str(),
+                         count);
+            return false;
+        }
+        ++count;
+        return true;
+    }
+
+    void release(const std::string& peer)
+    {
+        metrics.open.fetch_sub(1);
+        const std::lock_guard lock(mutex);
+        const auto it = perAddress.find(peer);
+        if (it != perAddress.end() && --it->second <= 0)
+            perAddress.erase(it);
+    }
+
+    const Settings settings;
+    Metrics& metrics;
+    std::mutex mutex;
+    std::unordered_map<std::string, int> perAddress;
+};
+
+namespace {
+
+struct Connection
+{
+    int fd = -1;
+    size_t index = 0;
+    std::string peer;
+    exchange::FrameReader reader;
+    std::string out;
+    size_t outStart = 0;
+    // Unsent bytes of this connection in the shared count.
+    size_t counted = 0;
+    // Complete frames may wait in the reader while the answers before them go out, or for the
+    // connection's next turn.
+    bool framesWaiting = false;
+    // In the list of connections whose next turn is due.
+    bool queued = false;
+    uint32_t watched = 0;
+    int64_t lastActivityMs = 0;
+    // When the first byte of a request not yet whole arrived; -1 for none.
+    int64_t requestStartMs = -1;
+    // Since when answers wait unsent; -1 while all is sent.
+    int64_t unsentSinceMs = -1;
+
+    size_t pending() const { return out.size() - outStart; }
+};
+
+} // namespace
+
+// One event loop: its own listening socket, its connections and a thread to run on.
+class StatementServer::Loop
+{
+public:
+    Loop(Shared& shared, int listenFd) : m_shared(shared), m_listen(listenFd) {}
+
+    ~Loop()
+    {
+        for (const auto& c : m_connections)
+            if (c->fd >= 0)
+                ::close(c->fd);
+        for (int fd : {m_listen, m_epoll, m_wake})
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+    bool init(QString& error)
+    {
+        m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+        m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (m_epoll < 0 || m_wake < 0) {
+            error = systemError();
+            return false;
+        }
+        epoll_event e{};
+        e.events = EPOLLIN;
+        e.data.ptr = nullptr;
+        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
+        e.data.ptr = this;
+        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wake, &e);
+        const Settings& s = m_shared.settings;
+        m_sweepIntervalMs =
+            std::clamp(std::min(s.idleTimeoutMs, s.requestTimeoutMs) / 4, 10, maxSweepIntervalMs);
+        return true;
+    }
+
+    void stop()
+    {
+        m_stopping = true;
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
+    }
+
+    void run(StatementService& service)
+    {
+        m_service = &service;
+        epoll_event events[eventsPerWait];
+        int64_t nextSweep = monotonicMs() + m_sweepIntervalMs;
+        while (!m_stopping) {
+            const int64_t wait =
+                m_ready.empty() ? std::max<int64_t>(0, nextSweep - monotonicMs()) : 0;
+            const int n = ::epoll_wait(m_epoll, events, eventsPerWait, int(wait));
+            if (n < 0 && errno != EINTR) {
+                std::fprintf(stderr, "mirola-server: waiting for events failed: %s\n",
+                             std::strerror(errno));
+                break;
+            }
+            for (int i = 0; i < n; ++i) {
+                void* const what = events[i].data.ptr;
+                if (what == nullptr) {
+                    accept();
+                } else if (what != this) {
+                    auto& c = *static_cast<Connection*>(what);
+                    if (c.fd < 0)
+                        continue;
+                    if ((events[i].events & (EPOLLERR | EPOLLHUP)) && !(c.watched & EPOLLIN))
+                        close(c);
+                    else if (events[i].events & (EPOLLIN | EPOLLERR | EPOLLHUP))
+                        read(c);
+                    else if (events[i].events & EPOLLOUT)
+                        progress(c);
+                }
+            }
+            // Another turn for each connection whose requests had to wait for it.
+            std::vector<Connection*> turn;
+            turn.swap(m_ready);
+            for (Connection* c : turn) {
+                c->queued = false;
+                if (c->fd >= 0)
+                    progress(*c);
+            }
+            // Connections closed in this round may have had events further on; they go now.
+            m_closed.clear();
+            const int64_t now = monotonicMs();
+            if (now >= nextSweep) {
+                sweep(now);
+                m_closed.clear();
+                nextSweep = now + m_sweepIntervalMs;
+            }
+        }
+        while (!m_connections.empty())
+            close(*m_connections.back());
+        m_closed.clear();
+    }
+
+private:
+    void accept()
+    {
+        for (int i = 0; i < acceptsPerWake; ++i) {
+            sockaddr_storage address{};
+            socklen_t length = sizeof address;
+            const int fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&address), &length,
+                                     SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    // Out of descriptors: the waiting connections stay queued until the next
+                    // sweep rather than waking this loop over and over.
+                    std::fprintf(stderr, "mirola-server: cannot accept: %s\n",
+                                 std::strerror(errno));
+                    watchListener(0);
+                }
+                return;
+            }
+            std::string peer = nameOf(address);
+            if (!m_shared.admit(peer)) {
+                ::close(fd);
+                continue;
+            }
+            ++m_shared.metrics.accepted;
+            // Each answer goes out in one write; waiting to merge it with the next gains nothing.
+            const int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &socketSendBufferBytes,
+                         sizeof socketSendBufferBytes);
+            auto c = std::make_unique<Connection>();
+            c->fd = fd;
+            c->index = m_connections.size();
+            c->peer = std::move(peer);
+            c->lastActivityMs = monotonicMs();
+            watch(*c, EPOLLIN, EPOLL_CTL_ADD);
+            m_connections.push_back(std::move(c));
+        }
+    }
+
+    void watchListener(uint32_t events)
+    {
+        epoll_event e{};
+        e.events = events;
+        e.data.ptr = nullptr;
+        ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, m_listen, &e);
+        m_listenPaused = events == 0;
+    }
+
+    void watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
+    {
+        if (operation == EPOLL_CTL_MOD && c.watched == events)
+            return;
+        epoll_event e{};
+        e.events = events;
+        e.data.ptr = &c;
+        ::epoll_ctl(m_epoll, operation, c.fd, &e);
+        c.watched = events;
+    }
+
+    void read(Connection& c)
+    {
+        const ssize_t n = ::recv(c.fd, m_buffer, sizeof m_buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;
+        if (n <= 0) {
+            // The client is gone; what it sent before is answered already.
+            return close(c);
+        }
+        c.reader.feed(std::string_view(m_buffer, size_t(n)));
+        progress(c);
+    }
+
+    // Answers what has arrived, as much as a turn allows, and sends what it can.
+    void progress(Connection& c)
+    {
+        if (!serve(c) || !send(c))
+            return;
+        const size_t pending = c.pending();
+        m_shared.metrics.unsentBytes += int64_t(pending) - int64_t(c.counted);
+        c.counted = pending;
+        if (pending > maxPendingWriteBytes)
+            return drop(c, Metrics::Close::NotReading, "not reading its answers");
+        const bool room = pending < readPauseBytes;
+        if (c.framesWaiting && room && !c.queued) {
+            c.queued = true;
+            m_ready.push_back(&c);
+        }
+        // Nothing more is read while requests already here wait.
+        watch(c, (room && !c.framesWaiting ? uint32_t(EPOLLIN) : 0u) |
+                     (pending > 0 ? uint32_t(EPOLLOUT) : 0u));
+        if (m_shared.metrics.unsentBytes.load() > m_shared.settings.unsentBudgetBytes)
+            enforceBudget();
+    }
+
+    // False when the connection was dropped.
+    bool serve(Connection& c)
+    {
+        const int64_t now = monotonicMs();
+        exchange::Frame frame;
+        auto status = exchange::FrameReader::Status::NeedMore;
+        int completed = 0;
+        int answered = 0;
+        while (c.pending() < readPauseBytes && answered < requestsPerTurn &&
+               (status = c.reader.next(frame)) == exchange::FrameReader::Status::Frame) {
+            ++completed;
+            // Acknowledgements and anything else that is not a request are consumed.
+            if (frame.type != "DATA")
+                continue;
+            QElapsedTimer took;
+            took.start();
+            ++answered;
+            const StatementService::Answer answer = m_service->answer(c.peer, frame, now);
+            const int64_t micros = took.nsecsElapsed() / 1000;
+            if (c.outStart == c.out.size()) {
+                c.out.clear();
+                c.outStart = 0;
+            }
+            c.out += answer.frames;
+            m_shared.metrics.request(int(exchange::commandOf(frame.command)), int(answer.outcome),
+                                     micros);
+            std::fprintf(stderr, "%s %s %d rows %.2f ms\n", c.peer.c_str(),
+                         loggable(frame.command).c_str(), answer.rows, double(micros) / 1e3);
+        }
+        if (status == exchange::FrameReader::Status::Error) {
+            drop(c, Metrics::Close::BadLength, "sent a frame length that cannot be read");
+            return false;
+        }
+        // Stopped early: whatever is left may hold whole requests.
+        c.framesWaiting = status == exchange::FrameReader::Status::Frame;
+        const int64_t end = completed > 0 ? monotonicMs() : now;
+        if (completed > 0)
+            c.lastActivityMs = end;
+        // The deadline of a request runs from its first byte, however slowly the rest comes; the
+        // bytes of one left over after answering those before it count from then.
+        if (c.reader.bufferedBytes() == 0)
+            c.requestStartMs = -1;
+        else if (completed > 0 || c.requestStartMs < 0)
+            c.requestStartMs = end;
+        return true;
+    }
+
+    // False when the connection is gone.
+    bool send(Connection& c)
+    {
+        size_t sent = 0;
+        while (c.pending() > 0) {
+            const ssize_t n = ::send(c.fd, c.out.data() + c.outStart, c.pending(), MSG_NOSIGNAL);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == EAGAIN || errno == EWOULDBLOCK)
+                    break;
+                close(c);
+                return false;
+            }
+            c.outStart += size_t(n);
+            sent += size_t(n);
+        }
+        const int64_t now = sent > 0 || c.pending() > 0 ? monotonicMs() : 0;
+        if (c.pending() == 0) {
+            c.out.clear();
+            c.outStart = 0;
+            c.unsentSinceMs = -1;
+        } else {
+            if (c.outStart > c.out.size() / 2) {
+                c.out.erase(0, c.outStart);
+                c.outStart = 0;
+            }
+            if (sent > 0 || c.unsentSinceMs < 0)
+                c.unsentSinceMs = now;
+        }
+        if (sent > 0)
+            c.lastActivityMs = now;
+        return true;
+    }
+
+    // Drops the slowest readers, those whose answers have waited longest, until the answers
+    // waiting on every loop fit the budget again or this loop has no unsent answers left.
+    void enforceBudget()
+    {
+        while (m_shared.metrics.unsentBytes.load() > m_shared.settings.unsentBudgetBytes) {
+            Connection* slowest = nullptr;
+            for (const auto& c : m_connections)
+                if (c->pending() > 0 && (!slowest || c->unsentSinceMs < slowest->unsentSinceMs))
+                    slowest = c.get();
+            if (!slowest)
+                return;
+            drop(*slowest, Metrics::Close::UnsentBudget,
+                 "slowest reader while unsent answers are over the budget");
+        }
+    }
+
+    void sweep(int64_t now)
+    {
+        if (m_listenPaused)
+            watchListener(EPOLLIN);
+        const Settings& s = m_shared.settings;
+        // Backwards: a dropped connection's place is taken by the last one.
+        for (size_t i = m_connections.size(); i-- > 0;) {
+            Connection& c = *m_connections[i];
+            if (c.requestStartMs >= 0 && (c.watched & EPOLLIN) &&
+                now - c.requestStartMs >= s.requestTimeoutMs)
+                drop(c, Metrics::Close::RequestDeadline,
+                     "request not complete within its deadline");
+            else if (now - c.lastActivityMs >= s.idleTimeoutMs)
+                drop(c, Metrics::Close::Idle, "idle");
+        }
+        if (m_shared.metrics.unsentBytes.load() > s.unsentBudgetBytes)
+            enforceBudget();
+    }
+
+    void drop(Connection& c, Metrics::Close why, const char* text)
+    {
+        m_shared.metrics.closed(why);
+        std::fprintf(stderr, "%s closed: %s\n", c.peer.c_str(), text);
+        close(c);
+    }
+
+    void close(Connection& c)
+    {
+        if (c.fd < 0)
+            return;
+        ::close(c.fd);
+        c.fd = -1;
+        m_shared.metrics.unsentBytes -= int64_t(c.counted);
+        c.counted = 0;
+        m_shared.release(c.peer);
+        // The last connection takes the closed one's place; the closed one lives until the events
+        // of this round are handled.
+        if (c.queued)
+            std::erase(m_ready, &c);
+        const size_t index = c.index;
+        m_closed.push_back(std::move(m_connections[index]));
+        if (index + 1 != m_connections.size()) {
+            m_connections[index] = std::move(m_connections.back());
+            m_connections[index]->index = index;
+        }
+        m_connections.pop_back();
+    }
+
+    Shared& m_shared;
+    int m_listen = -1;
+    int m_epoll = -1;
+    int m_wake = -1;
+    int m_sweepIntervalMs = maxSweepIntervalMs;
+    bool m_listenPaused = false;
+    std::atomic<bool> m_stopping{false};
+    StatementService* m_service = nullptr;
+    std::vector<std::unique_ptr<Connection>> m_connections;
+    std::vector<std::unique_ptr<Connection>> m_closed;
+    std::vector<Connection*> m_ready;
+    char m_buffer[readChunkBytes];
+};
+
+StatementServer::StatementServer(const Settings& settings, ServiceFactory factory, Metrics& metrics)
+    : m_settings(settings), m_factory(std::move(factory)),
+      m_shared(std::make_unique<Shared>(settings, metrics))
+{
+}
+
+StatementServer::~StatementServer()
+{
+    stop();
+}
+
+bool StatementServer::start(const QHostAddress& address, quint16 port, QString& error)
+{
+    stop();
+    const int threads = m_settings.threads > 0
+                            ? m_settings.threads
+                            : std::max(1, int(std::thread::hardware_concurrency()));
+    // The port is first taken alone: were it shared already, by a server started earlier, that
+    // must fail here instead of splitting the connections with it.
+    const int probe = listener(address, port, false, error);
+    if (probe < 0)
+        return false;
+    m_port = portOf(probe);
+    ::close(probe);
+    for (int i = 0; i < threads; ++i) {
+        const int fd = listener(address, m_port, true, error);
+        if (fd < 0) {
+            m_loops.clear();
+            return false;
+        }
+        m_loops.push_back(std::make_unique<Loop>(*m_shared, fd));
+        if (!m_loops.back()->init(error)) {
+            m_loops.clear();
+            return false;
+        }
+    }
+    std::vector<std::future<QString>> ready;
+    for (const auto& loop : m_loops) {
+        auto promise = std::make_shared<std::promise<QString>>();
+        ready.push_back(promise->get_future());
+        m_threads.emplace_back([this, promise, loop = loop.get()] {
+            QString problem;
+            // Made and ended on this thread: a database connection belongs to the thread that
+            // opened it.
+            std::unique_ptr<ThreadService> service = m_factory(problem);
+            if (!service && problem.isEmpty())
+                problem = QStringLiteral("no service");
+            promise->set_value(problem);
+            if (service)
+                loop->run(*service->service);
+        });
+    }
+    for (auto& r : ready) {
+        const QString problem = r.get();
+        if (!problem.isEmpty() && error.isEmpty())
+            error = problem;
+    }
+    if (!error.isEmpty()) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void StatementServer::stop()
+{
+    for (const auto& loop : m_loops)
+        loop->stop();
+    for (std::thread& t : m_threads)
+        t.join();
+    m_threads.clear();
+    m_loops.clear();
 }
 
 } // namespace server

@@ -1,41 +1,78 @@
 #pragma once
 
 #include <QHostAddress>
-#include <QObject>
-#include <QTcpServer>
-#include <QTimer>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace server {
 
+class AccessGuard;
+class Metrics;
+class StatementDatabase;
 class StatementService;
 
-// Listens for viewers and serves every connection on the event loop of the calling thread.
-class StatementServer : public QTcpServer
-{
-    Q_OBJECT
+// Milliseconds of a monotonic clock, for the time windows of the guard.
+int64_t monotonicMs();
 
+// Listens for viewers on one event loop a thread, each with its own listening socket on the
+// same port (the kernel spreads new connections over them) and its own database connection.
+// Every connection is bounded: a whole request must arrive within a deadline from its first
+// byte, each client address may hold only so many connections, and the answers waiting for
+// slow readers share one budget, the slowest readers being dropped first when it runs out.
+class StatementServer
+{
 public:
     struct Settings
     {
         int idleTimeoutMs = 60 * 1000;
+        int requestTimeoutMs = 10 * 1000;
         int maxConnections = 256;
+        int maxPerAddress = 32;
+        int64_t unsentBudgetBytes = 64 * 1024 * 1024;
+        // 0: one a core.
+        int threads = 0;
     };
 
-    StatementServer(StatementService& service, const Settings& settings, QObject* parent = nullptr);
+    // What one thread answers with: its database connection, its guard unless the threads share
+    // one, and the service on them.
+    struct ThreadService
+    {
+        std::unique_ptr<StatementDatabase> db;
+        std::unique_ptr<AccessGuard> guard;
+        std::unique_ptr<StatementService> service;
+    };
+    // Runs on the thread that will use what it makes; null with `error` set when it cannot.
+    using ServiceFactory = std::function<std::unique_ptr<ThreadService>(QString& error)>;
 
-    int connections() const { return m_connections; }
+    StatementServer(const Settings& settings, ServiceFactory factory, Metrics& metrics);
+    ~StatementServer();
 
-protected:
-    void incomingConnection(qintptr descriptor) override;
+    // Binds the listening sockets, starts the threads and waits until each has its service.
+    bool start(const QHostAddress& address, quint16 port, QString& error);
+    // Closes every connection and ends the threads.
+    void stop();
+
+    quint16 port() const { return m_port; }
+    int threads() const { return int(m_loops.size()); }
+
+    class Loop;
+    struct Shared;
 
 private:
-    void dropIdleConnections();
-
-    StatementService& m_service;
     Settings m_settings;
-    int m_connections = 0;
-    // One sweep for all connections: a timer per connection would cost more than its requests.
-    QTimer m_idleSweep;
+    ServiceFactory m_factory;
+    std::unique_ptr<Shared> m_shared;
+    std::vector<std::unique_ptr<Loop>> m_loops;
+    std::vector<std::thread> m_threads;
+    quint16 m_port = 0;
 };
+
+// Raises the soft limit of open files to the hard one; returns the limit now in force.
+long raiseOpenFileLimit();
 
 } // namespace server

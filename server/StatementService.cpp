@@ -2,52 +2,75 @@
 
 #include "exchange/RequestTexts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace server {
 
 using exchange::Command;
 
-std::optional<std::vector<std::string>>
-StatementService::rowsFor(const std::string& peer, const exchange::Frame& request, int64_t nowMs)
+std::optional<std::vector<std::string>> StatementService::rowsFor(const std::string& peer,
+                                                                  const exchange::Frame& request,
+                                                                  int64_t nowMs, Outcome& outcome)
 {
     const Command command = exchange::commandOf(request.command);
     const auto match = exchange::matchRequest(command, request.body);
-    if (!match)
+    // No value of the four requests holds a NUL byte; PostgreSQL could not even take one.
+    if (!match || std::ranges::any_of(match->values, [](const std::string& v) {
+            return v.find('\0') != std::string::npos;
+        })) {
+        outcome = Outcome::Malformed;
         return std::nullopt;
+    }
     const std::vector<std::string>& v = match->values;
+    // A failed query is the database's fault, not a guess: it answers nothing and counts nothing.
+    const auto fromDatabase = [&](auto rows) -> std::optional<std::vector<std::string>> {
+        if (!rows)
+            outcome = Outcome::DatabaseError;
+        return rows;
+    };
     switch (command) {
     case Command::MakeKey:
-        return m_db.companies();
+        return fromDatabase(m_db.companies());
     case Command::MakeCust: {
         if (m_guard.locked(peer, nowMs))
-            return std::nullopt;
-        std::vector<std::string> rows = m_db.particulars(v[0], v[1]);
-        if (rows.empty())
+            break;
+        auto rows = m_db.particulars(v[0], v[1]);
+        if (rows && rows->empty())
             m_guard.recordFailure(peer, nowMs);
-        return rows;
+        return fromDatabase(std::move(rows));
     }
     case Command::MakeDate: {
         if (m_guard.locked(peer, nowMs))
-            return std::nullopt;
-        if (!m_db.passwordMatches(v[2], v[3])) {
+            break;
+        const std::optional<bool> matches = m_db.passwordMatches(v[2], v[3]);
+        if (!matches)
+            return fromDatabase(StatementDatabase::Rows());
+        if (!*matches) {
             m_guard.recordFailure(peer, nowMs);
             return std::vector<std::string>();
         }
+        auto dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
+        if (!dates)
+            return fromDatabase(StatementDatabase::Rows());
         std::vector<std::string> rows;
-        for (StatementDatabase::TradingDate& d : m_db.tradingDates(v[0], v[1], v[2], v[3])) {
-            m_guard.grant(peer, d.date, d.seq, nowMs);
+        std::vector<AccessGuard::Listed> listed;
+        for (StatementDatabase::TradingDate& d : *dates) {
+            listed.emplace_back(std::move(d.date), d.seq);
             rows.push_back(std::move(d.row));
         }
+        m_guard.grant(peer, listed, nowMs);
         return rows;
     }
     case Command::MakeData:
         if (!m_guard.granted(peer, v[0], match->seq, nowMs))
-            return std::nullopt;
-        return m_db.statementLines(v[0], match->seq);
+            break;
+        return fromDatabase(m_db.statementLines(v[0], match->seq));
     case Command::Other:
-        break;
+        outcome = Outcome::Malformed;
+        return std::nullopt;
     }
+    outcome = Outcome::Refused;
     return std::nullopt;
 }
 
@@ -58,7 +81,7 @@ StatementService::Answer StatementService::answer(const std::string& peer,
     const std::string command = exchange::paddedField(
         request.header.substr(exchange::lengthFieldBytes), exchange::commandFieldBytes);
     Answer answer;
-    if (const auto rows = rowsFor(peer, request, nowMs)) {
+    if (const auto rows = rowsFor(peer, request, nowMs, answer.outcome)) {
         answer.frames = exchange::formFrame(command + std::string(exchange::openType), {});
         for (const std::string& row : *rows) {
             const std::string frame =

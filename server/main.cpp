@@ -1,4 +1,5 @@
 // mirola-server: the reference statement server.
+#include "server/Metrics.h"
 #include "server/RequestGuard.h"
 #include "server/ServerOptions.h"
 #include "server/StatementDatabase.h"
@@ -6,10 +7,15 @@
 #include "server/StatementService.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,6 +26,8 @@ namespace {
 // The request log is written in blocks rather than a system call a line; it is flushed this
 // often, and when the server stops.
 constexpr int logFlushIntervalMs = 200;
+// Descriptors kept beside the client connections: database, log, listeners, the page.
+constexpr long reservedFiles = 64;
 
 int signalPipe[2] = {-1, -1};
 
@@ -44,6 +52,39 @@ void stopOnSignals(QCoreApplication& app)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+// One SQLite file serves one server: the grants and failed matches live in its memory, so a
+// second server on the file would halve what each one knows. Held until the process ends.
+bool claimSqliteFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+// The operators' page: any request gets the counters as text, and the connection ends.
+void serveMetrics(QTcpServer& page, server::Metrics& metrics, server::AccessGuard& guard)
+{
+    QObject::connect(&page, &QTcpServer::newConnection, &page, [&page, &metrics, &guard] {
+        while (QTcpSocket* socket = page.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &metrics, &guard] {
+                const QByteArray seen = socket->peek(64 * 1024);
+                if (!seen.contains("\r\n\r\n") && !seen.contains("\n\n") && seen.size() < 64 * 1024)
+                    return;
+                socket->readAll();
+                const std::string body = metrics.page(guard.lockedAddresses(server::monotonicMs()));
+                const QByteArray head = "HTTP/1.0 200 OK\r\n"
+                                        "Content-Type: text/plain; version=0.0.4; charset=utf-8\r\n"
+                                        "Content-Length: " +
+                                        QByteArray::number(qsizetype(body.size())) +
+                                        "\r\nConnection: close\r\n\r\n";
+                socket->write(head);
+                socket->write(body.data(), qint64(body.size()));
+                socket->disconnectFromHost();
+            });
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -64,37 +105,90 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    const long files = server::raiseOpenFileLimit();
+    if (files > 0 && options.server.maxConnections > files - reservedFiles)
+        std::fprintf(stderr,
+                     "mirola-server: %ld files may be open, fewer than --max-connections %d needs; "
+                     "connections beyond them wait unaccepted\n",
+                     files, options.server.maxConnections);
+
     QString error;
     const server::DatabaseLocation location = server::parseDatabaseUrl(options.database, error);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "mirola-server: %s\n", error.toLocal8Bit().constData());
         return 2;
     }
+    const bool sqlite = location.driver == u"QSQLITE"_s;
+    if (sqlite && !claimSqliteFile(location.name)) {
+        std::fprintf(stderr,
+                     "mirola-server: %s: another mirola-server serves this file; one SQLite file "
+                     "serves one server (several servers share a PostgreSQL database)\n",
+                     location.name.toLocal8Bit().constData());
+        return 1;
+    }
+    // Made first, and alone: it creates what is missing before the event loops open theirs.
     const auto db = server::StatementDatabase::open(location, options.init, error);
-    if (!db) {
+    if (!db ||
+        (!sqlite && (!db->createSharedGuardTables(error) || !db->prepareSharedGuard(error)))) {
         std::fprintf(stderr, "mirola-server: %s: %s\n", options.database.toLocal8Bit().constData(),
                      error.toLocal8Bit().constData());
         return 1;
     }
-    server::RequestGuard guard(options.guard);
-    server::StatementService service(*db, guard);
-    server::StatementServer statementServer(service, options.server);
-    if (!statementServer.listen(options.address, options.port)) {
+    // On SQLite the event loops share the guard in memory; on PostgreSQL each keeps it in the
+    // database through its own connection, and this one counts locked addresses for the page.
+    server::RequestGuard memoryGuard(options.guard);
+    server::DatabaseGuard databaseGuard(options.guard, *db);
+    server::AccessGuard& pageGuard =
+        sqlite ? static_cast<server::AccessGuard&>(memoryGuard) : databaseGuard;
+
+    server::Metrics metrics;
+    const auto factory =
+        [&](QString& problem) -> std::unique_ptr<server::StatementServer::ThreadService> {
+        auto service = std::make_unique<server::StatementServer::ThreadService>();
+        service->db = server::StatementDatabase::open(location, false, problem);
+        if (!service->db)
+            return nullptr;
+        server::AccessGuard* guard = &memoryGuard;
+        if (!sqlite) {
+            if (!service->db->prepareSharedGuard(problem))
+                return nullptr;
+            service->guard = std::make_unique<server::DatabaseGuard>(options.guard, *service->db);
+            guard = service->guard.get();
+        }
+        service->service = std::make_unique<server::StatementService>(*service->db, *guard);
+        return service;
+    };
+    server::StatementServer statementServer(options.server, factory, metrics);
+    if (!statementServer.start(options.address, options.port, error)) {
         std::fprintf(stderr, "mirola-server: cannot listen on %s:%u: %s\n",
                      options.address.toString().toLocal8Bit().constData(), options.port,
-                     statementServer.errorString().toLocal8Bit().constData());
+                     error.toLocal8Bit().constData());
         return 1;
     }
-    std::fprintf(stderr, "mirola-server: listening on %s:%u, statements in %s\n",
-                 options.address.toString().toLocal8Bit().constData(), statementServer.serverPort(),
-                 location.driver == u"QSQLITE"_s ? options.database.toLocal8Bit().constData()
-                                                 : "PostgreSQL");
+    QTcpServer page;
+    if (options.metrics) {
+        if (!page.listen(options.metricsAddress, options.metricsPort)) {
+            std::fprintf(stderr, "mirola-server: cannot serve the metrics page on %s:%u: %s\n",
+                         options.metricsAddress.toString().toLocal8Bit().constData(),
+                         options.metricsPort, page.errorString().toLocal8Bit().constData());
+            return 1;
+        }
+        serveMetrics(page, metrics, pageGuard);
+        std::fprintf(stderr, "mirola-server: metrics on %s:%u\n",
+                     options.metricsAddress.toString().toLocal8Bit().constData(),
+                     page.serverPort());
+    }
+    std::fprintf(stderr, "mirola-server: listening on %s:%u, statements in %s, %d threads\n",
+                 options.address.toString().toLocal8Bit().constData(), statementServer.port(),
+                 sqlite ? options.database.toLocal8Bit().constData() : "PostgreSQL",
+                 statementServer.threads());
     std::fflush(stderr);
     QTimer logFlush;
     QObject::connect(&logFlush, &QTimer::timeout, [] { std::fflush(stderr); });
     logFlush.start(logFlushIntervalMs);
     stopOnSignals(app);
     const int status = app.exec();
+    statementServer.stop();
     std::fprintf(stderr, "mirola-server: stopped\n");
     return status;
 }

@@ -19,8 +19,14 @@ constexpr int sealPixels = 154; // the seal picture's fixed size
 
 void readText(QSettings& s, const QString& key, std::string& target)
 {
-    if (s.contains(key))
-        target = text::toCp949(s.value(key).toString());
+    if (!s.contains(key))
+        return;
+    // An unquoted value with commas (an address, say) is read as a list; it is one text, and a
+    // comma in it is followed by one space, as written in an address. Quoting keeps it exact.
+    const QVariant value = s.value(key);
+    target = text::toCp949(value.typeId() == QMetaType::QStringList
+                               ? value.toStringList().join(u", "_s)
+                               : value.toString());
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "exchange/ResponseRows.h"
 #include "server/RequestGuard.h"
 #include "server/StatementDatabase.h"
+#include "server/StatementServer.h"
 #include "server/StatementService.h"
 #include "text/Integers.h"
 
@@ -28,6 +29,8 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -357,8 +360,8 @@ void queryChain(server::StatementDatabase& db, const exchange::DateRange& range,
     db.particulars(c.code, c.password);
     db.passwordMatches(c.code, c.password);
     const auto dates = db.tradingDates(range.from, range.to, c.code, c.password);
-    if (!dates.empty())
-        db.statementLines(dates.front().date, dates.front().seq);
+    if (dates && !dates->empty())
+        db.statementLines(dates->front().date, dates->front().seq);
 }
 
 // The same through the server's own request handling: matching, guard and framing.
@@ -385,6 +388,205 @@ void serviceChain(server::StatementService& service, const exchange::DateRange& 
     service.answer("127.0.0.1", exchange::parseFrame(lines), 0);
 }
 
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
+// Opens `count` connections at once, as fast as the kernel takes them; returns them when all are
+// established or failed, with the seconds that took. Failed ones are retried.
+std::vector<int> openIdle(quint16 port, int count, double& seconds, int& failures)
+{
+    const Clock::time_point begin = Clock::now();
+    const int epoll = ::epoll_create1(0);
+    std::vector<int> fds;
+    int waiting = 0;
+    const sockaddr_in addr = loopback(port);
+    const auto open = [&](size_t slot) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        fds[slot] = fd;
+        epoll_event e{};
+        e.events = EPOLLOUT;
+        e.data.u64 = slot;
+        ::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &e);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ||
+            errno == EINPROGRESS)
+            ++waiting;
+    };
+    fds.resize(size_t(count), -1);
+    for (int i = 0; i < count; ++i)
+        open(size_t(i));
+    std::vector<epoll_event> events(1024);
+    while (waiting > 0) {
+        const int n = ::epoll_wait(epoll, events.data(), int(events.size()), 1000);
+        for (int i = 0; i < n; ++i) {
+            const size_t slot = events[size_t(i)].data.u64;
+            int error = 0;
+            socklen_t len = sizeof error;
+            ::getsockopt(fds[slot], SOL_SOCKET, SO_ERROR, &error, &len);
+            ::epoll_ctl(epoll, EPOLL_CTL_DEL, fds[slot], nullptr);
+            --waiting;
+            if (error != 0) {
+                ++failures;
+                ::close(fds[slot]);
+                open(slot);
+            }
+        }
+    }
+    ::close(epoll);
+    seconds = secondsSince(begin);
+    return fds;
+}
+
+// The peer of the idle connections: a plain accept loop in a process of its own, which holds
+// what it accepts and ends once it has them all.
+struct PlainAcceptor
+{
+    quint16 port = 0;
+    pid_t pid = -1;
+
+    explicit PlainAcceptor(int expected)
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const sockaddr_in addr = loopback(0);
+        ::bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+        ::listen(listener, 65535);
+        sockaddr_in bound{};
+        socklen_t len = sizeof bound;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &len);
+        port = ntohs(bound.sin_port);
+        pid = ::fork();
+        if (pid == 0) {
+            std::vector<int> fds;
+            while (int(fds.size()) < expected) {
+                const int fd = ::accept(listener, nullptr, nullptr);
+                if (fd < 0)
+                    ::_exit(1);
+                fds.push_back(fd);
+            }
+            ::_exit(0);
+        }
+        ::close(listener);
+    }
+
+    // True when it accepted them all.
+    bool wait() const
+    {
+        int status = 0;
+        return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
+
+// The server's count of open connections from its metrics page; -1 when it cannot be read.
+int openOnServer(quint16 metricsPort)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in addr = loopback(metricsPort);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const char request[] = "GET /metrics HTTP/1.0\r\n\r\n";
+    [[maybe_unused]] const ssize_t sent = ::send(fd, request, sizeof request - 1, MSG_NOSIGNAL);
+    std::string page;
+    char buffer[16384];
+    ssize_t n;
+    while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+        page.append(buffer, size_t(n));
+    ::close(fd);
+    const size_t at = page.find("\nmirola_connections_open ");
+    return at == std::string::npos ? -1 : std::atoi(page.c_str() + at + 25);
+}
+
+// One server under load, with what was measured of it.
+struct Served
+{
+    QString threads; // as given; empty: the server's own choice
+    QProcess process;
+    quint16 port = 0;
+    quint16 metricsPort = 0;
+    QString threadsRunning;
+    std::unique_ptr<Load> load;
+    std::vector<int> idleFds;
+    double cpu = 0;
+    double cpuAtStart = 0;
+    double generatorCpu = 0;
+    double generatorCpuAtStart = 0;
+
+    // Starts the server with its request log in `log`, as it would run in service.
+    bool start(const QString& program, const QString& url, const QString& log, int cap)
+    {
+        const QString limit = QString::number(cap);
+        // Every client comes from 127.0.0.1, so the cap of one address is the cap of all.
+        QStringList arguments = {u"--listen"_s,
+                                 u"127.0.0.1:0"_s,
+                                 u"--db"_s,
+                                 url,
+                                 u"--max-connections"_s,
+                                 limit,
+                                 u"--max-per-address"_s,
+                                 limit,
+                                 u"--metrics"_s,
+                                 u"127.0.0.1:0"_s};
+        if (!threads.isEmpty())
+            arguments << u"--threads"_s << threads;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.setStandardErrorFile(log);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start();
+        const QRegularExpression listening(
+            u"metrics on 127\\.0\\.0\\.1:(\\d+)\n.*listening on 127\\.0\\.0\\.1:(\\d+).*, (\\d+) threads"_s);
+        QByteArray output;
+        for (int tries = 0; tries < 1500 && port == 0 && process.state() != QProcess::NotRunning;
+             ++tries) {
+            QFile f(log);
+            if (f.open(QIODevice::ReadOnly))
+                output = f.readAll();
+            const auto m = listening.match(QString::fromUtf8(output));
+            if (m.hasMatch()) {
+                metricsPort = quint16(m.captured(1).toUInt());
+                port = quint16(m.captured(2).toUInt());
+                threadsRunning = m.captured(3);
+            } else {
+                QThread::msleep(20);
+            }
+        }
+        if (port == 0)
+            std::fprintf(stderr, "bench_server_load: the server did not start: %s\n",
+                         output.constData());
+        return port != 0;
+    }
+
+    // Opens `idle` connections to it at once and waits until it holds them all.
+    void holdIdle(int idle)
+    {
+        double clientSeconds = 0;
+        int failures = 0;
+        const Clock::time_point begin = Clock::now();
+        idleFds = openIdle(port, idle, clientSeconds, failures);
+        int held = 0;
+        while ((held = openOnServer(metricsPort)) >= 0 && held < idle && secondsSince(begin) < 600)
+            QThread::msleep(5);
+        std::printf("%d idle connections to the server with %s threads: established %.3f s, "
+                    "held by the server %.3f s (%d held, %d failed connects)\n",
+                    idle, threadsRunning.toLocal8Bit().constData(), clientSeconds,
+                    secondsSince(begin), held, failures);
+    }
+
+    void stop()
+    {
+        for (int fd : idleFds)
+            ::close(fd);
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -393,6 +595,8 @@ int main(int argc, char** argv)
     int clients = 64;
     double totalSeconds = 10;
     int rounds = 5;
+    int idle = 0;
+    QStringList threads = {QString()};
     QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
     QString url;
     const QStringList args = QCoreApplication::arguments();
@@ -408,6 +612,12 @@ int main(int argc, char** argv)
         } else if (a == u"--rounds"_s) {
             rounds = next.toInt();
             ++i;
+        } else if (a == u"--idle"_s) {
+            idle = next.toInt();
+            ++i;
+        } else if (a == u"--threads"_s) {
+            threads = next.split(u',');
+            ++i;
         } else if (a == u"--server"_s) {
             program = next;
             ++i;
@@ -419,49 +629,65 @@ int main(int argc, char** argv)
             // ignored; anything else is a mistake.
             std::fprintf(stderr,
                          "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
-                         "[--server PATH] [--db sqlite:PATH|postgresql://...]\n");
+                         "[--idle N] [--threads N[,N...]] [--server PATH] "
+                         "[--db sqlite:PATH|postgresql://...]\n"
+                         "  several thread counts: one server each, their rounds alternating\n");
             return 2;
         }
     }
-    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0)
+    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0 || idle < 0 ||
+        std::ranges::any_of(threads,
+                            [](const QString& t) { return !t.isEmpty() && t.toInt() <= 0; }))
         return 2;
+    const long files = server::raiseOpenFileLimit();
+    if (files > 0 && long(threads.size()) * (idle + clients) + 64 > files) {
+        std::fprintf(stderr, "bench_server_load: %ld open files allowed, too few for that\n",
+                     files);
+        return 2;
+    }
 
     QTemporaryDir dir;
-    if (url.isEmpty())
-        url = u"sqlite:"_s + dir.filePath(u"bench.sqlite"_s);
-
-    // The server's log of one line a request goes to a file, as it would in service.
-    QProcess server;
-    server.setProgram(program);
-    server.setArguments(
-        {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url, u"--max-connections"_s, u"1024"_s});
-    const QString log = dir.filePath(u"server.log"_s);
-    server.setStandardErrorFile(log);
-    server.setStandardOutputFile(QProcess::nullDevice());
-    server.start();
-    quint16 port = 0;
-    const QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)"_s);
-    QByteArray output;
-    for (int tries = 0; tries < 1500 && port == 0 && server.state() != QProcess::NotRunning;
-         ++tries) {
-        QFile f(log);
-        if (f.open(QIODevice::ReadOnly))
-            output = f.readAll();
-        const auto m = listening.match(QString::fromUtf8(output));
-        if (m.hasMatch())
-            port = quint16(m.captured(1).toUInt());
-        else
-            QThread::msleep(20);
+    // On SQLite each server has a file of its own, since a file serves one server; the
+    // in-process peer reads the first.
+    std::vector<std::unique_ptr<Served>> servers;
+    QString peerUrl = url;
+    for (qsizetype i = 0; i < threads.size(); ++i) {
+        const QString serverUrl =
+            url.isEmpty() ? u"sqlite:"_s + dir.filePath(u"bench-%1.sqlite"_s.arg(i)) : url;
+        if (i == 0)
+            peerUrl = serverUrl;
+        servers.push_back(std::make_unique<Served>());
+        servers.back()->threads = threads[i];
+        if (!servers.back()->start(program, serverUrl, dir.filePath(u"server-%1.log"_s.arg(i)),
+                                   idle + clients + 1024))
+            return 1;
     }
-    if (port == 0) {
-        std::fprintf(stderr, "bench_server_load: the server did not start: %s\n",
-                     output.constData());
-        return 1;
+
+    // Idle connections first, to a plain accept loop and then to each server; the load then
+    // runs beside those held by the servers.
+    if (idle > 0) {
+        double peerSeconds = 0;
+        int peerFailures = 0;
+        {
+            const PlainAcceptor peer(idle);
+            const Clock::time_point begin = Clock::now();
+            const std::vector<int> fds = openIdle(peer.port, idle, peerSeconds, peerFailures);
+            if (!peer.wait())
+                std::fprintf(stderr, "bench_server_load: the plain accept loop failed\n");
+            peerSeconds = secondsSince(begin);
+            for (int fd : fds)
+                ::close(fd);
+        }
+        std::printf("%d idle connections to a plain accept loop (peer): %.3f s (%d failed "
+                    "connects)\n",
+                    idle, peerSeconds, peerFailures);
+        for (const auto& s : servers)
+            s->holdIdle(idle);
     }
 
     QString error;
     const auto db =
-        server::StatementDatabase::open(server::parseDatabaseUrl(url, error), false, error);
+        server::StatementDatabase::open(server::parseDatabaseUrl(peerUrl, error), false, error);
     if (!db) {
         std::fprintf(stderr, "bench_server_load: %s\n", error.toLocal8Bit().constData());
         return 1;
@@ -471,50 +697,64 @@ int main(int argc, char** argv)
 
     const QDate today = QDate::currentDate();
     const exchange::DateRange range = exchange::dateRange(today.year(), 1, 12);
-    Load load(port, clients, range);
-    double serverCpu = 0;
-    double cpuAtStart = 0;
-    double generatorCpu = 0;
-    double generatorCpuAtStart = 0;
-    load.onMeasureStart = [&] {
-        cpuAtStart = processCpuSeconds(server.processId());
-        generatorCpuAtStart = threadCpuSeconds();
-    };
+    for (const auto& s : servers) {
+        s->load = std::make_unique<Load>(s->port, clients, range);
+        Served* const served = s.get();
+        s->load->onMeasureStart = [served] {
+            served->cpuAtStart = processCpuSeconds(served->process.processId());
+            served->generatorCpuAtStart = threadCpuSeconds();
+        };
+    }
     InProcess queries;
     InProcess handling;
-    // Per round: the server under load, then the ceilings, each a share of the round.
+    // Per round: each server under load, then the ceilings, each a share of the round.
     const double loadSeconds = totalSeconds / rounds;
     const double warmupSeconds = 0.5;
     for (int r = 0; r < rounds; ++r) {
-        load.round(warmupSeconds, loadSeconds);
-        serverCpu += processCpuSeconds(server.processId()) - cpuAtStart;
-        generatorCpu += threadCpuSeconds() - generatorCpuAtStart;
+        for (const auto& s : servers) {
+            s->load->round(warmupSeconds, loadSeconds);
+            s->cpu += processCpuSeconds(s->process.processId()) - s->cpuAtStart;
+            s->generatorCpu += threadCpuSeconds() - s->generatorCpuAtStart;
+        }
         queries.run(loadSeconds / 2, [&](long n) { queryChain(*db, range, n); });
         handling.run(loadSeconds / 2, [&](long n) { serviceChain(service, range, n); });
     }
-    server.terminate();
-    server.waitForFinished(10000);
+    for (const auto& s : servers)
+        s->stop();
 
-    const std::vector<double>& latencies = load.latenciesMs();
-    const double chainsPerSecond = double(latencies.size()) / load.elapsedSeconds();
-    const double serverCpuMs = serverCpu * 1000 / double(latencies.size());
-    std::printf("mirola-server, %s, %d clients, %d rounds, %.1f s measured\n",
-                url.startsWith(u"sqlite:"_s) ? "SQLite" : "PostgreSQL", clients, rounds,
-                load.elapsedSeconds());
-    std::printf("  chains completed        %zu (connection errors %d, chains without a date %d)\n",
-                latencies.size(), load.errors(), load.chainsWithoutDate());
-    std::printf("  chains/s                %.0f\n", chainsPerSecond);
-    std::printf("  chain latency p50, p99  %.2f ms, %.2f ms\n", percentile(latencies, 0.50),
-                percentile(latencies, 0.99));
-    std::printf("  server CPU a chain      %.3f ms (the clients' own: %.3f ms)\n", serverCpuMs,
-                generatorCpu * 1000 / double(latencies.size()));
+    const int cores = std::max(1, int(std::thread::hardware_concurrency()));
+    double firstChainsPerSecond = 0;
+    for (const auto& s : servers) {
+        const Load& load = *s->load;
+        const std::vector<double>& latencies = load.latenciesMs();
+        const double chainsPerSecond = double(latencies.size()) / load.elapsedSeconds();
+        if (s == servers.front())
+            firstChainsPerSecond = chainsPerSecond;
+        const double serverCpuMs = s->cpu * 1000 / double(latencies.size());
+        std::printf("mirola-server, %s, %s threads, %d clients beside %d idle, %d rounds, "
+                    "%.1f s measured\n",
+                    url.startsWith(u"postgres"_s) ? "PostgreSQL" : "SQLite",
+                    s->threadsRunning.toLocal8Bit().constData(), clients, idle, rounds,
+                    load.elapsedSeconds());
+        std::printf("  chains completed        %zu (connection errors %d, chains without a date "
+                    "%d)\n",
+                    latencies.size(), load.errors(), load.chainsWithoutDate());
+        std::printf("  chains/s                %.0f (%.2f x the first server)\n", chainsPerSecond,
+                    chainsPerSecond / firstChainsPerSecond);
+        std::printf("  chain latency p50, p99  %.2f ms, %.2f ms\n", percentile(latencies, 0.50),
+                    percentile(latencies, 0.99));
+        std::printf("  server CPU a chain      %.3f ms (the clients' own: %.3f ms)\n", serverCpuMs,
+                    s->generatorCpu * 1000 / double(latencies.size()));
+        std::printf("  against the queries-only ceiling: %.0f%% in chains/s, %.0f%% in CPU a "
+                    "chain; against %d cores x the ceiling: %.0f%%\n",
+                    100 * chainsPerSecond / queries.chainsPerSecond(),
+                    100 * queries.cpuMsPerChain() / serverCpuMs, cores,
+                    100 * chainsPerSecond / (cores * queries.chainsPerSecond()));
+    }
     std::printf("in-process, one thread, same database, alternating with the load\n");
     std::printf("  queries only            %.0f chains/s, %.3f ms CPU a chain\n",
                 queries.chainsPerSecond(), queries.cpuMsPerChain());
     std::printf("  request handling too    %.0f chains/s, %.3f ms CPU a chain\n",
                 handling.chainsPerSecond(), handling.cpuMsPerChain());
-    std::printf("server / queries-only ceiling: %.0f%% in chains/s, %.0f%% in CPU a chain\n",
-                100 * chainsPerSecond / queries.chainsPerSecond(),
-                100 * queries.cpuMsPerChain() / serverCpuMs);
     return 0;
 }

@@ -20,11 +20,26 @@ ServerProcess::~ServerProcess()
 
 bool ServerProcess::start(const QStringList& arguments)
 {
+    return launch(QString::fromUtf8(MIROLA_SERVER_PROGRAM),
+                  QStringList{u"--listen"_s, u"127.0.0.1:0"_s} + arguments);
+}
+
+bool ServerProcess::startWithFileLimit(int files, const QStringList& arguments)
+{
+    return launch(u"/bin/sh"_s,
+                  QStringList{u"-c"_s, u"ulimit -n %1 && exec \"$0\" \"$@\""_s.arg(files),
+                              QString::fromUtf8(MIROLA_SERVER_PROGRAM), u"--listen"_s,
+                              u"127.0.0.1:0"_s} +
+                      arguments);
+}
+
+bool ServerProcess::launch(const QString& program, const QStringList& arguments)
+{
     stop();
     m_output.clear();
     m_port = 0;
-    m_process.setProgram(QString::fromUtf8(MIROLA_SERVER_PROGRAM));
-    m_process.setArguments(QStringList{u"--listen"_s, u"127.0.0.1:0"_s} + arguments);
+    m_process.setProgram(program);
+    m_process.setArguments(arguments);
     m_process.start();
     if (!m_process.waitForStarted())
         return false;
@@ -100,9 +115,11 @@ struct RawClient::Private
     }
 };
 
-RawClient::RawClient(quint16 port) : d(std::make_unique<Private>())
+RawClient::RawClient(quint16 port, const QString& from) : d(std::make_unique<Private>())
 {
     QObject::connect(&d->socket, &QTcpSocket::readyRead, [this] { d->read(); });
+    if (!from.isEmpty())
+        d->socket.bind(QHostAddress(from));
     d->socket.connectToHost(QHostAddress::LocalHost, port);
     // A refused connection may end before it was ever established.
     waitUntil([&] {

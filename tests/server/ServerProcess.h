@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -17,6 +18,8 @@ public:
     // Starts the server with `arguments` after "--listen 127.0.0.1:0" and waits until it
     // listens. False when it exits or does not come up in time; errorOutput() says why.
     bool start(const QStringList& arguments);
+    // Starts it with at most `files` open files, soft and hard limit alike.
+    bool startWithFileLimit(int files, const QStringList& arguments);
     void stop();
 
     quint16 port() const { return m_port; }
@@ -26,6 +29,8 @@ public:
     bool waitForOutput(const std::string& text, int timeoutMs = 5000);
 
 private:
+    bool launch(const QString& program, const QStringList& arguments);
+
     QProcess m_process;
     std::string m_output;
     quint16 m_port = 0;
@@ -39,7 +44,8 @@ bool runSql(const std::string& sqlitePath, const QStringList& statements, std::s
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port);
+    // Connects to 127.0.0.1 from `from`, another loopback address such as 127.0.0.2 when given.
+    explicit RawClient(quint16 port, const QString& from = {});
     ~RawClient();
     bool connected() const;
     void send(const std::string& bytes);

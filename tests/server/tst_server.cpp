@@ -8,8 +8,17 @@
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
+#include "exchange/ResponseRows.h"
+
 #include <QFile>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using exchange::ViewerHost;
@@ -31,6 +40,21 @@ QString postgresqlUrl()
         return {};
     state.readLine();
     return QString::fromUtf8(state.readLine()).trimmed();
+}
+
+// The arguments for a server on the throwaway cluster. The cluster is fresh for each test run:
+// the first server fills it.
+QStringList postgresqlArguments()
+{
+    const QString url = postgresqlUrl();
+    if (url.isEmpty())
+        return {};
+    static bool filled = false;
+    QStringList arguments{u"--db"_s, url};
+    if (!filled)
+        arguments << u"--init"_s;
+    filled = true;
+    return arguments;
 }
 
 std::string endFrame(const std::string& command)
@@ -107,14 +131,8 @@ protected:
             if (qEnvironmentVariableIsEmpty("MIROLA_TEST_PG_STATE"))
                 GTEST_SKIP()
                     << "no PostgreSQL cluster (ctest starts one for tst_server_postgresql)";
-            const QString url = postgresqlUrl();
-            ASSERT_FALSE(url.isEmpty()) << "the cluster's state file names no URL";
-            db = {u"--db"_s, url};
-            // The cluster is fresh for each test run: the first server fills it.
-            static bool filled = false;
-            if (!filled)
-                db << u"--init"_s;
-            filled = true;
+            db = postgresqlArguments();
+            ASSERT_FALSE(db.isEmpty()) << "the cluster's state file names no URL";
         }
         ASSERT_TRUE(server.start(db)) << server.errorOutput();
         driver.setServer(u"127.0.0.1"_s, server.port());
@@ -340,4 +358,280 @@ TEST(ServerProgram, HelpAndBadArguments)
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_NE(bad.exitCode(), 0);
     EXPECT_TRUE(bad.readAllStandardError().contains("--listen"));
+}
+
+namespace {
+
+// A plain socket to the server from a loopback `source`, which the test writes to as it likes
+// and never reads.
+class HostileSocket
+{
+public:
+    HostileSocket(const char* source, quint16 port, int receiveBuffer = 0)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(QHostAddress(QString::fromLatin1(source)).toIPv4Address());
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = ::bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+                      ::connect(m_fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    }
+    ~HostileSocket() { ::close(m_fd); }
+    HostileSocket(const HostileSocket&) = delete;
+    HostileSocket& operator=(const HostileSocket&) = delete;
+
+    bool connected() const { return m_connected; }
+    // Sends what fits without waiting; false once the server has closed the connection.
+    bool send(const std::string& bytes)
+    {
+        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0 ||
+               errno == EAGAIN;
+    }
+    // Sends `bytes` again and again until the connection takes no more.
+    void flood(const std::string& bytes)
+    {
+        while (::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0) {
+        }
+    }
+    bool closedByServer() const
+    {
+        tcp_info info{};
+        socklen_t length = sizeof info;
+        return ::getsockopt(m_fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 &&
+               info.tcpi_state != TCP_ESTABLISHED;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+// One search chain as the viewer runs it, each request on a new connection from `from`:
+// particulars, trading dates, the first statement's lines. True when each answered in full.
+bool searchChain(quint16 port, const QString& from, int year)
+{
+    const std::string cust = exchange::makeCustText("50001", "1234");
+    const std::string dates =
+        exchange::makeDateText(exchange::dateRange(year, 1, 12), "50001", "1234");
+    RawClient first(port, from);
+    if (first.request(std::string(exchange::makeCustFields), cust).size() != 3)
+        return false;
+    RawClient second(port, from);
+    const std::vector<std::string> listed =
+        second.request(std::string(exchange::makeDateFields), dates);
+    if (listed.size() < 3)
+        return false;
+    const exchange::TradingDate date = exchange::tradingDate(exchange::parseFrame(listed[1]).body);
+    RawClient third(port, from);
+    return third
+               .request(std::string(exchange::makeDataFields),
+                        exchange::makeDataText(date.date, std::stoll(date.seq)))
+               .size() > 2;
+}
+
+std::string metricsPage(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET /metrics HTTP/1.0\r\n\r\n");
+    QByteArray page;
+    waitUntil([&] {
+        page += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    page += socket.readAll();
+    return page.toStdString();
+}
+
+} // namespace
+
+TEST_F(ServerProtectionTest, TricklingFloodingAndNeverReadingClientsLeaveOtherAddressesServed)
+{
+    ASSERT_TRUE(
+        start({u"--max-connections"_s, u"40"_s, u"--max-per-address"_s, u"12"_s,
+               u"--request-timeout"_s, u"1"_s, u"--idle-timeout"_s, u"30"_s, u"--unsent-budget"_s,
+               u"1"_s, u"--threads"_s, u"2"_s, u"--any-statement"_s}));
+    const quint16 port = server.port();
+    std::vector<std::unique_ptr<HostileSocket>> tricklers;
+    std::vector<std::unique_ptr<HostileSocket>> floods;
+    std::vector<std::unique_ptr<HostileSocket>> extra;
+    for (int i = 0; i < 4; ++i)
+        tricklers.push_back(std::make_unique<HostileSocket>("127.0.0.1", port));
+    // A tiny receive window, so that the answers pile up at the server and not in the kernel.
+    for (int i = 0; i < 6; ++i)
+        floods.push_back(std::make_unique<HostileSocket>("127.0.0.1", port, 4096));
+    // The address's remaining slots and more.
+    for (int i = 0; i < 4; ++i)
+        extra.push_back(std::make_unique<HostileSocket>("127.0.0.1", port));
+    for (const auto& list : {&tricklers, &floods, &extra})
+        for (const auto& socket : *list)
+            ASSERT_TRUE(socket->connected());
+
+    // One byte of a request every 200 ms; requests for the longest statement without end, never
+    // read.
+    const server::DemoData data = server::demoData(QDate::currentDate());
+    const server::DemoStatement& longest = *std::ranges::max_element(
+        data.statements, {}, [](const server::DemoStatement& st) { return st.lines.size(); });
+    const std::string request = exchange::formFrame(
+        exchange::makeDataFields, exchange::makeDataText(s(longest.date), longest.seq));
+    size_t trickled = 0;
+    QTimer pressure;
+    QObject::connect(&pressure, &QTimer::timeout, [&] {
+        for (const auto& t : tricklers)
+            t->send(std::string(1, request[trickled % request.size()]));
+        ++trickled;
+        for (const auto& f : floods)
+            f->flood(request);
+    });
+    pressure.start(200);
+    for (const auto& f : floods)
+        f->flood(request);
+
+    // Meanwhile another address completes its chains, one after the other, until the server has
+    // dealt with every kind of hostility.
+    const int year = QDate::currentDate().year();
+    const auto closed = [](const auto& sockets, bool all) {
+        const auto byServer = [](const auto& socket) { return socket->closedByServer(); };
+        return all ? std::ranges::all_of(sockets, byServer)
+                   : std::ranges::any_of(sockets, byServer);
+    };
+    const auto dealtWith = [&] {
+        const std::string log = server.errorOutput();
+        return closed(tricklers, true) && closed(floods, false) &&
+               log.find("127.0.0.1 refused: 12 connections from this address") !=
+                   std::string::npos &&
+               log.find("closed: slowest reader while unsent answers are over the budget") !=
+                   std::string::npos;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    int chains = 0;
+    while ((chains < 3 || !dealtWith()) && clock.elapsed() < 30000) {
+        ASSERT_TRUE(searchChain(port, u"127.0.0.2"_s, year)) << "chain " << chains;
+        ++chains;
+    }
+    EXPECT_TRUE(dealtWith()) << server.errorOutput().substr(0, 4000);
+    // Cut off at the deadline of their first request, not after the idle timeout.
+    EXPECT_NE(server.errorOutput().find("closed: request not complete within its deadline"),
+              std::string::npos);
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_EQ(server.errorOutput().find("127.0.0.2 refused"), std::string::npos);
+    EXPECT_EQ(server.errorOutput().find("127.0.0.2 closed"), std::string::npos);
+}
+
+TEST_F(ServerProtectionTest, RunningOutOfFilesDelaysNewConnectionsOnly)
+{
+    ASSERT_TRUE(server.startWithFileLimit(
+        48, {u"--db"_s, QString::fromStdString("sqlite:" + dir.file("s.sqlite")), u"--threads"_s,
+             u"1"_s, u"--max-connections"_s, u"100"_s, u"--max-per-address"_s, u"100"_s}))
+        << server.errorOutput();
+    EXPECT_TRUE(server.waitForOutput("48 files may be open, fewer than --max-connections 100"));
+    RawClient early(server.port());
+    std::vector<std::unique_ptr<HostileSocket>> held;
+    for (int i = 0; i < 60; ++i)
+        held.push_back(std::make_unique<HostileSocket>("127.0.0.1", server.port()));
+    EXPECT_TRUE(server.waitForOutput("mirola-server: cannot accept: "));
+    // Those already served go on; once files are free again, new connections are taken.
+    EXPECT_EQ(early.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+    held.clear();
+    RawClient late(server.port());
+    EXPECT_EQ(late.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+}
+
+TEST_F(ServerProtectionTest, OneSqliteFileServesOneServer)
+{
+    ASSERT_TRUE(start({}));
+    ServerProcess second;
+    EXPECT_FALSE(
+        second.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("s.sqlite"))}));
+    EXPECT_NE(second.errorOutput().find("another mirola-server serves this file"),
+              std::string::npos)
+        << second.errorOutput();
+    RawClient client(server.port());
+    EXPECT_EQ(client.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+}
+
+TEST_F(ServerProtectionTest, MetricsPage)
+{
+    ASSERT_TRUE(start({u"--metrics"_s, u"127.0.0.1:0"_s, u"--max-per-address"_s, u"1"_s}));
+    const QRegularExpression served(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s);
+    const auto match = served.match(QString::fromStdString(server.errorOutput()));
+    ASSERT_TRUE(match.hasMatch()) << server.errorOutput();
+    const quint16 port = quint16(match.captured(1).toUInt());
+    RawClient client(server.port());
+    ASSERT_EQ(client.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+    ASSERT_EQ(client.request(std::string(exchange::makeKeyFields), "select 1").size(), 1u);
+    RawClient refused(server.port());
+    EXPECT_TRUE(refused.waitForClose());
+    const std::string page = metricsPage(port);
+    for (const char* line :
+         {"HTTP/1.0 200 OK", "\nmirola_connections_open 1\n",
+          "\nmirola_connections_refused_total{reason=\"max_per_address\"} 1\n",
+          "\nmirola_requests_total{command=\"MAKEKEY\",outcome=\"answered\"} 1\n",
+          "\nmirola_requests_total{command=\"MAKEKEY\",outcome=\"malformed\"} 1\n",
+          "\nmirola_locked_addresses 0\n", "\nmirola_request_seconds_bucket{le=\"+Inf\"} 2\n",
+          "\nmirola_request_seconds_count 2\n"})
+        EXPECT_NE(page.find(line), std::string::npos) << line << "\n" << page;
+}
+
+// Two servers on one PostgreSQL database, as behind a load balancer.
+TEST(TwoServersOnPostgresql, ShareGrantsAndFailedMatches)
+{
+    if (qEnvironmentVariableIsEmpty("MIROLA_TEST_PG_STATE"))
+        GTEST_SKIP() << "no PostgreSQL cluster (ctest starts one for tst_server_postgresql)";
+    const QStringList db = postgresqlArguments();
+    ASSERT_FALSE(db.isEmpty());
+    ServerProcess a;
+    ServerProcess b;
+    ASSERT_TRUE(a.start(db + QStringList{u"--max-failures"_s, u"3"_s})) << a.errorOutput();
+    ASSERT_TRUE(b.start(QStringList{db[0], db[1], u"--max-failures"_s, u"3"_s})) << b.errorOutput();
+
+    // The trading dates through one, the click's statement lines through the other.
+    const QDate today = QDate::currentDate();
+    RawClient listing(a.port(), u"127.0.0.4"_s);
+    const std::vector<std::string> listed = listing.request(
+        std::string(exchange::makeDateFields),
+        exchange::makeDateText(exchange::dateRange(today.year(), 1, 12), "50001", "1234"));
+    ASSERT_GE(listed.size(), 3u);
+    const exchange::TradingDate date = exchange::tradingDate(exchange::parseFrame(listed[1]).body);
+    const std::string lines = exchange::makeDataText(date.date, std::stoll(date.seq));
+    RawClient click(b.port(), u"127.0.0.4"_s);
+    EXPECT_GT(click.request(std::string(exchange::makeDataFields), lines).size(), 2u);
+    RawClient stranger(b.port(), u"127.0.0.5"_s);
+    EXPECT_EQ(stranger.request(std::string(exchange::makeDataFields), lines),
+              Texts{endFrame("MAKEDATA")});
+
+    // Values with NUL bytes are malformed and count nothing; wrong numbers count on both.
+    RawClient viaA(a.port(), u"127.0.0.3"_s);
+    RawClient viaB(b.port(), u"127.0.0.3"_s);
+    const std::string cust = std::string(exchange::makeCustFields);
+    const Texts none = {"00025MAKECUST       OPN  ", endFrame("MAKECUST")};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ((i % 2 ? viaB : viaA)
+                      .request(cust, exchange::makeCustText("50001", std::string("12\0"
+                                                                                 "34",
+                                                                                 5))),
+                  Texts{endFrame("MAKECUST")});
+    EXPECT_EQ(viaA.request(cust, exchange::makeCustText("50001", "0000")), none);
+    EXPECT_EQ(viaB.request(cust, exchange::makeCustText("50001", "0001")), none);
+    EXPECT_EQ(viaA.request(cust, exchange::makeCustText("50001", "1234")).size(), 3u);
+    EXPECT_EQ(viaB.request(cust, exchange::makeCustText("50001", "0002")), none);
+    EXPECT_EQ(viaA.request(cust, exchange::makeCustText("50001", "1234")),
+              Texts{endFrame("MAKECUST")});
+    EXPECT_EQ(viaB.request(cust, exchange::makeCustText("50001", "1234")),
+              Texts{endFrame("MAKECUST")});
+    EXPECT_EQ(a.errorOutput().find("database error"), std::string::npos) << a.errorOutput();
+    EXPECT_EQ(b.errorOutput().find("database error"), std::string::npos) << b.errorOutput();
 }

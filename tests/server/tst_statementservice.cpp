@@ -10,6 +10,8 @@
 #include "text/Cp949.h"
 #include "text/Integers.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -149,6 +151,11 @@ TEST(ServerOptions, CommandLine)
         {"idle timeout of zero", {u"--idle-timeout"_s, u"0"_s}, false},
         {"idle timeout beyond a day", {u"--idle-timeout"_s, u"86401"_s}, false},
         {"connection cap not a number", {u"--max-connections"_s, u"many"_s}, false},
+        {"request timeout of zero", {u"--request-timeout"_s, u"0"_s}, false},
+        {"address cap of zero", {u"--max-per-address"_s, u"0"_s}, false},
+        {"unsent budget not a number", {u"--unsent-budget"_s, u"lots"_s}, false},
+        {"no threads", {u"--threads"_s, u"0"_s}, false},
+        {"metrics without a port", {u"--metrics"_s, u"127.0.0.1"_s}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,12 +163,31 @@ TEST(ServerOptions, CommandLine)
         EXPECT_EQ(options.parse(QStringList{u"mirola-server"_s} + c.arguments).isEmpty(), c.ok);
     }
     server::ServerOptions options;
-    ASSERT_TRUE(
-        options
-            .parse({u"mirola-server"_s, u"--listen"_s, u"127.0.0.1:1500"_s, u"--init"_s,
-                    u"--any-statement"_s, u"--max-failures"_s, u"4"_s, u"--failure-window"_s,
-                    u"30"_s, u"--idle-timeout"_s, u"5"_s, u"--max-connections"_s, u"8"_s})
-            .isEmpty());
+    ASSERT_TRUE(options
+                    .parse({u"mirola-server"_s,
+                            u"--listen"_s,
+                            u"127.0.0.1:1500"_s,
+                            u"--init"_s,
+                            u"--any-statement"_s,
+                            u"--max-failures"_s,
+                            u"4"_s,
+                            u"--failure-window"_s,
+                            u"30"_s,
+                            u"--idle-timeout"_s,
+                            u"5"_s,
+                            u"--max-connections"_s,
+                            u"8"_s,
+                            u"--request-timeout"_s,
+                            u"3"_s,
+                            u"--max-per-address"_s,
+                            u"2"_s,
+                            u"--unsent-budget"_s,
+                            u"5"_s,
+                            u"--threads"_s,
+                            u"3"_s,
+                            u"--metrics"_s,
+                            u"127.0.0.1:9121"_s})
+                    .isEmpty());
     EXPECT_EQ(options.port, 1500);
     EXPECT_TRUE(options.init);
     EXPECT_FALSE(options.guard.requireGrants);
@@ -169,7 +195,24 @@ TEST(ServerOptions, CommandLine)
     EXPECT_EQ(options.guard.failureWindowMs, 30000);
     EXPECT_EQ(options.server.idleTimeoutMs, 5000);
     EXPECT_EQ(options.server.maxConnections, 8);
+    EXPECT_EQ(options.server.requestTimeoutMs, 3000);
+    EXPECT_EQ(options.server.maxPerAddress, 2);
+    EXPECT_EQ(options.server.unsentBudgetBytes, 5 * 1024 * 1024);
+    EXPECT_EQ(options.server.threads, 3);
+    EXPECT_TRUE(options.metrics);
+    EXPECT_EQ(options.metricsPort, 9121);
     EXPECT_TRUE(server::ServerOptions::helpText().contains(u"--listen"_s));
+
+    // Without a cap of its own, one address may take a quarter of the connections.
+    for (const auto& [connections, perAddress] :
+         std::vector<std::pair<int, int>>{{256, 32}, {20, 5}, {2, 2}, {10000, 32}}) {
+        server::ServerOptions defaults;
+        ASSERT_TRUE(
+            defaults
+                .parse({u"mirola-server"_s, u"--max-connections"_s, QString::number(connections)})
+                .isEmpty());
+        EXPECT_EQ(defaults.server.maxPerAddress, perAddress) << connections;
+    }
 }
 
 TEST(DatabaseUrl, Forms)
@@ -343,4 +386,54 @@ TEST_F(StatementServiceTest, FailedMatchesLockTheAddress)
     EXPECT_EQ(
         ask(Command::MakeCust, exchange::makeCustText("50001", "1234"), "10.0.0.9", 60001).size(),
         3u);
+}
+
+TEST_F(StatementServiceTest, ValuesWithNulBytesAreMalformedAndCountNothing)
+{
+    const QDate today = QDate::currentDate();
+    const auto range = exchange::dateRange(today.year(), 1, 12);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ask(Command::MakeCust,
+                      exchange::makeCustText("50001", std::string("12\0"
+                                                                  "34",
+                                                                  5)),
+                      "10.0.0.7", i),
+                  (Frames{frame("MAKECUST", "END")}));
+        EXPECT_EQ(ask(Command::MakeDate,
+                      exchange::makeDateText(range,
+                                             std::string("5\0"
+                                                         "001",
+                                                         5),
+                                             "1234"),
+                      "10.0.0.7", i),
+                  (Frames{frame("MAKEDATE", "END")}));
+    }
+    EXPECT_FALSE(guard.locked("10.0.0.7", 10));
+}
+
+TEST_F(StatementServiceTest, DatabaseFailuresAreNotCountedAsWrongNumbers)
+{
+    // Another connection takes the companies away under the service's feet.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"saboteur"_s);
+        other.setDatabaseName(QString::fromStdString(dir.file("s.sqlite")));
+        ASSERT_TRUE(other.open());
+        ASSERT_TRUE(QSqlQuery(other).exec(u"ALTER TABLE custs RENAME TO gone"_s));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(u"saboteur"_s);
+    const QDate today = QDate::currentDate();
+    const auto range = exchange::dateRange(today.year(), 1, 12);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ask(Command::MakeCust, exchange::makeCustText("50001", "0000"), "10.0.0.6", i),
+                  (Frames{frame("MAKECUST", "END")}));
+        EXPECT_EQ(
+            ask(Command::MakeDate, exchange::makeDateText(range, "50001", "0000"), "10.0.0.6", i),
+            (Frames{frame("MAKEDATE", "END")}));
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("database error in particulars"), std::string::npos) << log;
+    EXPECT_NE(log.find("database error in security number check"), std::string::npos) << log;
+    EXPECT_FALSE(guard.locked("10.0.0.6", 10));
 }

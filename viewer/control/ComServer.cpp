@@ -15,12 +15,12 @@ int serverLocks = 0;
 
 } // namespace
 
-void objectCreated()
+LiveObject::LiveObject()
 {
     ++liveObjects;
 }
 
-void objectReleased()
+LiveObject::~LiveObject()
 {
     --liveObjects;
 }

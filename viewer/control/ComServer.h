@@ -45,8 +45,15 @@ HRESULT DllCanUnloadNow();
 HRESULT DllRegisterServer(Registry& registry, const std::string& libraryPath);
 HRESULT DllUnregisterServer(Registry& registry);
 
-// The library's count of live control objects, kept by the objects themselves.
-void objectCreated();
-void objectReleased();
+// One live control object of the library, counted for as long as this lives: a control holds
+// one from before its form is built, and a construction that throws lets go of it.
+class LiveObject
+{
+public:
+    LiveObject();
+    ~LiveObject();
+    LiveObject(const LiveObject&) = delete;
+    LiveObject& operator=(const LiveObject&) = delete;
+};
 
 } // namespace viewer::control

@@ -13,6 +13,29 @@ namespace viewer::control {
 // How a dispatch call reaches a member.
 enum class InvokeKind { Method = 1, PropertyGet = 2, PropertyPut = 4, PropertyPutRef = 8 };
 
+class Imirola;
+
+// One property of Imirola: what the type library says of it and the accessors a dispatch call
+// reaches; an access the property lacks has no accessor.
+struct PropertyInfo
+{
+    std::string_view name;
+    DISPID dispid;
+    PropertyType type;
+    bool hidden;
+    HRESULT (*get)(Imirola&, OleVariant&);
+    HRESULT (*put)(Imirola&, const OleVariant&);
+    HRESULT (*putRef)(Imirola&, const OleVariant&);
+
+    unsigned access() const { return (get ? Get : 0u) | (put ? Put : 0u) | (putRef ? PutRef : 0u); }
+};
+
+// The properties of Imirola in the order of the interface: the one table of their DISPIDs.
+const std::vector<PropertyInfo>& ImirolaProperties();
+// Dispatch names compare without regard to case; null when there is none.
+const PropertyInfo* findProperty(DISPID dispid);
+const PropertyInfo* findProperty(std::u16string_view name);
+
 // The control's dual interface: typed accessors in the order of the interface, and dispatch by
 // name or DISPID over the same accessors for hosts that script the control. Every accessor
 // returns a status code; none throws.

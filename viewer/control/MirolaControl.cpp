@@ -12,12 +12,11 @@ namespace viewer::control {
 namespace {
 
 constexpr OLE_COLOR oleSystemColor = 0x80000000; // OLE marks system colour nn as 0x800000nn
-constexpr int lastSystemColorIndex = 30;          // COLOR_MENUBAR, the highest the platform knows
+constexpr int lastSystemColorIndex = 30;         // COLOR_MENUBAR, the highest the platform knows
 
 // Runs an accessor that goes through the form: a form the host has destroyed, or an error
 // inside, becomes a status code instead of escaping to the host.
-template <class F>
-HRESULT throughForm(TFmirola* form, F&& accessor)
+template <class F> HRESULT throughForm(TFmirola* form, F&& accessor)
 {
     if (!form)
         return E_UNEXPECTED;
@@ -30,8 +29,7 @@ HRESULT throughForm(TFmirola* form, F&& accessor)
     }
 }
 
-template <class T>
-HRESULT readField(T* out, const T& field)
+template <class T> HRESULT readField(T* out, const T& field)
 {
     if (!out)
         return E_POINTER;
@@ -58,16 +56,19 @@ std::string toCp949(const std::u16string& utf16)
 
 MirolaControl::MirolaControl(QWidget* site, const Configuration& config)
 {
-    objectCreated();
-    auto* form = new TFmirola(config, site);
-    m_form = form;
-    m_formDestroyed = QObject::connect(form, &QObject::destroyed, [this] { fire(DISPID_OnDestroy); });
+    // The form is ours to delete until the control is complete, so that a failure on the way
+    // leaves nothing in the host's window and nothing there that refers to us.
+    auto form = std::make_unique<TFmirola>(config, site);
+    m_form = form.get();
     // The form's design font and colour, as the host reads them back.
     m_font.name = "MS Sans Serif";
     m_font.height = -form->font().pixelSize();
     m_color = gfx::clBtnFace;
     Initialize();
     form->show();
+    m_formDestroyed =
+        QObject::connect(form.get(), &QObject::destroyed, [this] { fire(DISPID_OnDestroy); });
+    form.release();
 }
 
 MirolaControl::~MirolaControl()
@@ -79,14 +80,14 @@ MirolaControl::~MirolaControl()
         delete m_events.data();
         delete m_form.data();
     }
-    objectReleased();
 }
 
 void MirolaControl::Initialize()
 {
     m_events = new FormEvents(m_form, *this);
     // The host connects its sink after creating us; it hears OnCreate once it has had the chance.
-    QMetaObject::invokeMethod(m_events, [this] { fire(DISPID_OnCreate); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_events, [this] { fire(DISPID_OnCreate); }, Qt::QueuedConnection);
 }
 
 TFmirola* MirolaControl::form() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "viewer/Configuration.h"
+#include "viewer/control/ComServer.h"
 #include "viewer/control/FormEvents.h"
 #include "viewer/control/Imirola.h"
 
@@ -87,6 +88,7 @@ private:
     bool keyPreview() const override { return m_keyPreview; }
     void applyFont(const gfx::Font& font);
 
+    LiveObject m_live; // first: counted until the last member is gone
     QPointer<TFmirola> m_form;
     QPointer<FormEvents> m_events;
     QMetaObject::Connection m_formDestroyed;

@@ -6,22 +6,30 @@
 #include <string_view>
 #include <vector>
 
-// What the control's type library describes: the library, the dispatch and event interfaces,
-// the class and the enumerations. The dispatch code, the type-library source and the
-// registration all read these tables.
+// What the control's type library describes: the library, the event interface, the class and
+// the enumerations. The properties of the dispatch interface are described beside their
+// accessors, in Imirola.h. The dispatch code, the type-library source and the registration all
+// read these tables.
 namespace viewer::control {
 
 enum TxActiveFormBorderStyle : int32_t { afbNone = 0, afbSingle = 1, afbSunken = 2, afbRaised = 3 };
 enum TxPrintScale : int32_t { poNone = 0, poProportional = 1, poPrintToFit = 2 };
 enum TxMouseButton : int32_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
 
-constexpr Guid LIBID_mirola{0xA6F4E520, 0xB1E3, 0x44BF, {0xB4, 0xF5, 0x88, 0x9C, 0x36, 0xCF, 0xFA, 0x23}};
-constexpr Guid IID_Imirola{0x6F3C7BB9, 0x5A36, 0x4AF4, {0xA4, 0xAF, 0x62, 0x9B, 0x98, 0x61, 0xF2, 0xA2}};
-constexpr Guid DIID_ImirolaEvents{0xEFE87C39, 0xEEC9, 0x41E0, {0x92, 0xA8, 0xD8, 0x36, 0xDB, 0xFF, 0x17, 0x0C}};
-constexpr Guid CLSID_mirola{0x7CFF4C53, 0xC24E, 0x4EF2, {0xB1, 0xC0, 0x8F, 0xFE, 0x28, 0xA2, 0x3A, 0xB1}};
-constexpr Guid GUID_TxActiveFormBorderStyle{0x5BE5B9A6, 0x8A08, 0x4614, {0x90, 0xA2, 0x98, 0x5F, 0xF4, 0x5C, 0x83, 0xFA}};
-constexpr Guid GUID_TxPrintScale{0xFC507B49, 0xC324, 0x4AF0, {0x84, 0xCA, 0x91, 0x63, 0xED, 0x2F, 0x11, 0xC8}};
-constexpr Guid GUID_TxMouseButton{0x6987D7FC, 0x6D0B, 0x44AE, {0xA3, 0x04, 0x4C, 0xBD, 0x24, 0x01, 0x4F, 0x33}};
+constexpr Guid LIBID_mirola{
+    0xA6F4E520, 0xB1E3, 0x44BF, {0xB4, 0xF5, 0x88, 0x9C, 0x36, 0xCF, 0xFA, 0x23}};
+constexpr Guid IID_Imirola{
+    0x6F3C7BB9, 0x5A36, 0x4AF4, {0xA4, 0xAF, 0x62, 0x9B, 0x98, 0x61, 0xF2, 0xA2}};
+constexpr Guid DIID_ImirolaEvents{
+    0xEFE87C39, 0xEEC9, 0x41E0, {0x92, 0xA8, 0xD8, 0x36, 0xDB, 0xFF, 0x17, 0x0C}};
+constexpr Guid CLSID_mirola{
+    0x7CFF4C53, 0xC24E, 0x4EF2, {0xB1, 0xC0, 0x8F, 0xFE, 0x28, 0xA2, 0x3A, 0xB1}};
+constexpr Guid GUID_TxActiveFormBorderStyle{
+    0x5BE5B9A6, 0x8A08, 0x4614, {0x90, 0xA2, 0x98, 0x5F, 0xF4, 0x5C, 0x83, 0xFA}};
+constexpr Guid GUID_TxPrintScale{
+    0xFC507B49, 0xC324, 0x4AF0, {0x84, 0xCA, 0x91, 0x63, 0xED, 0x2F, 0x11, 0xC8}};
+constexpr Guid GUID_TxMouseButton{
+    0x6987D7FC, 0x6D0B, 0x44AE, {0xA3, 0x04, 0x4C, 0xBD, 0x24, 0x01, 0x4F, 0x33}};
 
 struct TypeLibraryInfo
 {
@@ -43,21 +51,6 @@ const TypeLibraryInfo& mirolaTypeLibrary();
 enum class PropertyType { Boolean, Int32, String, Color, Font, BorderStyle, PrintScale };
 
 enum PropertyAccess : unsigned { Get = 1, Put = 2, PutRef = 4 };
-
-struct PropertyInfo
-{
-    std::string_view name;
-    DISPID dispid;
-    PropertyType type;
-    unsigned access; // PropertyAccess bits
-    bool hidden;
-};
-
-// The properties of Imirola in the order of the interface.
-const std::vector<PropertyInfo>& ImirolaProperties();
-// Dispatch names compare without regard to case; null when there is none.
-const PropertyInfo* findProperty(DISPID dispid);
-const PropertyInfo* findProperty(std::u16string_view name);
 
 enum EventDispid : DISPID {
     DISPID_OnActivate = 201,

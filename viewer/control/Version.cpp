@@ -21,8 +21,12 @@ std::string versionResourceText()
     const VersionInfo& v = libraryVersion();
     const std::string commas = std::to_string(v.major) + "," + std::to_string(v.minor) + ","
                                + std::to_string(v.release) + "," + std::to_string(v.build);
-    return "// mirola.ocx resources\n"
+    return "// mirola.ocx resources. Beside this script: mirola.tlb, compiled from the type library\n"
+           "// source, and mirola.bmp, the toolbox picture of viewer/control.\n"
            "1 TYPELIB \"mirola.tlb\"\n"
+           "\n"
+           // The registry's ToolboxBitmap32 names this resource: a 16 x 15, 16-colour picture.
+           "1 BITMAP \"mirola.bmp\"\n"
            "\n"
            "1 VERSIONINFO\n"
            "FILEVERSION " + commas + "\n"

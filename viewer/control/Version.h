@@ -19,8 +19,9 @@ struct VersionInfo
 
 const VersionInfo& libraryVersion();
 
-// The version resource of the library as resource-script text, with the type library compiled
-// from typeLibraryIdl() as resource 1, for a Windows build.
+// The library's resources as resource-script text, for a Windows build: the type library
+// compiled from typeLibraryIdl() and the toolbox picture (viewer/control/mirola.bmp), each as
+// resource 1 of its type, and the version resource.
 std::string versionResourceText();
 
 } // namespace viewer::control

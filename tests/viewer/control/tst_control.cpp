@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTest>
@@ -45,7 +46,10 @@ public:
             onKey(Key);
     }
 
-    int count(const std::string& name) const { return int(std::count(events.begin(), events.end(), name)); }
+    int count(const std::string& name) const
+    {
+        return int(std::count(events.begin(), events.end(), name));
+    }
     // Events other than painting, which comes whenever the platform likes.
     std::vector<std::string> withoutPaint() const
     {
@@ -265,36 +269,44 @@ TEST_F(ControlTest, DispatchByNameAndDispidReachesEveryProperty)
         EXPECT_NE(value.type(), OleVariant::Type::Empty);
         // Writing back what was read is accepted exactly where the property can be written.
         EXPECT_EQ(control->Invoke(id, InvokeKind::PropertyPut, {value}, nullptr),
-                  (p.access & Put) ? S_OK : DISP_E_MEMBERNOTFOUND);
+                  (p.access() & Put) ? S_OK : DISP_E_MEMBERNOTFOUND);
         EXPECT_EQ(control->Invoke(id, InvokeKind::PropertyPutRef, {value}, nullptr),
-                  (p.access & PutRef) ? S_OK : DISP_E_MEMBERNOTFOUND);
+                  (p.access() & PutRef) ? S_OK : DISP_E_MEMBERNOTFOUND);
     }
 
     DISPID id = 0;
     EXPECT_EQ(control->GetIDsOfNames(u"Print", &id), DISP_E_UNKNOWNNAME);
     OleVariant value;
     EXPECT_EQ(control->Invoke(999, InvokeKind::PropertyGet, {}, &value), DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::Method, {}, &value), DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut, {OleVariant::i4(5)}, nullptr),
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut, {}, nullptr), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::Method, {}, &value),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(
+        control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut, {OleVariant::i4(5)}, nullptr),
+        DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut, {}, nullptr),
+              DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyGet, {}, nullptr), E_POINTER);
     // A script's caption arrives like the typed accessor's; a colour may come as a signed value.
-    ASSERT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut, {OleVariant::bstr(u"명세서")}, nullptr), S_OK);
+    ASSERT_EQ(control->Invoke(DISPID_CAPTION, InvokeKind::PropertyPut,
+                              {OleVariant::bstr(u"명세서")}, nullptr),
+              S_OK);
     EXPECT_EQ(text::toCp949(form->windowTitle()), text::cp949("명세서"));
-    ASSERT_EQ(control->Invoke(DISPID_BACKCOLOR, InvokeKind::PropertyPut, {OleVariant::i4(int32_t(0x8000000F))}, nullptr),
+    ASSERT_EQ(control->Invoke(DISPID_BACKCOLOR, InvokeKind::PropertyPut,
+                              {OleVariant::i4(int32_t(0x8000000F))}, nullptr),
               S_OK);
     ASSERT_EQ(control->Invoke(DISPID_BACKCOLOR, InvokeKind::PropertyGet, {}, &value), S_OK);
     EXPECT_EQ(value.toUInt32(), 0x8000000Fu);
     // An error inside the accessor comes back as its status.
-    EXPECT_EQ(control->Invoke(204, InvokeKind::PropertyPut, {OleVariant::i4(9)}, nullptr), E_INVALIDARG);
+    EXPECT_EQ(control->Invoke(204, InvokeKind::PropertyPut, {OleVariant::i4(9)}, nullptr),
+              E_INVALIDARG);
 }
 
 TEST_F(ControlTest, OnCreateAndOnPaintArriveOnceTheHostRunsItsLoop)
 {
     EXPECT_TRUE(sink->events.empty());
     host->show();
-    ASSERT_TRUE(waitUntil([&] { return sink->count("OnPaint") > 0 && sink->count("OnCreate") == 1; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return sink->count("OnPaint") > 0 && sink->count("OnCreate") == 1; }));
     EXPECT_EQ(sink->events.front(), "OnCreate");
 }
 
@@ -377,17 +389,86 @@ TEST_P(KeyPressTest, TheHostsKeyReplacesTheTypedCharacter)
     // The typed character reaches the control only when the host left it alone; otherwise the
     // host's character arrives in its place.
     const std::vector<QString> expected =
-        c.hostKey < 0 ? std::vector<QString>{u"a"_s} : std::vector<QString>{u"a"_s, QString(QChar(char16_t(c.hostKey)))};
+        c.hostKey < 0 ? std::vector<QString>{u"a"_s}
+                      : std::vector<QString>{u"a"_s, QString(QChar(char16_t(c.hostKey)))};
     EXPECT_EQ(spy.texts, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, KeyPressTest,
-    ::testing::Values(KeyCase{"HostLeavesTheKey", true, -1, "", "a"}, KeyCase{"HostReplacesTheKey", true, 'b', "", "b"},
+    ::testing::Values(KeyCase{"HostLeavesTheKey", true, -1, "", "a"},
+                      KeyCase{"HostReplacesTheKey", true, 'b', "", "b"},
                       KeyCase{"HostSetsTheKeyToZero", true, 0, "", ""},
                       KeyCase{"HostTurnsTheKeyIntoBackspace", true, 8, "xy", "x"},
                       KeyCase{"WithoutKeyPreviewTheControlGetsTheKey", false, 0, "", "a"}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+struct CharacterCase
+{
+    const char* name;
+    bool inputMethod; // committed by an input method, or typed as a key with this text
+    const char* typed;
+    int hostKey;                 // what the sink leaves in Key; -1 leaves it alone
+    std::vector<uint16_t> heard; // the keys the sink hears, cp949 values
+    const char* before;
+    const char* after;
+};
+
+void PrintTo(const CharacterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CharacterTest : public ControlTest, public ::testing::WithParamInterface<CharacterCase>
+{
+};
+
+TEST_P(CharacterTest, KoreanCharactersReachTheHostAsCp949Values)
+{
+    const CharacterCase& c = GetParam();
+    showActive();
+    control->put_KeyPreview(VARIANT_TRUE);
+    form->PassWD->setText(QString::fromUtf8(c.before));
+    form->PassWD->setFocus();
+    sink->onKey = [&](int16_t& key) {
+        if (c.hostKey >= 0)
+            key = int16_t(c.hostKey);
+    };
+    const QString typed = QString::fromUtf8(c.typed);
+    if (c.inputMethod) {
+        // A composition in progress, then its commit, as the platform's input method sends them.
+        QInputMethodEvent composing(typed.left(1), {});
+        QCoreApplication::sendEvent(form->PassWD, &composing);
+        QInputMethodEvent committed;
+        committed.setCommitString(typed);
+        QCoreApplication::sendEvent(form->PassWD, &committed);
+    } else {
+        QTest::sendKeyEvent(QTest::Click, form->PassWD, Qt::Key_unknown, typed, Qt::NoModifier);
+    }
+    std::vector<uint16_t> heard;
+    for (int16_t k : sink->keys)
+        heard.push_back(uint16_t(k));
+    EXPECT_EQ(heard, c.heard);
+    EXPECT_EQ(form->PassWD->text(), QString::fromUtf8(c.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CharacterTest,
+    ::testing::Values(
+        CharacterCase{"CommittedHangulFiresWithItsCp949Value", true, "한", -1, {0xC7D1}, "", "한"},
+        CharacterCase{
+            "TwoSyllablesCommittedAtOnceFireTwice", true, "한글", -1, {0xC7D1, 0xB1DB}, "", "한글"},
+        CharacterCase{"HostReplacesTheCommittedSyllable", true, "한", 0xB1DB, {0xC7D1}, "", "글"},
+        CharacterCase{"HostReplacesItWithALatinLetter", true, "한", 'z', {0xC7D1}, "a", "az"},
+        CharacterCase{"HostSetsTheKeyToZero", true, "한", 0, {0xC7D1}, "a", "a"},
+        CharacterCase{"HostTurnsTheCommitIntoBackspace", true, "한", 8, {0xC7D1}, "xy", "x"},
+        CharacterCase{"HostLeavesALoneLeadByte", true, "한", 0xC7, {0xC7D1}, "a", "a"},
+        CharacterCase{"HangulTypedAsAKey", false, "글", -1, {0xB1DB}, "", "글"},
+        CharacterCase{"HostReplacesTheTypedHangul", false, "글", 0xC7D1, {0xB1DB}, "", "한"},
+        CharacterCase{"ACharacterCp949LacksGoesAsAQuestionMark", false, "é", -1, {'?'}, "", "é"}),
+    [](const ::testing::TestParamInfo<CharacterCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST_F(ControlTest, ASinkThatSetsKeyToZeroMakesTheFormReceiveCharacterZero)
 {

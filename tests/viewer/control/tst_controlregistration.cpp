@@ -6,9 +6,14 @@
 #include "viewer/control/TypeLibraryIdl.h"
 #include "viewer/control/Version.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -132,7 +137,8 @@ TEST(RegistryModel, RegisterWritesTheEntriesAndUnregisterRestoresTheRegistry)
 {
     Registry registry;
     registry.setValue("CLSID\\{00000000-0000-0000-0000-000000000001}", "", "another class");
-    registry.setValue("TypeLib\\{00000000-0000-0000-0000-000000000002}\\1.0", "", "another library");
+    registry.setValue("TypeLib\\{00000000-0000-0000-0000-000000000002}\\1.0", "",
+                      "another library");
     registry.setValue("Interface\\{00000000-0000-0000-0000-000000000003}", "", "another interface");
     const Registry before = registry;
 
@@ -142,7 +148,8 @@ TEST(RegistryModel, RegisterWritesTheEntriesAndUnregisterRestoresTheRegistry)
     EXPECT_TRUE(registry.hasKey(cls + "\\Control"));
     EXPECT_TRUE(registry.values(cls + "\\Control").empty());
     // Keys compare without regard to case, as the platform's do.
-    EXPECT_EQ(registry.value("clsid\\{7cff4c53-c24e-4ef2-b1c0-8ffe28a23ab1}\\inprocserver32", "threadingmodel"),
+    EXPECT_EQ(registry.value("clsid\\{7cff4c53-c24e-4ef2-b1c0-8ffe28a23ab1}\\inprocserver32",
+                             "threadingmodel"),
               "Apartment");
     // Registering twice changes nothing.
     Registry twice = registry;
@@ -188,11 +195,11 @@ std::vector<std::string> tokenize(const std::string& text)
             const size_t end = text.find('"', i + 1);
             tokens.push_back(text.substr(i, end + 1 - i));
             i = end + 1;
-        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.') {
+        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' ||
+                   c == '.') {
             size_t end = i;
-            while (end < text.size()
-                   && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' || text[end] == '-'
-                       || text[end] == '.'))
+            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
+                                         text[end] == '_' || text[end] == '-' || text[end] == '.'))
                 ++end;
             tokens.push_back(text.substr(i, end - i));
             i = end;
@@ -220,24 +227,27 @@ struct Block
     std::string kind; // library, interface, dispinterface, coclass, enum
     std::string name;
     std::string base;
-    std::vector<Member> members;                          // interface, dispinterface, coclass
+    std::vector<Member> members;                           // interface, dispinterface, coclass
     std::vector<std::pair<std::string, long long>> values; // enum
 };
 
 class IdlReader
 {
 public:
-    explicit IdlReader(const std::string& text)
-        : m_tokens(tokenize(text))
-    {
-    }
+    explicit IdlReader(const std::string& text) : m_tokens(tokenize(text)) {}
 
     std::vector<Block> blocks;
-    std::vector<std::string> imports;
+    std::vector<std::string> sourceImports; // import "x.idl" before the library
+    std::vector<std::string> imports;       // importlib inside it
     std::vector<std::string> forwards;
 
     void read()
     {
+        while (peek() == "import") {
+            next();
+            sourceImports.push_back(next());
+            expect(";");
+        }
         Block library;
         library.attributes = attributes();
         expect("library");
@@ -253,7 +263,8 @@ public:
             } else if (peek() == "typedef") {
                 next();
                 blocks.push_back(enumeration());
-            } else if ((peek() == "interface" || peek() == "dispinterface") && m_tokens[m_pos + 2] == ";") {
+            } else if ((peek() == "interface" || peek() == "dispinterface") &&
+                       m_tokens[m_pos + 2] == ";") {
                 next();
                 forwards.push_back(next());
                 expect(";");
@@ -433,6 +444,7 @@ TEST_F(TypeLibrarySource, DescribesTheLibraryItsImportAndTheVersion)
     EXPECT_EQ(lib.attributes.at("helpstring"), "\"mirola Library\"");
     EXPECT_TRUE(lib.attributes.count("control"));
     EXPECT_EQ(reader->imports, std::vector<std::string>{"\"stdole2.tlb\""});
+    EXPECT_EQ(reader->sourceImports, std::vector<std::string>{"\"ocidl.idl\""});
     EXPECT_NE(text.find("file version 1.1.0.10"), std::string::npos);
 }
 
@@ -498,10 +510,15 @@ TEST_F(TypeLibrarySource, EnumerationsCarryTheirGuidsAndValues)
         std::vector<std::pair<std::string, long long>> values;
     };
     const Row rows[] = {
-        {"TxActiveFormBorderStyle", "5BE5B9A6-8A08-4614-90A2-985FF45C83FA",
+        {"TxActiveFormBorderStyle",
+         "5BE5B9A6-8A08-4614-90A2-985FF45C83FA",
          {{"afbNone", 0}, {"afbSingle", 1}, {"afbSunken", 2}, {"afbRaised", 3}}},
-        {"TxPrintScale", "FC507B49-C324-4AF0-84CA-9163ED2F11C8", {{"poNone", 0}, {"poProportional", 1}, {"poPrintToFit", 2}}},
-        {"TxMouseButton", "6987D7FC-6D0B-44AE-A304-4CBD24014F33", {{"mbLeft", 0}, {"mbRight", 1}, {"mbMiddle", 2}}},
+        {"TxPrintScale",
+         "FC507B49-C324-4AF0-84CA-9163ED2F11C8",
+         {{"poNone", 0}, {"poProportional", 1}, {"poPrintToFit", 2}}},
+        {"TxMouseButton",
+         "6987D7FC-6D0B-44AE-A304-4CBD24014F33",
+         {{"mbLeft", 0}, {"mbRight", 1}, {"mbMiddle", 2}}},
     };
     for (const Row& row : rows) {
         const Block* e = reader->find("enum", row.name);
@@ -530,18 +547,87 @@ TEST_F(TypeLibrarySource, TheClassIsAControlWithItsDefaultAndSourceInterfaces)
     EXPECT_EQ(forwards, (std::set<std::string>{"Imirola", "ImirolaEvents"}));
 }
 
+// Runs the IDL compiler in `dir`; its diagnostics go to `messages`.
+int runWidl(const QString& dir, const QStringList& arguments, QString& messages)
+{
+    QProcess widl;
+    widl.setWorkingDirectory(dir);
+    widl.setProcessChannelMode(QProcess::MergedChannels);
+    widl.start(QStringLiteral(MIROLA_WIDL), QStringList{QStringLiteral("-W"), QStringLiteral("-I"),
+                                                        QStringLiteral(MIROLA_TEST_IDL)} +
+                                                arguments);
+    if (!widl.waitForFinished(60000))
+        return -1;
+    messages += QString::fromLocal8Bit(widl.readAll());
+    return widl.exitStatus() == QProcess::NormalExit ? widl.exitCode() : -1;
+}
+
+TEST(TypeLibraryCompiler, CompilesTheSourceIntoATypeLibraryAndAHeader)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile source(dir.filePath(QStringLiteral("mirola.idl")));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    const std::string idl = typeLibraryIdl();
+    source.write(idl.data(), qint64(idl.size()));
+    source.close();
+
+    // The standard library it imports, compiled first since Debian installs none.
+    QString messages;
+    ASSERT_EQ(runWidl(dir.path(),
+                      {QStringLiteral("-t"), QStringLiteral("-o"), QStringLiteral("stdole2.tlb"),
+                       QStringLiteral(MIROLA_TEST_IDL "/stdole2.idl")},
+                      messages),
+              0)
+        << messages.toStdString();
+    const QStringList ours{QStringLiteral("-L"), QStringLiteral("."), QStringLiteral("mirola.idl")};
+    ASSERT_EQ(runWidl(dir.path(),
+                      QStringList{QStringLiteral("-t"), QStringLiteral("-o"),
+                                  QStringLiteral("mirola.tlb")} +
+                          ours,
+                      messages),
+              0)
+        << messages.toStdString();
+    ASSERT_EQ(runWidl(dir.path(),
+                      QStringList{QStringLiteral("-h"), QStringLiteral("-o"),
+                                  QStringLiteral("mirola.h")} +
+                          ours,
+                      messages),
+              0)
+        << messages.toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.toStdString();
+
+    QFile tlb(dir.filePath(QStringLiteral("mirola.tlb")));
+    ASSERT_TRUE(tlb.open(QIODevice::ReadOnly));
+    EXPECT_EQ(tlb.read(4), QByteArray("MSFT"));
+    // The compiler's header declares every accessor of the interface and the event interface.
+    QFile header(dir.filePath(QStringLiteral("mirola.h")));
+    ASSERT_TRUE(header.open(QIODevice::ReadOnly));
+    const std::string h = header.readAll().toStdString();
+    for (const PropertyRow& p : expectedProperties) {
+        const std::string name(p.name);
+        EXPECT_NE(h.find(" get_" + name + "("), std::string::npos) << name;
+        EXPECT_EQ(h.find(" put_" + name + "(") != std::string::npos, p.put) << name;
+    }
+    EXPECT_NE(h.find(" putref_Font("), std::string::npos);
+    EXPECT_NE(h.find("DEFINE_GUID(DIID_ImirolaEvents, 0xefe87c39, 0xeec9, 0x41e0"),
+              std::string::npos);
+    EXPECT_NE(h.find("DEFINE_GUID(CLSID_mirola, 0x7cff4c53, 0xc24e, 0x4ef2"), std::string::npos);
+}
+
 TEST(VersionResource, CarriesFileAndProductVersionsAndSelfRegistration)
 {
     std::map<std::string, std::string> entries;
     std::istringstream in(versionResourceText());
     for (std::string line; std::getline(in, line);) {
         const std::vector<std::string> t = tokenize(line);
-        if (t.size() >= 2 && (t[0] == "FILEVERSION" || t[0] == "PRODUCTVERSION" || t[0] == "FILETYPE"))
+        if (t.size() >= 2 &&
+            (t[0] == "FILEVERSION" || t[0] == "PRODUCTVERSION" || t[0] == "FILETYPE"))
             entries[t[0]] = line.substr(line.find(' ') + 1);
         if (t.size() >= 4 && t[0] == "VALUE" && t[1].front() == '"' && t[2] == ",")
             entries[t[1]] = t[3];
-        if (t.size() >= 3 && t[1] == "TYPELIB")
-            entries["TYPELIB"] = t[0];
+        if (t.size() >= 3 && (t[1] == "TYPELIB" || t[1] == "BITMAP"))
+            entries[t[1]] = t[0] + " " + t[2];
     }
     EXPECT_EQ(entries["FILEVERSION"], "1,1,0,10");
     EXPECT_EQ(entries["PRODUCTVERSION"], "1,1,0,10");
@@ -549,7 +635,45 @@ TEST(VersionResource, CarriesFileAndProductVersionsAndSelfRegistration)
     EXPECT_EQ(entries["\"ProductVersion\""], "\"1.0.0.0\"");
     EXPECT_EQ(entries["\"OleSelfRegister\""], "\"\"");
     EXPECT_EQ(entries["FILETYPE"].substr(0, 3), "0x2"); // a DLL
-    EXPECT_EQ(entries["TYPELIB"], "1");
+    EXPECT_EQ(entries["TYPELIB"], "1 \"mirola.tlb\"");
+    EXPECT_EQ(entries["BITMAP"], "1 \"mirola.bmp\""); // what ToolboxBitmap32 names
+}
+
+uint32_t le(const std::string& bytes, size_t at, int size)
+{
+    uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = v << 8 | uint8_t(bytes.at(at + i));
+    return v;
+}
+
+TEST(ToolboxBitmap, IsASixteenByFifteenPictureInSixteenColours)
+{
+    std::ifstream in(MIROLA_CONTROL_SOURCE "/mirola.bmp", std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string bmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(le(bmp, 2, 4), bmp.size());
+    EXPECT_EQ(le(bmp, 14, 4), 40u); // BITMAPINFOHEADER
+    EXPECT_EQ(le(bmp, 18, 4), 16u);
+    EXPECT_EQ(le(bmp, 22, 4), 15u); // positive: rows bottom-up
+    EXPECT_EQ(le(bmp, 26, 2), 1u);
+    EXPECT_EQ(le(bmp, 28, 2), 4u); // 4 bits a pixel
+    EXPECT_EQ(le(bmp, 30, 4), 0u); // uncompressed
+    const uint32_t colours = le(bmp, 46, 4) ? le(bmp, 46, 4) : 16;
+    EXPECT_EQ(colours, 16u);
+    const size_t pixels = le(bmp, 10, 4);
+    EXPECT_EQ(pixels, 54u + 4 * colours);
+    const size_t rowBytes = 8; // 16 pixels of 4 bits, already a multiple of 4 bytes
+    ASSERT_EQ(bmp.size(), pixels + 15 * rowBytes);
+    // A picture, not a blank: several colours of the palette are used.
+    std::set<int> used;
+    for (size_t i = pixels; i < bmp.size(); ++i) {
+        used.insert(uint8_t(bmp[i]) >> 4);
+        used.insert(uint8_t(bmp[i]) & 15);
+    }
+    EXPECT_GE(used.size(), 4u);
 }
 
 } // namespace

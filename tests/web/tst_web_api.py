@@ -1,0 +1,255 @@
+"""The JSON interface of `mirola web` against the real statement server: answers, status codes
+and error bodies, the printed statement beside the export's, and what the server refuses."""
+import json
+import os
+import re
+import shutil
+import socket
+import ssl
+import struct
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import webfixture as fx  # noqa: E402
+
+# A security number nobody else uses, to look for in the log.
+SECRET = "8642097531"
+
+
+def raw_answer(port, request):
+    """One answer, read to the end of its body, to a request sent byte for byte as given."""
+    with socket.create_connection(("127.0.0.1", port), timeout=30) as s:
+        s.sendall(request.encode())
+        answer = b""
+        while b"\r\n\r\n" not in answer:
+            chunk = s.recv(65536)
+            if not chunk:
+                return answer
+            answer += chunk
+        head, _, body = answer.partition(b"\r\n\r\n")
+        length = int(re.search(rb"Content-Length: (\d+)", head).group(1))
+        while len(body) < length:
+            chunk = s.recv(65536)
+            if not chunk:
+                break
+            body += chunk
+        return head + b"\r\n\r\n" + body
+
+
+class WebApiTest(fx.DemoTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.query = {"company": fx.COMPANY, "password": fx.PASSWORD, "year": cls.year,
+                     "from": cls.month, "to": cls.month}
+
+    def api(self, path, body):
+        status, headers, data = fx.post(self.web.url + path, body)
+        return status, headers, data
+
+    def test_companies_list_the_servers_companies(self):
+        status, headers, data = fx.get(self.web.url + "/api/companies")
+        self.assertEqual(status, 200)
+        self.assertEqual(headers["Content-Type"], "application/json; charset=utf-8")
+        companies = json.loads(data)["companies"]
+        self.assertEqual([c["code"] for c in companies], ["50001", "50002", "50003", "50004", "50005"])
+        self.assertEqual(companies[0]["name"], "(주)한빛유통")
+
+    def test_search_brings_particulars_dates_lines_and_totals(self):
+        status, _, data = self.api("/api/search", self.query)
+        self.assertEqual(status, 200, data)
+        answer = json.loads(data)
+        self.assertEqual(answer["particulars"]["custName"], "(주)한빛유통")
+        self.assertEqual(answer["particulars"]["address"], "서울특별시 강남구 테헤란로 152, 7층")
+        # This month: a statement of one line and one of twenty.
+        self.assertEqual(len(answer["dates"]), 2)
+        self.assertEqual(answer["selected"], 1)
+        self.assertEqual(len(answer["lines"]), 1)
+        amount = int(answer["lines"][0][5])
+        tax = int(answer["lines"][0][6])
+        self.assertEqual(answer["totals"], {"amount": str(amount), "tax": str(tax),
+                                            "amountWithTax": str(amount + tax), "count": "1"})
+
+        status, _, data = self.api("/api/statement", dict(self.query, date=2))
+        self.assertEqual(status, 200, data)
+        second = json.loads(data)
+        self.assertEqual(second["selected"], 2)
+        self.assertEqual(len(second["lines"]), 20)
+        self.assertEqual(second["pages"], 2)
+        self.assertEqual(int(second["totals"]["amount"]), sum(int(l[5]) for l in second["lines"]))
+        self.assertEqual(second["totals"]["count"], "20")
+
+    def test_failures_answer_with_status_and_message(self):
+        good = self.query
+        cases = [
+            ("a search asked with GET", "GET", "/api/search", None, None, 405, "method"),
+            ("a body that is not JSON", "POST", "/api/search", b"{company", None, 400, "bad-json"),
+            ("a form post instead of JSON", "POST", "/api/search", b"company=50001",
+             "application/x-www-form-urlencoded", 415, "content-type"),
+            ("no company", "POST", "/api/search", dict(good, company=""), None, 400, "no-company"),
+            ("no security number", "POST", "/api/search", {"company": "50001"}, None, 400,
+             "no-password"),
+            ("a wrong security number", "POST", "/api/search", dict(good, password=SECRET), None,
+             403, "no-particulars"),
+            ("month 13", "POST", "/api/search", dict(good, to=13, **{"from": 13}), None, 400,
+             "refused"),
+            ("a trading date beyond the list", "POST", "/api/statement", dict(good, date=3), None,
+             404, "no-such-date"),
+            ("a statement without its date", "POST", "/api/statement", good, None, 400, "bad-date"),
+            ("a page beyond the statement", "POST", "/api/statement/png",
+             dict(good, date=1, page=2), None, 404, "no-such-page"),
+            ("a body over the bound", "POST", "/api/search", dict(good, password="9" * 20000),
+             None, 413, "too-large"),
+            ("an address that is not ours", "GET", "/api/nothing", None, None, 404, "not-found"),
+        ]
+        for name, method, path, body, content_type, want_status, want_code in cases:
+            with self.subTest(name):
+                if method == "GET":
+                    status, headers, data = fx.get(self.web.url + path)
+                else:
+                    status, headers, data = fx.post(self.web.url + path, body,
+                                                    content_type or "application/json")
+                self.assertEqual(status, want_status, data)
+                self.assertTrue(headers["Content-Type"].startswith("application/json"))
+                error = json.loads(data)
+                self.assertEqual(error["code"], want_code)
+                self.assertTrue(error["error"])
+        status, _, data = self.api("/api/search", dict(good, company=""))
+        self.assertEqual(json.loads(data)["error"], "업체를 선택해 주세요!!!")
+        status, _, data = self.api("/api/search", dict(good, to=13, **{"from": 13}))
+        self.assertEqual(json.loads(data)["error"], "Invalid argument to date encode")
+
+    def test_no_file_is_served_but_the_page(self):
+        status, headers, page = fx.get(self.web.url + "/")
+        self.assertEqual(status, 200)
+        self.assertIn("거래명세서", page.decode())
+        self.assertIn("default-src 'none'", headers["Content-Security-Policy"])
+        for path in ["/../../../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/index.html/../../etc/hosts",
+                     "/web/index.html", "/:/web/index.html", "/page/index.html",
+                     "/api/companies/../../../etc/passwd", "/CMakeLists.txt", "/etc/passwd"]:
+            with self.subTest(path):
+                # Sent as written: a client that does not tidy the path first.
+                answer = raw_answer(self.web.port, "GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path)
+                self.assertTrue(answer.startswith(b"HTTP/1.1 404"), answer[:200])
+                self.assertNotIn(b"root:", answer)
+                self.assertNotIn(b"<html", answer)
+
+    def test_printed_statement_is_the_exports_pdf(self):
+        status, headers, pdf = self.api("/api/statement/pdf", dict(self.query, date=2))
+        self.assertEqual(status, 200, pdf[:200])
+        self.assertEqual(headers["Content-Type"], "application/pdf")
+        self.assertEqual(headers["X-Page-Count"], "2")
+        exported = fx.export_pdf(self.server.port, os.path.join(self.folder.name, "export.pdf"),
+                                 self.year, self.month, self.month, 2)
+        self.assertEqual(len(pdf), len(exported))
+        self.assertEqual(fx.without_creation_date(pdf), fx.without_creation_date(exported))
+
+        status, headers, png = self.api("/api/statement/png", dict(self.query, date=2, page=2))
+        self.assertEqual(status, 200)
+        self.assertEqual(headers["Content-Type"], "image/png")
+        self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+        width, height = struct.unpack(">II", png[16:24])
+        self.assertEqual((width, height), (794, 1123))  # A4 at 96 dots per inch
+
+    def test_security_number_never_reaches_the_log(self):
+        self.api("/api/search", dict(self.query, password=SECRET))
+        self.api("/api/statement/pdf", dict(self.query, password=SECRET, date=1))
+        fx.get(self.web.url + "/api/search?password=" + SECRET)
+        log = self.web.process.output()
+        self.assertIn("POST /api/search 403", log)
+        self.assertIn("GET /api/search 405", log)
+        self.assertNotIn(SECRET, log)
+
+    def test_a_request_that_outgrows_the_bound_is_cut_off(self):
+        with socket.create_connection(("127.0.0.1", self.web.port), timeout=30) as s:
+            s.sendall(b"POST /api/search HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n"
+                      b"Content-Length: 10000000\r\n\r\n")
+            closed = False
+            try:
+                for _ in range(200):
+                    s.sendall(b"9" * 65536)
+            except (BrokenPipeError, ConnectionResetError):
+                closed = True
+            if not closed:
+                s.settimeout(30)
+                try:
+                    closed = s.recv(1) == b""
+                except ConnectionResetError:
+                    closed = True
+            self.assertTrue(closed, "the server took 13 MB of one request")
+        status, _, _ = fx.get(self.web.url + "/api/companies")
+        self.assertEqual(status, 200)
+
+    def test_connections_from_one_address_are_bounded(self):
+        web = fx.WebServer(self.server.port, ["--max-connections", "3"])
+        try:
+            held = [socket.create_connection(("127.0.0.1", web.port), timeout=30) for _ in range(3)]
+            # Each held connection is taken in before the next one comes.
+            for s in held:
+                s.sendall(b"GET /api/nothing HTTP/1.1\r\nHost: x\r\n\r\n")
+                self.assertTrue(s.recv(4096).startswith(b"HTTP/1.1 404"))
+            with socket.create_connection(("127.0.0.1", web.port), timeout=30) as extra:
+                extra.sendall(b"GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+                try:
+                    refused = extra.recv(4096) == b""
+                except ConnectionResetError:
+                    refused = True
+                self.assertTrue(refused, "a fourth connection was served")
+            for s in held:
+                s.close()
+            deadline = time.monotonic() + 30
+            status = 0
+            while time.monotonic() < deadline and status != 200:
+                try:
+                    status, _, _ = fx.get(web.url + "/api/companies")
+                except OSError:
+                    time.sleep(0.05)
+            self.assertEqual(status, 200)
+        finally:
+            web.stop()
+
+    def test_unreachable_statement_server(self):
+        web = fx.WebServer(fx.free_port())
+        try:
+            status, _, data = fx.get(web.url + "/api/companies")
+            self.assertEqual(status, 502)
+            self.assertEqual(json.loads(data)["code"], "unreachable")
+            status, _, data = fx.post(web.url + "/api/search", self.query)
+            self.assertEqual(status, 502)
+            self.assertIn("연결할 수 없습니다", json.loads(data)["error"])
+        finally:
+            web.stop()
+
+    def test_tls_when_given_a_certificate(self):
+        if not shutil.which("openssl"):
+            self.skipTest("openssl makes the test certificate")
+        cert = os.path.join(self.folder.name, "cert.pem")
+        key = os.path.join(self.folder.name, "key.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                        "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1"],
+                       check=True, capture_output=True, timeout=120)
+        web = fx.WebServer(self.server.port, ["--tls-cert", cert, "--tls-key", key])
+        try:
+            self.assertTrue(web.url.startswith("https://"))
+            context = ssl.create_default_context(cafile=cert)
+            context.check_hostname = False
+            status, _, data = fx.get(web.url + "/api/companies", context=context)
+            self.assertEqual(status, 200)
+            self.assertIn("50001", data.decode())
+            # Plain HTTP gets no page.
+            with socket.create_connection(("127.0.0.1", web.port), timeout=30) as s:
+                s.sendall(b"GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+                try:
+                    answer = s.recv(4096)
+                except ConnectionResetError:
+                    answer = b""
+                self.assertFalse(answer.startswith(b"HTTP/1.1 200"))
+        finally:
+            web.stop()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
