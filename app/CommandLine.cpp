@@ -126,6 +126,11 @@ bool ParsedCommand::integer(const std::string& option, int& target, std::string&
     return true;
 }
 
+std::string versionText()
+{
+    return "mirola " + viewer::control::libraryVersion().text();
+}
+
 int usageError(const std::string& command, const std::string& message)
 {
     std::cerr << commandLabel(command) << ": " << message << " (see " << commandLabel(command)
@@ -189,7 +194,7 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
         return 0;
     }
     if (parser.isSet(version)) {
-        out << "mirola " << viewer::control::libraryVersion().text() << '\n';
+        out << versionText() << '\n';
         return 0;
     }
     for (const QString& a : parser.positionalArguments())

@@ -27,6 +27,9 @@ struct ParsedCommand
 // for an unknown option, a missing value or a wrong argument count (2, on stderr).
 int parseCommandLine(int argc, char** argv, ParsedCommand& command);
 
+// "mirola 1.1.0.10", as --version prints it.
+std::string versionText();
+
 // A wrong command line found after parsing: one line on stderr, status 2.
 int usageError(const std::string& command, const std::string& message);
 

@@ -110,9 +110,15 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
 
 int main(int argc, char** argv)
 {
-    // The web page parses its own options.
-    if (argc > 1 && std::string_view(argv[1]) == "web")
+    // The web page parses its own options; the version is everywhere the same.
+    if (argc > 1 && std::string_view(argv[1]) == "web") {
+        for (int i = 2; i < argc; ++i)
+            if (std::string_view(argv[i]) == "--version") {
+                std::cout << app::versionText() << '\n';
+                return 0;
+            }
         return web::runWebCommand(argc, argv);
+    }
     app::ParsedCommand c;
     if (const int status = app::parseCommandLine(argc, argv, c); status >= 0)
         return status;

@@ -95,6 +95,7 @@ TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
         {"help of the window", {u"-h"_s}, 0, "commands: companies, fetch, export"},
         {"version of a subcommand", {u"report"_s, u"info"_s, u"--version"_s}, 0, "mirola 1."},
         {"version of the window", {u"--version"_s}, 0, "mirola 1."},
+        {"version of the web page", {u"web"_s, u"--version"_s}, 0, "mirola 1."},
         {"an expression that starts with a minus", {u"report"_s, u"eval"_s, u"-1+3"_s}, 0, "2"},
     };
     for (const Case& c : cases) {
