@@ -7,15 +7,19 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryFile>
 #include <QTimer>
+#include <filesystem>
+
+using namespace Qt::StringLiterals;
 
 namespace app {
 
 namespace {
-
-const std::string disconnectText = "Disconnect";
 
 std::string utf8(const std::string& cp949Bytes)
 {
@@ -34,17 +38,20 @@ Headless::Headless(viewer::TFmirola& form, int timeoutMs)
 bool Headless::runExchange(const std::function<void()>& step, std::string& error)
 {
     m_message.clear();
-    m_form.Panel_Msg->clear();
     step();
     QDeadlineTimer deadline(m_timeoutMs);
-    // The disconnect handler writes "Disconnect" whether the answer ended or the connection
-    // failed; a message box text means the step stopped before any connection.
-    while (text::toCp949(m_form.Panel_Msg->text()) != disconnectText && m_message.empty()) {
+    while (!m_form.isIdle()) {
         if (deadline.hasExpired()) {
             error = "no answer from the statement server in time";
             return false;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    // A failed exchange is told as its own message; a message box says why a step stopped or
+    // what the answer lacked.
+    if (const std::string failure = m_form.lastFailure(); !failure.empty()) {
+        error = utf8(failure);
+        return false;
     }
     if (!m_message.empty()) {
         error = utf8(m_message);
@@ -85,12 +92,9 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
     setNumber(m_form.SUBULYEAR, request.year, 4);
     setNumber(m_form.SSUBULMONTH, request.fromMonth, 2);
     setNumber(m_form.ESUBULMONTH, request.toMonth, 2);
+    // No particulars and no statements in the period come back as the form's messages.
     if (!runExchange([this] { m_form.DataSerch->trigger(); }, error))
         return false;
-    if (m_form.CUSTNAME->text().isEmpty() && m_form.REGISTRATION->text().isEmpty()) {
-        error = "no particulars for company " + request.company + " (wrong security number?)";
-        return false;
-    }
     if (request.date) {
         const int rows = m_form.ImVarGrid1->DataRowCount();
         if (*request.date < 1 || *request.date > rows) {
@@ -103,6 +107,41 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
             && !runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
             return false;
     }
+    return true;
+}
+
+bool Headless::exportStatement(const std::string& path, const printing::ExportOptions& options,
+                               std::string& error)
+{
+    const QFileInfo target(QString::fromLocal8Bit(path.c_str()));
+    // Same folder, so the rename cannot cross file systems; same suffix, which picks the format.
+    QTemporaryFile partial(target.absolutePath() + u"/."_s + target.completeBaseName()
+                           + u".XXXXXX."_s + target.suffix());
+    if (!partial.open()) {
+        error = "cannot write in " + target.absolutePath().toStdString() + ": "
+                + partial.errorString().toStdString();
+        return false;
+    }
+    partial.close();
+    try {
+        m_form.exportStatement(partial.fileName().toLocal8Bit().toStdString(), options);
+    } catch (const std::exception& e) {
+        error = utf8(e.what());
+        return false;
+    } catch (...) {
+        error = "the statement could not be written";
+        return false;
+    }
+    // The temporary file is private to its owner; the result is an ordinary file.
+    QFile::setPermissions(partial.fileName(), QFile::ReadOwner | QFile::WriteOwner
+                                                  | QFile::ReadGroup | QFile::ReadOther);
+    std::error_code renameError;
+    std::filesystem::rename(partial.fileName().toLocal8Bit().toStdString(), path, renameError);
+    if (renameError) {
+        error = "cannot write " + path + ": " + renameError.message();
+        return false;
+    }
+    partial.setAutoRemove(false);
     return true;
 }
 

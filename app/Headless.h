@@ -32,13 +32,20 @@ public:
     // trading date; false with a message when a step fails.
     bool fetch(const FetchRequest& request, std::string& error);
 
+    // The print command's page of the fetched statement into `path` (.rpf, .pdf or .png): written
+    // beside it under a temporary name and renamed when whole, so that a failure leaves no
+    // file. False with a one-line message (UTF-8) for any failure.
+    bool exportStatement(const std::string& path, const printing::ExportOptions& options,
+                         std::string& error);
+
     // The company list, one item a line, as UTF-8.
     void printCompanies(std::ostream& out) const;
     // Particulars, trading dates, lines and totals as UTF-8 TSV.
     void printStatement(std::ostream& out) const;
 
 private:
-    // Runs `step` and waits until the connection it opens has closed again.
+    // Runs `step` and waits until the exchange it starts, and any follow-up, has ended; false
+    // with the failure or the message the form gave.
     bool runExchange(const std::function<void()>& step, std::string& error);
 
     viewer::TFmirola& m_form;

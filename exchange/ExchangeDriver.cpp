@@ -78,11 +78,12 @@ void ExchangeDriver::MakeDataExecute()
 {
     m_host.DataClear2Execute();
     std::string request(socketEnding);
+    m_linesRequest.reset();
     if (m_host.grid1DataRowCount() > 0) {
         const int dataRow = m_host.grid1Row() - 1;
-        const std::string date = m_host.grid1DataCell(0, dataRow);
-        const int64_t seq = text::StrToInt64Def(m_host.grid1DataCell(1, dataRow), 0);
-        request = makeDataText(date, seq);
+        m_linesRequest = StatementKey{m_host.grid1DataCell(0, dataRow),
+                                      m_host.grid1DataCell(1, dataRow)};
+        request = makeDataText(m_linesRequest->first, sequenceNumber(m_linesRequest->second));
     }
     SocketSendData(formFrame(makeDataFields, request));
 }
@@ -99,6 +100,11 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
             return false;
         if (!m_open) {
             m_open = true;
+            m_rows = 0;
+            m_awaitingAnswer = false;
+            m_pendingOutcome.reset();
+            m_host.setStatusText(connectingText(serverText()));
+            m_host.exchangeStarted();
             m_socket->connectToHost(m_hostName, m_port);
         }
         QEventLoop loop;
@@ -114,6 +120,7 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
         m_wait = nullptr;
         if (!m_active) {
             if (m_open) {
+                m_pendingOutcome = Outcome::TimedOut;
                 m_socket->abort();
                 if (m_open)
                     ClientSocket1Disconnect();
@@ -121,14 +128,27 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
             return false;
         }
     }
+    m_awaitingAnswer = true;
     m_socket->write(frame.data(), qint64(frame.size()));
     return true;
 }
 
+std::string ExchangeDriver::serverText() const
+{
+    return text::toCp949(m_hostName) + ":" + std::to_string(m_port);
+}
+
 void ExchangeDriver::close()
+{
+    closeConnection(m_awaitingAnswer ? Outcome::ClosedByUser : Outcome::Complete);
+}
+
+void ExchangeDriver::closeConnection(Outcome outcome)
 {
     if (!m_active)
         return;
+    if (!m_pendingOutcome)
+        m_pendingOutcome = outcome;
     // Acknowledgements still queued go out before the connection ends.
     m_socket->flush();
     m_socket->disconnectFromHost();
@@ -144,7 +164,7 @@ void ExchangeDriver::ClientSocket1Connect()
     m_host.setSearchEnabled(false);
     m_host.setGrid1ClickAttached(false);
     m_reader.clear();
-    m_host.setStatusText(peerAddress());
+    m_host.setStatusText(connectedText(peerAddress()));
     if (m_wait)
         m_wait->quit();
 }
@@ -154,11 +174,20 @@ void ExchangeDriver::ClientSocket1Disconnect()
     m_open = false;
     m_active = false;
     m_reader.clear();
-    m_host.setStatusText("Disconnect");
+    // An answer without its END frame is not whole, whoever closed.
+    m_outcome = m_pendingOutcome.value_or(m_awaitingAnswer ? Outcome::Cut : Outcome::Complete);
+    m_pendingOutcome.reset();
+    m_awaitingAnswer = false;
+    const std::string status = endedText(m_outcome, serverText(), m_rows, m_failureDetail);
+    m_failureDetail.clear();
+    const bool failed = m_outcome != Outcome::Complete && m_outcome != Outcome::ClosedByUser;
+    m_lastFailure = failed ? status : std::string();
+    m_host.setStatusText(status);
     m_host.setGrid1ClickAttached(true);
     m_host.setSearchEnabled(true);
     if (m_wait)
         m_wait->quit();
+    m_host.exchangeEnded();
 }
 
 void ExchangeDriver::socketDisconnected()
@@ -171,7 +200,8 @@ void ExchangeDriver::ClientSocket1Read()
 {
     if (!m_active)
         return;
-    m_host.setStatusText("Recive Data " + peerAddress());
+    const int rowsBefore = m_rows;
+    m_host.setStatusText(receivingText(peerAddress(), rowsBefore));
     // Straight into the reassembly buffer, without a copy in between.
     const qint64 available = m_socket->bytesAvailable();
     if (available > 0) {
@@ -194,17 +224,42 @@ void ExchangeDriver::ClientSocket1Read()
         // Frames still buffered wait for the next read event; the connection stays open.
         error = e.what();
     }
+    // Again after the dispatch, so that the count includes this read's rows, unless an END in
+    // it has closed the connection and said how it ended.
+    if (m_active && m_rows != rowsBefore)
+        m_host.setStatusText(receivingText(peerAddress(), m_rows));
     // A length that cannot be read would stop the stream for good.
-    if (badLength)
-        close();
+    if (badLength) {
+        m_failureDetail = error;
+        closeConnection(Outcome::Failed);
+    }
     // Last, because the message box runs a nested event loop.
     if (!error.empty())
         m_host.showMessage(error);
 }
 
-void ExchangeDriver::ClientSocket1Error(QAbstractSocket::SocketError)
+void ExchangeDriver::ClientSocket1Error(QAbstractSocket::SocketError error)
 {
-    // Swallowed: the user sees only "Disconnect" in the status line.
+    // Nothing is raised: the status line says what happened, and the form may tell more.
+    if (!m_pendingOutcome) {
+        switch (error) {
+        case QAbstractSocket::ConnectionRefusedError:
+            m_pendingOutcome = Outcome::Refused;
+            break;
+        case QAbstractSocket::HostNotFoundError:
+            m_pendingOutcome = Outcome::HostNotFound;
+            break;
+        case QAbstractSocket::SocketTimeoutError:
+            m_pendingOutcome = Outcome::TimedOut;
+            break;
+        case QAbstractSocket::RemoteHostClosedError:
+            break; // cut or not depends on whether an answer was still open
+        default:
+            m_pendingOutcome = Outcome::Failed;
+            m_failureDetail = text::toCp949(m_socket->errorString());
+            break;
+        }
+    }
     m_socket->abort();
     if (m_open)
         ClientSocket1Disconnect();
@@ -218,6 +273,7 @@ void ExchangeDriver::sendFrame(std::string_view frame)
 
 void ExchangeDriver::rowArrived(Command command, std::string_view body)
 {
+    ++m_rows;
     switch (command) {
     case Command::MakeKey:
         m_host.SocketMakeKey(body);
@@ -238,6 +294,8 @@ void ExchangeDriver::rowArrived(Command command, std::string_view body)
 
 void ExchangeDriver::answerEnded(Command command)
 {
+    m_awaitingAnswer = false;
+    m_host.answerComplete(command);
     if (command == Command::MakeCust)
         MakeDateExecute();
     else if (command == Command::MakeDate)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/ExchangeStatus.h"
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
@@ -8,7 +9,9 @@
 #include <QAbstractSocket>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QEventLoop;
 class QTcpSocket;
@@ -40,6 +43,20 @@ public:
     bool isActive() const { return m_active; }
     // True while a request waits for its connection.
     bool isWaiting() const { return m_wait != nullptr; }
+    // True from the moment a connection is asked for until its disconnect handler has run.
+    bool isBusy() const { return m_open || m_wait != nullptr; }
+
+    // How the last connection ended, and its one-line message when that was a failure (empty
+    // otherwise). Set before ViewerHost::exchangeEnded() runs.
+    Outcome lastOutcome() const { return m_outcome; }
+    const std::string& lastFailure() const { return m_lastFailure; }
+    // "host:port" as the messages name the server.
+    std::string serverText() const;
+
+    // The trading date and sequence number the last MAKEDATA asked for; none after "SOCKET
+    // ENDING".
+    using StatementKey = std::pair<std::string, std::string>;
+    const std::optional<StatementKey>& lastLinesRequest() const { return m_linesRequest; }
 
     // The four request builders. MakeDateExecute raises EConvertError for an impossible date
     // range and then sends nothing.
@@ -70,6 +87,7 @@ private:
     void rowArrived(Command command, std::string_view body) override;
     void answerEnded(Command command) override;
     void socketDisconnected();
+    void closeConnection(Outcome outcome);
     std::string peerAddress() const;
 
     ViewerHost& m_host;
@@ -82,6 +100,15 @@ private:
     bool m_open = false;
     bool m_active = false;
     QEventLoop* m_wait = nullptr;
+    // A request went out and its END frame has not come yet.
+    bool m_awaitingAnswer = false;
+    // Decided before the disconnect handler runs, by whoever knows why the connection ends.
+    std::optional<Outcome> m_pendingOutcome;
+    Outcome m_outcome = Outcome::Complete;
+    std::string m_lastFailure;
+    std::string m_failureDetail; // what a failure of no named kind was, for its message
+    int m_rows = 0;
+    std::optional<StatementKey> m_linesRequest;
 };
 
 } // namespace exchange

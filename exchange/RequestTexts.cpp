@@ -144,8 +144,42 @@ std::string securityNumber(std::string_view passText)
 
 int fieldInteger(std::string_view s)
 {
-    const int64_t v = text::StrToInt64Def(s, 0);
+    const int64_t v = text::StrToInt64Def(text::trim(s), 0);
     return v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max() ? 0 : int(v);
+}
+
+int64_t sequenceNumber(std::string_view cell)
+{
+    return text::StrToInt64Def(text::trim(cell), 0);
+}
+
+std::string periodFieldError(std::string_view year, std::string_view startMonth,
+                             std::string_view endMonth)
+{
+    // Only plain digits count: "+3" or "0x0C" would be read as numbers and surprise the user.
+    auto plainNumber = [](std::string_view field, int low, int high) {
+        const std::string t = text::trim(field);
+        if (t.empty() || t.size() > 4 || t.find_first_not_of("0123456789") != std::string::npos)
+            return 0;
+        const int v = std::stoi(t);
+        return v >= low && v <= high ? v : 0;
+    };
+    auto quoted = [](std::string_view field) { return "'" + std::string(field) + "'"; };
+    if (plainNumber(year, 1, 9999) == 0)
+        return text::cp949("거래년월의 년도 ") + quoted(year)
+               + text::cp949("이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요.");
+    const int from = plainNumber(startMonth, 1, 12);
+    if (from == 0)
+        return text::cp949("시작 월 ") + quoted(startMonth)
+               + text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
+    const int to = plainNumber(endMonth, 1, 12);
+    if (to == 0)
+        return text::cp949("끝 월 ") + quoted(endMonth)
+               + text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
+    if (from > to)
+        return text::cp949("시작 월(") + std::to_string(from) + text::cp949(")이 끝 월(")
+               + std::to_string(to) + text::cp949(")보다 뒤입니다.");
+    return {};
 }
 
 DateRange dateRange(int year, int startMonth, int endMonth)

@@ -21,8 +21,16 @@ std::string escapeValue(std::string_view value);
 std::string customerCode(std::string_view itemText);
 // The security number as typed, without surrounding bytes of code 32 or less.
 std::string securityNumber(std::string_view passText);
-// The integer value of a field; 0 for a text that is not a 32-bit integer.
+// The integer value of a field; 0 for a text that is not a 32-bit integer. Surrounding blanks
+// are not part of the number.
 int fieldInteger(std::string_view s);
+// The sequence number of a trading date as sent in MAKEDATA; a cell with surrounding blanks
+// ("3 ") still names statement 3, and a text that is no number reads as 0.
+int64_t sequenceNumber(std::string_view cell);
+// Which of the year and month fields cannot make a period, as a message that names the field;
+// empty when the three make one (months in order within one year).
+std::string periodFieldError(std::string_view year, std::string_view startMonth,
+                             std::string_view endMonth);
 
 struct DateRange
 {

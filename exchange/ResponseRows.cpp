@@ -66,17 +66,26 @@ StatementLine statementLine(std::string_view row)
     return line;
 }
 
+TotalSums addLine(const TotalSums& sums, const StatementLine& line)
+{
+    return {added(sums.amount, text::plainDecimal(line[amountCell])),
+            added(sums.tax, text::plainDecimal(line[taxCell])), sums.count + 1};
+}
+
+Totals totalsText(const TotalSums& sums)
+{
+    Totals t;
+    t.amount = text::decimalText(sums.amount);
+    t.tax = text::decimalText(sums.tax);
+    t.amountWithTax = text::decimalText(added(sums.amount, sums.tax));
+    t.count = text::decimalText(sums.count);
+    return t;
+}
+
 Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount)
 {
-    const int64_t amount =
-        added(text::plainDecimal(current.amount), text::plainDecimal(line[amountCell]));
-    const int64_t tax = added(text::plainDecimal(current.tax), text::plainDecimal(line[taxCell]));
-    Totals t;
-    t.amount = text::decimalText(amount);
-    t.tax = text::decimalText(tax);
-    t.amountWithTax = text::decimalText(added(amount, tax));
-    t.count = text::decimalText(lineCount);
-    return t;
+    return totalsText(addLine(
+        {text::plainDecimal(current.amount), text::plainDecimal(current.tax), lineCount - 1}, line));
 }
 
 } // namespace exchange

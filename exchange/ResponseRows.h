@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,17 @@ struct Totals
     std::string amountWithTax;
     std::string count;
 };
+
+// The sums behind the totals, kept as numbers by a form that adds many lines: reading the texts
+// back for every line costs more than the line itself.
+struct TotalSums
+{
+    int64_t amount = 0;
+    int64_t tax = 0;
+    int count = 0;
+};
+TotalSums addLine(const TotalSums& sums, const StatementLine& line);
+Totals totalsText(const TotalSums& sums);
 
 // The totals after one more statement line, given the texts they show now and the number of
 // lines including the new one. Sums are 64-bit; a text that is not a plain decimal counts as 0.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/Frame.h"
+
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,13 @@ public:
     virtual void setStatusText(const std::string& text) = 0;
     // A message box, as the framework shows an error that left an event handler.
     virtual void showMessage(const std::string& text) = 0;
+
+    // A connection is being opened for a request.
+    virtual void exchangeStarted() {}
+    // The END frame of an answer arrived, before the next request of a chain goes out.
+    virtual void answerComplete(Command) {}
+    // The connection has ended and its disconnect handler has run; the driver tells how.
+    virtual void exchangeEnded() {}
 
     // Row handlers, each given the body of one DATA frame.
     virtual void SocketMakeKey(std::string_view row) = 0;

@@ -448,7 +448,9 @@ void TImCustomGrid::scrollContentsBy(int, int)
 
 void TImCustomGrid::InvalidateCell(int col, int row)
 {
-    if (col < -1 || col > ColCount() || row < -1 || row > RowCount())
+    // A cell outside the grid has nothing on screen; a store filling rows before it raises the
+    // row count would otherwise work out a rectangle for each of them.
+    if (col < -1 || col >= ColCount() || row < -1 || row >= RowCount())
         return;
     const gfx::Rect r = CellRect(col, row);
     if (r.isEmpty())
@@ -792,7 +794,15 @@ void TImCustomGrid::wheelEvent(QWheelEvent* event)
     // With more visible rows than a notch has units the divisor would be 0: then a notch
     // moves by the visible rows all the same.
     const int divisor = wheelDeltaPerNotch / rows;
+    // Touchpads and fine-step wheels send parts of a notch: they add up until a step is whole,
+    // and what is left over waits for the next event. A turn the other way starts afresh.
+    if (delta == 0)
+        return;
+    if ((m_wheelRemainder < 0) != (delta < 0))
+        m_wheelRemainder = 0;
+    delta += m_wheelRemainder;
     const int steps = divisor > 0 ? delta / divisor : delta * rows / wheelDeltaPerNotch;
+    m_wheelRemainder = divisor > 0 ? delta - steps * divisor : (steps == 0 ? delta : 0);
     if (steps == 0)
         return;
     // Forward (a positive delta) moves up; when every body row fits, the columns move.

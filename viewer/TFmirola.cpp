@@ -19,6 +19,9 @@
 #include <QProxyStyle>
 #include <QTimer>
 
+#include <algorithm>
+#include <stdexcept>
+
 using namespace Qt::StringLiterals;
 
 namespace viewer {
@@ -30,6 +33,8 @@ constexpr int editHeight = 21;
 constexpr int bevelPixels = 5; // the spacers between the panels
 constexpr int gulimChePixels = 13;
 constexpr int formFontPixels = 11;
+// Long enough to cover a search chain on a local network, short enough to go unnoticed.
+constexpr int paintHoldMs = 100;
 
 // The security number shows "*" for every character, whatever the style's own mark.
 class StarPasswordStyle : public QProxyStyle
@@ -135,12 +140,21 @@ TFmirola::TFmirola(const Configuration& config, QWidget* parent)
     Timer1->setInterval(startupDelayMs);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
+
+    m_paintHold = new QTimer(this);
+    m_paintHold->setSingleShot(true);
+    m_paintHold->setInterval(paintHoldMs);
+    connect(m_paintHold, &QTimer::timeout, this, [this] { holdPainting(false); });
 }
 
 TFmirola::~TFmirola()
 {
-    // The grids' click handler refers to us; nothing may reach it while children go.
+    // The grids' click handler and the query line's signals refer to us; nothing may reach
+    // them while the children go (the focus leaving the combo box ends its editing).
     ImVarGrid1->OnClick = nullptr;
+    for (QObject* sender : std::initializer_list<QObject*>{CustList, CustList->lineEdit(), PassWD,
+                                                          SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
+        sender->disconnect(this);
 }
 
 QAction* TFmirola::action(const char* name, const char* caption, void (TFmirola::*handler)())
@@ -156,6 +170,19 @@ void TFmirola::buildActions()
     DataSerch = action("DataSerch", "검색", &TFmirola::DataSerchExecute);
     DataPrint = action("DataPrint", "인쇄", &TFmirola::DataPrintExecute);
     DataExit = action("DataExit", "종료", &TFmirola::DataExitExecute);
+    // The command buttons take no focus, so the keyboard reaches them through these.
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {DataSerch, QKeySequence(Qt::Key_F5)},
+        {DataPrint, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {DataExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto& [a, key] : keys) {
+        a->setShortcut(key);
+        // Within the form only: a host page may have its own meaning for the same keys.
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        a->setToolTip(a->text() + u" ("_s + key.toString(QKeySequence::NativeText) + u')');
+        addAction(a);
+    }
     DataClear = action("DataClear", "DataClear", &TFmirola::DataClearExecute);
     DataClear1 = action("DataClear1", "DataClear1", &TFmirola::DataClear1Execute);
     DataClear2 = action("DataClear2", "DataClear2", &TFmirola::DataClear2Execute);
@@ -175,6 +202,10 @@ QLineEdit* TFmirola::edit(QWidget* parent, const char* name, int left, int top, 
     e->setGeometry(left, top, width, editHeight);
     e->setReadOnly(readOnly);
     e->setText(QString::fromLatin1(name)); // a new edit shows its own name until cleared
+    e->setCursorPosition(0);
+    // Read-only fields take focus by click, for copying, but stay out of the tab chain.
+    if (readOnly)
+        e->setFocusPolicy(Qt::ClickFocus);
     return e;
 }
 
@@ -266,10 +297,18 @@ void TFmirola::buildLayout()
     starStyle->setParent(PassWD);
     PassWD->setStyle(starStyle);
     PassWD->setEchoMode(QLineEdit::Password);
-    setTabOrder(CustList, PassWD);
-    setTabOrder(PassWD, SUBULYEAR);
-    setTabOrder(SUBULYEAR, SSUBULMONTH);
-    setTabOrder(SSUBULMONTH, ESUBULMONTH);
+    // Enter in a field of the query line runs the search, as the search button does.
+    for (QLineEdit* e : {PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
+        connect(e, &QLineEdit::returnPressed, this, [this] { guarded([this] { DataSerchExecute(); }); });
+    // A typed company commits to its item once typing ends; a chosen item shows its code.
+    connect(CustList->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const int index = custItemIndex();
+        if (index >= 0 && index != CustList->currentIndex())
+            CustList->setCurrentIndex(index);
+        CustList->lineEdit()->setCursorPosition(0);
+    });
+    connect(CustList, &QComboBox::currentIndexChanged, this,
+            [this] { CustList->lineEdit()->setCursorPosition(0); });
 
     // Company particulars.
     label(Panel_Main_Top, "Label4", "사업자번호", 16, 14, true, 70);
@@ -314,7 +353,24 @@ void TFmirola::buildLayout()
         b->setColorBorder(gfx::clBtnFace);
         b->setGlyph(row.glyph);
         b->setAction(row.action);
+        b->setToolTip(row.action->toolTip());
         *row.button = b;
+    }
+
+    // The query line first, then the trading dates and their lines.
+    QWidget* const chain[] = {CustList, PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH,
+                              ImVarGrid1, ImVarGrid2};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TFmirola::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The company is what a user picks first.
+    if (m_firstShow) {
+        m_firstShow = false;
+        CustList->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -335,6 +391,7 @@ std::string TFmirola::textOf(const QLineEdit* edit)
 void TFmirola::setTextOf(QLineEdit* edit, const std::string& text)
 {
     edit->setText(text::fromCp949(text));
+    edit->setCursorPosition(0);
 }
 
 void TFmirola::Timer1Timer()
@@ -346,20 +403,157 @@ void TFmirola::Timer1Timer()
 
 void TFmirola::DataSerchExecute()
 {
+    // Clearing now would empty what is arriving and the search could not be sent: it runs
+    // once the exchange under way has ended.
+    if (ClientSocket1->isBusy()) {
+        m_searchPending = true;
+        setStatusText(text::cp949("검색 대기 중: 지금 받는 내용이 끝나면 검색합니다."));
+        return;
+    }
+    // A wrong field is told before anything is cleared or sent; the chain would otherwise stop
+    // halfway with its connection left open.
+    const std::string fieldError =
+        exchange::periodFieldError(textOf(SUBULYEAR), textOf(SSUBULMONTH), textOf(ESUBULMONTH));
+    if (!fieldError.empty()) {
+        showMessage(fieldError);
+        return;
+    }
+    m_searchPending = false;
+    m_notice.clear();
     DataClearExecute();
     // Only the prompt item stops the search; no selection at all (-1) goes on with an empty code.
     if (custItemIndex() == 0) {
-        showMessage(text::cp949("업체를 선택해 주세요!!!"));
+        if (CustList->count() > 1) {
+            showMessage(text::cp949("업체를 선택해 주세요!!!"));
+            return;
+        }
+        // Not the user's fault: the list never came. Say why and ask for it again.
+        const std::string why = lastFailure();
+        showMessage(text::cp949("업체 목록을 받지 못했습니다. ")
+                    + (why.empty() ? std::string() : why + " ")
+                    + text::cp949("목록을 다시 받습니다."));
+        MakeKeyExecute();
         return;
     }
-    // An impossible month would stop the chain halfway with its connection left open; it is
-    // told before anything is sent.
-    ClientSocket1->queryRange();
     MakeCustExecute();
+}
+
+std::optional<TFmirola::StatementKey> TFmirola::selectedStatement() const
+{
+    const int r = ImVarGrid1->Row() - 1;
+    if (r < 0 || r >= ImVarGrid1->DataRowCount())
+        return std::nullopt;
+    return StatementKey{ImVarGrid1->GetDataCell(0, r).toString(),
+                        ImVarGrid1->GetDataCell(1, r).toString()};
+}
+
+std::string TFmirola::printRefusal() const
+{
+    if (ClientSocket1->isBusy() || m_followUpQueued)
+        return text::cp949("선택한 거래명세서를 받는 중입니다. 받기가 끝난 뒤 인쇄해 주세요.");
+    const auto selected = selectedStatement();
+    if (selected && selected != m_linesOf) {
+        const std::string why = lastFailure();
+        return text::cp949("선택한 거래일자 ") + selected->first
+               + text::cp949("의 품목을 받지 못해 인쇄할 수 없습니다.")
+               + (why.empty() ? std::string() : " " + why);
+    }
+    return {};
+}
+
+bool TFmirola::isIdle() const
+{
+    return !ClientSocket1->isBusy() && !m_followUpQueued;
+}
+
+std::string TFmirola::lastFailure() const
+{
+    return ClientSocket1->lastFailure();
+}
+
+void TFmirola::answerComplete(exchange::Command command)
+{
+    switch (command) {
+    case exchange::Command::MakeData:
+        flushTotals();
+        m_linesOf = ClientSocket1->lastLinesRequest();
+        break;
+    case exchange::Command::MakeCust:
+    {
+        const QLineEdit* const particulars[] = {REGISTRATION, CUSTNAME, CHIEF,
+                                                ADDRESS,      JOBKIND,  JOBITEM};
+        if (std::all_of(std::begin(particulars), std::end(particulars),
+                        [](const QLineEdit* e) { return e->text().isEmpty(); }))
+            m_notice = text::cp949("이 업체와 보안번호에 맞는 거래처 정보가 없습니다. "
+                                   "보안번호를 확인해 주세요.");
+        break;
+    }
+    case exchange::Command::MakeDate:
+        if (m_notice.empty() && ImVarGrid1->DataRowCount() == 0)
+            m_notice = text::trim(textOf(SUBULYEAR)) + text::cp949("년 ")
+                       + text::trim(textOf(SSUBULMONTH)) + text::cp949("월부터 ")
+                       + text::trim(textOf(ESUBULMONTH))
+                       + text::cp949("월까지 거래명세서가 없습니다.");
+        break;
+    default:
+        break;
+    }
+}
+
+void TFmirola::exchangeStarted()
+{
+    holdPainting(true);
+}
+
+void TFmirola::holdPainting(bool hold)
+{
+    if (hold)
+        m_paintHold->start();
+    else
+        m_paintHold->stop();
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Panel_Menu})
+        w->setUpdatesEnabled(!hold);
+}
+
+void TFmirola::exchangeEnded()
+{
+    holdPainting(false);
+    // Not from inside the disconnect handler: a follow-up opens a connection of its own.
+    if (!m_followUpQueued) {
+        m_followUpQueued = true;
+        QTimer::singleShot(0, this, [this] { guarded([this] { afterExchange(); }); });
+    }
+}
+
+void TFmirola::afterExchange()
+{
+    m_followUpQueued = false;
+    if (ClientSocket1->isBusy())
+        return;
+    std::string notice;
+    std::swap(notice, m_notice);
+    if (m_searchPending) {
+        DataSerchExecute();
+        return;
+    }
+    // The latest selection wins; a request that has just failed is not repeated on its own.
+    const auto selected = selectedStatement();
+    const bool failed = !lastFailure().empty();
+    if (selected && selected != m_linesOf
+        && !(failed && selected == ClientSocket1->lastLinesRequest())) {
+        MakeDataExecute();
+        return;
+    }
+    if (!failed && !notice.empty())
+        showMessage(notice);
 }
 
 void TFmirola::DataPrintExecute()
 {
+    if (const std::string refusal = printRefusal(); !refusal.empty()) {
+        showMessage(refusal);
+        return;
+    }
     m_printCommand.run(m_config.supplier, this, [this](printing::TFmirolareport&) {
         RepInitExecute();
         RepDataExecute();
@@ -368,6 +562,7 @@ void TFmirola::DataPrintExecute()
 
 void TFmirola::DataExitExecute()
 {
+    m_searchPending = false;
     DataClearExecute();
 }
 
@@ -402,6 +597,9 @@ void TFmirola::DataClear2Execute()
     ImVarGrid2->setDataRowCount(0);
     for (QLineEdit* e : {TOTAMT, TOTTAX, TOTAMTAX, TOTCOUNT})
         e->clear();
+    m_totals = {};
+    m_totalsPending = false;
+    m_linesOf.reset();
 }
 
 void TFmirola::MakeKeyExecute()
@@ -421,6 +619,10 @@ void TFmirola::MakeDateExecute()
 
 void TFmirola::MakeDataExecute()
 {
+    // A row moved while an exchange runs is fetched when it ends (afterExchange); sending now
+    // would be refused after grid 2 had already been cleared.
+    if (ClientSocket1->isBusy())
+        return;
     ClientSocket1->MakeDataExecute();
 }
 
@@ -458,6 +660,7 @@ printing::StatementInputs TFmirola::statementInputs() const
             line[c] = ImVarGrid2->GetDataCell(c, k).toString();
         in.lines.push_back(std::move(line));
     }
+    flushTotals();
     in.totAmt = textOf(TOTAMT);
     in.totTax = textOf(TOTTAX);
     in.totAmTax = textOf(TOTAMTAX);
@@ -468,6 +671,8 @@ printing::StatementInputs TFmirola::statementInputs() const
 
 void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
 {
+    if (const std::string refusal = printRefusal(); !refusal.empty())
+        throw std::runtime_error(refusal);
     m_printCommand.exportTo(
         m_config.supplier,
         [this](printing::TFmirolareport&) {
@@ -504,11 +709,20 @@ void TFmirola::setEditText(Edit e, const std::string& text)
 
 int TFmirola::custItemIndex() const
 {
+    const QString typed = CustList->currentText();
     const int index = CustList->currentIndex();
-    // Typing into the edit part leaves no item selected.
-    if (index < 0 || CustList->currentText() != CustList->itemText(index))
-        return -1;
-    return index;
+    if (index >= 0 && typed == CustList->itemText(index))
+        return index;
+    // Completion fills the edit part without selecting the item; so does typing it whole.
+    if (const int match = CustList->findText(typed, Qt::MatchExactly); match >= 0)
+        return match;
+    // A company code alone names its item.
+    const QString code = typed.trimmed();
+    if (!code.isEmpty() && !code.contains(u' '))
+        for (int i = 1; i < CustList->count(); ++i)
+            if (CustList->itemText(i).startsWith(code + u' '))
+                return i;
+    return -1;
 }
 
 std::string TFmirola::selectedCustItem() const
@@ -602,13 +816,27 @@ void TFmirola::SocketMakeDate(std::string_view row)
 void TFmirola::SocketMakeData(std::string_view row)
 {
     const int r = ImVarGrid2->DataRowCount();
-    ImVarGrid2->setDataRowCount(r + 1);
     const exchange::StatementLine line = exchange::statementLine(row);
+    // The cells before the row count: the grid keeps cells beyond its rows, and a cell written
+    // there asks for no repaint, where one written into the new row would have the row
+    // positions, just made stale by the count, worked out again for every line.
     for (int c = 0; c < int(line.size()); ++c)
         ImVarGrid2->SetDataCell(c, r, line[size_t(c)]);
-    const exchange::Totals totals = exchange::addToTotals(
-        {textOf(TOTAMT), textOf(TOTTAX), textOf(TOTAMTAX), textOf(TOTCOUNT)}, line,
-        ImVarGrid2->DataRowCount());
+    ImVarGrid2->setDataRowCount(r + 1);
+    m_totals = exchange::addLine(m_totals, line);
+    if (!m_totalsPending) {
+        m_totalsPending = true;
+        // After the lines of this read; the answer's end and the print command flush at once.
+        QTimer::singleShot(0, this, [this] { flushTotals(); });
+    }
+}
+
+void TFmirola::flushTotals() const
+{
+    if (!m_totalsPending)
+        return;
+    m_totalsPending = false;
+    const exchange::Totals totals = exchange::totalsText(m_totals);
     setTextOf(TOTAMT, totals.amount);
     setTextOf(TOTTAX, totals.tax);
     setTextOf(TOTAMTAX, totals.amountWithTax);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/ResponseRows.h"
 #include "exchange/ViewerHost.h"
 #include "gfx/Bitmap.h"
 #include "printing/PrintCommand.h"
@@ -8,7 +9,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QAction;
 class QComboBox;
@@ -108,6 +111,13 @@ public:
 
     // What the focused statement shows, as the print command reads it when it starts.
     printing::StatementInputs statementInputs() const;
+    // Why the statement on the form cannot be printed now (cp949), empty when it can: grid 2
+    // must hold the lines of the row selected in grid 1, and no exchange may be under way.
+    std::string printRefusal() const;
+    // No connection is open or asked for and no follow-up of the last one is still to run.
+    bool isIdle() const;
+    // The one-line message of the last exchange that failed; empty after one that did not.
+    std::string lastFailure() const;
     // The print command's fill and generation without a window: the page written to `path`.
     void exportStatement(const std::string& path, const printing::ExportOptions& options);
 
@@ -115,7 +125,8 @@ public:
     // commands print them instead).
     std::function<void(const std::string&)> messageSink;
 
-    // Text of an edit or the combo box's edit part, as cp949 bytes.
+    // Text of an edit or the combo box's edit part, as cp949 bytes. Set texts show their
+    // start, so that a long address or item is read from its beginning.
     static std::string textOf(const QLineEdit* edit);
     static void setTextOf(QLineEdit* edit, const std::string& text);
 
@@ -137,8 +148,27 @@ public:
     void SocketMakeCust(std::string_view row) override;
     void SocketMakeDate(std::string_view row) override;
     void SocketMakeData(std::string_view row) override;
+    void exchangeStarted() override;
+    void answerComplete(exchange::Command command) override;
+    void exchangeEnded() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    using StatementKey = std::pair<std::string, std::string>; // trading date, sequence number
+    // The date and number of grid 1's selected row; none while grid 1 is empty.
+    std::optional<StatementKey> selectedStatement() const;
+    // What is to follow an exchange: a search asked for during it, or the lines of a row
+    // selected while the lines of another were on their way.
+    void afterExchange();
+    // Writes the running totals into their four edits, once for all lines added since the last
+    // time: rewriting them for every line would cost more than the lines themselves.
+    void flushTotals() const;
+    // Holds back the painting of everything but the status line while an exchange runs, for
+    // at most paintHoldMs: a quick exchange shows its result in one paint instead of one for
+    // every step, a slow one shows its progress after that.
+    void holdPainting(bool hold);
     void buildLayout();
     void buildActions();
     QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width,
@@ -147,7 +177,8 @@ private:
                   bool gulimChe, int width = 0, bool rightJustify = false);
     QAction* action(const char* name, const char* caption, void (TFmirola::*handler)());
     QLineEdit* editFor(Edit e) const;
-    // The selected company item, -1 when none is (also after typing into the edit part).
+    // The selected company item: the one whose text (or code) the edit part holds, even when
+    // typed; -1 when no item matches.
     int custItemIndex() const;
     // Runs a handler the way the framework ran event handlers: an error that leaves it is
     // shown in a message box.
@@ -155,6 +186,16 @@ private:
 
     Configuration m_config;
     printing::PrintCommand m_printCommand;
+    // The statement whose lines grid 2 holds, once their answer has ended.
+    std::optional<StatementKey> m_linesOf;
+    bool m_searchPending = false;
+    bool m_followUpQueued = false;
+    bool m_firstShow = true;
+    QTimer* m_paintHold = nullptr;
+    exchange::TotalSums m_totals;
+    mutable bool m_totalsPending = false;
+    // Told once the search chain has ended: no particulars, or no statements in the period.
+    std::string m_notice;
 };
 
 } // namespace viewer

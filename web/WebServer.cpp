@@ -459,10 +459,11 @@ QHttpServerResponse WebServer::printed(const QHttpServerRequest& request, bool p
 
     printing::StatementInputs inputs = data.statementInputs();
     inputs.seal = m_options.config.seal;
-    const auto fill = [&inputs] {
-        printing::ResetStatement(*printing::Fmirolareport);
-        printing::FillStatement(*printing::Fmirolareport, inputs);
+    const auto fill = [&inputs](printing::TFmirolareport& page) {
+        printing::ResetStatement(page);
+        printing::FillStatement(page, inputs);
     };
+    printing::PrintCommand command;
     QTemporaryDir dir;
     QByteArray bytes;
     try {
@@ -470,12 +471,12 @@ QHttpServerResponse WebServer::printed(const QHttpServerRequest& request, bool p
             throw std::runtime_error("no temporary folder");
         if (pdf) {
             const QString path = dir.filePath(u"statement.pdf"_s);
-            printing::ExportStatement(m_options.config.supplier, fill, path.toStdString());
+            command.exportTo(m_options.config.supplier, fill, path.toStdString());
             bytes = readAll(path);
         } else {
             // The report file the export writes, and its page drawn as the export draws page 1.
             const QString report = dir.filePath(u"statement.rpf"_s);
-            printing::ExportStatement(m_options.config.supplier, fill, report.toStdString());
+            command.exportTo(m_options.config.supplier, fill, report.toStdString());
             const std::optional<std::string> emf =
                 report::TRpPageList::OpenReportFile(report)->LoadPage(page);
             if (!emf)

@@ -37,12 +37,6 @@ const char* const password = "0715";
 // The worked example on 2004-07-15 (number 3), and a statement of 40 lines on 2004-08-02.
 bool addStatements(const std::string& dbPath, std::string& error)
 {
-    auto db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"fixture"_s);
-    db.setDatabaseName(QString::fromStdString(dbPath));
-    if (!db.open()) {
-        error = db.lastError().text().toStdString();
-        return false;
-    }
     QStringList statements = {
         u"INSERT INTO posts VALUES ('P59001', '서울특별시 종로구 ')"_s,
         u"INSERT INTO custs VALUES ('59001', '(주)예시상사', '02-000-0000', '101-81-00001',"
@@ -57,19 +51,7 @@ bool addStatements(const std::string& dbPath, std::string& error)
     for (int i = 1; i <= 40; ++i)
         statements << u"INSERT INTO subuld VALUES ('2004-08-02', 1, %1, 'TA', 'line %1', 1, 100,"
                       " 100, 10)"_s.arg(i);
-    bool ok = true;
-    {
-        QSqlQuery query(db);
-        for (const QString& s : statements)
-            if (ok && !query.exec(s)) {
-                error = query.lastError().text().toStdString();
-                ok = false;
-            }
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(u"fixture"_s);
-    return ok;
+    return testsupport::runSql(dbPath, statements, error);
 }
 
 class PrintTest : public ::testing::Test

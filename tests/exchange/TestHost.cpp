@@ -1,5 +1,7 @@
 #include "tests/exchange/TestHost.h"
 
+#include "text/Cp949.h"
+
 namespace testsupport {
 
 std::string TestHost::editText(Edit edit) const
@@ -47,7 +49,7 @@ void TestHost::setGrid1ClickAttached(bool attached)
 void TestHost::setStatusText(const std::string& text)
 {
     status = text;
-    if (text.rfind("Recive Data ", 0) == 0)
+    if (text.find(text::cp949("받는 중")) != std::string::npos)
         ++readEvents;
 }
 

@@ -53,7 +53,7 @@ public:
     std::string status;
     // Every switch of search and grid-1 click, in order: "search off", "click on", ...
     std::vector<std::string> switches;
-    int readEvents = 0;
+    int readEvents = 0; // status texts of a read event, one or more a read
     int clears2 = 0;
     std::vector<std::string> messages;
 };

@@ -47,6 +47,8 @@ protected:
         };
     }
 
+    std::string server() const { return "127.0.0.1:" + std::to_string(peer.port()); }
+
     // Frames the viewer sent after its first `skip` frames, once the peer has them all.
     Frames sentAfter(size_t skip)
     {
@@ -102,7 +104,8 @@ TEST_F(ExchangeDriverTest, CustomerList)
     EXPECT_EQ(peer.frames(),
               (Frames{exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText()),
                       ook("MAKEKEY"), drs("MAKEKEY"), drs("MAKEKEY")}));
-    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_EQ(host.status, text::cp949("받기 끝: 2건"));
+    EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Complete);
     EXPECT_EQ(host.switches, (Frames{"search off", "click off", "click on", "search on"}));
     EXPECT_TRUE(host.messages.empty());
 }
@@ -114,7 +117,8 @@ TEST_F(ExchangeDriverTest, SearchChainRunsOnOneConnection)
         serverFrame("MAKECUST", "OPN") +
         serverFrame("MAKECUST", "DATA", "123-45-67890|Alpha|Kim|North |Main 1|Retail|Food|") +
         serverFrame("MAKECUST", "END");
-    answers["MAKEDATE"] = serverFrame("MAKEDATE", "DATA", "2024-02-05|3|50001||SA1|") +
+    // A sequence number with a blank after it still names statement 3.
+    answers["MAKEDATE"] = serverFrame("MAKEDATE", "DATA", "2024-02-05|3 |50001||SA1|") +
                           serverFrame("MAKEDATE", "DATA", "2024-02-19|7|50001||SA1|") +
                           serverFrame("MAKEDATE", "END");
     answers["MAKEDATA"] =
@@ -276,7 +280,7 @@ TEST_F(ExchangeDriverTest, FramingCases)
         EXPECT_EQ(driver.isActive(), !c.closes);
         EXPECT_EQ(host.messages, c.messages);
         driver.close();
-        EXPECT_EQ(host.status, "Disconnect");
+        EXPECT_FALSE(driver.isBusy());
     }
 }
 
@@ -297,7 +301,11 @@ TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)
         }
     };
     driver.MakeCustExecute();
-    ASSERT_TRUE(waitUntil([&] { return host.status == "Disconnect"; }));
+    ASSERT_TRUE(waitUntil([&] { return !driver.isBusy(); }));
+    EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Cut);
+    EXPECT_EQ(driver.lastFailure(), text::cp949("서버 ") + server()
+                                        + text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (1건 받음)."));
+    EXPECT_EQ(host.status, driver.lastFailure());
     ASSERT_EQ(host.dates.size(), 1u);
     EXPECT_EQ(host.dates[0].date, "2024-02-05");
     EXPECT_EQ(host.clears2, 0) << "no statement-line request was started";
@@ -306,7 +314,7 @@ TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)
     EXPECT_FALSE(driver.isActive());
 }
 
-TEST_F(ExchangeDriverTest, RefusedConnectionShowsOnlyDisconnect)
+TEST_F(ExchangeDriverTest, AFailedConnectionIsToldInTheStatusLine)
 {
     quint16 closedPort;
     {
@@ -314,14 +322,34 @@ TEST_F(ExchangeDriverTest, RefusedConnectionShowsOnlyDisconnect)
         probe.listen(QHostAddress::LocalHost, 0);
         closedPort = probe.serverPort();
     }
-    driver.setServer(u"127.0.0.1"_s, closedPort);
-    EXPECT_FALSE(driver.SocketSendData(
-        exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText())));
-    EXPECT_EQ(host.status, "Disconnect");
-    EXPECT_TRUE(host.searchEnabled);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(driver.isActive());
-    EXPECT_FALSE(driver.isWaiting());
+    struct Case
+    {
+        const char* name;
+        QString host;
+        exchange::Outcome outcome;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"nothing listens", u"127.0.0.1"_s, exchange::Outcome::Refused, "연결이 거부되었습니다."},
+        {"the name does not resolve", u"no-such-host.invalid"_s, exchange::Outcome::HostNotFound,
+         "서버 이름을 찾을 수 없습니다."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host = testsupport::TestHost();
+        driver.setServer(c.host, closedPort);
+        EXPECT_FALSE(driver.SocketSendData(
+            exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText())));
+        EXPECT_EQ(driver.lastOutcome(), c.outcome);
+        EXPECT_EQ(driver.lastFailure(), text::cp949("서버 ") + text::toCp949(c.host) + ":"
+                                            + std::to_string(closedPort)
+                                            + text::cp949("에 연결할 수 없습니다: ")
+                                            + text::cp949(c.says));
+        EXPECT_EQ(host.status, driver.lastFailure());
+        EXPECT_TRUE(host.searchEnabled);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_FALSE(driver.isBusy());
+    }
 }
 
 TEST_F(ExchangeDriverTest, SecondRequestWhileTheFirstWaitsIsRefused)
@@ -370,7 +398,7 @@ TEST_F(ExchangeDriverTest, ImpossibleDateStopsTheChainAndKeepsTheConnection)
 
     // Exit while connected: closed at once, search enabled again.
     driver.close();
-    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_EQ(host.status, text::cp949("받기 끝: 0건"));
     EXPECT_TRUE(host.searchEnabled);
     EXPECT_TRUE(host.clickAttached);
     EXPECT_TRUE(waitUntil([&] { return !peer.connected(); }));

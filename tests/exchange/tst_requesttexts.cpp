@@ -1,4 +1,5 @@
 #include "exchange/RequestTexts.h"
+#include "text/Cp949.h"
 #include "text/Errors.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,43 @@ TEST(RequestTexts, InputsReadFromTheFields)
     EXPECT_EQ(fieldInteger(""), 0);
     EXPECT_EQ(fieldInteger("12a"), 0);
     EXPECT_EQ(fieldInteger("99999999999"), 0);
+    EXPECT_EQ(fieldInteger(" 2024 "), 2024);
+    EXPECT_EQ(sequenceNumber("3 "), 3);
+    EXPECT_EQ(sequenceNumber(" 12"), 12);
+    EXPECT_EQ(sequenceNumber("x"), 0);
+}
+
+TEST(RequestTexts, PeriodFieldsNameTheWrongField)
+{
+    struct Case
+    {
+        const char* name;
+        const char* year;
+        const char* from;
+        const char* to;
+        const char* says; // UTF-8; empty when the period is sound
+    };
+    const Case cases[] = {
+        {"a sound period", "2026", "01", "12", ""},
+        {"blanks around the numbers", " 2026 ", " 3", "3 ", ""},
+        {"a year that is not a number", "20x6", "1", "2",
+         "거래년월의 년도 '20x6'이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요."},
+        {"no year", "", "1", "2",
+         "거래년월의 년도 ''이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요."},
+        {"year 0", "0", "1", "2",
+         "거래년월의 년도 '0'이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요."},
+        {"month 13 at the start", "2026", "13", "12",
+         "시작 월 '13'이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요."},
+        {"empty end month", "2026", "1", "",
+         "끝 월 ''이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요."},
+        {"a sign is not a number", "2026", "+3", "4",
+         "시작 월 '+3'이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요."},
+        {"months out of order", "2026", "3", "1", "시작 월(3)이 끝 월(1)보다 뒤입니다."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(periodFieldError(c.year, c.from, c.to), text::cp949(c.says));
+    }
 }
 
 TEST(RequestMatch, ReadsBackWhatTheBuildersWrite)

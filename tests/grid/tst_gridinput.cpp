@@ -249,6 +249,25 @@ TEST_F(GridInput, WheelScrollsThreeRowsPerNotchAndMovesNothingElse)
     EXPECT_TRUE(clicks.empty());
 }
 
+TEST_F(GridInput, PartsOfANotchAddUpToWholeSteps)
+{
+    addRows(60);
+    // A touchpad's eighth of a notch: every 40 units (a third of a notch) make one row.
+    for (int i = 0; i < 8; ++i)
+        wheel(-15);
+    EXPECT_EQ(grid->TopRow(), 4);
+    wheel(-30);
+    EXPECT_EQ(grid->TopRow(), 4) << "30 units are short of a row";
+    wheel(-10);
+    EXPECT_EQ(grid->TopRow(), 5);
+    // Turning back drops what was left over the other way.
+    wheel(-30);
+    wheel(30);
+    wheel(10);
+    EXPECT_EQ(grid->TopRow(), 4);
+    EXPECT_TRUE(clicks.empty());
+}
+
 TEST_F(GridInput, SetRowMovesAndFiresUnlessItIsTheCurrentRow)
 {
     addRows(40);

@@ -4,6 +4,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
@@ -73,6 +76,27 @@ std::string ServerProcess::errorOutput()
 bool ServerProcess::waitForOutput(const std::string& text, int timeoutMs)
 {
     return waitUntil([&] { return errorOutput().find(text) != std::string::npos; }, timeoutMs);
+}
+
+bool runSql(const std::string& sqlitePath, const QStringList& statements, std::string& error)
+{
+    const QString connection = u"fixture"_s;
+    bool ok = true;
+    {
+        auto db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
+        db.setDatabaseName(QString::fromStdString(sqlitePath));
+        ok = db.open();
+        if (!ok)
+            error = db.lastError().text().toStdString();
+        QSqlQuery query(db);
+        for (const QString& s : statements)
+            if (ok && !query.exec(s)) {
+                error = query.lastError().text().toStdString();
+                ok = false;
+            }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
 }
 
 struct RawClient::Private

@@ -36,6 +36,10 @@ private:
     quint16 m_port = 0;
 };
 
+// Runs `statements` on the SQLite database file the server uses, for fixtures beside its demo
+// data; false with the database's message on the first that fails.
+bool runSql(const std::string& sqlitePath, const QStringList& statements, std::string& error);
+
 // A client that speaks the wire protocol plainly: sends frames and collects whole frames back.
 class RawClient
 {

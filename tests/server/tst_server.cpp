@@ -162,7 +162,7 @@ TEST_P(ServerTest, CompanyListSearchAndAnotherDate)
               (Texts{text::cp949("     업체를 선택하세요!"), text::cp949("50001 (주)한빛유통"),
                      text::cp949("50002 대성철강(주)"), text::cp949("50003 (주)하늘'N바다"),
                      text::cp949("50004 푸른농산"), text::cp949("50005 (주)미래건설자재")}));
-    EXPECT_EQ(host.status, "Disconnect");
+    EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Complete);
     EXPECT_TRUE(host.messages.empty());
 
     // The search chain over this year's months, for companies with different kinds of statements.
@@ -196,7 +196,7 @@ TEST_P(ServerTest, CompanyListSearchAndAnotherDate)
         driver.MakeCustExecute();
         ASSERT_TRUE(finish());
         EXPECT_TRUE(host.messages.empty());
-        EXPECT_EQ(host.status, "Disconnect");
+        EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Complete);
         if (!search.found) {
             EXPECT_EQ(host.particulars.custName, "");
             EXPECT_TRUE(host.dates.empty());

@@ -56,7 +56,7 @@ struct DemoServer
 
 bool idle(const TFmirola* form)
 {
-    return text::toCp949(form->Panel_Msg->text()) == "Disconnect" && form->DataSerch->isEnabled();
+    return !form->Panel_Msg->text().isEmpty() && form->isIdle() && form->DataSerch->isEnabled();
 }
 
 // Everything a search put on a form.

@@ -1,0 +1,55 @@
+#include "exchange/ExchangeStatus.h"
+
+#include "text/Cp949.h"
+
+namespace exchange {
+
+namespace {
+
+std::string count(int rows)
+{
+    return std::to_string(rows) + text::cp949("건");
+}
+
+} // namespace
+
+std::string connectingText(std::string_view server)
+{
+    return text::cp949("서버 ") + std::string(server) + text::cp949("에 연결하는 중...");
+}
+
+std::string connectedText(std::string_view peer)
+{
+    return text::cp949("서버 ") + std::string(peer) + text::cp949("에 연결됨");
+}
+
+std::string receivingText(std::string_view peer, int rows)
+{
+    return text::cp949("서버 ") + std::string(peer) + text::cp949("에서 받는 중: ") + count(rows);
+}
+
+std::string endedText(Outcome outcome, std::string_view server, int rows, std::string_view detail)
+{
+    const std::string at = text::cp949("서버 ") + std::string(server);
+    switch (outcome) {
+    case Outcome::Complete:
+        return text::cp949("받기 끝: ") + count(rows);
+    case Outcome::ClosedByUser:
+        return text::cp949("연결을 끊었습니다: ") + count(rows) + text::cp949(" 받음");
+    case Outcome::Refused:
+        return at + text::cp949("에 연결할 수 없습니다: 연결이 거부되었습니다.");
+    case Outcome::HostNotFound:
+        return at + text::cp949("에 연결할 수 없습니다: 서버 이름을 찾을 수 없습니다.");
+    case Outcome::TimedOut:
+        return at + text::cp949("에 연결할 수 없습니다: 제한 시간 안에 연결되지 않았습니다.");
+    case Outcome::Cut:
+        return at + text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (") + count(rows)
+               + text::cp949(" 받음).");
+    case Outcome::Failed:
+        break;
+    }
+    return at + text::cp949("과(와)의 연결에 실패했습니다")
+           + (detail.empty() ? std::string(".") : ": " + std::string(detail));
+}
+
+} // namespace exchange
