@@ -11,6 +11,7 @@
 #include "text/Cp949.h"
 
 #include <QFile>
+#include <QHashFunctions>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -61,9 +62,22 @@ std::optional<QPageLayout> pictureLayout(const std::string& picture)
     return layoutOf(width, length);
 }
 
+// Qt's PDF writer lays out its font objects in the order of hash tables it makes while writing;
+// with the process's random hash seed the same statement made twice gives two different files.
+// Archives compare them, so the writing runs on the fixed seed.
+class FixedHashSeed
+{
+public:
+    FixedHashSeed() { QHashSeed::setDeterministicGlobalSeed(); }
+    ~FixedHashSeed() { QHashSeed::resetRandomGlobalSeed(); }
+    FixedHashSeed(const FixedHashSeed&) = delete;
+    FixedHashSeed& operator=(const FixedHashSeed&) = delete;
+};
+
 void writePages(int pageTotal, const StoredPage& pageImage, const QString& fileName,
                 const std::string& title)
 {
+    const FixedHashSeed seed;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw EStreamError(fileMessage("Cannot create file", fileName, file.errorString()));

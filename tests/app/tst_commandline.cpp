@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
@@ -194,4 +195,19 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
                   .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{u"statement.pdf"_s});
     EXPECT_TRUE(QFileInfo(out).size() > 0);
+
+    // Written again by another process, the statement is the same file but for its date.
+    const QString again = QString::fromStdString(dir.file("again.pdf"));
+    const ProgramRun second = runMirola(QStringList{u"export"_s, u"--server"_s, cutServer} + statement
+                                        + QStringList{u"--out"_s, again});
+    EXPECT_EQ(second.status, 0) << second.err;
+    const auto undated = [](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QString::fromLatin1(file.readAll())
+            .replace(QRegularExpression(u"/CreationDate \\(D:[^)]*\\)"_s), u"/CreationDate ()"_s);
+    };
+    const QString first = undated(out);
+    EXPECT_TRUE(first.contains(u"/CreationDate ()"_s)) << "the date is where it is looked for";
+    EXPECT_TRUE(first == undated(again)) << "two writings of one statement differ";
 }
