@@ -152,8 +152,7 @@ bool Headless::exportStatement(const std::string& path, const printing::ExportOp
                                std::string& error)
 {
     return writeWhole(
-        path, [&](const std::string& partial) { m_form.exportStatement(partial, options); },
-        error);
+        path, [&](const std::string& partial) { m_form.exportStatement(partial, options); }, error);
 }
 
 bool Headless::exportAll(const std::string& path, const printing::ExportOptions& options,

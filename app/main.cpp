@@ -85,8 +85,8 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
         }
         if (c.isSet("all") && c.isSet("date"))
             return app::usageError(c.name, "--all takes every trading date; leave out --date");
-        if (c.isSet("all")
-            && QString::fromStdString(c.value("out")).endsWith(u".png"_s, Qt::CaseInsensitive))
+        if (c.isSet("all") &&
+            QString::fromStdString(c.value("out")).endsWith(u".png"_s, Qt::CaseInsensitive))
             return app::usageError(c.name, "--all writes .pdf or .rpf, not a picture of one page");
         exportOptions.compress = c.isSet("compress");
         if (!c.integer("dpi", exportOptions.dpi, error))
@@ -111,9 +111,9 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
             std::cerr << "\rmirola: statement " << n << " of " << m << std::flush;
             shown = true;
         };
-        const bool written = driver.exportAll(c.value("out"), exportOptions,
-                                              onTerminal ? progress : std::function<void(int, int)>(),
-                                              error);
+        const bool written =
+            driver.exportAll(c.value("out"), exportOptions,
+                             onTerminal ? progress : std::function<void(int, int)>(), error);
         if (shown)
             std::cerr << '\n';
         return written ? 0 : failed(error);

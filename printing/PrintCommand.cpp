@@ -3,8 +3,8 @@
 #include "gfx/EmfPlayer.h"
 #include "printing/TFmirolareport.h"
 #include "printing/TfrmPreview.h"
-#include "report/print/WritePdf.h"
 #include "report/print/PlatformPrinter.h"
+#include "report/print/WritePdf.h"
 #include "report/store/TRpPageList.h"
 #include "text/Cp949.h"
 
@@ -145,8 +145,8 @@ void StatementDocument::append(const report::TRpPrinter& printer)
     for (int n = 1; n <= printer.PageTotal(); ++n) {
         const std::optional<std::string> page = printer.PageImage(n);
         if (!page)
-            throw std::runtime_error("the statement's page " + std::to_string(n)
-                                     + " could not be read back");
+            throw std::runtime_error("the statement's page " + std::to_string(n) +
+                                     " could not be read back");
         m_pages->AppendPage(*page);
     }
 }
