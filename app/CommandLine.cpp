@@ -53,6 +53,8 @@ const std::vector<CommandSpec>& commands()
     static const std::vector<CommandSpec> all = [] {
         std::vector<OptionSpec> exportOptions = statementOptions();
         exportOptions.push_back({"out", "FILE", "FILE.rpf, FILE.pdf or FILE.png (page 1)"});
+        exportOptions.push_back(
+            {"all", nullptr, "every statement of the period, each from a new page (.pdf, .rpf)"});
         exportOptions.push_back({"compress", nullptr, "compress the report file"});
         exportOptions.push_back({"dpi", "N", "resolution of a PNG"});
         return std::vector<CommandSpec>{

@@ -13,7 +13,10 @@
 #include <QLineEdit>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -110,8 +113,8 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
     return true;
 }
 
-bool Headless::exportStatement(const std::string& path, const printing::ExportOptions& options,
-                               std::string& error)
+bool Headless::writeWhole(const std::string& path,
+                          const std::function<void(const std::string&)>& write, std::string& error)
 {
     const QFileInfo target(QString::fromLocal8Bit(path.c_str()));
     // Same folder, so the rename cannot cross file systems; same suffix, which picks the format.
@@ -124,7 +127,7 @@ bool Headless::exportStatement(const std::string& path, const printing::ExportOp
     }
     partial.close();
     try {
-        m_form.exportStatement(partial.fileName().toLocal8Bit().toStdString(), options);
+        write(partial.fileName().toLocal8Bit().toStdString());
     } catch (const std::exception& e) {
         error = utf8(e.what());
         return false;
@@ -143,6 +146,45 @@ bool Headless::exportStatement(const std::string& path, const printing::ExportOp
     }
     partial.setAutoRemove(false);
     return true;
+}
+
+bool Headless::exportStatement(const std::string& path, const printing::ExportOptions& options,
+                               std::string& error)
+{
+    return writeWhole(
+        path, [&](const std::string& partial) { m_form.exportStatement(partial, options); }, error);
+}
+
+bool Headless::exportAll(const std::string& path, const printing::ExportOptions& options,
+                         const std::function<void(int, int)>& progress, std::string& error)
+{
+    grid::TImVarGrid& dates = *m_form.ImVarGrid1;
+    // The rows in trading-date order, then by number, whatever order the list came in.
+    std::vector<int> rows(size_t(dates.DataRowCount()));
+    std::iota(rows.begin(), rows.end(), 1);
+    const auto key = [&dates](int row) {
+        return std::pair(dates.GetDataCell(0, row - 1).toString(),
+                         QString::fromStdString(dates.GetDataCell(1, row - 1).toString()).toInt());
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return key(a) < key(b); });
+
+    printing::StatementDocument document(options.compress);
+    const int count = int(rows.size());
+    for (int n = 1; n <= count; ++n) {
+        if (progress)
+            progress(n, count);
+        const int row = rows[size_t(n - 1)];
+        if (row != dates.Row() && !runExchange([&dates, row] { dates.SetRow(row); }, error))
+            return false;
+        try {
+            m_form.appendStatement(document);
+        } catch (const std::exception& e) {
+            error = utf8(e.what());
+            return false;
+        }
+    }
+    return writeWhole(
+        path, [&document](const std::string& partial) { document.writeTo(partial); }, error);
 }
 
 void Headless::printCompanies(std::ostream& out) const

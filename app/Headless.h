@@ -37,6 +37,12 @@ public:
     // file. False with a one-line message (UTF-8) for any failure.
     bool exportStatement(const std::string& path, const printing::ExportOptions& options,
                          std::string& error);
+    // Every statement of the searched period into one document at `path` (.pdf or .rpf), each
+    // from a new page, in trading-date order: one statement-line exchange a date, as a click on
+    // the date makes, one after the other. `progress` hears (n, m) before statement n of m is
+    // fetched. Written whole or not at all, as exportStatement.
+    bool exportAll(const std::string& path, const printing::ExportOptions& options,
+                   const std::function<void(int, int)>& progress, std::string& error);
 
     // The company list, one item a line, as UTF-8.
     void printCompanies(std::ostream& out) const;
@@ -47,6 +53,10 @@ private:
     // Runs `step` and waits until the exchange it starts, and any follow-up, has ended; false
     // with the failure or the message the form gave.
     bool runExchange(const std::function<void()>& step, std::string& error);
+    // Runs `write` on a temporary name beside `path` and renames the file into place when it
+    // has succeeded; otherwise the temporary file goes and the failure is told.
+    bool writeWhole(const std::string& path, const std::function<void(const std::string&)>& write,
+                    std::string& error);
 
     viewer::TFmirola& m_form;
     int m_timeoutMs;

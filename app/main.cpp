@@ -16,6 +16,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +83,11 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
             if (c.isSet(name))
                 *target = v;
         }
+        if (c.isSet("all") && c.isSet("date"))
+            return app::usageError(c.name, "--all takes every trading date; leave out --date");
+        if (c.isSet("all") &&
+            QString::fromStdString(c.value("out")).endsWith(u".png"_s, Qt::CaseInsensitive))
+            return app::usageError(c.name, "--all writes .pdf or .rpf, not a picture of one page");
         exportOptions.compress = c.isSet("compress");
         if (!c.integer("dpi", exportOptions.dpi, error))
             return app::usageError(c.name, error);
@@ -97,6 +103,21 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
     }
     if (!driver.fetch(request, error))
         return failed(error);
+    if (c.name == "export" && c.isSet("all")) {
+        // Progress is for a person watching; a script's log stays clean.
+        const bool onTerminal = isatty(STDERR_FILENO) != 0;
+        bool shown = false;
+        const auto progress = [&](int n, int m) {
+            std::cerr << "\rmirola: statement " << n << " of " << m << std::flush;
+            shown = true;
+        };
+        const bool written =
+            driver.exportAll(c.value("out"), exportOptions,
+                             onTerminal ? progress : std::function<void(int, int)>(), error);
+        if (shown)
+            std::cerr << '\n';
+        return written ? 0 : failed(error);
+    }
     if (c.name == "export") {
         if (!driver.exportStatement(c.value("out"), exportOptions, error))
             return failed(error);

@@ -3,10 +3,12 @@
 #include "gfx/EmfPlayer.h"
 #include "printing/TFmirolareport.h"
 #include "printing/TfrmPreview.h"
-#include "report/print/WritePdf.h"
 #include "report/print/PlatformPrinter.h"
+#include "report/print/WritePdf.h"
+#include "report/store/TRpPageList.h"
 #include "text/Cp949.h"
 
+#include <QFile>
 #include <QImage>
 #include <cmath>
 #include <memory>
@@ -89,24 +91,78 @@ void PrintCommand::run(const SupplierParticulars& supplier, QWidget* owner,
     m_preview->ShowModal();
 }
 
+report::TRpPrinter& PrintCommand::generate(const SupplierParticulars& supplier,
+                                           const StatementFiller& fill, bool compress)
+{
+    m_report = std::make_unique<TFmirolareport>(supplier);
+    fill(*m_report);
+    report::TRpReport& report = m_report->Report1;
+    report.options.compression = compress;
+    report.GeneratePages();
+    return *report.RpPrinter();
+}
+
 void PrintCommand::exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                             const std::string& path, const ExportOptions& options)
 {
     if (options.dpi < 24 || options.dpi > 1200)
         throw std::runtime_error("--dpi wants 24 to 1200");
     const Running running(*this);
-    m_report = std::make_unique<TFmirolareport>(supplier);
-    fill(*m_report);
-    report::TRpReport& report = m_report->Report1;
-    report.options.compression = options.compress;
-    report.GeneratePages();
-    report::TRpPrinter& printer = *report.RpPrinter();
+    report::TRpPrinter& printer = generate(supplier, fill, options.compress);
     if (endsWith(path, u".png"_s))
-        writePicture(report, path, options.dpi);
+        writePicture(m_report->Report1, path, options.dpi);
     else if (endsWith(path, u".pdf"_s))
         report::WritePdf(printer, path);
     else
         printer.SaveReportFile(QString::fromStdString(path));
+}
+
+void PrintCommand::appendTo(const SupplierParticulars& supplier, const StatementFiller& fill,
+                            StatementDocument& document)
+{
+    const Running running(*this);
+    document.append(generate(supplier, fill, false));
+}
+
+StatementDocument::StatementDocument(bool compress)
+    : m_pages(std::make_unique<report::TRpPageList>())
+{
+    // Its stream moves to a temporary file past the threshold, as a report printer's does.
+    m_pages->SetCompressed(compress);
+}
+
+StatementDocument::~StatementDocument() = default;
+
+int StatementDocument::pageCount() const
+{
+    return m_pages->StoredPages();
+}
+
+void StatementDocument::append(const report::TRpPrinter& printer)
+{
+    if (m_title.empty())
+        m_title = printer.jobTitle;
+    for (int n = 1; n <= printer.PageTotal(); ++n) {
+        const std::optional<std::string> page = printer.PageImage(n);
+        if (!page)
+            throw std::runtime_error("the statement's page " + std::to_string(n) +
+                                     " could not be read back");
+        m_pages->AppendPage(*page);
+    }
+}
+
+void StatementDocument::writeTo(const std::string& path)
+{
+    if (endsWith(path, u".png"_s))
+        throw std::runtime_error("a picture holds one page only: write .pdf or .rpf");
+    if (pageCount() == 0)
+        throw std::runtime_error("no statement to write");
+    m_pages->WriteHeader();
+    const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
+    if (endsWith(path, u".pdf"_s))
+        report::WritePdf(*m_pages, fileName, m_title);
+    else
+        m_pages->WriteToFile(fileName);
 }
 
 } // namespace printing

@@ -8,6 +8,11 @@
 
 class QWidget;
 
+namespace report {
+class TRpPageList;
+class TRpPrinter;
+} // namespace report
+
 namespace printing {
 
 class TFmirolareport;
@@ -22,6 +27,30 @@ struct ExportOptions
 {
     bool compress = false;
     int dpi = 96;
+};
+
+// Statements gathered into one document, each starting on a new page, in the order they were
+// added (PrintCommand::appendTo), and written once all are in.
+class StatementDocument
+{
+public:
+    explicit StatementDocument(bool compress = false);
+    ~StatementDocument();
+    StatementDocument(const StatementDocument&) = delete;
+    StatementDocument& operator=(const StatementDocument&) = delete;
+
+    int pageCount() const;
+    // Every page into `path`: a PDF (.pdf) or a report file (any other extension but .png,
+    // which holds one page only). Throws std::runtime_error with a one-line message when there
+    // is no page or the file cannot be written.
+    void writeTo(const std::string& path);
+
+private:
+    friend class PrintCommand;
+    void append(const report::TRpPrinter& printer);
+
+    std::unique_ptr<report::TRpPageList> m_pages;
+    std::string m_title;
 };
 
 // The print command. While it runs it owns a new statement page, filled by the caller's filler,
@@ -44,6 +73,10 @@ public:
     void exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                   const std::string& path, const ExportOptions& options = {});
 
+    // The same pages without a window, added at the end of `document`.
+    void appendTo(const SupplierParticulars& supplier, const StatementFiller& fill,
+                  StatementDocument& document);
+
     bool running() const { return m_running; }
     // The page and the window of the printing in progress; none between printings.
     TFmirolareport* reportForm() const { return m_report.get(); }
@@ -51,6 +84,9 @@ public:
 
 private:
     class Running;
+    // A new page filled by `fill`, generated into its report printer's page store.
+    report::TRpPrinter& generate(const SupplierParticulars& supplier, const StatementFiller& fill,
+                                 bool compress);
 
     bool m_running = false;
     std::unique_ptr<TFmirolareport> m_report;

@@ -669,17 +669,24 @@ printing::StatementInputs TFmirola::statementInputs() const
     return in;
 }
 
-void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
+printing::StatementFiller TFmirola::printableStatement()
 {
     if (const std::string refusal = printRefusal(); !refusal.empty())
         throw std::runtime_error(refusal);
-    m_printCommand.exportTo(
-        m_config.supplier,
-        [this](printing::TFmirolareport&) {
-            RepInitExecute();
-            RepDataExecute();
-        },
-        path, options);
+    return [this](printing::TFmirolareport&) {
+        RepInitExecute();
+        RepDataExecute();
+    };
+}
+
+void TFmirola::exportStatement(const std::string& path, const printing::ExportOptions& options)
+{
+    m_printCommand.exportTo(m_config.supplier, printableStatement(), path, options);
+}
+
+void TFmirola::appendStatement(printing::StatementDocument& document)
+{
+    m_printCommand.appendTo(m_config.supplier, printableStatement(), document);
 }
 
 QLineEdit* TFmirola::editFor(Edit e) const

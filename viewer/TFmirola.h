@@ -120,6 +120,8 @@ public:
     std::string lastFailure() const;
     // The print command's fill and generation without a window: the page written to `path`.
     void exportStatement(const std::string& path, const printing::ExportOptions& options);
+    // The same pages added at the end of a document of several statements.
+    void appendStatement(printing::StatementDocument& document);
 
     // Where error and notice texts go; a modal message box unless replaced (the headless
     // commands print them instead).
@@ -156,6 +158,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The fill of the print command for the statement on show; throws the refusal when it
+    // cannot be printed.
+    printing::StatementFiller printableStatement();
     using StatementKey = std::pair<std::string, std::string>; // trading date, sequence number
     // The date and number of grid 1's selected row; none while grid 1 is empty.
     std::optional<StatementKey> selectedStatement() const;

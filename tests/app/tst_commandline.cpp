@@ -1,6 +1,9 @@
 // The mirola program as a script meets it: what each subcommand takes, what it refuses, and how
 // a failed exchange ends.
+#include "report/store/TRpPageList.h"
 #include "tests/exchange/ScriptedPeer.h"
+#include "tests/report/print/PdfTools.h"
+#include "tests/server/ServerProcess.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
@@ -210,4 +213,179 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
     const QString first = undated(out);
     EXPECT_TRUE(first.contains(u"/CreationDate ()"_s)) << "the date is where it is looked for";
     EXPECT_TRUE(first == undated(again)) << "two writings of one statement differ";
+}
+
+namespace {
+
+// Three statements of company 59001 in July and August 2004, listed out of date order: 14 lines
+// on 07-03 (two pages), 2 on 07-15, 40 on 08-02 (four pages).
+bool addPeriod(const std::string& dbPath, std::string& error)
+{
+    QStringList statements = {
+        u"INSERT INTO posts VALUES ('P59001', '서울특별시 종로구 ')"_s,
+        u"INSERT INTO custs VALUES ('59001', '(주)예시상사', '02-000-0000', '101-81-00001',"
+        " '이예시', 'P59001', '종로 1', '소매', '문구', '0715', 0)"_s,
+        u"INSERT INTO items VALUES ('TA', 'A', 'EA')"_s,
+        u"INSERT INTO subulm VALUES ('2004-08-02', 1, '59001', 'SU1')"_s,
+        u"INSERT INTO subulm VALUES ('2004-07-15', 3, '59001', 'SU1')"_s,
+        u"INSERT INTO subulm VALUES ('2004-07-03', 1, '59001', 'SU1')"_s,
+    };
+    const std::tuple<const char*, int, const char*> lines[] = {
+        {"2004-07-03", 14, "early"}, {"2004-07-15", 2, "middle"}, {"2004-08-02", 40, "late"}};
+    for (const auto& [date, count, word] : lines)
+        for (int i = 1; i <= count; ++i)
+            statements
+                << u"INSERT INTO subuld VALUES ('%1', %2, %3, 'TA', '%4 %3', 1, 100, 100, 10)"_s
+                       .arg(QString::fromLatin1(date))
+                       .arg(QString::fromLatin1(date) == u"2004-07-15"_s ? 3 : 1)
+                       .arg(i)
+                       .arg(QString::fromLatin1(word));
+    return testsupport::runSql(dbPath, statements, error);
+}
+
+// Whether `words` stand in `text` as whole words ("line 1" is not in "line 14").
+bool hasWords(const QString& text, const char* words)
+{
+    const QString escaped = QRegularExpression::escape(QString::fromLatin1(words));
+    return text.contains(QRegularExpression(u"(^|\\s)"_s + escaped + u"(\\s|$)"_s));
+}
+
+} // namespace
+
+TEST(CommandLine, ExportAllWritesThePeriodInDateOrder)
+{
+    testsupport::TempDir dir;
+    const std::string db = dir.file("demo.sqlite");
+    testsupport::ServerProcess server;
+    // A guard that locks the address at its first failed match and takes two connections from
+    // it at a time: every run below searches anew, so an export that counted as a guess, or
+    // fetched its statements side by side, would be refused from then on.
+    ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + db),
+                              u"--max-failures"_s, u"1"_s, u"--max-per-address"_s, u"2"_s}))
+        << server.errorOutput();
+    std::string error;
+    ASSERT_TRUE(addPeriod(db, error)) << error;
+    const QStringList period = {
+        u"export"_s,    u"--server"_s, u"127.0.0.1:"_s + QString::number(server.port()),
+        u"--company"_s, u"59001"_s,    u"--password"_s,
+        u"0715"_s,      u"--year"_s,   u"2004"_s,
+        u"--from"_s,    u"7"_s,        u"--to"_s,
+        u"8"_s,         u"--all"_s};
+
+    const QString pdf = QString::fromStdString(dir.file("period.pdf"));
+    const ProgramRun run = runMirola(period + QStringList{u"--out"_s, pdf});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ownLines(run.err).empty()) << "no progress without a terminal: " << run.err;
+    ASSERT_EQ(pdfFacts(pdf).pages, 7);
+    // Each statement's number and its own lines on its pages, and nobody else's.
+    struct Page
+    {
+        const char* number;
+        const char* line; // a line of the statement printed on this page
+        const char* notHere;
+    };
+    const Page pages[] = {
+        {"2004-07-03-001", "early 1", "early 14"}, {"2004-07-03-001", "early 14", "middle"},
+        {"2004-07-15-003", "middle 2", "early"},   {"2004-08-02-001", "late 1", "late 14"},
+        {"2004-08-02-001", "late 14", "late 27"},  {"2004-08-02-001", "late 27", "late 40"},
+        {"2004-08-02-001", "late 40", "middle"},
+    };
+    for (int n = 1; n <= 7; ++n) {
+        SCOPED_TRACE("page " + std::to_string(n));
+        const QString text = pdfText(pdf, n);
+        const Page& p = pages[n - 1];
+        EXPECT_TRUE(text.contains(QString::fromLatin1(p.number))) << text.toStdString();
+        EXPECT_TRUE(hasWords(text, p.line)) << text.toStdString();
+        EXPECT_FALSE(hasWords(text, p.notHere)) << text.toStdString();
+    }
+
+    // The report file holds the same pages, compressed as asked.
+    const QString rpf = QString::fromStdString(dir.file("period.rpf"));
+    const ProgramRun saved = runMirola(period + QStringList{u"--compress"_s, u"--out"_s, rpf});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const auto store = report::TRpPageList::OpenReportFile(rpf);
+    EXPECT_EQ(store->Header().PageCount, 7u);
+    EXPECT_EQ(store->Header().Compressed, 1);
+    EXPECT_EQ(store->Records().size(), 7u);
+
+    // On a terminal it tells how far it has come.
+    const QString command = QStringList{QString::fromUtf8(MIROLA_PROGRAM)}.join(u' ') + u" "_s +
+                            period.join(u' ') + u" --out "_s +
+                            QString::fromStdString(dir.file("tty.pdf"));
+    QProcess tty;
+    tty.start(u"script"_s, {u"-qec"_s, command, u"/dev/null"_s});
+    ASSERT_TRUE(tty.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return tty.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(tty.exitCode(), 0);
+    const QString shown = QString::fromUtf8(tty.readAllStandardOutput());
+    for (const char* step : {"statement 1 of 3", "statement 2 of 3", "statement 3 of 3"})
+        EXPECT_TRUE(shown.contains(QString::fromLatin1(step))) << shown.toStdString();
+    EXPECT_EQ(pdfFacts(QString::fromStdString(dir.file("tty.pdf"))).pages, 7);
+}
+
+TEST(CommandLine, ExportAllRefusesWhatItCannotWriteAndLeavesNothingOnAFailure)
+{
+    // Two trading dates; the second statement's answer is cut off.
+    testsupport::ScriptedPeer peer;
+    peer.onFrame = [&](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA")
+            return;
+        if (f.command == "MAKEKEY")
+            peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") +
+                      serverFrame("MAKEKEY", "END"));
+        else if (f.command == "MAKECUST")
+            peer.send(serverFrame("MAKECUST", "DATA",
+                                  "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|") +
+                      serverFrame("MAKECUST", "END"));
+        else if (f.command == "MAKEDATE")
+            peer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") +
+                      serverFrame("MAKEDATE", "DATA", "2004-03-09|1|59001||SU1|") +
+                      serverFrame("MAKEDATE", "END"));
+        else if (f.command == "MAKEDATA" && f.body.find("2004-03-01") != std::string_view::npos)
+            peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
+                      serverFrame("MAKEDATA", "END"));
+        else if (f.command == "MAKEDATA") {
+            peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-09|1|1|A|a|1|EA|100|100|10|"));
+            peer.closeConnection();
+        }
+    };
+    const QString server = u"127.0.0.1:"_s + QString::number(peer.port());
+    const QStringList period = {u"export"_s, u"--server"_s,   server, u"--company"_s,
+                                u"59001"_s,  u"--password"_s, u"1"_s, u"--year"_s,
+                                u"2004"_s,   u"--from"_s,     u"3"_s, u"--to"_s,
+                                u"3"_s,      u"--all"_s};
+    struct Case
+    {
+        const char* name;
+        QStringList more;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"a single date",
+         {u"--date"_s, u"1"_s, u"--out"_s, u"x.pdf"_s},
+         2,
+         "mirola export: --all takes every trading date; leave out --date"},
+        {"a picture",
+         {u"--out"_s, u"x.PNG"_s},
+         2,
+         "mirola export: --all writes .pdf or .rpf, not a picture of one page"},
+        {"the second statement cut off", {u"--out"_s, u"x.pdf"_s}, 1, "mirola: 서버 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir dir;
+        QStringList arguments = period + c.more;
+        arguments.last() = QString::fromStdString(dir.file(arguments.last().toStdString()));
+        const ProgramRun run = runMirola(arguments);
+        EXPECT_EQ(run.status, c.status);
+        const std::vector<std::string> lines = ownLines(run.err);
+        ASSERT_EQ(lines.size(), 1u) << run.err;
+        EXPECT_EQ(lines[0].rfind(c.says, 0), 0u) << lines[0];
+        EXPECT_TRUE(QDir(QString::fromStdString(dir.path()))
+                        .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
+                        .isEmpty())
+            << "nothing is left behind";
+    }
 }
