@@ -17,6 +17,10 @@ bool PrintStoredPages(QPrinter& printer, const std::string& title, int pageTotal
     const int to = last > 0 ? std::min(last, pageTotal) : pageTotal;
     if (from > to)
         return true;
+    // Every page of the range is read once before the job begins: a page that cannot be read
+    // stops the print before anything reaches the printer.
+    for (int n = from; n <= to; ++n)
+        pageImage(n);
     const bool fullPage = printer.fullPage();
     // The pictures are whole sheets: the canvas starts at the sheet's corner.
     printer.setFullPage(true);
@@ -38,7 +42,8 @@ bool PrintStoredPages(QPrinter& printer, const std::string& title, int pageTotal
             }
         }
     } catch (...) {
-        // A page that cannot be read stops the job: no document goes out with pages missing.
+        // A page that could be read before and cannot now (the file changed meanwhile) stops
+        // the job, cancelled as far as the printer allows.
         printer.abort();
         painter.end();
         printer.setFullPage(fullPage);

@@ -1,3 +1,4 @@
+#include "report/model/TRpPrinter.h"
 #include "report/preview/ReportFilePages.h"
 #include "report/print/PlatformPrinter.h"
 #include "report/print/PrintStoredPages.h"
@@ -7,6 +8,9 @@
 #include "text/Cp949.h"
 
 #include <QPrinter>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -45,4 +49,27 @@ TEST_F(StoredPages, ASavedFilesPagesPrintWhereTheyWereDrawn)
         EXPECT_NEAR(box.width() * mmPerInch / renderDpi, MarkedReport::markWidth / 10, 1);
     }
     EXPECT_FALSE(printer.fullPage()) << "the printer is left as it was";
+}
+
+TEST_F(StoredPages, APageThatCannotBeReadStopsTheJob)
+{
+    MarkedReport marked(4);
+    marked.report.GeneratePages();
+    TRpPrinter& pages = *marked.report.RpPrinter();
+    QPrinter& printer = PlatformPrinter::instance().printer();
+    const QString failed = CupsQueue::uniqueTitle(u"stored-failed"_s);
+    EXPECT_THROW(PrintStoredPages(printer, text::toCp949(failed), pages.PageTotal(), 0, 0,
+                                  [&](int n) -> std::optional<std::string> {
+                                      if (n == 3)
+                                          throw std::runtime_error("page 3 cannot be read");
+                                      return pages.PageImage(n);
+                                  }),
+                 std::runtime_error);
+    EXPECT_FALSE(printer.fullPage()) << "the printer is left as it was";
+    // The queue prints in order: once a later job is through, the failed one would be too.
+    const QString later = CupsQueue::uniqueTitle(u"stored-later"_s);
+    ASSERT_TRUE(PrintStoredPages(printer, text::toCp949(later), pages.PageTotal(), 1, 1,
+                                 [&](int n) { return pages.PageImage(n); }));
+    ASSERT_TRUE(queue.waitForJob(later)) << "the later job never finished";
+    EXPECT_FALSE(queue.waitForJob(failed, 0)) << "no document goes out with pages missing";
 }
