@@ -67,17 +67,21 @@ constexpr std::string_view slice(std::string_view s, size_t from, size_t count)
 } // namespace detail
 
 // Exact, case-sensitive comparison with the four command words. This and the two below are
-// inline because they run for every frame received.
+// inline because they run for every frame received: by length first, then fixed-size
+// comparisons the compiler turns into a few integer compares.
 inline Command commandOf(std::string_view word)
 {
-    if (word == "MAKEKEY")
-        return Command::MakeKey;
-    if (word == "MAKECUST")
-        return Command::MakeCust;
-    if (word == "MAKEDATE")
-        return Command::MakeDate;
-    if (word == "MAKEDATA")
+    const char* p = word.data();
+    if (word.size() == 7)
+        return std::memcmp(p, "MAKEKEY", 7) == 0 ? Command::MakeKey : Command::Other;
+    if (word.size() != 8 || std::memcmp(p, "MAKE", 4) != 0)
+        return Command::Other;
+    if (std::memcmp(p + 4, "DATA", 4) == 0)
         return Command::MakeData;
+    if (std::memcmp(p + 4, "DATE", 4) == 0)
+        return Command::MakeDate;
+    if (std::memcmp(p + 4, "CUST", 4) == 0)
+        return Command::MakeCust;
     return Command::Other;
 }
 
@@ -121,6 +125,15 @@ inline std::array<char, headerBytes> acknowledgement(std::string_view header,
                                                      std::string_view typeField)
 {
     std::array<char, headerBytes> ack;
+    if (header.size() >= headerBytes && typeField.size() >= typeFieldBytes) {
+        // The usual case, in fixed-size copies.
+        std::memcpy(ack.data(), "00025", lengthFieldBytes);
+        std::memcpy(ack.data() + lengthFieldBytes, header.data() + lengthFieldBytes,
+                    commandFieldBytes);
+        std::memcpy(ack.data() + lengthFieldBytes + commandFieldBytes, typeField.data(),
+                    typeFieldBytes);
+        return ack;
+    }
     ack.fill(' ');
     std::memcpy(ack.data(), "00025", lengthFieldBytes);
     const std::string_view command = detail::slice(header, lengthFieldBytes, commandFieldBytes);
