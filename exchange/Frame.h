@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -56,6 +58,29 @@ constexpr std::string_view trimmed(std::string_view s)
     while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 32)
         --end;
     return s.substr(begin, end - begin);
+}
+
+// The value of five plain decimal digits at `field`, -1 when any of them is not one: the
+// length field as every well-behaved peer sends it. Reads 8 bytes (the header has 25), all at
+// once: for every frame received this is cheaper than five bytes one by one.
+inline int64_t fiveDigits(const char* field)
+{
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t v;
+    std::memcpy(&v, field, sizeof v);
+    v &= 0xFF'FFFF'FFFFu; // the five bytes; the first is the lowest
+    // Each byte 0x30-0x39: high half 3, and still 3 after adding 6 (no byte can carry over).
+    constexpr uint64_t highHalves = 0xF0'F0F0'F0F0u;
+    constexpr uint64_t zeros = 0x30'3030'3030u;
+    if ((v & highHalves) != zeros || ((v + 0x06'0606'0606u) & highHalves) != zeros)
+        return -1;
+    // Three leading zero digits make eight; then pairs, fours and the whole in three steps.
+    uint64_t d = (v - zeros) << 24;
+    d = d * 10 + (d >> 8);
+    d = (((d & 0x0000'00FF'0000'00FFu) * (100 + (1000000ull << 32))) +
+         (((d >> 16) & 0x0000'00FF'0000'00FFu) * (1 + (10000ull << 32)))) >>
+        32;
+    return int64_t(d);
 }
 
 // Bytes [from, from + count) of `s` as far as it reaches.

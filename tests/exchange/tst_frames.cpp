@@ -2,6 +2,7 @@
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <utility>
@@ -308,4 +309,31 @@ TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
               (std::vector<std::string>{"row MAKEDATA x|", "send 00025MAKEKEY        OOK  ",
                                         "send 00025MAKEDATA       DRS  ", "row MAKEDATA y|",
                                         "send 00025MAKEDATA       DRS  "}));
+}
+
+// The length field's fast reading against the plain one: every five-digit value, and every
+// field with one byte that is not a digit.
+TEST(Frames, FiveDigitLengthFields)
+{
+    const auto plain = [](const char* f) -> int64_t {
+        int64_t n = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (f[i] < '0' || f[i] > '9')
+                return -1;
+            n = n * 10 + (f[i] - '0');
+        }
+        return n;
+    };
+    char field[8] = {};
+    for (int n = 0; n <= 99999; ++n) {
+        std::snprintf(field, sizeof field, "%05d", n);
+        field[5] = '9'; // bytes after the field do not count
+        ASSERT_EQ(detail::fiveDigits(field), n) << field;
+    }
+    for (int at = 0; at < 5; ++at)
+        for (int b = 0; b < 256; ++b) {
+            std::memcpy(field, "12345999", 8);
+            field[at] = char(b);
+            ASSERT_EQ(detail::fiveDigits(field), plain(field)) << at << " " << b;
+        }
 }
