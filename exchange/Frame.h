@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -58,6 +60,29 @@ constexpr std::string_view trimmed(std::string_view s)
     return s.substr(begin, end - begin);
 }
 
+// The value of five plain decimal digits at `field`, -1 when any of them is not one: the
+// length field as every well-behaved peer sends it. Reads 8 bytes (the header has 25), all at
+// once: for every frame received this is cheaper than five bytes one by one.
+inline int64_t fiveDigits(const char* field)
+{
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t v;
+    std::memcpy(&v, field, sizeof v);
+    v &= 0xFF'FFFF'FFFFu; // the five bytes; the first is the lowest
+    // Each byte 0x30-0x39: high half 3, and still 3 after adding 6 (no byte can carry over).
+    constexpr uint64_t highHalves = 0xF0'F0F0'F0F0u;
+    constexpr uint64_t zeros = 0x30'3030'3030u;
+    if ((v & highHalves) != zeros || ((v + 0x06'0606'0606u) & highHalves) != zeros)
+        return -1;
+    // Three leading zero digits make eight; then pairs, fours and the whole in three steps.
+    uint64_t d = (v - zeros) << 24;
+    d = d * 10 + (d >> 8);
+    d = (((d & 0x0000'00FF'0000'00FFu) * (100 + (1000000ull << 32))) +
+         (((d >> 16) & 0x0000'00FF'0000'00FFu) * (1 + (10000ull << 32)))) >>
+        32;
+    return int64_t(d);
+}
+
 // Bytes [from, from + count) of `s` as far as it reaches.
 constexpr std::string_view slice(std::string_view s, size_t from, size_t count)
 {
@@ -67,17 +92,21 @@ constexpr std::string_view slice(std::string_view s, size_t from, size_t count)
 } // namespace detail
 
 // Exact, case-sensitive comparison with the four command words. This and the two below are
-// inline because they run for every frame received.
+// inline because they run for every frame received: by length first, then fixed-size
+// comparisons the compiler turns into a few integer compares.
 inline Command commandOf(std::string_view word)
 {
-    if (word == "MAKEKEY")
-        return Command::MakeKey;
-    if (word == "MAKECUST")
-        return Command::MakeCust;
-    if (word == "MAKEDATE")
-        return Command::MakeDate;
-    if (word == "MAKEDATA")
+    const char* p = word.data();
+    if (word.size() == 7)
+        return std::memcmp(p, "MAKEKEY", 7) == 0 ? Command::MakeKey : Command::Other;
+    if (word.size() != 8 || std::memcmp(p, "MAKE", 4) != 0)
+        return Command::Other;
+    if (std::memcmp(p + 4, "DATA", 4) == 0)
         return Command::MakeData;
+    if (std::memcmp(p + 4, "DATE", 4) == 0)
+        return Command::MakeDate;
+    if (std::memcmp(p + 4, "CUST", 4) == 0)
+        return Command::MakeCust;
     return Command::Other;
 }
 
@@ -121,6 +150,15 @@ inline std::array<char, headerBytes> acknowledgement(std::string_view header,
                                                      std::string_view typeField)
 {
     std::array<char, headerBytes> ack;
+    if (header.size() >= headerBytes && typeField.size() >= typeFieldBytes) {
+        // The usual case, in fixed-size copies.
+        std::memcpy(ack.data(), "00025", lengthFieldBytes);
+        std::memcpy(ack.data() + lengthFieldBytes, header.data() + lengthFieldBytes,
+                    commandFieldBytes);
+        std::memcpy(ack.data() + lengthFieldBytes + commandFieldBytes, typeField.data(),
+                    typeFieldBytes);
+        return ack;
+    }
     ack.fill(' ');
     std::memcpy(ack.data(), "00025", lengthFieldBytes);
     const std::string_view command = detail::slice(header, lengthFieldBytes, commandFieldBytes);

@@ -36,7 +36,7 @@ public:
         if (available < headerBytes)
             return Status::NeedMore;
         const char* const start = m_buffer.get() + m_start;
-        int64_t length = plainLength(start);
+        int64_t length = detail::fiveDigits(start);
         if (length <= 0 && (length = readLength(std::string_view(start, lengthFieldBytes))) < 0)
             return Status::Error;
         if (size_t(length) > available)
@@ -55,17 +55,6 @@ public:
     size_t bufferedBytes() const { return m_end - m_start; }
 
 private:
-    // Five plain digits, the form every well-behaved peer sends; -1 for anything else.
-    static int64_t plainLength(const char* field)
-    {
-        int64_t n = 0;
-        for (size_t i = 0; i < lengthFieldBytes; ++i) {
-            if (field[i] < '0' || field[i] > '9')
-                return -1;
-            n = n * 10 + (field[i] - '0');
-        }
-        return n;
-    }
     // Any other length field: its value, or -1 with the reader failed when it cannot be one.
     int64_t readLength(std::string_view field);
 

@@ -271,6 +271,7 @@ void TImAxisItem::setClientExtent(int extent)
 
 const AxisLayout& TImAxisItem::layout() const
 {
+    refreshIfStale();
     if (m_layout)
         return *m_layout;
     ensureSizes();

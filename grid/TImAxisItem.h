@@ -47,6 +47,12 @@ public:
     virtual ~TImAxisItem() = default;
 
     void setOnChanged(std::function<void(Change)> onChanged) { m_onChanged = std::move(onChanged); }
+    // The owner's way to lay the axis out late: while the axis is marked stale, the first read
+    // of its first cell, client extent or layout calls `refresh` (which must clear the mark)
+    // before it answers. Count changes can then come in a batch and be laid out once.
+    void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+    void setStale(bool stale) { m_stale = stale; }
+    bool isStale() const { return m_stale; }
 
     int CellCount() const { return m_cellCount; }
     // Ignored when equal, or when the cells between the strips would drop below MinDataCell.
@@ -100,13 +106,21 @@ public:
     int scrolledExtent() const;
 
     // LeftCol or TopRow: the first visible scrolled cell, never before the leading strip.
-    int FirstCell() const { return std::max(m_firstCell, m_leading.Count()); }
+    int FirstCell() const
+    {
+        refreshIfStale();
+        return std::max(m_firstCell, m_leading.Count());
+    }
     // Stores the cell as it comes; callers clamp it first.
     void setFirstCell(int cell);
     int maxFirstCell() const;
     int clampFirstCell(int cell) const;
 
-    int clientExtent() const { return m_clientExtent; }
+    int clientExtent() const
+    {
+        refreshIfStale();
+        return m_clientExtent;
+    }
     void setClientExtent(int extent);
     const AxisLayout& layout() const;
     int lastFullVisible() const { return layout().lastFullVisible; }
@@ -140,6 +154,11 @@ private:
     friend class TImFixedItem;
 
     void changed(Change change);
+    void refreshIfStale() const
+    {
+        if (m_stale && m_refresh)
+            m_refresh();
+    }
     template <class T> void setLook(T& field, T value)
     {
         if (field == value)
@@ -158,6 +177,8 @@ private:
     void stripSizeChanged(bool leading);
 
     std::function<void(Change)> m_onChanged;
+    std::function<void()> m_refresh;
+    bool m_stale = false;
     int m_cellCount;
     int m_defaultCellSize;
     int m_gridLineSize = 1;

@@ -62,6 +62,8 @@ TImCustomGrid::TImCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
 
     horz().setOnChanged([this](TImAxisItem::Change c) { axisChanged(horz(), c); });
     vert().setOnChanged([this](TImAxisItem::Change c) { axisChanged(vert(), c); });
+    horz().setRefresh([this] { UpdateScrollBars(); });
+    vert().setRefresh([this] { UpdateScrollBars(); });
     const auto repaint = [this] { InvalidateGrid(); };
     for (int i = 1; i <= 4; ++i)
         m_axes.Fixed(i).Cell().setOnChanged(repaint);
@@ -88,6 +90,8 @@ TImCustomGrid::~TImCustomGrid()
 {
     horz().setOnChanged(nullptr);
     vert().setOnChanged(nullptr);
+    horz().setRefresh(nullptr);
+    vert().setRefresh(nullptr);
 }
 
 void TImCustomGrid::axisChanged(TImAxisItem& axis, TImAxisItem::Change change)
@@ -99,8 +103,22 @@ void TImCustomGrid::axisChanged(TImAxisItem& axis, TImAxisItem::Change change)
         else
             m_current.row = m_anchor.row = first;
     }
-    if (change != TImAxisItem::Change::Repaint)
+    if (change == TImAxisItem::Change::Count) {
+        // Rows appended one at a time must not lay the grid out for each: both axes (a bar on
+        // one takes room from the other) are laid out once, by the first read of their
+        // geometry, the next paint, or the next turn of the event loop, whichever comes first.
+        if (!layoutPending()) {
+            horz().setStale(true);
+            vert().setStale(true);
+            QTimer::singleShot(0, this, [this] {
+                ensureLaidOut();
+                if (m_barsPending)
+                    flushScrollBars();
+            });
+        }
+    } else if (change != TImAxisItem::Change::Repaint) {
         UpdateScrollBars();
+    }
     InvalidateGrid();
 }
 
@@ -316,6 +334,8 @@ void TImCustomGrid::scrollTo(int leftCol, int topRow)
 
 void TImCustomGrid::UpdateScrollBars()
 {
+    horz().setStale(false);
+    vert().setStale(false);
     if (m_updatingBars)
         return;
     m_updatingBars = true;
@@ -396,6 +416,7 @@ void TImCustomGrid::scrollBarAction(Qt::Orientation orientation, int action)
     QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
     if (action == QAbstractSlider::SliderMove && !(m_options & imThumbTracking))
         return;
+    ensureLaidOut();
     if (m_barsPending)
         flushScrollBars();
     const TImAxisItem& axis = horizontal ? static_cast<const TImAxisItem&>(horz()) : vert();
@@ -452,6 +473,9 @@ void TImCustomGrid::InvalidateCell(int col, int row)
     // row count would otherwise work out a rectangle for each of them.
     if (col < -1 || col >= ColCount() || row < -1 || row >= RowCount())
         return;
+    // While a count change waits to be laid out the whole grid is due for a repaint anyway.
+    if (layoutPending())
+        return;
     const gfx::Rect r = CellRect(col, row);
     if (r.isEmpty())
         return;
@@ -461,12 +485,16 @@ void TImCustomGrid::InvalidateCell(int col, int row)
 
 void TImCustomGrid::InvalidateRow(int row)
 {
+    if (layoutPending())
+        return;
     if (const auto y = pixelsOf(vert(), row, row))
         viewport()->update(QRect(0, y->first, horz().clientExtent(), y->second - y->first));
 }
 
 void TImCustomGrid::InvalidateCol(int col)
 {
+    if (layoutPending())
+        return;
     if (const auto x = pixelsOf(horz(), col, col))
         viewport()->update(QRect(x->first, 0, x->second - x->first, vert().clientExtent()));
 }
@@ -478,6 +506,8 @@ void TImCustomGrid::InvalidateGrid()
 
 void TImCustomGrid::invalidateRange(const GridRange& range)
 {
+    if (layoutPending())
+        return;
     const auto x = pixelsOf(horz(), range.left, range.right);
     const auto y = pixelsOf(vert(), range.top, range.bottom);
     if (x && y)
@@ -507,7 +537,7 @@ void TImCustomGrid::invalidateFocus()
 void TImCustomGrid::ensureLaidOut()
 {
     // A hidden widget gets its resize event only when shown; lay out for its size now.
-    if (contentsRect().size() != m_laidOutFor)
+    if (layoutPending() || contentsRect().size() != m_laidOutFor)
         UpdateScrollBars();
 }
 

@@ -43,8 +43,9 @@ public:
     const TImHorzItem& horz() const { return m_axes.Horizontal(); }
     const TImVertItem& vert() const { return m_axes.Vertical(); }
 
-    // Counts; a change repaints the whole grid once and recomputes the scroll bars, and moves
-    // neither the current cell, nor the anchor, nor the first visible cell.
+    // Counts; a change repaints the whole grid once and recomputes the scroll bars before the
+    // geometry is next read or painted, and moves neither the current cell, nor the anchor,
+    // nor the first visible cell (unless it must be clamped).
     int ColCount() const { return horz().CellCount(); }
     void setColCount(int count) { horz().setCellCount(count); }
     int RowCount() const { return vert().CellCount(); }
@@ -185,6 +186,8 @@ private:
     }
     void axisChanged(TImAxisItem& axis, TImAxisItem::Change change);
     void ensureLaidOut();
+    // A count change is not laid out yet (see axisChanged).
+    bool layoutPending() const { return horz().isStale() || vert().isStale(); }
     SelectableRange selectable() const;
     bool inSelectableRange(int col, int row) const;
     void setAnchor(GridCoord c);

@@ -2,8 +2,10 @@
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace exchange;
 
@@ -254,4 +256,84 @@ TEST(FrameDispatch, ActsByType)
         dispatchFrame(parseFrame(c.frame), handler);
         EXPECT_EQ(handler.events, c.events);
     }
+}
+
+// One handler sees many frames, as on a connection: each acknowledgement carries its own
+// frame's command field and type, whatever came before it, including a frame dispatched from
+// inside a row handler (a nested event loop) and a frame whose header is cut short.
+TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
+{
+    const std::string nul(1, '\0');
+    const std::vector<std::string> frames = {
+        frameOf("MAKECUST", "OPN"),
+        frameOf("MAKECUST", "DATA", "a|"),
+        frameOf("MAKECUST", "DATA", "b|"),
+        frameOf("MAKEDATE", "DATA", "c|"),
+        frameOf("MAKEDATE", "OPN"),
+        frameOf("MAKEDATE", "DATA", "d|"),
+        "00027MAKEDATAxxxxx1 DATA e|", // the field differs only in its last bytes
+        "00027MAKEDATAxxxxx2 DATA f|",
+        "00027" + nul + "AKEDATAxxxxx2 DATA g|", // and in its first
+        "00024MAKEDATE       DATA", // 24 bytes: no room for the type's last byte
+        frameOf("MAKEDATE", "DATA", "h|"),
+    };
+    RecordingHandler handler;
+    std::vector<std::string> expected;
+    for (const std::string& bytes : frames) {
+        const Frame frame = parseFrame(bytes);
+        const bool opn = frame.type == "OPN";
+        const Command command = commandOf(frame.command);
+        if (!opn && command != Command::Other)
+            expected.push_back("row " + std::string(commandWord(command)) + " " +
+                               std::string(frame.body));
+        const auto ack = acknowledgement(frame.header, opn ? openAckType : dataAckType);
+        expected.push_back("send " + std::string(ack.data(), ack.size()));
+        dispatchFrame(frame, handler);
+    }
+    EXPECT_EQ(handler.events, expected);
+
+    // A row handler that receives another answer's frame before it returns.
+    struct Nesting : RecordingHandler
+    {
+        bool nested = false;
+        void rowArrived(Command command, std::string_view body) override
+        {
+            RecordingHandler::rowArrived(command, body);
+            if (!std::exchange(nested, true))
+                dispatchFrame(parseFrame(frameOf("MAKEKEY", "OPN")), *this);
+        }
+    } nesting;
+    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "x|")), nesting);
+    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "y|")), nesting);
+    EXPECT_EQ(nesting.events,
+              (std::vector<std::string>{"row MAKEDATA x|", "send 00025MAKEKEY        OOK  ",
+                                        "send 00025MAKEDATA       DRS  ", "row MAKEDATA y|",
+                                        "send 00025MAKEDATA       DRS  "}));
+}
+
+// The length field's fast reading against the plain one: every five-digit value, and every
+// field with one byte that is not a digit.
+TEST(Frames, FiveDigitLengthFields)
+{
+    const auto plain = [](const char* f) -> int64_t {
+        int64_t n = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (f[i] < '0' || f[i] > '9')
+                return -1;
+            n = n * 10 + (f[i] - '0');
+        }
+        return n;
+    };
+    char field[8] = {};
+    for (int n = 0; n <= 99999; ++n) {
+        std::snprintf(field, sizeof field, "%05d", n);
+        field[5] = '9'; // bytes after the field do not count
+        ASSERT_EQ(detail::fiveDigits(field), n) << field;
+    }
+    for (int at = 0; at < 5; ++at)
+        for (int b = 0; b < 256; ++b) {
+            std::memcpy(field, "12345999", 8);
+            field[at] = char(b);
+            ASSERT_EQ(detail::fiveDigits(field), plain(field)) << at << " " << b;
+        }
 }

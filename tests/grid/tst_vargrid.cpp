@@ -6,6 +6,7 @@
 #include "text/Cp949.h"
 
 #include <QApplication>
+#include <QStyle>
 #include <gtest/gtest.h>
 
 using namespace grid;
@@ -186,4 +187,52 @@ TEST(TImVarGrid, DataHooksMayChangeTheValueShown)
     };
     EXPECT_TRUE(shows(grid, "#7"));
     EXPECT_NE(std::find(asked.begin(), asked.end(), std::make_pair(1, 0)), asked.end());
+}
+
+// A count change is laid out late, once for a batch of rows; whatever reads the geometry right
+// after it (visible rows, first row, a cell's rectangle) must see it laid out, scroll bars
+// included: a vertical bar takes width, which can call for a horizontal bar, which takes a row.
+TEST(TImVarGrid, GeometryReadRightAfterACountChangeIsLaidOut)
+{
+    struct Case
+    {
+        int width;
+        int rows;
+        bool hBar; // the columns no longer fit beside the vertical bar
+    };
+    // The columns need 567 pixels with their lines; the client is 4 pixels narrower than the
+    // grid.
+    for (const Case c : {Case{607, 3, false}, Case{607, 1000, false}, Case{580, 3, false},
+                         Case{580, 1000, true}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " wide, " << c.rows << " rows");
+        TImVarGrid grid;
+        configureLikeImVarGrid2(grid);
+        grid.resize(c.width, 343);
+        ASSERT_EQ(grid.VisibleRowCount(), grid.DataRowCount()); // laid out before the change
+        grid.setDataRowCount(c.rows);
+
+        const int visible = grid.VisibleRowCount();
+        const TImVertItem& v = grid.vert();
+        const int bar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &grid);
+        const int clientHeight = grid.contentsRect().height() - (c.hBar ? bar : 0);
+        const int header = v.CellSize(0) + v.GridLineSize();
+        const int row = v.CellSize(1) + v.GridLineSize();
+        EXPECT_EQ(visible, std::min(c.rows, (clientHeight - header) / row));
+        EXPECT_EQ(grid.clientSize().cy, clientHeight);
+        // The last whole row (the header is row 0); the one below it may show in part.
+        EXPECT_FALSE(grid.CellRect(0, visible).isEmpty());
+        EXPECT_TRUE(grid.CellRect(0, visible + 2).isEmpty());
+    }
+}
+
+TEST(TImVarGrid, FirstRowReadRightAfterRowsAreRemovedIsClamped)
+{
+    TImVarGrid grid;
+    configureLikeImVarGrid2(grid);
+    grid.setDataRowCount(1000);
+    grid.setTopRow(900);
+    ASSERT_EQ(grid.TopRow(), 900);
+    grid.setDataRowCount(5);
+    EXPECT_EQ(grid.TopRow(), 1); // every row fits: the first body row is at the top
+    EXPECT_EQ(grid.VisibleRowCount(), 5);
 }
