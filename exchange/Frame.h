@@ -150,15 +150,6 @@ inline std::array<char, headerBytes> acknowledgement(std::string_view header,
                                                      std::string_view typeField)
 {
     std::array<char, headerBytes> ack;
-    if (header.size() >= headerBytes && typeField.size() >= typeFieldBytes) {
-        // The usual case, in fixed-size copies.
-        std::memcpy(ack.data(), "00025", lengthFieldBytes);
-        std::memcpy(ack.data() + lengthFieldBytes, header.data() + lengthFieldBytes,
-                    commandFieldBytes);
-        std::memcpy(ack.data() + lengthFieldBytes + commandFieldBytes, typeField.data(),
-                    typeFieldBytes);
-        return ack;
-    }
     ack.fill(' ');
     std::memcpy(ack.data(), "00025", lengthFieldBytes);
     const std::string_view command = detail::slice(header, lengthFieldBytes, commandFieldBytes);
