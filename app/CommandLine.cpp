@@ -58,19 +58,49 @@ const std::vector<CommandSpec>& commands()
         exportOptions.push_back({"compress", nullptr, "compress the report file"});
         exportOptions.push_back({"dpi", "N", "resolution of a PNG"});
         return std::vector<CommandSpec>{
-            {"", "", 0, 0, {serverOption, configOption, {"open", "FILE.rpf", "show a saved statement"}},
-             {}, "the viewer in a window"},
-            {"companies", "", 0, 0, {serverOption, configOption}, {}, "the company list, one a line"},
-            {"fetch", "", 0, 0, statementOptions(), {"company", "password"},
+            {"",
+             "",
+             0,
+             0,
+             {serverOption, configOption, {"open", "FILE.rpf", "show a saved statement"}},
+             {},
+             "the viewer in a window"},
+            {"companies",
+             "",
+             0,
+             0,
+             {serverOption, configOption},
+             {},
+             "the company list, one a line"},
+            {"fetch",
+             "",
+             0,
+             0,
+             statementOptions(),
+             {"company", "password"},
              "particulars, trading dates, lines and totals as TSV"},
-            {"export", "", 0, 0, exportOptions, {"company", "password", "out"},
+            {"export",
+             "",
+             0,
+             0,
+             exportOptions,
+             {"company", "password", "out"},
              "the printed statement into a file, no window"},
-            {"control", "regfile [LIBRARY_PATH] | idl | rc", 1, 2, {},
-             {}, "the control's registration data"},
+            {"control",
+             "regfile [LIBRARY_PATH] | idl | rc",
+             1,
+             2,
+             {},
+             {},
+             "the control's registration data"},
             {"report info", "FILE.rpf", 1, 1, {}, {}, "header and pages of a saved file"},
-            {"report render", "FILE.rpf", 1, 1,
+            {"report render",
+             "FILE.rpf",
+             1,
+             1,
              {{"page", "N", "the page (default 1)"}, {"out", "F.png|F.svg|F.emf", "the picture"}},
-             {"out"}, "one page of a saved file as a picture"},
+             {"out"},
+             "one page of a saved file as a picture"},
             {"report eval", "'EXPR'", 1, 1, {}, {}, "evaluate a report expression"},
         };
     }();
@@ -90,7 +120,8 @@ std::string helpText(const CommandSpec& spec)
     text += "\n" + std::string(spec.summary) + "\n\noptions:\n";
     std::vector<std::pair<std::string, std::string>> rows;
     for (const OptionSpec& o : spec.options)
-        rows.emplace_back(std::string("--") + o.name + (o.valueName ? std::string(" ") + o.valueName : ""),
+        rows.emplace_back(std::string("--") + o.name +
+                              (o.valueName ? std::string(" ") + o.valueName : ""),
                           o.help);
     rows.emplace_back("-h, --help", "this text");
     rows.emplace_back("--version", "the program's version");
@@ -155,7 +186,8 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
         if (name == "report") {
             const std::string leaf = args.isEmpty() ? std::string() : args.first().toStdString();
             if (leaf != "info" && leaf != "render" && leaf != "eval") {
-                err << "mirola report: wants info, render or eval (see mirola report info --help)\n";
+                err << "mirola report: wants info, render or eval (see mirola report info "
+                       "--help)\n";
                 return usageStatus;
             }
             args.removeFirst();
@@ -163,8 +195,8 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
         }
     }
     const auto& all = commands();
-    const auto spec = std::find_if(all.begin(), all.end(),
-                                   [&](const CommandSpec& c) { return name == c.name; });
+    const auto spec =
+        std::find_if(all.begin(), all.end(), [&](const CommandSpec& c) { return name == c.name; });
     if (spec == all.end()) {
         err << "mirola: unknown command '" << name << "' (see mirola --help)\n";
         return usageStatus;
@@ -172,8 +204,8 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
     command.name = name;
 
     // An expression may well start with "-": the one word after "eval" is taken as it stands.
-    if (name == "report eval" && args.size() == 1 && args[0] != u"-h"_s && args[0] != u"--help"_s
-        && args[0] != u"--version"_s) {
+    if (name == "report eval" && args.size() == 1 && args[0] != u"-h"_s && args[0] != u"--help"_s &&
+        args[0] != u"--version"_s) {
         command.positional = {args[0].toStdString()};
         return -1;
     }
@@ -209,8 +241,9 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
         return usageError(name, std::string("wants ") + spec->arguments);
     for (const OptionSpec& o : spec->options)
         if (parser.isSet(QString::fromLatin1(o.name)))
-            command.values[o.name] =
-                o.valueName ? parser.value(QString::fromLatin1(o.name)).toStdString() : std::string();
+            command.values[o.name] = o.valueName
+                                         ? parser.value(QString::fromLatin1(o.name)).toStdString()
+                                         : std::string();
     for (const char* required : spec->required)
         if (!command.isSet(required)) {
             std::string valueName;

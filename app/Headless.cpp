@@ -31,9 +31,7 @@ std::string utf8(const std::string& cp949Bytes)
 
 } // namespace
 
-Headless::Headless(viewer::TFmirola& form, int timeoutMs)
-    : m_form(form)
-    , m_timeoutMs(timeoutMs)
+Headless::Headless(viewer::TFmirola& form, int timeoutMs) : m_form(form), m_timeoutMs(timeoutMs)
 {
     m_form.messageSink = [this](const std::string& text) { m_message = text; };
 }
@@ -66,11 +64,16 @@ bool Headless::runExchange(const std::function<void()>& step, std::string& error
 bool Headless::loadCompanies(std::string& error)
 {
     // The start-up timer's own handler, run now instead of after its delay.
-    if (!runExchange([this] { m_form.Timer1->stop(); m_form.Timer1Timer(); }, error))
+    if (!runExchange(
+            [this] {
+                m_form.Timer1->stop();
+                m_form.Timer1Timer();
+            },
+            error))
         return false;
     if (m_form.CustList->count() <= 1) {
-        error = "the statement server at " + m_form.configuration().host + ":"
-                + std::to_string(m_form.configuration().port) + " gave no company list";
+        error = "the statement server at " + m_form.configuration().host + ":" +
+                std::to_string(m_form.configuration().port) + " gave no company list";
         return false;
     }
     return true;
@@ -101,13 +104,13 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
     if (request.date) {
         const int rows = m_form.ImVarGrid1->DataRowCount();
         if (*request.date < 1 || *request.date > rows) {
-            error = "trading date " + std::to_string(*request.date) + " out of range 1.."
-                    + std::to_string(rows);
+            error = "trading date " + std::to_string(*request.date) + " out of range 1.." +
+                    std::to_string(rows);
             return false;
         }
         // The search chain has already loaded the current row's lines.
-        if (*request.date != m_form.ImVarGrid1->Row()
-            && !runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
+        if (*request.date != m_form.ImVarGrid1->Row() &&
+            !runExchange([this, &request] { m_form.ImVarGrid1->SetRow(*request.date); }, error))
             return false;
     }
     return true;
@@ -118,11 +121,11 @@ bool Headless::writeWhole(const std::string& path,
 {
     const QFileInfo target(QString::fromLocal8Bit(path.c_str()));
     // Same folder, so the rename cannot cross file systems; same suffix, which picks the format.
-    QTemporaryFile partial(target.absolutePath() + u"/."_s + target.completeBaseName()
-                           + u".XXXXXX."_s + target.suffix());
+    QTemporaryFile partial(target.absolutePath() + u"/."_s + target.completeBaseName() +
+                           u".XXXXXX."_s + target.suffix());
     if (!partial.open()) {
-        error = "cannot write in " + target.absolutePath().toStdString() + ": "
-                + partial.errorString().toStdString();
+        error = "cannot write in " + target.absolutePath().toStdString() + ": " +
+                partial.errorString().toStdString();
         return false;
     }
     partial.close();
@@ -136,8 +139,8 @@ bool Headless::writeWhole(const std::string& path,
         return false;
     }
     // The temporary file is private to its owner; the result is an ordinary file.
-    QFile::setPermissions(partial.fileName(), QFile::ReadOwner | QFile::WriteOwner
-                                                  | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(partial.fileName(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ReadGroup | QFile::ReadOther);
     std::error_code renameError;
     std::filesystem::rename(partial.fileName().toLocal8Bit().toStdString(), path, renameError);
     if (renameError) {
@@ -196,9 +199,12 @@ void Headless::printCompanies(std::ostream& out) const
 void Headless::printStatement(std::ostream& out) const
 {
     const std::pair<const char*, QLineEdit*> particulars[] = {
-        {"REGISTRATION", m_form.REGISTRATION}, {"CUSTNAME", m_form.CUSTNAME},
-        {"CHIEF", m_form.CHIEF},               {"ADDRESS", m_form.ADDRESS},
-        {"JOBKIND", m_form.JOBKIND},           {"JOBITEM", m_form.JOBITEM},
+        {"REGISTRATION", m_form.REGISTRATION},
+        {"CUSTNAME", m_form.CUSTNAME},
+        {"CHIEF", m_form.CHIEF},
+        {"ADDRESS", m_form.ADDRESS},
+        {"JOBKIND", m_form.JOBKIND},
+        {"JOBITEM", m_form.JOBITEM},
     };
     for (const auto& [name, edit] : particulars)
         out << name << '\t' << edit->text().toStdString() << '\n';
@@ -215,8 +221,10 @@ void Headless::printStatement(std::ostream& out) const
         out << '\n';
     }
     const std::pair<const char*, QLineEdit*> totals[] = {
-        {"TOTAMT", m_form.TOTAMT}, {"TOTTAX", m_form.TOTTAX},
-        {"TOTAMTAX", m_form.TOTAMTAX}, {"TOTCOUNT", m_form.TOTCOUNT},
+        {"TOTAMT", m_form.TOTAMT},
+        {"TOTTAX", m_form.TOTTAX},
+        {"TOTAMTAX", m_form.TOTAMTAX},
+        {"TOTCOUNT", m_form.TOTCOUNT},
     };
     for (const auto& [name, edit] : totals)
         out << name << '\t' << edit->text().toStdString() << '\n';

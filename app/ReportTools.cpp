@@ -51,7 +51,8 @@ void reportInfo(const std::string& path, std::ostream& out)
         << "paper code\t" << int(h.PaperCode) << '\n'
         << "orientation\t" << int(h.Orientation) << '\n'
         << "compressed\t" << int(h.Compressed) << '\n'
-        << "created\t" << report::fromReportDate(h.Created).toString(Qt::ISODate).toStdString() << '\n'
+        << "created\t" << report::fromReportDate(h.Created).toString(Qt::ISODate).toStdString()
+        << '\n'
         << "pages\t" << h.PageCount << '\n';
     for (const auto& r : store->Records())
         out << "page " << r.page << "\toffset " << r.offset << "\tpicture bytes " << r.metafileBytes
@@ -67,7 +68,8 @@ void reportRender(const std::string& path, int page, const std::string& outPath)
     const QString out = QString::fromStdString(outPath);
     if (endsWith(outPath, ".emf")) {
         QFile f(out);
-        if (!f.open(QIODevice::WriteOnly) || f.write(emf->data(), qint64(emf->size())) != qint64(emf->size()))
+        if (!f.open(QIODevice::WriteOnly) ||
+            f.write(emf->data(), qint64(emf->size())) != qint64(emf->size()))
             throw std::runtime_error("cannot write " + outPath);
         return;
     }

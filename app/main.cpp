@@ -73,9 +73,10 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
     if (c.name != "companies") {
         request.company = text::toCp949(QString::fromStdString(c.value("company")));
         request.password = text::toCp949(QString::fromStdString(c.value("password")));
-        const std::pair<const char*, std::optional<int>*> numbers[] = {
-            {"year", &request.year}, {"from", &request.fromMonth},
-            {"to", &request.toMonth}, {"date", &request.date}};
+        const std::pair<const char*, std::optional<int>*> numbers[] = {{"year", &request.year},
+                                                                       {"from", &request.fromMonth},
+                                                                       {"to", &request.toMonth},
+                                                                       {"date", &request.date}};
         for (const auto& [name, target] : numbers) {
             int v = 0;
             if (!c.integer(name, v, error))
@@ -182,8 +183,8 @@ int main(int argc, char** argv)
     if (c.name.empty())
         return app::runViewerWindow(config);
     const viewer::Configuration& builtIn = viewer::Configuration::defaults();
-    if (!c.isSet("server") && !c.isSet("config") && config.host == builtIn.host
-        && config.port == builtIn.port)
+    if (!c.isSet("server") && !c.isSet("config") && config.host == builtIn.host &&
+        config.port == builtIn.port)
         return app::usageError(c.name, "needs --server HOST:PORT");
     try {
         return headlessCommand(c, config);

@@ -25,10 +25,7 @@ const char* usage = "usage: mirola-host-example --server HOST:PORT [--quit-after
 class LoggingSink : public MirolaEventSink
 {
 public:
-    explicit LoggingSink(int number)
-        : m_prefix("[" + std::to_string(number) + "] ")
-    {
-    }
+    explicit LoggingSink(int number) : m_prefix("[" + std::to_string(number) + "] ") {}
 
     void OnActivate() override { log("OnActivate"); }
     void OnClick() override { log("OnClick"); }
@@ -122,8 +119,8 @@ int main(int argc, char** argv)
         const std::u16string caption = u"거래명세서 조회 " + std::u16string(1, char16_t(u'0' + n));
         std::u16string readBack;
         VARIANT_BOOL visible = 0;
-        if (FAILED(control->put_Caption(caption)) || FAILED(control->get_Caption(&readBack))
-            || FAILED(control->get_Visible(&visible)))
+        if (FAILED(control->put_Caption(caption)) || FAILED(control->get_Caption(&readBack)) ||
+            FAILED(control->get_Visible(&visible)))
             return 1;
         sink->log("Caption " + QString::fromStdU16String(readBack).toStdString());
         sink->log("Visible " + std::to_string(visible));

@@ -81,8 +81,8 @@ void ExchangeDriver::MakeDataExecute()
     m_linesRequest.reset();
     if (m_host.grid1DataRowCount() > 0) {
         const int dataRow = m_host.grid1Row() - 1;
-        m_linesRequest = StatementKey{m_host.grid1DataCell(0, dataRow),
-                                      m_host.grid1DataCell(1, dataRow)};
+        m_linesRequest =
+            StatementKey{m_host.grid1DataCell(0, dataRow), m_host.grid1DataCell(1, dataRow)};
         request = makeDataText(m_linesRequest->first, sequenceNumber(m_linesRequest->second));
     }
     SocketSendData(formFrame(makeDataFields, request));

@@ -43,13 +43,13 @@ std::string endedText(Outcome outcome, std::string_view server, int rows, std::s
     case Outcome::TimedOut:
         return at + text::cp949("에 연결할 수 없습니다: 제한 시간 안에 연결되지 않았습니다.");
     case Outcome::Cut:
-        return at + text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (") + count(rows)
-               + text::cp949(" 받음).");
+        return at + text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (") + count(rows) +
+               text::cp949(" 받음).");
     case Outcome::Failed:
         break;
     }
-    return at + text::cp949("과(와)의 연결에 실패했습니다")
-           + (detail.empty() ? std::string(".") : ": " + std::string(detail));
+    return at + text::cp949("과(와)의 연결에 실패했습니다") +
+           (detail.empty() ? std::string(".") : ": " + std::string(detail));
 }
 
 } // namespace exchange

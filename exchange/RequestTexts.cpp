@@ -166,19 +166,19 @@ std::string periodFieldError(std::string_view year, std::string_view startMonth,
     };
     auto quoted = [](std::string_view field) { return "'" + std::string(field) + "'"; };
     if (plainNumber(year, 1, 9999) == 0)
-        return text::cp949("거래년월의 년도 ") + quoted(year)
-               + text::cp949("이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요.");
+        return text::cp949("거래년월의 년도 ") + quoted(year) +
+               text::cp949("이(가) 올바르지 않습니다. 네 자리 숫자로 적어 주세요.");
     const int from = plainNumber(startMonth, 1, 12);
     if (from == 0)
-        return text::cp949("시작 월 ") + quoted(startMonth)
-               + text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
+        return text::cp949("시작 월 ") + quoted(startMonth) +
+               text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
     const int to = plainNumber(endMonth, 1, 12);
     if (to == 0)
-        return text::cp949("끝 월 ") + quoted(endMonth)
-               + text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
+        return text::cp949("끝 월 ") + quoted(endMonth) +
+               text::cp949("이(가) 올바르지 않습니다. 1에서 12 사이로 적어 주세요.");
     if (from > to)
-        return text::cp949("시작 월(") + std::to_string(from) + text::cp949(")이 끝 월(")
-               + std::to_string(to) + text::cp949(")보다 뒤입니다.");
+        return text::cp949("시작 월(") + std::to_string(from) + text::cp949(")이 끝 월(") +
+               std::to_string(to) + text::cp949(")보다 뒤입니다.");
     return {};
 }
 

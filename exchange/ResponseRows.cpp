@@ -85,7 +85,8 @@ Totals totalsText(const TotalSums& sums)
 Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount)
 {
     return totalsText(addLine(
-        {text::plainDecimal(current.amount), text::plainDecimal(current.tax), lineCount - 1}, line));
+        {text::plainDecimal(current.amount), text::plainDecimal(current.tax), lineCount - 1},
+        line));
 }
 
 } // namespace exchange

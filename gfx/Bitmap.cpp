@@ -10,7 +10,10 @@ namespace gfx {
 
 namespace {
 
-uint16_t readU16(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t readU16(const unsigned char* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 uint32_t readU32(const unsigned char* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -18,8 +21,7 @@ uint32_t readU32(const unsigned char* p)
 
 } // namespace
 
-Bitmap::Bitmap(int width, int height, int bitsPerPixel)
-    : m_bits(bitsPerPixel)
+Bitmap::Bitmap(int width, int height, int bitsPerPixel) : m_bits(bitsPerPixel)
 {
     if (bitsPerPixel == 24) {
         m_image = QImage(width, height, QImage::Format_RGB32);
@@ -142,7 +144,8 @@ std::string Bitmap::toBmp() const
         out[size_t(56 + i * 4)] = char(qRed(c));
     }
     for (int y = 0; y < h; ++y) {
-        unsigned char* row = reinterpret_cast<unsigned char*>(&out[offset + size_t(h - 1 - y) * size_t(stride)]);
+        unsigned char* row =
+            reinterpret_cast<unsigned char*>(&out[offset + size_t(h - 1 - y) * size_t(stride)]);
         for (int x = 0; x < w; ++x) {
             if (m_bits == 24) {
                 const QRgb c = m_image.pixel(x, y);
@@ -177,8 +180,9 @@ void Bitmap::setPixel(int x, int y, Color c)
         int best = 0;
         int bestDistance = INT32_MAX;
         for (int i = 0; i < table.size(); ++i) {
-            const int d = std::abs(qRed(table[i]) - qRed(rgb)) + std::abs(qGreen(table[i]) - qGreen(rgb))
-                          + std::abs(qBlue(table[i]) - qBlue(rgb));
+            const int d = std::abs(qRed(table[i]) - qRed(rgb)) +
+                          std::abs(qGreen(table[i]) - qGreen(rgb)) +
+                          std::abs(qBlue(table[i]) - qBlue(rgb));
             if (d < bestDistance) {
                 best = i;
                 bestDistance = d;

@@ -91,18 +91,20 @@ public:
 
     // ExtTextOut: the text at (x, y) by `textAlign`; ETO_CLIPPED clips to `r`,
     // ETO_OPAQUE fills `r` with bkColor first.
-    virtual void ExtTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text) = 0;
+    virtual void ExtTextOut(int x, int y, unsigned options, const Rect* r,
+                            std::string_view text) = 0;
     // The same with each character's advance given in pixels (one per UTF-16 unit, as a
     // metafile records them) in place of the font's own; canvases that lay text out
     // themselves may ignore them.
-    virtual void ExtTextOutDx(int x, int y, unsigned options, const Rect* r,
-                              std::string_view text, const std::vector<int>& dx)
+    virtual void ExtTextOutDx(int x, int y, unsigned options, const Rect* r, std::string_view text,
+                              const std::vector<int>& dx)
     {
         (void)dx;
         ExtTextOut(x, y, options, r, text);
     }
     void TextOut(int x, int y, std::string_view text) { ExtTextOut(x, y, 0, nullptr, text); }
-    // The framework's TextRect: fills `r` with the brush (unless clear), then the text clipped to r.
+    // The framework's TextRect: fills `r` with the brush (unless clear), then the text clipped to
+    // r.
     void TextRect(const Rect& r, int x, int y, std::string_view text);
     // DrawText: lays the text out in `r` by `flags`; with DT_CALCRECT only measures and
     // updates r. Returns the height of the text.

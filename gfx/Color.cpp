@@ -11,7 +11,7 @@ QColor systemColor(int index)
 {
     const QPalette palette = QGuiApplication::palette();
     switch (index) {
-    case 0: // scroll bar
+    case 0:  // scroll bar
     case 15: // button face
         return palette.color(QPalette::Active, QPalette::Button);
     case 1: // desktop

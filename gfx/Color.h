@@ -13,9 +13,18 @@ constexpr Color RGB(int r, int g, int b)
 {
     return Color(r & 0xFF) | (Color(g & 0xFF) << 8) | (Color(b & 0xFF) << 16);
 }
-constexpr int GetRValue(Color c) { return int(c & 0xFF); }
-constexpr int GetGValue(Color c) { return int((c >> 8) & 0xFF); }
-constexpr int GetBValue(Color c) { return int((c >> 16) & 0xFF); }
+constexpr int GetRValue(Color c)
+{
+    return int(c & 0xFF);
+}
+constexpr int GetGValue(Color c)
+{
+    return int((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(Color c)
+{
+    return int((c >> 16) & 0xFF);
+}
 
 constexpr Color clSystemColor = 0xFF000000;
 constexpr Color clScrollBar = clSystemColor | 0;
@@ -56,7 +65,10 @@ constexpr Color clFuchsia = RGB(0xFF, 0, 0xFF);
 constexpr Color clAqua = RGB(0, 0xFF, 0xFF);
 constexpr Color clWhite = RGB(0xFF, 0xFF, 0xFF);
 
-inline bool isSystemColor(Color c) { return (c & 0xFF000000) == clSystemColor; }
+inline bool isSystemColor(Color c)
+{
+    return (c & 0xFF000000) == clSystemColor;
+}
 
 // The RGB value of a colour; system colours through the application palette
 // (clNone and clDefault resolve to black).

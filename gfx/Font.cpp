@@ -20,12 +20,9 @@ struct Substitution
 const std::vector<Substitution>& substitutions()
 {
     static const std::vector<Substitution> table = {
-        {u"굴림체"_s, u"NanumGothicCoding"_s},
-        {u"GulimChe"_s, u"NanumGothicCoding"_s},
-        {u"굴림"_s, u"NanumGothic"_s},
-        {u"Gulim"_s, u"NanumGothic"_s},
-        {u"Arial"_s, u"Liberation Sans"_s},
-        {u"MS Sans Serif"_s, u"Liberation Sans"_s},
+        {u"굴림체"_s, u"NanumGothicCoding"_s}, {u"GulimChe"_s, u"NanumGothicCoding"_s},
+        {u"굴림"_s, u"NanumGothic"_s},         {u"Gulim"_s, u"NanumGothic"_s},
+        {u"Arial"_s, u"Liberation Sans"_s},    {u"MS Sans Serif"_s, u"Liberation Sans"_s},
     };
     return table;
 }

@@ -276,8 +276,7 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
     qreal x = left;
     for (qsizetype i = 0; i < s.size(); ++i) {
         const qsizetype n =
-            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2
-                                                                                          : 1;
+            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
         int advance = 0;
         for (qsizetype k = i; k < i + n; ++k)
             advance += advances[size_t(k)];

@@ -29,7 +29,10 @@ struct Rect
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     bool isEmpty() const { return right <= left || bottom <= top; }
-    bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool contains(Point p) const
+    {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     Rect translated(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     Rect inflated(int dx, int dy) const { return {left - dx, top - dy, right + dx, bottom + dy}; }
     Rect intersected(const Rect& o) const

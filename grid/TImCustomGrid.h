@@ -229,7 +229,7 @@ private:
     int m_barExtent = 0; // the style's scroll bar thickness
     bool m_updatingBars = false;
     int m_wheelRemainder = 0; // wheel delta short of a whole step, kept for the next event
-    QSize m_laidOutFor; // the contents size the axes were last laid out for
+    QSize m_laidOutFor;       // the contents size the axes were last laid out for
 };
 
 } // namespace grid

@@ -69,22 +69,10 @@ gfx::Bitmap drawn(const PixelMap& rows)
 PixelMap magnifier(bool plus)
 {
     PixelMap rows = {
-        "................",
-        "....kkkkkk......",
-        "...kkcccckk.....",
-        "..kkwccccckk....",
-        ".kkwwcccccckk...",
-        ".kcccccccccck...",
-        ".kccrrrrrrcck...",
-        ".kccrrrrrrcck...",
-        ".kcccccccccck...",
-        ".kkcccccccckk...",
-        "..kkcccccckkk...",
-        "...kkcccckkmmk..",
-        "....kkkkkkkmmmk.",
-        "...........kmmmk",
-        "............kmk.",
-        ".............k..",
+        "................", "....kkkkkk......", "...kkcccckk.....", "..kkwccccckk....",
+        ".kkwwcccccckk...", ".kcccccccccck...", ".kccrrrrrrcck...", ".kccrrrrrrcck...",
+        ".kcccccccccck...", ".kkcccccccckk...", "..kkcccccckkk...", "...kkcccckkmmk..",
+        "....kkkkkkkmmmk.", "...........kmmmk", "............kmk.", ".............k..",
     };
     if (plus) {
         // The upright stroke of the plus, as thick and long as the crossbar.
@@ -165,9 +153,10 @@ gfx::Bitmap PreviewButtonPictures::disabled(const gfx::Bitmap& picture)
             if (c == key)
                 continue;
             const int luma = qGray(gfx::GetRValue(c), gfx::GetGValue(c), gfx::GetBValue(c));
-            grey.setPixel(x, y, luma < darkBelow ? gfx::clGray
-                                : luma < lightFrom ? gfx::clSilver
-                                                   : gfx::clWhite);
+            grey.setPixel(x, y,
+                          luma < darkBelow   ? gfx::clGray
+                          : luma < lightFrom ? gfx::clSilver
+                                             : gfx::clWhite);
         }
     }
     return grey;

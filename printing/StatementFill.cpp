@@ -22,14 +22,14 @@ using report::TRpReport;
 
 namespace {
 
-const char* const statementFields[] = {"SUB_DATANO",  "SUB_REGISTRATION", "SUB_CUSTNAME",
-                                       "SUB_CHIEF",   "SUB_ADDRESS",      "SUB_JOBKIND",
+const char* const statementFields[] = {"SUB_DATANO", "SUB_REGISTRATION", "SUB_CUSTNAME",
+                                       "SUB_CHIEF",  "SUB_ADDRESS",      "SUB_JOBKIND",
                                        "SUB_JOBITEM"};
 const char* const statementTotals[] = {"SUB_TOTAL", "SUB_COUNT", "SUB_AMOUNT", "SUB_TAXAMT"};
-const char* const invoiceFields[] = {"TAX_DATANO", "TAX_REGISTRATION", "TAX_CUSTNAME", "TAX_CHIEF",
-                                     "TAX_ADDRESS", "TAX_JOBKIND", "TAX_JOBITEM", "TAX_YEAR",
-                                     "TAX_MONTH", "TAX_DAY", "AMT_SPACE", "TAX_AMOUNT",
-                                     "TAX_TAXAMT"};
+const char* const invoiceFields[] = {
+    "TAX_DATANO",  "TAX_REGISTRATION", "TAX_CUSTNAME", "TAX_CHIEF", "TAX_ADDRESS",
+    "TAX_JOBKIND", "TAX_JOBITEM",      "TAX_YEAR",     "TAX_MONTH", "TAX_DAY",
+    "AMT_SPACE",   "TAX_AMOUNT",       "TAX_TAXAMT"};
 
 // A number as the page reads it: 0 when the text does not convert. Amounts are 64 bits wide.
 int64_t amountOf(const std::string& s)

@@ -116,8 +116,7 @@ const TextRow upperTexts[] = {
     {"RpLabel9", Kind::Label, 114.83, 32.28, 7.94, 7.14, Face::GulimChe10, C, 0, "등록 번호"},
     // Narrow and tall: word wrap stacks the text vertically.
     {"RpLabel3", Kind::Label, 12.17, 36.51, 4.50, 23.02, Face::GulimChe10, C, 0, "공  급  자"},
-    {"RpLabel8", Kind::Label, 107.42, 38.89, 4.50, 22.75, Face::GulimChe10, C, 0,
-     "공 급 받 는 자"},
+    {"RpLabel8", Kind::Label, 107.42, 38.89, 4.50, 22.75, Face::GulimChe10, C, 0, "공 급 받 는 자"},
     {"RpLabel5", Kind::Label, 19.58, 42.07, 7.94, 3.70, Face::GulimChe10, C, 0, "상호"},
     {"RpLabel13", Kind::Label, 66.67, 42.07, 7.94, 4.50, Face::GulimChe10, C, 0, "성명"},
     {"RpLabel10", Kind::Label, 114.83, 42.07, 7.94, 3.70, Face::GulimChe10, C, 0, "상호"},
@@ -128,8 +127,7 @@ const TextRow upperTexts[] = {
     {"RpLabel16", Kind::Label, 62.71, 57.94, 7.94, 3.70, Face::GulimChe10, C, 0, "업종"},
     {"RpLabel12", Kind::Label, 114.83, 57.94, 7.94, 3.70, Face::GulimChe10, C, 0, "업태"},
     {"RpLabel15", Kind::Label, 157.96, 57.94, 7.94, 3.70, Face::GulimChe10, C, 0, "업종"},
-    {"RpLabel17", Kind::Label, 11.11, 66.15, 27.25, 3.70, Face::GulimChe10, C, 0,
-     "품          명"},
+    {"RpLabel17", Kind::Label, 11.11, 66.15, 27.25, 3.70, Face::GulimChe10, C, 0, "품          명"},
     {"RpLabel18", Kind::Label, 39.69, 66.15, 48.42, 3.70, Face::GulimChe10, C, 0, "규      격"},
     {"RpLabel63", Kind::Label, 88.90, 66.15, 18.79, 3.70, Face::GulimChe10, C, 0, "색    상"},
     {"RpLabel19", Kind::Label, 108.48, 66.15, 9.79, 3.70, Face::GulimChe10, C, 0, "수량"},
@@ -151,8 +149,10 @@ const TextRow lowerFields[] = {
     {"TAX_MONTH", Kind::Expr, 17.46, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"TAX_DAY", Kind::Expr, 24.08, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"AMT_SPACE", Kind::Expr, 31.22, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque | Figure, ""},
-    {"TAX_AMOUNT", Kind::Expr, 37.31, 211.14, 40.22, 7.94, Face::GulimChe22, R, Transparent | Figure, ""},
-    {"TAX_TAXAMT", Kind::Expr, 77.26, 211.14, 35.98, 7.94, Face::GulimChe22, R, Transparent | Figure, ""},
+    {"TAX_AMOUNT", Kind::Expr, 37.31, 211.14, 40.22, 7.94, Face::GulimChe22, R,
+     Transparent | Figure, ""},
+    {"TAX_TAXAMT", Kind::Expr, 77.26, 211.14, 35.98, 7.94, Face::GulimChe22, R,
+     Transparent | Figure, ""},
     {"TAX_TOTAL", Kind::Expr, 11.11, 272.26, 46.30, 4.50, Face::Gulim12, R, Opaque | Figure, ""},
 };
 
@@ -201,12 +201,9 @@ const TextRow lowerTexts[] = {
     {"RpLabel58", Kind::Label, 165.63, 221.19, 22.49, 4.50, Face::Gulim10, C, 0, "부 가 세"},
     {"RpLabel62", Kind::Label, 189.97, 221.19, 8.20, 4.50, Face::Gulim10, C, AutoSize, "비 고"},
     {"RpLabel108", Kind::Label, 10.85, 263.52, 46.83, 3.44, Face::Gulim9, C, 0, "합 계 금 액"},
-    {"RpLabel109", Kind::Label, 68.79, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize,
-     "현    금"},
-    {"RpLabel110", Kind::Label, 98.42, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize,
-     "수    표"},
-    {"RpLabel111", Kind::Label, 125.15, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize,
-     "어    음"},
+    {"RpLabel109", Kind::Label, 68.79, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize, "현    금"},
+    {"RpLabel110", Kind::Label, 98.42, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize, "수    표"},
+    {"RpLabel111", Kind::Label, 125.15, 263.52, 10.85, 3.44, Face::Gulim9, C, AutoSize, "어    음"},
     {"RpLabel112", Kind::Label, 145.52, 263.52, 16.14, 3.44, Face::Gulim9, C, AutoSize,
      "외상미수금"},
     {"RpLabel113", Kind::Label, 167.48, 268.55, 15.08, 3.44, Face::Gulim9, C, AutoSize,
@@ -241,14 +238,15 @@ struct LineColumn
     bool figure = false;
 };
 
-const double statementLineTops[statementLineSlots] = {
-    72.50, 76.73, 80.96, 85.20, 89.43, 93.66, 97.90, 102.13, 106.36, 110.60, 114.83, 119.06, 123.30};
+const double statementLineTops[statementLineSlots] = {72.50,  76.73,  80.96,  85.20,  89.43,
+                                                      93.66,  97.90,  102.13, 106.36, 110.60,
+                                                      114.83, 119.06, 123.30};
 constexpr double statementLineHeight = 3.70;
 const LineColumn statementColumns[] = {
-    {"SUB_ITEMNAME", 11.11, 27.25, L}, {"SUB_DESCRIPT", 39.69, 66.15, L},
-    {"SUB_COLORNAME", 88.90, 18.79, L}, {"SUB_QTY", 108.48, 9.79, R, true},
-    {"SUB_UNIT", 119.06, 9.79, C},     {"SUB_PRICE", 129.65, 22.49, R, true},
-    {"SUB_AMOUNT", 152.93, 22.49, R, true},  {"SUB_TAXAMT", 176.21, 22.49, R, true},
+    {"SUB_ITEMNAME", 11.11, 27.25, L},      {"SUB_DESCRIPT", 39.69, 66.15, L},
+    {"SUB_COLORNAME", 88.90, 18.79, L},     {"SUB_QTY", 108.48, 9.79, R, true},
+    {"SUB_UNIT", 119.06, 9.79, C},          {"SUB_PRICE", 129.65, 22.49, R, true},
+    {"SUB_AMOUNT", 152.93, 22.49, R, true}, {"SUB_TAXAMT", 176.21, 22.49, R, true},
 };
 // The first description runs a little wider than the others.
 constexpr double firstDescriptionWidth = 66.41;
@@ -256,14 +254,21 @@ constexpr double firstDescriptionWidth = 66.41;
 const double invoiceLineTops[invoiceLineSlots] = {229.92, 238.39, 246.86, 255.32};
 constexpr double invoiceLineHeight = 4.50;
 const LineColumn invoiceColumns[] = {
-    {"TAX_MONTH", 10.85, 5.29, C},     {"TAX_DAY", 17.20, 5.29, C},
-    {"TAX_DESCRIPT", 24.34, 115.62, L}, {"TAX_AMOUNT", 142.35, 22.49, R, true},
+    {"TAX_MONTH", 10.85, 5.29, C},          {"TAX_DAY", 17.20, 5.29, C},
+    {"TAX_DESCRIPT", 24.34, 115.62, L},     {"TAX_AMOUNT", 142.35, 22.49, R, true},
     {"TAX_TAXAMT", 165.63, 22.49, R, true},
 };
 
 // The supplier's particulars, the same on both halves (the lower 139.70 mm down).
-enum class Particular { Registration, Name, Representative, Address, BusinessType, BusinessItem,
-                        BankAccount };
+enum class Particular {
+    Registration,
+    Name,
+    Representative,
+    Address,
+    BusinessType,
+    BusinessItem,
+    BankAccount
+};
 
 struct SupplierRow
 {
@@ -290,11 +295,9 @@ const SupplierRow supplierRows[] = {
     {"RpExpr39", Particular::Name, 29.63, 181.77, 35.19, 3.70, Face::GulimChe10, L, Opaque},
     {"RpExpr40", Particular::Representative, 76.20, 181.77, 27.52, 3.70, Face::GulimChe10, L,
      Transparent},
-    {"RpExpr41", Particular::Address, 29.63, 187.85, 74.35, 7.14, Face::GulimChe10, C,
-     Transparent},
+    {"RpExpr41", Particular::Address, 29.63, 187.85, 74.35, 7.14, Face::GulimChe10, C, Transparent},
     {"RpExpr42", Particular::BusinessType, 29.63, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque},
-    {"RpExpr43", Particular::BusinessItem, 72.50, 195.79, 31.22, 7.14, Face::GulimChe10, L,
-     Opaque},
+    {"RpExpr43", Particular::BusinessItem, 72.50, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque},
 };
 
 // Lines. A horizontal line lies in a rectangle of the given left, top and width, a vertical
@@ -321,20 +324,42 @@ const LineRun lineRuns[] = {
      {"RpShape2", "RpShape35", "RpShape36", "RpShape37", "RpShape28", "RpShape29", "RpShape30",
       "RpShape31", "RpShape32", "RpShape33", "RpShape84", "RpShape85", "RpShape86", "RpShape87",
       "RpShape88", "RpShape82"},
-     {31.75, 63.50, 71.97, 76.20, 80.43, 84.67, 88.90, 93.13, 97.37, 101.60, 105.83, 110.07,
-      114.30, 118.53, 122.77, 127.00}},
-    {rpsHorLine, Stroke::Thin, 18.79, 86.25, {"RpShape3", "RpShape5", "RpShape6"},
+     {31.75, 63.50, 71.97, 76.20, 80.43, 84.67, 88.90, 93.13, 97.37, 101.60, 105.83, 110.07, 114.30,
+      118.53, 122.77, 127.00}},
+    {rpsHorLine,
+     Stroke::Thin,
+     18.79,
+     86.25,
+     {"RpShape3", "RpShape5", "RpShape6"},
      {39.69, 47.62, 55.56}},
-    {rpsHorLine, Stroke::Thin, 113.51, 86.25, {"RpShape10", "RpShape11", "RpShape12"},
+    {rpsHorLine,
+     Stroke::Thin,
+     113.51,
+     86.25,
+     {"RpShape10", "RpShape11", "RpShape12"},
      {39.69, 47.62, 55.56}},
-    {rpsVertLine, Stroke::Thin, 32.01, 31.49,
+    {rpsVertLine,
+     Stroke::Thin,
+     32.01,
+     31.49,
      {"RpShape4", "RpShape7", "RpShape8", "RpShape9", "RpShape13"},
      {18.52, 28.31, 104.78, 113.24, 123.56}},
-    {rpsVertLine, Stroke::Thin, 39.95, 7.67, {"RpShape14", "RpShape15", "RpShape16", "RpShape17"},
+    {rpsVertLine,
+     Stroke::Thin,
+     39.95,
+     7.67,
+     {"RpShape14", "RpShape15", "RpShape16", "RpShape17"},
      {65.62, 75.41, 161.13, 170.92}},
-    {rpsVertLine, Stroke::Thin, 55.83, 7.67, {"RpShape20", "RpShape21", "RpShape18", "RpShape19"},
+    {rpsVertLine,
+     Stroke::Thin,
+     55.83,
+     7.67,
+     {"RpShape20", "RpShape21", "RpShape18", "RpShape19"},
      {61.65, 71.44, 156.90, 166.69}},
-    {rpsVertLine, Stroke::Thin, 63.76, 63.50,
+    {rpsVertLine,
+     Stroke::Thin,
+     63.76,
+     63.50,
      {"RpShape95", "RpShape22", "RpShape23", "RpShape24", "RpShape25", "RpShape26", "RpShape27"},
      {39.16, 88.37, 107.95, 118.53, 129.12, 152.40, 175.68}},
     // The cut line runs across the whole paper, beyond both margins.
@@ -349,36 +374,71 @@ const LineRun lineRuns[] = {
      {"RpShape67", "RpShape48", "RpShape89", "RpShape39", "RpShape124", "RpShape125", "RpShape126",
       "RpShape127", "RpShape128"},
      {171.45, 203.20, 207.17, 219.07, 227.54, 236.01, 244.47, 252.94, 261.41}},
-    {rpsHorLine, Stroke::Thin, 18.79, 86.25, {"RpShape68", "RpShape70", "RpShape71"},
+    {rpsHorLine,
+     Stroke::Thin,
+     18.79,
+     86.25,
+     {"RpShape68", "RpShape70", "RpShape71"},
      {179.39, 187.32, 195.26}},
-    {rpsHorLine, Stroke::Thin, 113.51, 86.25, {"RpShape40", "RpShape77", "RpShape41"},
+    {rpsHorLine,
+     Stroke::Thin,
+     113.51,
+     86.25,
+     {"RpShape40", "RpShape77", "RpShape41"},
      {179.39, 187.32, 195.26}},
     {rpsHorLine, Stroke::Thin, 10.05, 103.19, {"RpShape90"}, {211.14}},
     {rpsHorLine, Stroke::Thin, 10.05, 155.05, {"RpShape117"}, {268.55}},
-    {rpsVertLine, Stroke::Thin, 171.71, 31.49,
+    {rpsVertLine,
+     Stroke::Thin,
+     171.71,
+     31.49,
      {"RpShape69", "RpShape72", "RpShape74", "RpShape75", "RpShape42"},
      {18.52, 28.31, 104.78, 113.24, 123.56}},
-    {rpsVertLine, Stroke::Thin, 179.65, 7.67, {"RpShape80", "RpShape81", "RpShape43", "RpShape83"},
+    {rpsVertLine,
+     Stroke::Thin,
+     179.65,
+     7.67,
+     {"RpShape80", "RpShape81", "RpShape43", "RpShape83"},
      {65.62, 75.41, 161.13, 170.92}},
-    {rpsVertLine, Stroke::Thin, 195.53, 7.67, {"RpShape46", "RpShape47", "RpShape44", "RpShape45"},
+    {rpsVertLine,
+     Stroke::Thin,
+     195.53,
+     7.67,
+     {"RpShape46", "RpShape47", "RpShape44", "RpShape45"},
      {61.65, 71.44, 156.90, 166.69}},
-    {rpsVertLine, Stroke::Thin, 203.46, 15.35, {"RpShape92", "RpShape93", "RpShape91"},
+    {rpsVertLine,
+     Stroke::Thin,
+     203.46,
+     15.35,
+     {"RpShape92", "RpShape93", "RpShape91"},
      {29.90, 77.52, 113.24}},
-    {rpsVertLine, Stroke::Thin, 207.43, 11.38,
-     {"RpShape94", "RpShape49", "RpShape115", "RpShape114", "RpShape107", "RpShape110",
-      "RpShape98", "RpShape101"},
+    {rpsVertLine,
+     Stroke::Thin,
+     207.43,
+     11.38,
+     {"RpShape94", "RpShape49", "RpShape115", "RpShape114", "RpShape107", "RpShape110", "RpShape98",
+      "RpShape101"},
      {16.67, 23.28, 37.84, 41.80, 53.71, 65.62, 89.43, 101.34}},
-    {rpsVertLine, Stroke::ThinDotted, 207.43, 11.38,
+    {rpsVertLine,
+     Stroke::ThinDotted,
+     207.43,
+     11.38,
      {"RpShape105", "RpShape106", "RpShape108", "RpShape109", "RpShape113", "RpShape111",
-      "RpShape112", "RpShape96", "RpShape97", "RpShape99", "RpShape100", "RpShape104",
-      "RpShape102", "RpShape103"},
+      "RpShape112", "RpShape96", "RpShape97", "RpShape99", "RpShape100", "RpShape104", "RpShape102",
+      "RpShape103"},
      {45.77, 49.74, 57.68, 61.65, 61.65, 69.59, 73.55, 81.49, 85.46, 93.40, 97.37, 97.37, 105.30,
       109.27}},
-    {rpsVertLine, Stroke::Thin, 219.34, 42.07,
+    {rpsVertLine,
+     Stroke::Thin,
+     219.34,
+     42.07,
      {"RpShape129", "RpShape134", "RpShape135", "RpShape130", "RpShape131", "RpShape132",
       "RpShape133", "RpShape136"},
      {16.67, 23.28, 89.43, 101.34, 118.53, 141.82, 165.10, 188.38}},
-    {rpsVertLine, Stroke::Thin, 261.67, 17.73,
+    {rpsVertLine,
+     Stroke::Thin,
+     261.67,
+     17.73,
      {"RpShape118", "RpShape119", "RpShape121", "RpShape122", "RpShape120"},
      {58.21, 89.43, 118.53, 141.82, 165.10}},
 };
@@ -400,19 +460,19 @@ gfx::Font fontOf(Face face)
         gfx::Color color;
     };
     static const FaceFont fonts[] = {
-        {"Arial", 10, false, gfx::clBlack},         // Report
-        {"굴림체", 10, false, gfx::clWindowText},   // GulimChe10
-        {"굴림체", 10, false, gfx::clBlue},         // GulimChe10Blue
-        {"굴림체", 14, false, gfx::clWindowText},   // GulimChe14
-        {"굴림체", 14, false, gfx::clBlue},         // GulimChe14Blue
-        {"굴림체", 22, false, gfx::clWindowText},   // GulimChe22
-        {"굴림체", 26, true, gfx::clBlue},          // GulimChe26BoldBlue
-        {"굴림체", 72, true, gfx::clWindowText},    // GulimChe72Bold
-        {"굴림", 8, false, gfx::clWindowText},      // Gulim8
-        {"굴림", 9, false, gfx::clWindowText},      // Gulim9
-        {"굴림", 10, false, gfx::clWindowText},     // Gulim10
-        {"굴림", 12, false, gfx::clWindowText},     // Gulim12
-        {"Arial", 10, false, gfx::clWindowText},    // Arial10
+        {"Arial", 10, false, gfx::clBlack},       // Report
+        {"굴림체", 10, false, gfx::clWindowText}, // GulimChe10
+        {"굴림체", 10, false, gfx::clBlue},       // GulimChe10Blue
+        {"굴림체", 14, false, gfx::clWindowText}, // GulimChe14
+        {"굴림체", 14, false, gfx::clBlue},       // GulimChe14Blue
+        {"굴림체", 22, false, gfx::clWindowText}, // GulimChe22
+        {"굴림체", 26, true, gfx::clBlue},        // GulimChe26BoldBlue
+        {"굴림체", 72, true, gfx::clWindowText},  // GulimChe72Bold
+        {"굴림", 8, false, gfx::clWindowText},    // Gulim8
+        {"굴림", 9, false, gfx::clWindowText},    // Gulim9
+        {"굴림", 10, false, gfx::clWindowText},   // Gulim10
+        {"굴림", 12, false, gfx::clWindowText},   // Gulim12
+        {"Arial", 10, false, gfx::clWindowText},  // Arial10
     };
     const FaceFont& s = fonts[static_cast<int>(face)];
     gfx::Font font;

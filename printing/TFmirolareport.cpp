@@ -8,7 +8,6 @@
 
 namespace printing {
 
-
 TFmirolareport::TFmirolareport(const SupplierParticulars& supplier)
     : Report1(&report::newPrinterDevice)
 {

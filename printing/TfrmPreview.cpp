@@ -141,7 +141,8 @@ void TfrmPreview::buildToolBar()
     SpeedButton4 = speedButton("SpeedButton4", 120, 40, "마지막", &TfrmPreview::SpeedButton4Click);
     SpeedButton5 = speedButton("SpeedButton5", 160, 40, "설정", &TfrmPreview::SpeedButton5Click);
     SpeedButton6 = speedButton("SpeedButton6", 200, 40, "출력", &TfrmPreview::SpeedButton6Click);
-    SpeedButton10 = speedButton("SpeedButton10", 240, 40, nullptr, &TfrmPreview::SpeedButton10Click);
+    SpeedButton10 =
+        speedButton("SpeedButton10", 240, 40, nullptr, &TfrmPreview::SpeedButton10Click);
     SpeedButton7 = speedButton("SpeedButton7", 280, 40, nullptr, &TfrmPreview::SpeedButton7Click);
     SpeedButton8 = speedButton("SpeedButton8", 320, 40, nullptr, &TfrmPreview::SpeedButton8Click);
     SpeedButton9 = speedButton("SpeedButton9", 472, 56, "종료", &TfrmPreview::SpeedButton9Click);

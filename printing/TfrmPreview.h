@@ -46,15 +46,15 @@ public:
     report::TRpReport* Report = nullptr;
 
     QFrame* ToolBar1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr; // first page
-    QToolButton* SpeedButton2 = nullptr; // previous page
-    QToolButton* SpeedButton3 = nullptr; // next page
-    QToolButton* SpeedButton4 = nullptr; // last page
-    QToolButton* SpeedButton5 = nullptr; // print dialog
-    QToolButton* SpeedButton6 = nullptr; // print
-    QToolButton* SpeedButton7 = nullptr; // zoom in
-    QToolButton* SpeedButton8 = nullptr; // zoom out
-    QToolButton* SpeedButton9 = nullptr; // close
+    QToolButton* SpeedButton1 = nullptr;  // first page
+    QToolButton* SpeedButton2 = nullptr;  // previous page
+    QToolButton* SpeedButton3 = nullptr;  // next page
+    QToolButton* SpeedButton4 = nullptr;  // last page
+    QToolButton* SpeedButton5 = nullptr;  // print dialog
+    QToolButton* SpeedButton6 = nullptr;  // print
+    QToolButton* SpeedButton7 = nullptr;  // zoom in
+    QToolButton* SpeedButton8 = nullptr;  // zoom out
+    QToolButton* SpeedButton9 = nullptr;  // close
     QToolButton* SpeedButton10 = nullptr; // save
     QFrame* Panel2 = nullptr;
     QLabel* Label2 = nullptr;

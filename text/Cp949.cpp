@@ -23,7 +23,8 @@ std::string toCp949(const QString& s)
     // Encode one code point at a time so that an unmappable character becomes exactly one "?"
     // whatever the codec's own replacement would be.
     for (qsizetype i = 0; i < s.size();) {
-        qsizetype n = (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        qsizetype n =
+            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
         QStringView piece(s.constData() + i, n);
         i += n;
         if (n == 1 && piece.at(0).unicode() < 0x80) {

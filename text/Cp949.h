@@ -12,7 +12,10 @@ QString fromCp949(std::string_view bytes);
 std::string toCp949(const QString& s);
 
 // Shorthand for source literals, which are UTF-8.
-inline std::string cp949(const char* utf8) { return toCp949(QString::fromUtf8(utf8)); }
+inline std::string cp949(const char* utf8)
+{
+    return toCp949(QString::fromUtf8(utf8));
+}
 
 // Removes leading and trailing bytes of code 32 or less (spaces and control characters).
 std::string trim(std::string_view bytes);

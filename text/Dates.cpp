@@ -21,8 +21,8 @@ int DaysInMonth(int year, int month)
 
 Date EncodeDate(int year, int month, int day)
 {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1
-        || day > DaysInMonth(year, month))
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > DaysInMonth(year, month))
         throw EConvertError("Invalid argument to date encode");
     return Date{year, month, day};
 }

@@ -33,8 +33,8 @@ std::optional<int64_t> readInteger(std::string_view s, int bits)
     if (i == s.size())
         return std::nullopt;
 
-    const uint64_t unsignedMax = bits == 64 ? std::numeric_limits<uint64_t>::max()
-                                            : (uint64_t(1) << bits) - 1;
+    const uint64_t unsignedMax =
+        bits == 64 ? std::numeric_limits<uint64_t>::max() : (uint64_t(1) << bits) - 1;
     const uint64_t positiveMax = unsignedMax >> 1;
     uint64_t value = 0;
     for (; i < s.size(); ++i) {
@@ -55,7 +55,8 @@ std::optional<int64_t> readInteger(std::string_view s, int bits)
     }
     if (base == 16 && value > positiveMax) {
         // Wraps to the negative half of the width, e.g. $FFFFFFFF is -1 in 32 bits.
-        const int64_t wrapped = bits == 64 ? int64_t(value) : int64_t(value) - int64_t(unsignedMax) - 1;
+        const int64_t wrapped =
+            bits == 64 ? int64_t(value) : int64_t(value) - int64_t(unsignedMax) - 1;
         return negative ? -wrapped : wrapped;
     }
     if (negative)

@@ -24,9 +24,9 @@ void readText(QSettings& s, const QString& key, std::string& target)
     // An unquoted value with commas (an address, say) is read as a list; it is one text, and a
     // comma in it is followed by one space, as written in an address. Quoting keeps it exact.
     const QVariant value = s.value(key);
-    target = text::toCp949(value.typeId() == QMetaType::QStringList
-                               ? value.toStringList().join(u", "_s)
-                               : value.toString());
+    target =
+        text::toCp949(value.typeId() == QMetaType::QStringList ? value.toStringList().join(u", "_s)
+                                                               : value.toString());
 }
 
 } // namespace
@@ -90,8 +90,8 @@ Configuration Configuration::load(const std::string& explicitPath)
 {
     if (!explicitPath.empty())
         return fromFile(explicitPath);
-    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                         + u"/mirola/mirola.ini"_s;
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         u"/mirola/mirola.ini"_s;
     for (const QString& candidate : {user, u"/etc/mirola/mirola.ini"_s})
         if (QFileInfo::exists(candidate))
             return fromFile(candidate.toStdString());
@@ -116,7 +116,8 @@ gfx::Bitmap DemoSeal()
     font.setBold(true);
     p.setFont(font);
     const QString syllables = u"미로라인"_s;
-    const QRectF cells[4] = {{77, 32, 45, 45}, {77, 77, 45, 45}, {32, 32, 45, 45}, {32, 77, 45, 45}};
+    const QRectF cells[4] = {
+        {77, 32, 45, 45}, {77, 77, 45, 45}, {32, 32, 45, 45}, {32, 77, 45, 45}};
     for (int i = 0; i < 4; ++i)
         p.drawText(cells[i], Qt::AlignCenter, syllables.mid(i, 1));
     p.end();

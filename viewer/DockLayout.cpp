@@ -4,8 +4,7 @@
 
 namespace viewer {
 
-DockLayout::DockLayout(QWidget* parent)
-    : QLayout(parent)
+DockLayout::DockLayout(QWidget* parent) : QLayout(parent)
 {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);

@@ -95,8 +95,8 @@ void configureGrid(grid::TImVarGrid& g, std::initializer_list<GridColumn> column
     data.horizontalCellCount = int(columns.size());
     data.fixedLeftCount = 0;
     data.verticalCellCount = 1;
-    data.options = grid::imRangeSelect | grid::imDrawFocusSelected | grid::imRowSelect
-                   | grid::imThumbTracking;
+    data.options =
+        grid::imRangeSelect | grid::imDrawFocusSelected | grid::imRowSelect | grid::imThumbTracking;
     std::string sizes = "(";
     int index = 0;
     for (const GridColumn& c : columns) {
@@ -116,9 +116,7 @@ void configureGrid(grid::TImVarGrid& g, std::initializer_list<GridColumn> column
 
 } // namespace
 
-TFmirola::TFmirola(const Configuration& config, QWidget* parent)
-    : QWidget(parent)
-    , m_config(config)
+TFmirola::TFmirola(const Configuration& config, QWidget* parent) : QWidget(parent), m_config(config)
 {
     setObjectName(u"Fmirola"_s);
     setWindowTitle(u"Fmirola"_s);
@@ -153,7 +151,7 @@ TFmirola::~TFmirola()
     // them while the children go (the focus leaving the combo box ends its editing).
     ImVarGrid1->OnClick = nullptr;
     for (QObject* sender : std::initializer_list<QObject*>{CustList, CustList->lineEdit(), PassWD,
-                                                          SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
+                                                           SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
         sender->disconnect(this);
 }
 
@@ -161,7 +159,8 @@ QAction* TFmirola::action(const char* name, const char* caption, void (TFmirola:
 {
     auto* a = new QAction(QString::fromUtf8(caption), this);
     a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(a, &QAction::triggered, this,
+            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     return a;
 }
 
@@ -299,7 +298,8 @@ void TFmirola::buildLayout()
     PassWD->setEchoMode(QLineEdit::Password);
     // Enter in a field of the query line runs the search, as the search button does.
     for (QLineEdit* e : {PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
-        connect(e, &QLineEdit::returnPressed, this, [this] { guarded([this] { DataSerchExecute(); }); });
+        connect(e, &QLineEdit::returnPressed, this,
+                [this] { guarded([this] { DataSerchExecute(); }); });
     // A typed company commits to its item once typing ends; a chosen item shows its code.
     connect(CustList->lineEdit(), &QLineEdit::editingFinished, this, [this] {
         const int index = custItemIndex();
@@ -358,8 +358,8 @@ void TFmirola::buildLayout()
     }
 
     // The query line first, then the trading dates and their lines.
-    QWidget* const chain[] = {CustList, PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH,
-                              ImVarGrid1, ImVarGrid2};
+    QWidget* const chain[] = {CustList,    PassWD,     SUBULYEAR, SSUBULMONTH,
+                              ESUBULMONTH, ImVarGrid1, ImVarGrid2};
     for (size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -429,9 +429,9 @@ void TFmirola::DataSerchExecute()
         }
         // Not the user's fault: the list never came. Say why and ask for it again.
         const std::string why = lastFailure();
-        showMessage(text::cp949("업체 목록을 받지 못했습니다. ")
-                    + (why.empty() ? std::string() : why + " ")
-                    + text::cp949("목록을 다시 받습니다."));
+        showMessage(text::cp949("업체 목록을 받지 못했습니다. ") +
+                    (why.empty() ? std::string() : why + " ") +
+                    text::cp949("목록을 다시 받습니다."));
         MakeKeyExecute();
         return;
     }
@@ -454,9 +454,9 @@ std::string TFmirola::printRefusal() const
     const auto selected = selectedStatement();
     if (selected && selected != m_linesOf) {
         const std::string why = lastFailure();
-        return text::cp949("선택한 거래일자 ") + selected->first
-               + text::cp949("의 품목을 받지 못해 인쇄할 수 없습니다.")
-               + (why.empty() ? std::string() : " " + why);
+        return text::cp949("선택한 거래일자 ") + selected->first +
+               text::cp949("의 품목을 받지 못해 인쇄할 수 없습니다.") +
+               (why.empty() ? std::string() : " " + why);
     }
     return {};
 }
@@ -478,8 +478,7 @@ void TFmirola::answerComplete(exchange::Command command)
         flushTotals();
         m_linesOf = ClientSocket1->lastLinesRequest();
         break;
-    case exchange::Command::MakeCust:
-    {
+    case exchange::Command::MakeCust: {
         const QLineEdit* const particulars[] = {REGISTRATION, CUSTNAME, CHIEF,
                                                 ADDRESS,      JOBKIND,  JOBITEM};
         if (std::all_of(std::begin(particulars), std::end(particulars),
@@ -490,10 +489,10 @@ void TFmirola::answerComplete(exchange::Command command)
     }
     case exchange::Command::MakeDate:
         if (m_notice.empty() && ImVarGrid1->DataRowCount() == 0)
-            m_notice = text::trim(textOf(SUBULYEAR)) + text::cp949("년 ")
-                       + text::trim(textOf(SSUBULMONTH)) + text::cp949("월부터 ")
-                       + text::trim(textOf(ESUBULMONTH))
-                       + text::cp949("월까지 거래명세서가 없습니다.");
+            m_notice = text::trim(textOf(SUBULYEAR)) + text::cp949("년 ") +
+                       text::trim(textOf(SSUBULMONTH)) + text::cp949("월부터 ") +
+                       text::trim(textOf(ESUBULMONTH)) +
+                       text::cp949("월까지 거래명세서가 없습니다.");
         break;
     default:
         break;
@@ -539,8 +538,8 @@ void TFmirola::afterExchange()
     // The latest selection wins; a request that has just failed is not repeated on its own.
     const auto selected = selectedStatement();
     const bool failed = !lastFailure().empty();
-    if (selected && selected != m_linesOf
-        && !(failed && selected == ClientSocket1->lastLinesRequest())) {
+    if (selected && selected != m_linesOf &&
+        !(failed && selected == ClientSocket1->lastLinesRequest())) {
         MakeDataExecute();
         return;
     }

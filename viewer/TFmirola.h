@@ -176,8 +176,7 @@ private:
     void holdPainting(bool hold);
     void buildLayout();
     void buildActions();
-    QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width,
-                    bool readOnly);
+    QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width, bool readOnly);
     QLabel* label(QWidget* parent, const char* name, const char* caption, int left, int top,
                   bool gulimChe, int width = 0, bool rightJustify = false);
     QAction* action(const char* name, const char* caption, void (TFmirola::*handler)());

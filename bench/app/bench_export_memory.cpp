@@ -166,9 +166,13 @@ int main(int argc, char** argv)
     }
 
     const std::string out = dir.filePath(u"statement.rpf"_s).toStdString();
-    const std::vector<std::string> request = {
-        "--server", "127.0.0.1:" + std::to_string(port), "--company", company, "--password",
-        password, "--year", "2004", "--from", "8", "--to", "8", "--date", "1"};
+    const std::vector<std::string> request = {"--server",   "127.0.0.1:" + std::to_string(port),
+                                              "--company",  company,
+                                              "--password", password,
+                                              "--year",     "2004",
+                                              "--from",     "8",
+                                              "--to",       "8",
+                                              "--date",     "1"};
     std::vector<std::string> fetch = {"fetch"};
     fetch.insert(fetch.end(), request.begin(), request.end());
     std::vector<std::string> exportRpf = {"export"};

@@ -42,7 +42,8 @@ void fillStatement(viewer::TFmirola& form, int lines)
     viewer::TFmirola::setTextOf(form.ADDRESS, text::cp949("서울특별시 강남구 테헤란로 152"));
     form.ImVarGrid2->setDataRowCount(lines);
     for (int r = 0; r < lines; ++r) {
-        const char* cells[] = {"A4 복사용지", "80g/㎡ 500매 x 5권", "4", "BOX", "24500", "98000", "9800"};
+        const char* cells[] = {"A4 복사용지", "80g/㎡ 500매 x 5권", "4", "BOX", "24500", "98000",
+                               "9800"};
         for (int c = 0; c < 7; ++c)
             form.ImVarGrid2->SetDataCell(c, r, text::cp949(cells[c]));
     }
@@ -104,8 +105,8 @@ int main(int argc, char** argv)
             times.push_back(clickToPaint(
                 form.FlatImageButton6, [&] { return form.printCommand().preview(); },
                 [&] { return form.printCommand().preview()->RpPreview1->viewport(); }));
-        std::printf("print click to painted preview, %2d lines (median of %d)  %8.2f ms\n",
-                    lines, runs, median(times));
+        std::printf("print click to painted preview, %2d lines (median of %d)  %8.2f ms\n", lines,
+                    runs, median(times));
     }
 
     // Peer: the same kind of click opening an empty modal window.
@@ -125,8 +126,9 @@ int main(int argc, char** argv)
     peerButton.show();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i)
-        times.push_back(clickToPaint(&peerButton, [&] { return static_cast<QWidget*>(dialog); },
-                                     [&] { return static_cast<QWidget*>(dialog); }));
+        times.push_back(clickToPaint(
+            &peerButton, [&] { return static_cast<QWidget*>(dialog); },
+            [&] { return static_cast<QWidget*>(dialog); }));
     std::printf("peer: click to painted empty modal window (median of %d)  %8.2f ms\n", runs,
                 median(times));
     return 0;

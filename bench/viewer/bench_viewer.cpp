@@ -22,8 +22,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 #include <functional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -52,7 +52,10 @@ long residentKiB()
     return 0;
 }
 
-double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+double msSince(const QElapsedTimer& t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 double median(std::vector<double> v)
 {
@@ -72,7 +75,8 @@ double rawChain(quint16 port)
     std::string seq;
     const std::string code = "50001";
     const std::string pw = "1234";
-    auto ask = [&](exchange::Command c, const std::string& text, const std::function<void(std::string_view)>& row) {
+    auto ask = [&](exchange::Command c, const std::string& text,
+                   const std::function<void(std::string_view)>& row) {
         const std::string frame = exchange::formFrame(exchange::requestFields(c), text);
         s.write(frame.data(), qint64(frame.size()));
         std::string buffer;
@@ -81,7 +85,8 @@ double rawChain(quint16 port)
                 const size_t n = size_t(std::stoi(buffer.substr(0, 5)));
                 if (buffer.size() < n)
                     break;
-                const exchange::Frame f = exchange::parseFrame(std::string_view(buffer).substr(0, n));
+                const exchange::Frame f =
+                    exchange::parseFrame(std::string_view(buffer).substr(0, n));
                 if (f.type == "END")
                     return;
                 if (f.type == "DATA")
@@ -97,7 +102,8 @@ double rawChain(quint16 port)
     const QDate today = QDate::currentDate();
     ask(exchange::Command::MakeCust, exchange::makeCustText(code, pw), [](std::string_view) {});
     ask(exchange::Command::MakeDate,
-        exchange::makeDateText(exchange::dateRange(today.year(), today.month(), today.month()), code, pw),
+        exchange::makeDateText(exchange::dateRange(today.year(), today.month(), today.month()),
+                               code, pw),
         [&](std::string_view r) {
             if (date.empty()) {
                 date = std::string(r.substr(0, r.find('|')));
@@ -105,7 +111,8 @@ double rawChain(quint16 port)
                 seq = std::string(r.substr(0, r.find('|')));
             }
         });
-    ask(exchange::Command::MakeData, exchange::makeDataText(date, std::stoll(seq)), [](std::string_view) {});
+    ask(exchange::Command::MakeData, exchange::makeDataText(date, std::stoll(seq)),
+        [](std::string_view) {});
     return msSince(t);
 }
 
@@ -119,9 +126,13 @@ int main(int argc, char** argv)
     QProcess server;
     server.setProcessChannelMode(QProcess::SeparateChannels);
     server.start(QString::fromUtf8(MIROLA_SERVER_PROGRAM),
-                 {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, u"sqlite:"_s + dir.filePath(u"demo.sqlite"_s)});
+                 {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s,
+                  u"sqlite:"_s + dir.filePath(u"demo.sqlite"_s)});
     QByteArray log;
-    waitFor([&] { log += server.readAllStandardError(); return log.contains("listening on"); });
+    waitFor([&] {
+        log += server.readAllStandardError();
+        return log.contains("listening on");
+    });
     const int at = log.indexOf("127.0.0.1:") + 10;
     const quint16 port = quint16(log.mid(at, log.indexOf(',', at) - at).toInt());
 
@@ -172,14 +183,16 @@ int main(int argc, char** argv)
     for (int i = 0; i < chainRuns; ++i)
         hidden.push_back(viewerChain());
     form.show();
-    std::printf("search chain, viewer shown (median of %d)     %8.2f ms\n", chainRuns, median(shown));
+    std::printf("search chain, viewer shown (median of %d)     %8.2f ms\n", chainRuns,
+                median(shown));
     std::printf("search chain, viewer not shown (no painting)  %8.2f ms\n", median(hidden));
     std::printf("search chain, plain socket client, same server %7.2f ms\n", median(peer));
 
     // Rounds of the viewer and the peer in turn, medians reported. The viewer's figure runs to
     // the end of the paint that shows the lines; that paint alone is measured after it.
     constexpr int lineRounds = 5;
-    const std::string row = text::cp949("2026-12-01|1|1|A4 복사용지|80g 500매 x 5권|10|BOX|24500|245000|24500|");
+    const std::string row =
+        text::cp949("2026-12-01|1|1|A4 복사용지|80g 500매 x 5권|10|BOX|24500|245000|24500|");
     std::vector<double> lines, paint, model;
     long before = 0;
     long after = 0;
@@ -212,9 +225,11 @@ int main(int argc, char** argv)
             model.push_back(msSince(t));
         }
     }
-    std::printf("10,000 lines into grid 2 with totals, painted %8.2f ms (median of %d)\n", median(lines), lineRounds);
+    std::printf("10,000 lines into grid 2 with totals, painted %8.2f ms (median of %d)\n",
+                median(lines), lineRounds);
     std::printf("  of which the one paint of the form           %8.2f ms\n", median(paint));
-    std::printf("resident memory after the first 10,000        %8ld KiB (+%ld KiB)\n", after, after - before);
+    std::printf("resident memory after the first 10,000        %8ld KiB (+%ld KiB)\n", after,
+                after - before);
     std::printf("peer: 10,000 rows into a QStandardItemModel   %8.2f ms\n", median(model));
 
     server.terminate();

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     report::TRpEvaluator exact;
     exact.prepare(report::eval::exactStringExpression(input));
-    if (!(exact.value() == report::TRpEvResult::string(input.substr(0, report::eval::maxResultBytes))))
+    if (!(exact.value() ==
+          report::TRpEvResult::string(input.substr(0, report::eval::maxResultBytes))))
         __builtin_trap();
 
     report::eval::FormatNumeric(input, 1234.5);

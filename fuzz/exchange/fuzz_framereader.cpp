@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         joined += f;
     if (bytes.substr(0, joined.size()) != joined)
         __builtin_trap();
-    if (!all.failed && (joined.size() + all.buffered != bytes.size() || all.buffered != split.buffered))
+    if (!all.failed &&
+        (joined.size() + all.buffered != bytes.size() || all.buffered != split.buffered))
         __builtin_trap();
 
     // A cleared reader starts afresh.

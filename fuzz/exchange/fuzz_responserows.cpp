@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     exchange::tradingDate(row);
     const exchange::StatementLine line = exchange::statementLine(row);
     if (c.registration.size() + c.custName.size() + c.chief.size() + c.address.size() +
-            c.jobKind.size() + c.jobItem.size() > row.size())
+            c.jobKind.size() + c.jobItem.size() >
+        row.size())
         __builtin_trap();
 
     // Totals built from the row's own cells, so that big and odd figures meet.

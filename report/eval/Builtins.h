@@ -10,8 +10,27 @@ namespace report::eval {
 
 // The function library.
 enum class Builtin {
-    True, False, If, TypeOf, Int, Frac, Sqrt, Div, Str, Upper, Lower, Pretty, Time, Date, Copy,
-    FormatNumeric, Sum, Average, Max, Min, Count
+    True,
+    False,
+    If,
+    TypeOf,
+    Int,
+    Frac,
+    Sqrt,
+    Div,
+    Str,
+    Upper,
+    Lower,
+    Pretty,
+    Time,
+    Date,
+    Copy,
+    FormatNumeric,
+    Sum,
+    Average,
+    Max,
+    Min,
+    Count
 };
 
 // The built-in of an upper-case name.

@@ -15,7 +15,8 @@ inline constexpr std::string_view missing = "Missing %s";
 inline constexpr std::string_view errorInExpression = "Error in expression : %s";
 inline constexpr std::string_view illegalNumeric = "Illegal character in numeric contant ";
 inline constexpr std::string_view unknownFunction = "Unknown function : %s";
-inline constexpr std::string_view notCompatible = "Operator %s is not compatible with %s expressions";
+inline constexpr std::string_view notCompatible =
+    "Operator %s is not compatible with %s expressions";
 inline constexpr std::string_view cannot = "Cannot %s %s expressions";
 inline constexpr std::string_view divideByZero = "Cannot divide by 0";
 inline constexpr std::string_view tooManyArguments = "Too many arguments";

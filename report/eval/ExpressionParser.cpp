@@ -63,8 +63,7 @@ std::unique_ptr<Element> ExpressionParser::parse(std::string_view text)
     }
 }
 
-std::unique_ptr<Element> ExpressionParser::parseLevel(std::string_view text, Level level,
-                                                      int depth)
+std::unique_ptr<Element> ExpressionParser::parseLevel(std::string_view text, Level level, int depth)
 {
     if (depth > maxNestingDepth)
         fail(std::string(msg::tooDeep));
@@ -95,15 +94,16 @@ std::unique_ptr<Element> ExpressionParser::parseLevel(std::string_view text, Lev
         operands.emplace_back(at->op, additive ? parseLevel(left, Level::Multiplicative, depth + 1)
                                                : parseFactor(left, depth + 1));
         const std::string_view right = std::string_view(rest).substr(at->position + at->length);
-        rest = at->op == inverse ? exchangeOperators(right, additive ? '+' : '*',
-                                                     additive ? '-' : '/')
-                                 : std::string(right);
+        rest = at->op == inverse
+                   ? exchangeOperators(right, additive ? '+' : '*', additive ? '-' : '/')
+                   : std::string(right);
         at = findOperator(rest, level);
     }
     std::unique_ptr<Element> chain = additive ? parseLevel(rest, Level::Multiplicative, depth + 1)
                                               : parseFactor(rest, depth + 1);
     for (auto it = operands.rbegin(); it != operands.rend(); ++it)
-        chain = std::make_unique<OperatorElement>(it->first, std::move(it->second), std::move(chain));
+        chain =
+            std::make_unique<OperatorElement>(it->first, std::move(it->second), std::move(chain));
     return chain;
 }
 

@@ -115,8 +115,7 @@ std::optional<OperatorAt> operatorAt(std::string_view text, size_t i, Level leve
 }
 
 // Calls visit(i) for every position where an operator may be recognised.
-template<typename Visit>
-void forEachOperatorPosition(std::string_view text, Visit visit)
+template <typename Visit> void forEachOperatorPosition(std::string_view text, Visit visit)
 {
     ScanState state;
     for (size_t i = 0; i + 1 < text.size(); ++i) {

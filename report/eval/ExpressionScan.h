@@ -10,8 +10,18 @@ namespace report::eval {
 
 // The twelve binary operations.
 enum class Operator {
-    Less, LessEqual, Greater, GreaterEqual, Equal, NotEqual,
-    Add, Subtract, Multiply, Divide, Or, And
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    Equal,
+    NotEqual,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Or,
+    And
 };
 
 // The operator's text as messages show it ("<", "OR", ...).

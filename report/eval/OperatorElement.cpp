@@ -11,8 +11,7 @@ namespace {
 
 using Kind = TRpEvResult::Kind;
 
-template<typename T>
-TRpEvResult compare(Operator op, const T& a, const T& b)
+template <typename T> TRpEvResult compare(Operator op, const T& a, const T& b)
 {
     switch (op) {
     case Operator::Less:

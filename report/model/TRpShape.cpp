@@ -28,7 +28,9 @@ void TRpShape::PrintAt(long double offsetX, long double offsetY)
     const gfx::Rect r = deviceRect(n);
     const int xm = m_printer->DeviceX(n.left + n.width / 2);
     const int ym = m_printer->DeviceY(n.top + n.height / 2);
-    auto line = [this, &canvas](int x1, int y1, int x2, int y2) { drawLine(canvas, x1, y1, x2, y2); };
+    auto line = [this, &canvas](int x1, int y1, int x2, int y2) {
+        drawLine(canvas, x1, y1, x2, y2);
+    };
     switch (shape) {
     case rpsRectangle:
         canvas.Rectangle(r);

@@ -98,7 +98,8 @@ void writePages(int pageTotal, const StoredPage& pageImage, const QString& fileN
             pdf.setPageLayout(layout);
             if (n == 1) {
                 if (!painter.begin(&pdf))
-                    throw EStreamError(fileMessage("Cannot write file", fileName, file.errorString()));
+                    throw EStreamError(
+                        fileMessage("Cannot write file", fileName, file.errorString()));
             } else {
                 pdf.newPage();
             }
@@ -118,16 +119,17 @@ void writePages(int pageTotal, const StoredPage& pageImage, const QString& fileN
 
 void WritePdf(TRpPageList& pages, const QString& fileName, const std::string& title)
 {
-    writePages(pages.StoredPages(), [&pages](int n) { return pages.LoadPage(n); }, fileName,
-               title);
+    writePages(
+        pages.StoredPages(), [&pages](int n) { return pages.LoadPage(n); }, fileName, title);
 }
 
 void WritePdf(const TRpPrinter& printer, const QString& fileName)
 {
     if (printer.jobState() != jsFinished)
         return;
-    writePages(printer.PageTotal(), [&printer](int n) { return printer.PageImage(n); }, fileName,
-               printer.jobTitle);
+    writePages(
+        printer.PageTotal(), [&printer](int n) { return printer.PageImage(n); }, fileName,
+        printer.jobTitle);
 }
 
 void WritePdf(const TRpPrinter& printer, const std::string& path)

@@ -27,9 +27,8 @@ bool sameExtension(const std::string& a, const std::string& b)
 std::deque<TRpExportFilterLibrary::Filter>::iterator find(const std::string& extension)
 {
     auto& filters = registered();
-    return std::find_if(filters.begin(), filters.end(), [&](const auto& f) {
-        return sameExtension(f.extension, extension);
-    });
+    return std::find_if(filters.begin(), filters.end(),
+                        [&](const auto& f) { return sameExtension(f.extension, extension); });
 }
 
 } // namespace
@@ -62,7 +61,8 @@ std::vector<TRpExportFilterLibrary::Filter> TRpExportFilterLibrary::Filters()
     return {registered().begin(), registered().end()};
 }
 
-const TRpExportFilterLibrary::Filter* TRpExportFilterLibrary::FindFilter(const std::string& extension)
+const TRpExportFilterLibrary::Filter*
+TRpExportFilterLibrary::FindFilter(const std::string& extension)
 {
     const auto at = find(extension);
     return at == registered().end() ? nullptr : &*at;

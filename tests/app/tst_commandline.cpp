@@ -33,7 +33,8 @@ ProgramRun runMirola(const QStringList& arguments)
     QProcess p;
     p.start(QString::fromUtf8(MIROLA_PROGRAM), arguments);
     ProgramRun run;
-    if (!p.waitForStarted() || !waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
+    if (!p.waitForStarted() ||
+        !waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
         p.kill();
         p.waitForFinished();
         return run;
@@ -74,25 +75,48 @@ TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
     };
     const QString server = u"127.0.0.1:"_s + QString::number(closedPort());
     const std::vector<Case> cases = {
-        {"an option of another subcommand", {u"control"_s, u"idl"_s, u"--dpi"_s, u"5"_s, u"--company"_s, u"x"_s},
-         2, "mirola control: Unknown options: dpi, company."},
-        {"an unknown option", {u"fetch"_s, u"--colour"_s}, 2, "mirola fetch: Unknown option 'colour'."},
-        {"a missing value", {u"fetch"_s, u"--company"_s, u"1"_s, u"--server"_s}, 2,
+        {"an option of another subcommand",
+         {u"control"_s, u"idl"_s, u"--dpi"_s, u"5"_s, u"--company"_s, u"x"_s},
+         2,
+         "mirola control: Unknown options: dpi, company."},
+        {"an unknown option",
+         {u"fetch"_s, u"--colour"_s},
+         2,
+         "mirola fetch: Unknown option 'colour'."},
+        {"a missing value",
+         {u"fetch"_s, u"--company"_s, u"1"_s, u"--server"_s},
+         2,
          "mirola fetch: Missing value after '--server'."},
-        {"a required option left out", {u"export"_s, u"--server"_s, server, u"--company"_s, u"1"_s, u"--password"_s, u"2"_s},
-         2, "mirola export: needs --out FILE"},
+        {"a required option left out",
+         {u"export"_s, u"--server"_s, server, u"--company"_s, u"1"_s, u"--password"_s, u"2"_s},
+         2,
+         "mirola export: needs --out FILE"},
         {"no server", {u"companies"_s}, 2, "mirola companies: needs --server HOST:PORT"},
-        {"a server without a port", {u"companies"_s, u"--server"_s, u"here"_s}, 2,
+        {"a server without a port",
+         {u"companies"_s, u"--server"_s, u"here"_s},
+         2,
          "mirola companies: --server wants HOST:PORT, not 'here'"},
-        {"a number that is none", {u"fetch"_s, u"--server"_s, server, u"--company"_s, u"1"_s, u"--password"_s, u"2"_s, u"--year"_s, u"20x6"_s},
-         2, "mirola fetch: --year wants a whole number, not '20x6'"},
-        {"an argument too many", {u"companies"_s, u"extra"_s}, 2,
+        {"a number that is none",
+         {u"fetch"_s, u"--server"_s, server, u"--company"_s, u"1"_s, u"--password"_s, u"2"_s,
+          u"--year"_s, u"20x6"_s},
+         2,
+         "mirola fetch: --year wants a whole number, not '20x6'"},
+        {"an argument too many",
+         {u"companies"_s, u"extra"_s},
+         2,
          "mirola companies: unexpected argument 'extra'"},
         {"an unknown command", {u"frob"_s}, 2, "mirola: unknown command 'frob'"},
-        {"report without what to do", {u"report"_s}, 2, "mirola report: wants info, render or eval"},
-        {"render without --out", {u"report"_s, u"render"_s, u"a.rpf"_s}, 2,
+        {"report without what to do",
+         {u"report"_s},
+         2,
+         "mirola report: wants info, render or eval"},
+        {"render without --out",
+         {u"report"_s, u"render"_s, u"a.rpf"_s},
+         2,
          "mirola report render: needs --out F.png|F.svg|F.emf"},
-        {"control without what to write", {u"control"_s}, 2,
+        {"control without what to write",
+         {u"control"_s},
+         2,
          "mirola control: wants regfile [LIBRARY_PATH] | idl | rc"},
         {"the window's options", {u"--company"_s, u"1"_s}, 2, "mirola: Unknown option 'company'."},
         {"help of a subcommand", {u"export"_s, u"--help"_s}, 0, "--out FILE"},
@@ -128,12 +152,15 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
         if (f.type != "DATA")
             return;
         if (f.command == "MAKEKEY")
-            peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") + serverFrame("MAKEKEY", "END"));
+            peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") +
+                      serverFrame("MAKEKEY", "END"));
         else if (f.command == "MAKECUST")
-            peer.send(serverFrame("MAKECUST", "DATA", "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|")
-                      + serverFrame("MAKECUST", "END"));
+            peer.send(serverFrame("MAKECUST", "DATA",
+                                  "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|") +
+                      serverFrame("MAKECUST", "END"));
         else if (f.command == "MAKEDATE")
-            peer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") + serverFrame("MAKEDATE", "END"));
+            peer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") +
+                      serverFrame("MAKEDATE", "END"));
         else if (f.command == "MAKEDATA") {
             peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|"));
             peer.closeConnection();
@@ -152,8 +179,7 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
         const char* says; // UTF-8
     };
     const Case cases[] = {
-        {"an answer cut off", cutServer,
-         "이(가) 응답 도중에 연결을 끊었습니다 (3건 받음)."},
+        {"an answer cut off", cutServer, "이(가) 응답 도중에 연결을 끊었습니다 (3건 받음)."},
         {"a refused connection", refusedServer, "에 연결할 수 없습니다: 연결이 거부되었습니다."},
         {"an unknown host", unknownServer, "에 연결할 수 없습니다: 서버 이름을 찾을 수 없습니다."},
     };
@@ -181,18 +207,19 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
     peer.onFrame = [&, first = peer.onFrame](const std::string& frame) {
         const exchange::Frame f = exchange::parseFrame(frame);
         if (f.type == "DATA" && f.command == "MAKEDATA")
-            peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|")
-                      + serverFrame("MAKEDATA", "END"));
+            peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
+                      serverFrame("MAKEDATA", "END"));
         else
             first(frame);
     };
     testsupport::TempDir dir;
-    const ProgramRun fetched = runMirola(QStringList{u"fetch"_s, u"--server"_s, cutServer} + statement);
+    const ProgramRun fetched =
+        runMirola(QStringList{u"fetch"_s, u"--server"_s, cutServer} + statement);
     EXPECT_EQ(fetched.status, 0) << fetched.err;
     EXPECT_NE(fetched.out.find("TOTCOUNT\t1"), std::string::npos) << fetched.out;
     const QString out = QString::fromStdString(dir.file("statement.pdf"));
-    const ProgramRun exported = runMirola(QStringList{u"export"_s, u"--server"_s, cutServer} + statement
-                                   + QStringList{u"--out"_s, out});
+    const ProgramRun exported = runMirola(QStringList{u"export"_s, u"--server"_s, cutServer} +
+                                          statement + QStringList{u"--out"_s, out});
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(QDir(QString::fromStdString(dir.path()))
                   .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -201,8 +228,8 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
 
     // Written again by another process, the statement is the same file but for its date.
     const QString again = QString::fromStdString(dir.file("again.pdf"));
-    const ProgramRun second = runMirola(QStringList{u"export"_s, u"--server"_s, cutServer} + statement
-                                        + QStringList{u"--out"_s, again});
+    const ProgramRun second = runMirola(QStringList{u"export"_s, u"--server"_s, cutServer} +
+                                        statement + QStringList{u"--out"_s, again});
     EXPECT_EQ(second.status, 0) << second.err;
     const auto undated = [](const QString& path) {
         QFile file(path);

@@ -1,6 +1,6 @@
+#include "PixelCheck.h"
 #include "button/ButtonPainter.h"
 #include "button/GlyphStrip.h"
-#include "PixelCheck.h"
 #include "gfx/QtCanvas.h"
 #include "gfx/RecordingCanvas.h"
 #include "text/Cp949.h"
@@ -39,8 +39,11 @@ gfx::Bitmap picture(const std::vector<std::string>& rows)
     for (int y = 0; y < b.height(); ++y)
         for (int x = 0; x < b.width(); ++x) {
             const char c = rows[size_t(y)][size_t(x)];
-            b.setPixel(x, y, c == 'X' ? gfx::clBlack : c == 'o' ? gfx::clWhite
-                                      : c == 'y' ? gfx::clYellow : magenta);
+            b.setPixel(x, y,
+                       c == 'X'   ? gfx::clBlack
+                       : c == 'o' ? gfx::clWhite
+                       : c == 'y' ? gfx::clYellow
+                                  : magenta);
         }
     return b;
 }
@@ -89,11 +92,7 @@ ButtonFace plainFace()
 }
 
 const std::vector<std::string> sample = {
-    "MMMMMM",
-    "MXXoMM",
-    "MXoyMM",
-    "MMMXMM",
-    "MMMMMM",
+    "MMMMMM", "MXXoMM", "MXoyMM", "MMMXMM", "MMMMMM",
 };
 
 } // namespace
@@ -113,14 +112,22 @@ TEST(ButtonPainter, FillsTheBackgroundByModeStateAndHover)
     const gfx::Color focused = base.colors.focused;
     const gfx::Color down = base.colors.down;
     const Case cases[] = {
-        {tmNone, S::up, false, color},          {tmNone, S::up, true, focused},
-        {tmNone, S::disabled, false, color},    {tmNone, S::disabled, true, color},
-        {tmNone, S::down, false, down},         {tmNone, S::down, true, down},
-        {tmNone, S::exclusive, false, down},    {tmNone, S::exclusive, true, focused},
-        {tmNotFocused, S::up, false, none},     {tmNotFocused, S::up, true, focused},
-        {tmNotFocused, S::disabled, true, color}, {tmNotFocused, S::down, true, down},
-        {tmNotFocused, S::down, false, none},   {tmNotFocused, S::exclusive, true, focused},
-        {tmAlways, S::up, true, none},          {tmAlways, S::down, false, none},
+        {tmNone, S::up, false, color},
+        {tmNone, S::up, true, focused},
+        {tmNone, S::disabled, false, color},
+        {tmNone, S::disabled, true, color},
+        {tmNone, S::down, false, down},
+        {tmNone, S::down, true, down},
+        {tmNone, S::exclusive, false, down},
+        {tmNone, S::exclusive, true, focused},
+        {tmNotFocused, S::up, false, none},
+        {tmNotFocused, S::up, true, focused},
+        {tmNotFocused, S::disabled, true, color},
+        {tmNotFocused, S::down, true, down},
+        {tmNotFocused, S::down, false, none},
+        {tmNotFocused, S::exclusive, true, focused},
+        {tmAlways, S::up, true, none},
+        {tmAlways, S::down, false, none},
     };
     for (const Case& c : cases) {
         ButtonFace f = base;
@@ -150,8 +157,8 @@ TEST(ButtonPainter, FramesRaisedFlatOrSunkWithTheCornersOfTheDarkEdge)
          "RRRRRRRR"},
         {"not hovered: the border colour", S::up, false, "GGGGGGGGGG", "GGGGGGGGGG", "GGGGGGGG",
          "GGGGGGGG"},
-        {"disabled: the border colour", S::disabled, true, "GGGGGGGGGG", "GGGGGGGGGG",
-         "GGGGGGGG", "GGGGGGGG"},
+        {"disabled: the border colour", S::disabled, true, "GGGGGGGGGG", "GGGGGGGGGG", "GGGGGGGG",
+         "GGGGGGGG"},
     };
     const std::vector<std::pair<gfx::Color, char>> legend = {
         {gfx::clRed, 'R'}, {gfx::clBlue, 'B'}, {gfx::clGreen, 'G'}};
@@ -181,15 +188,12 @@ TEST(ButtonPainter, DrawsThePictureWithoutItsBottomLeftColour)
     const QImage image = render(f, 20, 20, &g);
     EXPECT_EQ(g.glyphPos, (gfx::Point{7, 8}));
     const std::vector<std::string> expected = {
-        "......",
-        ".XXo..",
-        ".Xoy..",
-        "...X..",
-        "......",
+        "......", ".XXo..", ".Xoy..", "...X..", "......",
     };
-    EXPECT_EQ(letters(image, g.glyphPos, 6, 5,
-                      {{fill, '.'}, {gfx::clBlack, 'X'}, {gfx::clWhite, 'o'}, {gfx::clYellow, 'y'}}),
-              expected);
+    EXPECT_EQ(
+        letters(image, g.glyphPos, 6, 5,
+                {{fill, '.'}, {gfx::clBlack, 'X'}, {gfx::clWhite, 'o'}, {gfx::clYellow, 'y'}}),
+        expected);
 }
 
 TEST(ButtonPainter, PressedPictureSinksOnePixel)
@@ -216,11 +220,7 @@ TEST(ButtonPainter, DisabledPictureIsEtchedFromItsDarkPixels)
     ButtonGeometry g;
     const QImage image = render(f, 20, 20, &g);
     const std::vector<std::string> expected = {
-        "......",
-        ".##...",
-        ".#++..",
-        "..+#..",
-        "....+.",
+        "......", ".##...", ".#++..", "..+#..", "....+.",
     };
     EXPECT_EQ(letters(image, g.glyphPos, 6, 5, {{fill, '.'}, {highlight, '+'}, {shadow, '#'}}),
               expected);

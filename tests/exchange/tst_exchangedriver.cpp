@@ -303,8 +303,9 @@ TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)
     driver.MakeCustExecute();
     ASSERT_TRUE(waitUntil([&] { return !driver.isBusy(); }));
     EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Cut);
-    EXPECT_EQ(driver.lastFailure(), text::cp949("서버 ") + server()
-                                        + text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (1건 받음)."));
+    EXPECT_EQ(driver.lastFailure(),
+              text::cp949("서버 ") + server() +
+                  text::cp949("이(가) 응답 도중에 연결을 끊었습니다 (1건 받음)."));
     EXPECT_EQ(host.status, driver.lastFailure());
     ASSERT_EQ(host.dates.size(), 1u);
     EXPECT_EQ(host.dates[0].date, "2024-02-05");
@@ -341,10 +342,9 @@ TEST_F(ExchangeDriverTest, AFailedConnectionIsToldInTheStatusLine)
         EXPECT_FALSE(driver.SocketSendData(
             exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText())));
         EXPECT_EQ(driver.lastOutcome(), c.outcome);
-        EXPECT_EQ(driver.lastFailure(), text::cp949("서버 ") + text::toCp949(c.host) + ":"
-                                            + std::to_string(closedPort)
-                                            + text::cp949("에 연결할 수 없습니다: ")
-                                            + text::cp949(c.says));
+        EXPECT_EQ(driver.lastFailure(),
+                  text::cp949("서버 ") + text::toCp949(c.host) + ":" + std::to_string(closedPort) +
+                      text::cp949("에 연결할 수 없습니다: ") + text::cp949(c.says));
         EXPECT_EQ(host.status, driver.lastFailure());
         EXPECT_TRUE(host.searchEnabled);
         EXPECT_TRUE(host.messages.empty());

@@ -274,7 +274,7 @@ TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
         "00027MAKEDATAxxxxx1 DATA e|", // the field differs only in its last bytes
         "00027MAKEDATAxxxxx2 DATA f|",
         "00027" + nul + "AKEDATAxxxxx2 DATA g|", // and in its first
-        "00024MAKEDATE       DATA", // 24 bytes: no room for the type's last byte
+        "00024MAKEDATE       DATA",              // 24 bytes: no room for the type's last byte
         frameOf("MAKEDATE", "DATA", "h|"),
     };
     RecordingHandler handler;

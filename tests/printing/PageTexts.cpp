@@ -74,8 +74,9 @@ void saveForLooking(const report::TRpReport& report, int page, const std::string
     if (!emf)
         return;
     const int w = int(std::lround(210 / 25.4 * dpi)), h = int(std::lround(297 / 25.4 * dpi));
-    gfx::playToImage(*emf, w, h, dpi).save(QDir(QString::fromLocal8Bit(dir))
-                   .filePath(QString::fromStdString(name + "-" + std::to_string(dpi) + ".png")));
+    gfx::playToImage(*emf, w, h, dpi)
+        .save(QDir(QString::fromLocal8Bit(dir))
+                  .filePath(QString::fromStdString(name + "-" + std::to_string(dpi) + ".png")));
 }
 
 std::string textIn(const PagePicture& page, const gfx::Rect& r)

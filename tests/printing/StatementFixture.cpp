@@ -11,8 +11,12 @@ namespace testsupport::statement {
 
 printing::SupplierParticulars supplier()
 {
-    return {text::cp949("123-45-67890"), text::cp949("(주)미로라상사"), text::cp949("김공급"),
-            text::cp949("서울 중구 세종대로 1"), text::cp949("도소매"), text::cp949("사무용품"),
+    return {text::cp949("123-45-67890"),
+            text::cp949("(주)미로라상사"),
+            text::cp949("김공급"),
+            text::cp949("서울 중구 세종대로 1"),
+            text::cp949("도소매"),
+            text::cp949("사무용품"),
             text::cp949("국민은행 123-456-789012")};
 }
 
@@ -23,8 +27,9 @@ gfx::Bitmap seal()
     return gfx::Bitmap::fromImage(image);
 }
 
-printing::StatementLine line(const char* item, const char* standard, const char* qty, const char* unit,
-                   const char* price, const char* amount, const char* tax)
+printing::StatementLine line(const char* item, const char* standard, const char* qty,
+                             const char* unit, const char* price, const char* amount,
+                             const char* tax)
 {
     return {text::cp949(item), text::cp949(standard), qty, text::cp949(unit), price, amount, tax};
 }

@@ -15,14 +15,13 @@
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
+#include <QAbstractItemView>
 #include <QAbstractPrintDialog>
 #include <QApplication>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -31,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -292,10 +292,11 @@ TEST(PreviewButtonPictures, SixteenColourPicturesWithAGreyDisabledLook)
         EXPECT_EQ(count(b, [](gfx::Color c) { return c == gfx::clRed; }) > 0, p.red) << p.name;
 
         const gfx::Bitmap grey = PreviewButtonPictures::disabled(b);
-        EXPECT_EQ(count(grey, [&](gfx::Color c) {
-                      return c != key && (gfx::GetRValue(c) != gfx::GetGValue(c) ||
-                                          gfx::GetGValue(c) != gfx::GetBValue(c));
-                  }),
+        EXPECT_EQ(count(grey,
+                        [&](gfx::Color c) {
+                            return c != key && (gfx::GetRValue(c) != gfx::GetGValue(c) ||
+                                                gfx::GetGValue(c) != gfx::GetBValue(c));
+                        }),
                   0)
             << p.name << " disabled is grey";
         EXPECT_EQ(count(grey, [&](gfx::Color c) { return c == key; }),
@@ -341,8 +342,8 @@ TEST_F(PreviewWindow, OnePageStaysPageOne)
 {
     open(1);
     show();
-    for (QToolButton* b : {window->SpeedButton1, window->SpeedButton2, window->SpeedButton3,
-                           window->SpeedButton4}) {
+    for (QToolButton* b :
+         {window->SpeedButton1, window->SpeedButton2, window->SpeedButton3, window->SpeedButton4}) {
         click(b);
         EXPECT_EQ(window->lbl_page->text(), u"Page : 1/1"_s) << b->objectName().toStdString();
         EXPECT_EQ(preview().pageNumber(), 1);
@@ -474,10 +475,10 @@ namespace {
 struct SaveCase
 {
     const char* name;
-    const char* folder;    // made under the test's directory first, unless empty
-    const char* typed;     // the name typed, inside that folder
+    const char* folder;      // made under the test's directory first, unless empty
+    const char* typed;       // the name typed, inside that folder
     bool chooseSecondFilter; // the filter after the report file's: PDF
-    const char* written;   // the file that comes out
+    const char* written;     // the file that comes out
     bool pdf;
 };
 
@@ -491,7 +492,8 @@ TEST_P(SaveDialog, WritesTheShownPages)
 {
     const SaveCase& c = GetParam();
     testsupport::TempDir dir;
-    ASSERT_FALSE(QString::fromStdString(dir.path()).contains(u'.')) << "the test needs a dotless folder";
+    ASSERT_FALSE(QString::fromStdString(dir.path()).contains(u'.'))
+        << "the test needs a dotless folder";
     QString folder = QString::fromStdString(dir.path());
     if (*c.folder) {
         folder += u"/"_s + QString::fromUtf8(c.folder);
@@ -556,11 +558,11 @@ TEST_F(PreviewWindow, ACancelledSaveWritesNothingButGeneratesAgain)
     open(2);
     show();
     TRpPrinter* shown = preview().RpPrinter();
-    ASSERT_TRUE(driveModal("cancel the save dialog", [&] { click(window->SpeedButton10); },
-                           [&](QWidget& dialog) {
-                               typeFileName(dialog, QString::fromStdString(dir.file("statement")),
-                                            Qt::Key_Escape);
-                           }));
+    ASSERT_TRUE(driveModal(
+        "cancel the save dialog", [&] { click(window->SpeedButton10); },
+        [&](QWidget& dialog) {
+            typeFileName(dialog, QString::fromStdString(dir.file("statement")), Qt::Key_Escape);
+        }));
     EXPECT_TRUE(QDir(QString::fromStdString(dir.path())).isEmpty());
     EXPECT_NE(marked->report.RpPrinter(), shown);
     EXPECT_EQ(preview().RpPrinter(), shown);
@@ -573,11 +575,11 @@ TEST_F(PreviewWindow, SavingWaitsForThePrinterToFinish)
     show();
     TRpPrinter ready; // has not generated anything
     preview().setRpPrinter(&ready);
-    ASSERT_TRUE(driveModal("save while the printer is busy", [&] { click(window->SpeedButton10); },
-                           [&](QWidget& dialog) {
-                               typeFileName(dialog, QString::fromStdString(dir.file("statement")),
-                                            Qt::Key_Return);
-                           }));
+    ASSERT_TRUE(driveModal(
+        "save while the printer is busy", [&] { click(window->SpeedButton10); },
+        [&](QWidget& dialog) {
+            typeFileName(dialog, QString::fromStdString(dir.file("statement")), Qt::Key_Return);
+        }));
     EXPECT_TRUE(QDir(QString::fromStdString(dir.path())).isEmpty());
     preview().setRpPrinter(nullptr);
 }
@@ -638,11 +640,13 @@ TEST_F(PreviewWindow, EveryWayOfClosingLetsGoOfThePrinterAndEndsTheWait)
         std::function<void(TfrmPreview&)> close;
     };
     const Closer closers[] = {
-        {"the close button", [](TfrmPreview& w) { QTest::mouseClick(w.SpeedButton9, Qt::LeftButton); }},
+        {"the close button",
+         [](TfrmPreview& w) { QTest::mouseClick(w.SpeedButton9, Qt::LeftButton); }},
         {"the menu's last item",
          [](TfrmPreview& w) {
              const QPoint at = w.RpPreview1->rect().center();
-             QContextMenuEvent event(QContextMenuEvent::Keyboard, at, w.RpPreview1->mapToGlobal(at));
+             QContextMenuEvent event(QContextMenuEvent::Keyboard, at,
+                                     w.RpPreview1->mapToGlobal(at));
              QApplication::sendEvent(&w, &event);
              ASSERT_TRUE(testsupport::waitUntil([&] { return w.Pop_Menu->isVisible(); }));
              QTest::keyClick(w.Pop_Menu, Qt::Key_Up);
@@ -657,12 +661,14 @@ TEST_F(PreviewWindow, EveryWayOfClosingLetsGoOfThePrinterAndEndsTheWait)
         TRpPrinter* printer = preview().RpPrinter();
         ASSERT_TRUE(printer->inPreview());
         bool stillOpenAfterEscape = false;
-        EXPECT_TRUE(driveModal(closer.name, [&] { window->ShowModal(); }, [&](QWidget&) {
-            // Escape is not one of the window's keys.
-            QTest::keyClick(window.get(), Qt::Key_Escape);
-            stillOpenAfterEscape = window->isVisible() && preview().RpPrinter() == printer;
-            closer.close(*window);
-        }));
+        EXPECT_TRUE(driveModal(
+            closer.name, [&] { window->ShowModal(); },
+            [&](QWidget&) {
+                // Escape is not one of the window's keys.
+                QTest::keyClick(window.get(), Qt::Key_Escape);
+                stillOpenAfterEscape = window->isVisible() && preview().RpPrinter() == printer;
+                closer.close(*window);
+            }));
         EXPECT_TRUE(stillOpenAfterEscape) << closer.name;
         EXPECT_FALSE(window->isVisible()) << closer.name;
         EXPECT_EQ(preview().RpPrinter(), nullptr) << closer.name;

@@ -149,18 +149,54 @@ TEST(StatementLayout, PrintablesMatchTheirRows)
         gfx::Pen pen;
     };
     const ShapeRow shapes[] = {
-        {"RpShape76", rpsHorLine, 10.05, 9.79, 189.97, 0.53, {gfx::clBlue, 2, gfx::PenStyle::Solid}},
-        {"RpShape79", rpsVertLine, 199.76, 10.05, 0.53, 123.56,
+        {"RpShape76",
+         rpsHorLine,
+         10.05,
+         9.79,
+         189.97,
+         0.53,
          {gfx::clBlue, 2, gfx::PenStyle::Solid}},
-        {"RpShape82", rpsHorLine, 10.05, 127.00, 189.97, 0.26,
+        {"RpShape79",
+         rpsVertLine,
+         199.76,
+         10.05,
+         0.53,
+         123.56,
+         {gfx::clBlue, 2, gfx::PenStyle::Solid}},
+        {"RpShape82",
+         rpsHorLine,
+         10.05,
+         127.00,
+         189.97,
+         0.26,
          {gfx::clBlue, 1, gfx::PenStyle::Solid}},
-        {"RpShape1", rpsTopAndBottom, 67.73, 20.64, 74.35, 1.06,
+        {"RpShape1",
+         rpsTopAndBottom,
+         67.73,
+         20.64,
+         74.35,
+         1.06,
          {gfx::clBlue, 1, gfx::PenStyle::Solid}},
-        {"RpShape34", rpsHorLine, 0.00, 148.17, 210.08, 0.53,
+        {"RpShape34",
+         rpsHorLine,
+         0.00,
+         148.17,
+         210.08,
+         0.53,
          {gfx::clBlack, 2, gfx::PenStyle::DashDotDot}},
-        {"RpShape113", rpsVertLine, 61.65, 207.43, 0.26, 11.38,
+        {"RpShape113",
+         rpsVertLine,
+         61.65,
+         207.43,
+         0.26,
+         11.38,
          {gfx::clBlue, 1, gfx::PenStyle::Dot}},
-        {"RpShape120", rpsVertLine, 165.10, 261.67, 0.26, 17.73,
+        {"RpShape120",
+         rpsVertLine,
+         165.10,
+         261.67,
+         0.26,
+         17.73,
          {gfx::clBlue, 1, gfx::PenStyle::Solid}},
     };
     for (const ShapeRow& r : shapes) {
@@ -353,7 +389,7 @@ TEST(StatementFill, ValuesPrintAsTheyAre)
     in.sequence = "1234";
     in.custName = "O'Neil & Sons";
     in.address = "'quoted'";
-    in.lines[0][2] = "1.5";  // a decimal point reads as 0
+    in.lines[0][2] = "1.5";   // a decimal point reads as 0
     in.lines[0][4] = "1,500"; // so do separators
     in.lines[1][1] = text::cp949("규격 '특'");
     const Printed p = print(in);
@@ -411,18 +447,17 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
     EXPECT_THROW(command.run(supplier(), nullptr,
                              [&](TFmirolareport& page) {
                                  try {
-                                     command.exportTo(supplier(), [](TFmirolareport&) {},
-                                                      "/dev/null");
+                                     command.exportTo(
+                                         supplier(), [](TFmirolareport&) {}, "/dev/null");
                                  } catch (const std::runtime_error& e) {
                                      refusal = e.what();
                                      untouched = command.reportForm() == &page;
                                  }
                                  PrintCommand other;
-                                 other.exportTo(supplier(),
-                                                [&](TFmirolareport& own) {
-                                                    otherRan = &own != &page;
-                                                },
-                                                "/dev/null");
+                                 other.exportTo(
+                                     supplier(),
+                                     [&](TFmirolareport& own) { otherRan = &own != &page; },
+                                     "/dev/null");
                                  throw std::runtime_error("stop here");
                              }),
                  std::runtime_error);

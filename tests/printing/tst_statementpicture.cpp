@@ -111,9 +111,8 @@ std::vector<Rendered> renderings(const Printed& p, const testsupport::TempDir& d
         const char* name;
         double left, top, width, height;
     };
-    const Crop crops[] = {{"digits", 8, 202, 110, 20},
-                          {"cells", 105, 30, 96, 35},
-                          {"columns", 100, 64, 101, 80}};
+    const Crop crops[] = {
+        {"digits", 8, 202, 110, 20}, {"cells", 105, 30, 96, 35}, {"columns", 100, 64, 101, 80}};
     for (const Rendered& r : out) {
         keep(r.image, lookName + "-" + r.what + ".png");
         for (const Crop& c : crops)
@@ -123,9 +122,9 @@ std::vector<Rendered> renderings(const Printed& p, const testsupport::TempDir& d
                  lookName + "-" + r.what + "-" + c.name + ".png");
     }
     if (const QByteArray look = qgetenv("MIROLA_RENDER_DIR"); !look.isEmpty())
-        QFile::copy(QString::fromStdString(dir.file("page.pdf")),
-                    QDir(QString::fromLocal8Bit(look))
-                        .filePath(QString::fromStdString(lookName + ".pdf")));
+        QFile::copy(
+            QString::fromStdString(dir.file("page.pdf")),
+            QDir(QString::fromLocal8Bit(look)).filePath(QString::fromStdString(lookName + ".pdf")));
     return out;
 }
 
@@ -194,8 +193,7 @@ double glyphBias(char digit)
 }
 
 // Separate runs of line pixels along a column (vertical line) or a row (horizontal line).
-int runsAlong(const QImage& image, bool vertical, int fixed, int from, int to,
-              bool (*isLine)(QRgb))
+int runsAlong(const QImage& image, bool vertical, int fixed, int from, int to, bool (*isLine)(QRgb))
 {
     int runs = 0;
     bool inRun = false;
@@ -233,7 +231,8 @@ std::vector<PageText> textsIn(const Printed& p, const std::string& name)
     // the left.
     for (const PageText& t : p.pages.at(0).texts)
         if (t.y >= r.top - 1 && t.y < r.bottom &&
-            ((t.x >= r.left && t.x < r.right) || (t.right >= r.right - 2 && t.right <= r.right + 1)))
+            ((t.x >= r.left && t.x < r.right) ||
+             (t.right >= r.right - 2 && t.right <= r.right + 1)))
             out.push_back(t);
     return out;
 }
@@ -241,7 +240,7 @@ std::vector<PageText> textsIn(const Printed& p, const std::string& name)
 // The digit boxes of the supply amount (ten) and of the tax (nine), by their dividers.
 const double supplyDividers[] = {37.84, 41.80, 45.77, 49.74, 53.71, 57.68,
                                  61.65, 65.62, 69.59, 73.55, 77.52};
-const double taxDividers[] = {77.52, 81.49, 85.46, 89.43, 93.40,
+const double taxDividers[] = {77.52, 81.49,  85.46,  89.43,  93.40,
                               97.37, 101.34, 105.30, 109.27, 113.24};
 // The digit row between the lines under the place headings and over the item headings.
 constexpr double digitRowTop = 211.6, digitRowBottom = 218.6;
@@ -257,8 +256,8 @@ TEST(StatementPicture, FiguresPrintWholeInEveryFigurePrintable)
             SCOPED_TRACE(plain);
             const std::string positive = digits.substr(0, n);
             StatementInputs in = workedExample();
-            in.lines = {line("A", "a", plain.c_str(), "EA", plain.c_str(), plain.c_str(),
-                             plain.c_str())};
+            in.lines = {
+                line("A", "a", plain.c_str(), "EA", plain.c_str(), plain.c_str(), plain.c_str())};
             in.totAmt = plain;
             in.totAmTax = plain;
             // Count and tax decide whether a half is filled: kept positive so both are.
@@ -267,12 +266,18 @@ TEST(StatementPicture, FiguresPrintWholeInEveryFigurePrintable)
             const Printed p = print(in);
             const std::string total = "￦" + grouped(plain) + "원";
             const std::pair<const char*, std::string> expected[] = {
-                {"SUB_QTY1", grouped(plain)},     {"SUB_PRICE1", grouped(plain)},
-                {"SUB_AMOUNT1", grouped(plain)},  {"SUB_TAXAMT1", grouped(plain)},
-                {"SUB_TOTAL", total},             {"SUB_COUNT", "건수 : " + grouped(positive) + "건"},
-                {"SUB_AMOUNT", grouped(plain)},   {"SUB_TAXAMT", grouped(positive)},
-                {"TAX_AMOUNT", plain},            {"TAX_TAXAMT", positive},
-                {"TAX_AMOUNT1", grouped(plain)},  {"TAX_TAXAMT1", grouped(positive)},
+                {"SUB_QTY1", grouped(plain)},
+                {"SUB_PRICE1", grouped(plain)},
+                {"SUB_AMOUNT1", grouped(plain)},
+                {"SUB_TAXAMT1", grouped(plain)},
+                {"SUB_TOTAL", total},
+                {"SUB_COUNT", "건수 : " + grouped(positive) + "건"},
+                {"SUB_AMOUNT", grouped(plain)},
+                {"SUB_TAXAMT", grouped(positive)},
+                {"TAX_AMOUNT", plain},
+                {"TAX_TAXAMT", positive},
+                {"TAX_AMOUNT1", grouped(plain)},
+                {"TAX_TAXAMT1", grouped(positive)},
                 {"TAX_TOTAL", total},
                 {"AMT_SPACE", std::to_string(std::max(0, 10 - int(plain.size())))},
             };
@@ -309,9 +314,9 @@ TEST(StatementPicture, CellsSizedForTwoLinesShowBoth)
     in.jobItem = text::cp949("전자부품 사무용품 잡화");
     // With the widest figures, for a person to look at the whole page.
     const std::string widest = "-9223372036854775808";
-    in.lines = {line("A", "a", widest.c_str(), "EA", widest.c_str(), widest.c_str(),
-                     widest.c_str()),
-                line("B", "b", "12345678", "BOX", "123456789012", "1234567890123", "12345678901")};
+    in.lines = {
+        line("A", "a", widest.c_str(), "EA", widest.c_str(), widest.c_str(), widest.c_str()),
+        line("B", "b", "12345678", "BOX", "123456789012", "1234567890123", "12345678901")};
     in.totAmt = "12350600000";
     in.totTax = "1235060000";
     in.totAmTax = "13585660000";
@@ -360,7 +365,8 @@ void expectDigitsInTheirBoxes(const Rendered& r)
         for (size_t box = 0; box < figure.size(); ++box) {
             SCOPED_TRACE("box " + std::to_string(box + 1) + " of " + figure);
             const double left = dividers[box], right = dividers[box + 1];
-            const Centroid c = inkCentroid(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
+            const Centroid c =
+                inkCentroid(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
             ASSERT_GT(c.weight, 0);
             const auto [inkLeft, inkRight] =
                 inkSpan(r.image, r.dpi, left, digitRowTop, right, digitRowBottom);
@@ -385,8 +391,7 @@ void expectTheSameLines(const Rendered& r)
     ASSERT_FALSE(r.image.isNull());
     const auto px = [&](double mm) { return int(std::lround(toPixels(mm, r.dpi))); };
     // The dividers' rectangles are 0.26 mm across.
-    const int dotted =
-        runsAlong(r.image, true, px(45.77 + 0.13), px(207.8), px(218.4), isBlueLine);
+    const int dotted = runsAlong(r.image, true, px(45.77 + 0.13), px(207.8), px(218.4), isBlueLine);
     EXPECT_GE(dotted, 5) << "dotted divider";
     EXPECT_EQ(runsAlong(r.image, true, px(41.80 + 0.13), px(207.8), px(218.4), isBlueLine), 1);
     const int cut = runsAlong(r.image, false, px(148.17 + 0.265), px(20), px(190), isBlackLine);
@@ -450,5 +455,5 @@ TEST(StatementPicture, PdfTextKeepsItsSpaces)
     for (const char* printed : {"서울특별시 중구 세종대로 110, 5층", "서울 중구 세종대로 1",
                                 "국민은행 123-456-789012", "거 래 명 세 서"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(printed))) << printed << "\n"
-                                                              << text.toStdString();
+                                                               << text.toStdString();
 }

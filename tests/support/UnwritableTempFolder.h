@@ -14,8 +14,7 @@ namespace testsupport {
 class UnwritableTempFolder
 {
 public:
-    UnwritableTempFolder()
-        : m_had(qEnvironmentVariableIsSet("TMPDIR")), m_old(qgetenv("TMPDIR"))
+    UnwritableTempFolder() : m_had(qEnvironmentVariableIsSet("TMPDIR")), m_old(qgetenv("TMPDIR"))
     {
         const std::string file = m_dir.file("not-a-folder");
         QFile f(QString::fromStdString(file));

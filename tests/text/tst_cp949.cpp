@@ -26,8 +26,9 @@ TEST(Cp949, KnownTextsHaveTheirBytes)
 {
     EXPECT_EQ(toCp949(QString(QChar(0xFFE6))), "\xA3\xDC"); // full-width won sign
     EXPECT_EQ(cp949("          이  하  여  백").size(), 24u);
-    EXPECT_EQ(cp949("업체를 선택해 주세요!!!"), std::string("\xBE\xF7\xC3\xBC\xB8\xA6 \xBC\xB1\xC5\xC3\xC7\xD8 "
-                                                     "\xC1\xD6\xBC\xBC\xBF\xE4!!!"));
+    EXPECT_EQ(cp949("업체를 선택해 주세요!!!"),
+              std::string("\xBE\xF7\xC3\xBC\xB8\xA6 \xBC\xB1\xC5\xC3\xC7\xD8 "
+                          "\xC1\xD6\xBC\xBC\xBF\xE4!!!"));
     EXPECT_EQ(fromCp949("ABC 123"), QStringLiteral("ABC 123"));
 }
 

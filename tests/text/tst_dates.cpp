@@ -11,7 +11,7 @@ TEST(Dates, DaysOfAMonthFollowLeapYears)
     {
         int year, month, days;
     };
-    const Case cases[] = {{2024, 2, 29}, {2023, 2, 28}, {1900, 2, 28}, {2000, 2, 29},
+    const Case cases[] = {{2024, 2, 29},  {2023, 2, 28}, {1900, 2, 28}, {2000, 2, 29},
                           {2004, 12, 31}, {2004, 4, 30}, {2004, 1, 31}, {2004, 13, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(DaysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
@@ -21,8 +21,8 @@ TEST(Dates, EncodeRejectsImpossibleDates)
 {
     EXPECT_EQ(EncodeDate(2004, 2, 29), (Date{2004, 2, 29}));
     EXPECT_EQ(EncodeDate(9999, 12, 31), (Date{9999, 12, 31}));
-    const int bad[][3] = {{2003, 2, 29}, {0, 1, 1}, {10000, 1, 1}, {2004, 0, 1}, {2004, 13, 1},
-                          {2004, 4, 31}, {2004, 1, 0}};
+    const int bad[][3] = {{2003, 2, 29}, {0, 1, 1},     {10000, 1, 1}, {2004, 0, 1},
+                          {2004, 13, 1}, {2004, 4, 31}, {2004, 1, 0}};
     for (const auto& d : bad) {
         try {
             EncodeDate(d[0], d[1], d[2]);

@@ -13,9 +13,17 @@ TEST(StrToInt, ReadsIntegersLikeThePlatform)
         int32_t expected;
     };
     const Case cases[] = {
-        {"00123", 123},       {"  42", 42},   {"-7", -7},     {"+7", 7},
-        {"$1F", 31},          {"0x1f", 31},   {"-$10", -16},  {"2147483647", 2147483647},
-        {"-2147483648", INT32_MIN}, {"$FFFFFFFF", -1}, {"00000", 0},
+        {"00123", 123},
+        {"  42", 42},
+        {"-7", -7},
+        {"+7", 7},
+        {"$1F", 31},
+        {"0x1f", 31},
+        {"-$10", -16},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"$FFFFFFFF", -1},
+        {"00000", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StrToInt(c.input), c.expected) << c.input;
@@ -23,13 +31,15 @@ TEST(StrToInt, ReadsIntegersLikeThePlatform)
 
 TEST(StrToInt, RaisesTheConversionErrorWithTheText)
 {
-    const char* bad[] = {"", "12a45", "1 2", "12 ", "abcde", "2147483648", "-", "$", "1.5", "1,000"};
+    const char* bad[] = {"",           "12a45", "1 2", "12 ", "abcde",
+                         "2147483648", "-",     "$",   "1.5", "1,000"};
     for (const char* s : bad) {
         try {
             StrToInt(s);
             ADD_FAILURE() << "no error for '" << s << "'";
         } catch (const EConvertError& e) {
-            EXPECT_EQ(std::string(e.what()), "'" + std::string(s) + "' is not a valid integer value");
+            EXPECT_EQ(std::string(e.what()),
+                      "'" + std::string(s) + "' is not a valid integer value");
         }
     }
 }
@@ -66,9 +76,19 @@ TEST(PlainDecimal, AcceptsOnlyAnOptionalMinusAndDigits)
         int64_t expected;
     };
     const Case cases[] = {
-        {"1000", 1000}, {"-250", -250}, {"3000000000", 3000000000LL}, {"", 0},  {"-", 0},
-        {"1,000", 0},   {"+5", 0},      {" 5", 0},                     {"5 ", 0}, {"0x10", 0},
-        {"1.0", 0},     {"99999999999999999999", 0}, {"-9223372036854775808", INT64_MIN},
+        {"1000", 1000},
+        {"-250", -250},
+        {"3000000000", 3000000000LL},
+        {"", 0},
+        {"-", 0},
+        {"1,000", 0},
+        {"+5", 0},
+        {" 5", 0},
+        {"5 ", 0},
+        {"0x10", 0},
+        {"1.0", 0},
+        {"99999999999999999999", 0},
+        {"-9223372036854775808", INT64_MIN},
     };
     for (const auto& c : cases)
         EXPECT_EQ(plainDecimal(c.input), c.expected) << c.input;

@@ -28,7 +28,8 @@ TEST(Configuration, SupplierTextsAreReadWholeQuotedOrNot)
                                                  "businessItem=문구,사무용품\n");
     EXPECT_EQ(c.host, "stmt.example");
     EXPECT_EQ(c.port, 1100);
-    EXPECT_EQ(text::fromCp949(c.supplier.address).toStdString(), "서울특별시 중구 세종대로 110, 5층");
+    EXPECT_EQ(text::fromCp949(c.supplier.address).toStdString(),
+              "서울특별시 중구 세종대로 110, 5층");
     EXPECT_EQ(text::fromCp949(c.supplier.name).toStdString(), "(주)한빛, 본사");
     EXPECT_EQ(text::fromCp949(c.supplier.businessItem).toStdString(), "문구, 사무용품");
     // What the file leaves out keeps its built-in value.

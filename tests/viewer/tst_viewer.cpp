@@ -43,8 +43,8 @@ bool addFixture(const std::string& dbPath, std::string& error)
         u"INSERT INTO posts VALUES ('P59001', '서울특별시 강남구 ')"_s,
         u"INSERT INTO custs VALUES ('59001', '%1', '02-000-0000', '101-81-00001',"
         " '이예시', 'P59001', '%2', '도소매업 및 제조업, 무역업, 부동산 임대업',"
-        " '사무용품 전자부품 건축자재 식음료 수출입 대행', '0715', 0)"_s.arg(QString::fromUtf8(longName),
-                                                                 QString::fromUtf8(longStreet)),
+        " '사무용품 전자부품 건축자재 식음료 수출입 대행', '0715', 0)"_s.arg(
+            QString::fromUtf8(longName), QString::fromUtf8(longStreet)),
         u"INSERT INTO items VALUES ('TA', '품목A', 'EA')"_s,
     };
     for (int s = 1; s <= fixtureStatements; ++s) {
@@ -64,8 +64,7 @@ class SlowLine
 {
 public:
     explicit SlowLine(quint16 serverPort, int delayMs)
-        : m_serverPort(serverPort)
-        , m_delayMs(delayMs)
+        : m_serverPort(serverPort), m_delayMs(delayMs)
     {
         m_listener.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&m_listener, &QTcpServer::newConnection, [this] { accept(); });
@@ -88,9 +87,8 @@ private:
             QObject::connect(server, &QTcpSocket::disconnected, client, [this, client] {
                 QTimer::singleShot(m_delayMs, client, [client] { client->disconnectFromHost(); });
             });
-            QObject::connect(client, &QTcpSocket::disconnected, client, [client] {
-                client->deleteLater();
-            });
+            QObject::connect(client, &QTcpSocket::disconnected, client,
+                             [client] { client->deleteLater(); });
         }
     }
 
@@ -124,8 +122,8 @@ protected:
         // The start-up timer clears the form and loads the company list.
         ASSERT_TRUE(waitUntil(
             [&] {
-                return form->isIdle()
-                       && (listExpected ? form->CustList->count() > 1 : !form->lastFailure().empty());
+                return form->isIdle() &&
+                       (listExpected ? form->CustList->count() > 1 : !form->lastFailure().empty());
             },
             10000));
     }
@@ -173,9 +171,9 @@ protected:
         SCOPED_TRACE("selected " + date + " #" + seq);
         // The server lists a statement's lines only to an address that was given its date.
         testsupport::RawClient plain(server.port());
-        plain.request(std::string(exchange::makeDateFields),
-                      exchange::makeDateText({"2004-03-01", "2004-03-31"}, fixtureCompany,
-                                             fixturePassword));
+        plain.request(
+            std::string(exchange::makeDateFields),
+            exchange::makeDateText({"2004-03-01", "2004-03-31"}, fixtureCompany, fixturePassword));
         std::vector<std::string> items;
         for (const std::string& frame :
              plain.request(std::string(exchange::makeDataFields),
@@ -232,8 +230,8 @@ TEST_F(ViewerTest, StartUpFillsTheCompanyListAfterThePrompt)
     EXPECT_EQ(field(form->REGISTRATION), "");
     EXPECT_EQ(form->SUBULYEAR->text().size(), 4);
     EXPECT_TRUE(form->DataSerch->isEnabled());
-    EXPECT_EQ(status(), text::cp949("받기 끝: ") + std::to_string(form->CustList->count() - 1)
-                            + text::cp949("건"));
+    EXPECT_EQ(status(), text::cp949("받기 끝: ") + std::to_string(form->CustList->count() - 1) +
+                            text::cp949("건"));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -323,9 +321,9 @@ TEST_F(ViewerTest, EachDisappointingSearchSaysWhy)
             EXPECT_EQ(form->ImVarGrid1->DataRowCount(), datesBefore) << "nothing was cleared";
         }
         if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
-            saveMessageBox(text::cp949(c.says), QString::fromLocal8Bit(shots) + u"/message-"_s
-                                                    + QString::fromLatin1(c.name).replace(u' ', u'-')
-                                                    + u".png"_s);
+            saveMessageBox(text::cp949(c.says),
+                           QString::fromLocal8Bit(shots) + u"/message-"_s +
+                               QString::fromLatin1(c.name).replace(u' ', u'-') + u".png"_s);
         searchFixture();
     }
 }
@@ -343,13 +341,14 @@ TEST_F(ViewerTest, AnUnreachableServerIsNamedAndSearchAsksForTheListAgain)
     form->CustList->setCurrentIndex(0);
     ASSERT_TRUE(exchange([&] { form->DataSerch->trigger(); }));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], text::cp949("업체 목록을 받지 못했습니다. ") + refused + " "
-                               + text::cp949("목록을 다시 받습니다."));
+    EXPECT_EQ(messages[0], text::cp949("업체 목록을 받지 못했습니다. ") + refused + " " +
+                               text::cp949("목록을 다시 받습니다."));
     EXPECT_EQ(status(), refused);
     EXPECT_TRUE(form->DataSerch->isEnabled());
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty()) {
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-unreachable.png"_s);
-        saveMessageBox(messages[0], QString::fromLocal8Bit(shots) + u"/message-no-company-list.png"_s);
+        saveMessageBox(messages[0],
+                       QString::fromLocal8Bit(shots) + u"/message-no-company-list.png"_s);
     }
 }
 
@@ -376,15 +375,17 @@ TEST_F(ViewerTest, HeldArrowKeysDuringSlowAnswersEndWithTheSelectedLinesAndThatS
     form->DataPrint->trigger();
     EXPECT_EQ(messages, std::vector<std::string>{form->printRefusal()});
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
-        saveMessageBox(messages[0], QString::fromLocal8Bit(shots) + u"/message-print-refused.png"_s);
+        saveMessageBox(messages[0],
+                       QString::fromLocal8Bit(shots) + u"/message-print-refused.png"_s);
     ASSERT_TRUE(waitUntil([&] { return form->isIdle(); }, 15000));
     expectSelectedStatementShown();
 
     // A burst while the request waits for its connection: the presses already queued are
     // delivered inside the wait, before the connection is reported.
     for (int i = 0; i < 2; ++i)
-        QCoreApplication::postEvent(form->ImVarGrid1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Up,
-                                                                    Qt::NoModifier, QString(), true));
+        QCoreApplication::postEvent(
+            form->ImVarGrid1,
+            new QKeyEvent(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true));
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QApplication::sendEvent(form->ImVarGrid1, &up);
     EXPECT_EQ(form->ImVarGrid1->Row(), 2);
@@ -416,7 +417,8 @@ TEST_F(ViewerTest, SearchDuringAnExchangeRunsAfterItWithoutClearingFirst)
     form->SSUBULMONTH->setText(u"1"_s);
     form->ESUBULMONTH->setText(QString::number(QDate::currentDate().month()));
     QTest::keyClick(form->PassWD, Qt::Key_Return);
-    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements) << "not cleared under the answer";
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements)
+        << "not cleared under the answer";
     EXPECT_EQ(field(form->CUSTNAME), text::cp949(longName));
     ASSERT_TRUE(waitUntil([&] { return form->isIdle(); }, 20000));
     EXPECT_EQ(field(form->CUSTNAME), text::cp949("(주)한빛유통"));

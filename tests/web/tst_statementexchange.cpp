@@ -101,14 +101,16 @@ TEST_F(StatementExchangeTest, TheChainAsksForTheChosenDateOnOneConnection)
     EXPECT_EQ(peer.connections(), 1);
     // The driver's own requests and acknowledgements, the lines asked for the second date.
     const Frames expected{
-            exchange::formFrame(exchange::makeCustFields, exchange::makeCustText("50001", "4321")),
-            ack("MAKECUST", "OOK  "), ack("MAKECUST", "DRS  "),
-            exchange::formFrame(
-                exchange::makeDateFields,
-                exchange::makeDateText({"2024-02-01", "2024-02-29"}, "50001", "4321")),
-            ack("MAKEDATE", "DRS  "), ack("MAKEDATE", "DRS  "),
-            exchange::formFrame(exchange::makeDataFields, exchange::makeDataText("2024-02-19", 7)),
-            ack("MAKEDATA", "DRS  "), ack("MAKEDATA", "DRS  ")};
+        exchange::formFrame(exchange::makeCustFields, exchange::makeCustText("50001", "4321")),
+        ack("MAKECUST", "OOK  "),
+        ack("MAKECUST", "DRS  "),
+        exchange::formFrame(exchange::makeDateFields,
+                            exchange::makeDateText({"2024-02-01", "2024-02-29"}, "50001", "4321")),
+        ack("MAKEDATE", "DRS  "),
+        ack("MAKEDATE", "DRS  "),
+        exchange::formFrame(exchange::makeDataFields, exchange::makeDataText("2024-02-19", 7)),
+        ack("MAKEDATA", "DRS  "),
+        ack("MAKEDATA", "DRS  ")};
     // The last acknowledgements may still be on their way when the chain has ended.
     EXPECT_TRUE(testsupport::waitUntil([&] { return peer.frames().size() >= expected.size(); }));
     EXPECT_EQ(peer.frames(), expected);

@@ -14,7 +14,10 @@ using OLE_COLOR = uint32_t; // 0x00BBGGRR, or 0x800000nn for system colour nn
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-inline VARIANT_BOOL toVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
+inline VARIANT_BOOL toVariantBool(bool b)
+{
+    return b ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -34,8 +37,14 @@ constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = HRESULT(0x80040111u);
 constexpr HRESULT SELFREG_E_TYPELIB = HRESULT(0x80040200u);
 constexpr HRESULT SELFREG_E_CLASS = HRESULT(0x80040201u);
 
-inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline bool FAILED(HRESULT hr) { return hr < 0; }
+inline bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+inline bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // The standard dispatch ids of stock properties.
 constexpr DISPID DISPID_BACKCOLOR = -501;

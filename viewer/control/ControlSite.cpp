@@ -6,10 +6,7 @@
 
 namespace viewer::control {
 
-ControlSite::ControlSite(QWidget* parent)
-    : QWidget(parent)
-{
-}
+ControlSite::ControlSite(QWidget* parent) : QWidget(parent) {}
 
 ControlSite::~ControlSite() = default;
 

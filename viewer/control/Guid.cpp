@@ -50,7 +50,8 @@ std::optional<Guid> Guid::parse(std::string_view text)
         bytes[count++] = uint8_t(value);
     }
     Guid g;
-    g.data1 = uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+    g.data1 =
+        uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
     g.data2 = uint16_t(bytes[4] << 8 | bytes[5]);
     g.data3 = uint16_t(bytes[6] << 8 | bytes[7]);
     for (int k = 0; k < 8; ++k)

@@ -18,9 +18,9 @@ OleFont toOleFont(const gfx::Font& font)
 {
     OleFont ole;
     ole.Name = text::fromCp949(font.name).toStdU16String();
-    ole.Size = font.height != 0
-                   ? int64_t(font.pixelHeight(gfx::ScreenDpi)) * pointsPerInch * sizeUnitsPerPoint / gfx::ScreenDpi
-                   : int64_t(font.size) * sizeUnitsPerPoint;
+    ole.Size = font.height != 0 ? int64_t(font.pixelHeight(gfx::ScreenDpi)) * pointsPerInch *
+                                      sizeUnitsPerPoint / gfx::ScreenDpi
+                                : int64_t(font.size) * sizeUnitsPerPoint;
     ole.Bold = font.bold;
     ole.Italic = font.italic;
     ole.Underline = font.underline;
@@ -33,7 +33,8 @@ bool toFormFont(const OleFont& ole, gfx::Font& font)
 {
     if (ole.Name.empty() || ole.Size <= 0 || ole.Size > maxFontPoints * sizeUnitsPerPoint)
         return false;
-    const long pixels = std::lround(double(ole.Size) * gfx::ScreenDpi / (pointsPerInch * double(sizeUnitsPerPoint)));
+    const long pixels = std::lround(double(ole.Size) * gfx::ScreenDpi /
+                                    (pointsPerInch * double(sizeUnitsPerPoint)));
     if (pixels < 1)
         return false;
     font.name = text::toCp949(QString::fromStdU16String(ole.Name));

@@ -6,8 +6,7 @@ namespace viewer::control {
 
 namespace {
 
-template <class T>
-std::optional<T> narrowed(std::optional<int64_t> n)
+template <class T> std::optional<T> narrowed(std::optional<int64_t> n)
 {
     if (!n || *n < std::numeric_limits<T>::min() || *n > std::numeric_limits<T>::max())
         return std::nullopt;
@@ -16,11 +15,7 @@ std::optional<T> narrowed(std::optional<int64_t> n)
 
 } // namespace
 
-OleVariant::OleVariant(Type type, Value value)
-    : m_type(type)
-    , m_value(std::move(value))
-{
-}
+OleVariant::OleVariant(Type type, Value value) : m_type(type), m_value(std::move(value)) {}
 
 OleVariant OleVariant::boolean(VARIANT_BOOL value)
 {

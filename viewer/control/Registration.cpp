@@ -23,8 +23,10 @@ constexpr int toolboxBitmapResource = 1;
 
 // The platform's marshalers: dual interfaces through the automation proxy, dispatch-only ones
 // through the dispatch proxy.
-constexpr Guid proxyStubAutomation{0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr Guid proxyStubDispatch{0x00020420, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr Guid proxyStubAutomation{
+    0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr Guid proxyStubDispatch{
+    0x00020420, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 std::string classKey()
 {
@@ -74,8 +76,9 @@ std::string regString(const std::string& s)
 
 uint32_t miscStatus()
 {
-    return OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE
-           | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    return OLEMISC_SIMPLEFRAME | OLEMISC_ACTSLIKELABEL | OLEMISC_RECOMPOSEONRESIZE |
+           OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+           OLEMISC_SETCLIENTSITEFIRST;
 }
 
 std::vector<RegistryKeyEntry> registrationEntries(const std::string& libraryPath)
@@ -94,9 +97,12 @@ std::vector<RegistryKeyEntry> registrationEntries(const std::string& libraryPath
         {cls + "\\TypeLib", {{"", libid}}},
         {cls + "\\MiscStatus", {{"", "0"}}},
         {cls + "\\MiscStatus\\1", {{"", std::to_string(miscStatus())}}},
-        {cls + "\\ToolboxBitmap32", {{"", libraryPath + "," + std::to_string(toolboxBitmapResource)}}},
+        {cls + "\\ToolboxBitmap32",
+         {{"", libraryPath + "," + std::to_string(toolboxBitmapResource)}}},
         {cls + "\\Control", {}},
-        {cls + "\\Verb\\0", {{"", std::string(verbText) + "," + std::to_string(verbFlags) + "," + std::to_string(verbAttributes)}}},
+        {cls + "\\Verb\\0",
+         {{"", std::string(verbText) + "," + std::to_string(verbFlags) + "," +
+                   std::to_string(verbAttributes)}}},
         {typeLibVersion, {{"", std::string(lib.helpString)}}},
         {typeLibVersion + "\\FLAGS", {{"", std::to_string(libraryFlags)}}},
         {typeLibVersion + "\\0\\win32", {{"", libraryPath}}},
@@ -106,8 +112,10 @@ std::vector<RegistryKeyEntry> registrationEntries(const std::string& libraryPath
         {interfaceKey(IID_Imirola) + "\\ProxyStubClsid32", {{"", proxyStubAutomation.toString()}}},
         {interfaceKey(IID_Imirola) + "\\TypeLib", {{"", libid}, {"Version", versionText()}}},
         {interfaceKey(DIID_ImirolaEvents), {{"", std::string(lib.eventsName)}}},
-        {interfaceKey(DIID_ImirolaEvents) + "\\ProxyStubClsid", {{"", proxyStubDispatch.toString()}}},
-        {interfaceKey(DIID_ImirolaEvents) + "\\ProxyStubClsid32", {{"", proxyStubDispatch.toString()}}},
+        {interfaceKey(DIID_ImirolaEvents) + "\\ProxyStubClsid",
+         {{"", proxyStubDispatch.toString()}}},
+        {interfaceKey(DIID_ImirolaEvents) + "\\ProxyStubClsid32",
+         {{"", proxyStubDispatch.toString()}}},
         {interfaceKey(DIID_ImirolaEvents) + "\\TypeLib", {{"", libid}, {"Version", versionText()}}},
     };
 }
@@ -130,8 +138,9 @@ HRESULT unregisterServer(Registry& registry)
     bool classOk = true;
     // The control's own keys, then the ones every class writes. Version and TypeLib go too:
     // left behind, they would keep the class key from being deleted.
-    for (const char* sub : {"\\Verb\\0", "\\Verb", "\\Control", "\\ToolboxBitmap32", "\\MiscStatus\\1",
-                            "\\MiscStatus", "\\Version", "\\TypeLib", "\\ProgID"})
+    for (const char* sub :
+         {"\\Verb\\0", "\\Verb", "\\Control", "\\ToolboxBitmap32", "\\MiscStatus\\1",
+          "\\MiscStatus", "\\Version", "\\TypeLib", "\\ProgID"})
         classOk = registry.deleteKey(cls + sub) && classOk;
     classOk = registry.deleteKey(progId() + "\\Clsid") && classOk;
     classOk = registry.deleteKey(progId()) && classOk;
@@ -153,7 +162,8 @@ std::string registryFileText(const std::string& libraryPath)
     for (const RegistryKeyEntry& key : registrationEntries(libraryPath)) {
         out += "\r\n[HKEY_CLASSES_ROOT\\" + key.path + "]\r\n";
         for (const auto& [name, value] : key.values)
-            out += (name.empty() ? std::string("@") : regString(name)) + "=" + regString(value) + "\r\n";
+            out += (name.empty() ? std::string("@") : regString(name)) + "=" + regString(value) +
+                   "\r\n";
     }
     return out;
 }

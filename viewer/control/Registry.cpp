@@ -13,9 +13,8 @@ char lower(char c)
 
 bool sameNoCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lower(x) == lower(y); });
 }
 
 } // namespace
@@ -28,7 +27,7 @@ bool Registry::NoCase::operator()(const std::string& a, const std::string& b) co
 
 void Registry::createKey(const std::string& path)
 {
-    for (size_t end = path.find('\\'); ; end = path.find('\\', end + 1)) {
+    for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
         const std::string prefix = path.substr(0, end);
         if (!m_keys.count(prefix))
             m_keys[prefix].path = prefix;
@@ -96,7 +95,8 @@ bool Registry::deleteKey(const std::string& path)
 void Registry::deleteTree(const std::string& path)
 {
     const std::string prefix = path + '\\';
-    for (auto it = m_keys.lower_bound(prefix); it != m_keys.end() && sameNoCase(it->first.substr(0, prefix.size()), prefix);)
+    for (auto it = m_keys.lower_bound(prefix);
+         it != m_keys.end() && sameNoCase(it->first.substr(0, prefix.size()), prefix);)
         it = m_keys.erase(it);
     m_keys.erase(path);
 }
@@ -105,11 +105,15 @@ bool Registry::operator==(const Registry& other) const
 {
     if (m_keys.size() != other.m_keys.size())
         return false;
-    return std::equal(m_keys.begin(), m_keys.end(), other.m_keys.begin(), [](const auto& a, const auto& b) {
-        return sameNoCase(a.first, b.first) && a.second.values.size() == b.second.values.size()
-               && std::equal(a.second.values.begin(), a.second.values.end(), b.second.values.begin(),
-                             [](const auto& x, const auto& y) { return sameNoCase(x.first, y.first) && x.second == y.second; });
-    });
+    return std::equal(
+        m_keys.begin(), m_keys.end(), other.m_keys.begin(), [](const auto& a, const auto& b) {
+            return sameNoCase(a.first, b.first) &&
+                   a.second.values.size() == b.second.values.size() &&
+                   std::equal(a.second.values.begin(), a.second.values.end(),
+                              b.second.values.begin(), [](const auto& x, const auto& y) {
+                                  return sameNoCase(x.first, y.first) && x.second == y.second;
+                              });
+        });
 }
 
 } // namespace viewer::control

@@ -40,13 +40,29 @@ struct Row
     TRpEvResult expected;
 };
 
-inline TRpEvResult I(int32_t v) { return TRpEvResult::integer(v); }
-inline TRpEvResult R(double v) { return TRpEvResult::real(v); }
-inline TRpEvResult S(std::string_view v) { return TRpEvResult::string(v); }
-inline TRpEvResult B(bool v) { return TRpEvResult::boolean(v); }
-inline TRpEvResult E(std::string_view message = {}) { return TRpEvResult::error(message); }
+inline TRpEvResult I(int32_t v)
+{
+    return TRpEvResult::integer(v);
+}
+inline TRpEvResult R(double v)
+{
+    return TRpEvResult::real(v);
+}
+inline TRpEvResult S(std::string_view v)
+{
+    return TRpEvResult::string(v);
+}
+inline TRpEvResult B(bool v)
+{
+    return TRpEvResult::boolean(v);
+}
+inline TRpEvResult E(std::string_view message = {})
+{
+    return TRpEvResult::error(message);
+}
 
-inline void checkRows(std::initializer_list<Row> rows, report::TRpEvEnvironment* functions = nullptr)
+inline void checkRows(std::initializer_list<Row> rows,
+                      report::TRpEvEnvironment* functions = nullptr)
 {
     for (const Row& row : rows)
         EXPECT_EQ(evalText(row.expression, functions), row.expected)

@@ -39,10 +39,14 @@ TEST(Aggregates, Totals)
         {"sum of integers", "sum(x)", {I(1), I(2), I(3)}, I(6)},
         {"sum before any value", "sum(x)", {}, I(0)},
         {"sum of reals", "sum(x)", {R(1.5), R(2.5)}, R(4)},
-        {"sum keeps the kind of the first value: a real is not counted", "sum(x)",
-         {I(1), R(2.5), I(3)}, I(4)},
-        {"sum keeps the kind of the first value: an integer is not counted", "sum(x)",
-         {R(1.5), I(2)}, R(1.5)},
+        {"sum keeps the kind of the first value: a real is not counted",
+         "sum(x)",
+         {I(1), R(2.5), I(3)},
+         I(4)},
+        {"sum keeps the kind of the first value: an integer is not counted",
+         "sum(x)",
+         {R(1.5), I(2)},
+         R(1.5)},
         {"a string makes the sum an error", "sum(x)", {I(1), S("a"), I(2)}, E()},
         {"an error value makes the sum that error", "sum(x)", {I(1), E("bad")}, E("bad")},
         {"sum beyond 32 bits turns real", "sum(x)", {I(2147483647), I(1)}, R(2147483648.0)},
@@ -100,9 +104,9 @@ TEST(Aggregates, IsAggregateNamesTheAggregateFunctions)
         bool aggregate;
     };
     const Row rows[] = {
-        {"1+2", false},      {"'sum(1)'", false},        {"sum(1)", true},
+        {"1+2", false},         {"'sum(1)'", false},        {"sum(1)", true},
         {"1+average(2)", true}, {"if(true,count,0)", true}, {"max(1)", true},
-        {"min(1)", true},    {"copy('a',1,1)", false},
+        {"min(1)", true},       {"copy('a',1,1)", false},
     };
     for (const Row& row : rows) {
         TRpEvaluator evaluator;

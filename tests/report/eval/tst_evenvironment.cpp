@@ -34,12 +34,13 @@ TEST(Environment, NamesAndExpressions)
     functions.addFunction("", "1");
     EXPECT_EQ(functions.names(), (std::vector<std::string>{"TAX", "RATE"}));
     EXPECT_EQ(functions.expression("rate"), "3");
-    checkRows({
-        {"a name gives its expression's value", "tax+1", I(21)},
-        {"names in any letter case", "RATE*TaX", I(60)},
-        {"a name in brackets", "[rate]", I(3)},
-    },
-              &functions);
+    checkRows(
+        {
+            {"a name gives its expression's value", "tax+1", I(21)},
+            {"names in any letter case", "RATE*TaX", I(60)},
+            {"a name in brackets", "[rate]", I(3)},
+        },
+        &functions);
     functions.addFunction("RATE", "4");
     EXPECT_EQ(evalText("rate", &functions), I(4)) << "a name added again takes the new expression";
     EXPECT_TRUE(functions.deleteFunction("tax"));
@@ -54,12 +55,13 @@ TEST(Environment, ErrorsOfNames)
     functions.addFunction("B", "A");
     functions.addFunction("SELF", "self");
     functions.addFunction("BAD", "'x");
-    checkRows({
-        {"a name that reaches itself through another", "A", E("Recursive calls not allowed")},
-        {"a name that names itself", "self", E("Recursive calls not allowed")},
-        {"a name whose expression has an error", "bad", E("Missing '")},
-    },
-              &functions);
+    checkRows(
+        {
+            {"a name that reaches itself through another", "A", E("Recursive calls not allowed")},
+            {"a name that names itself", "self", E("Recursive calls not allowed")},
+            {"a name whose expression has an error", "bad", E("Missing '")},
+        },
+        &functions);
     EXPECT_EQ(functions.evaluate("nobody"), E("Unknown function : NOBODY"));
 }
 
@@ -109,12 +111,13 @@ TEST(Environment, ReportConstantsDefaultToTheirExpressions)
     functions.addReportConstants();
     EXPECT_EQ(functions.expression("PAGENUMBER"), "0");
     EXPECT_EQ(functions.expression("REPORTTITLE"), "''");
-    checkRows({
-        {"page number", "pagenumber", I(0)},
-        {"column number", "COLUMNNUMBER", I(0)},
-        {"report title", "reporttitle", S("")},
-    },
-              &functions);
+    checkRows(
+        {
+            {"page number", "pagenumber", I(0)},
+            {"column number", "COLUMNNUMBER", I(0)},
+            {"report title", "reporttitle", S("")},
+        },
+        &functions);
 }
 
 TEST(Environment, ReportConstantsComeFromTheReport)
@@ -127,11 +130,12 @@ TEST(Environment, ReportConstantsComeFromTheReport)
     EXPECT_EQ(page.value(), S("p.3"));
     report.page = 4;
     EXPECT_EQ(page.value(), S("p.4")) << "read each time the expression asks";
-    checkRows({
-        {"column number", "columnnumber", I(2)},
-        {"report title", "[reporttitle]", S(report.title)},
-    },
-              &functions);
+    checkRows(
+        {
+            {"column number", "columnnumber", I(2)},
+            {"report title", "[reporttitle]", S(report.title)},
+        },
+        &functions);
 }
 
 TEST(Environment, SettingConstantsLastsUntilTheLastUnprepare)

@@ -85,7 +85,8 @@ TEST(Functions, Case)
         {"upper of ASCII with Hangul", "upper('abc" + ga + "')", S("ABC" + ga)},
         {"lower of ASCII", "lower('ABC')", S("abc")},
         {"pretty", "pretty('hELLO wORLD')", S("Hello world")},
-        {"upper of full-width letters", "upper('" + text::cp949("ａｂ") + "')", S(text::cp949("ＡＢ"))},
+        {"upper of full-width letters", "upper('" + text::cp949("ａｂ") + "')",
+         S(text::cp949("ＡＢ"))},
         {"lower of a Greek capital", "lower('" + text::cp949("Ω") + "')", S(text::cp949("ω"))},
         {"pretty with a double-byte first character", "pretty('" + text::cp949("ａＢＣ") + "')",
          S(text::cp949("Ａｂｃ"))},
@@ -126,7 +127,8 @@ TEST(Functions, FormatNumeric)
         {"two decimals rounded", "formatnumeric('0.00',3.14159)", S("3.14")},
         {"arguments in the wrong order", "formatnumeric(1,'0')", E()},
         {"one argument", "formatnumeric('0')", E()},
-        {"an infinite value", "formatnumeric('0',1e308*10)", E("Invalid format or value specified")},
+        {"an infinite value", "formatnumeric('0',1e308*10)",
+         E("Invalid format or value specified")},
     });
 }
 
@@ -159,7 +161,9 @@ TEST(Functions, DateAndTime)
     QLocale::setDefault(before);
     EXPECT_EQ(time.kind(), TRpEvResult::Kind::String);
     const QString text = text::fromCp949(time.asString());
-    EXPECT_TRUE(QRegularExpression(u"^(오전|오후) \\d{1,2}시 \\d{1,2}분 \\d{1,2}초$"_s).match(text).hasMatch())
+    EXPECT_TRUE(QRegularExpression(u"^(오전|오후) \\d{1,2}시 \\d{1,2}분 \\d{1,2}초$"_s)
+                    .match(text)
+                    .hasMatch())
         << time.asString();
     checkRows({
         {"date with an argument", "date(1)", E()},

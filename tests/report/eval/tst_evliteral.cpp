@@ -87,8 +87,8 @@ TEST(QuotedLiteral, ExactExpressionGivesTheValueBack)
 
 TEST(QuotedLiteral, ExactExpressionHoldsForGeneratedValues)
 {
-    const std::string alphabet[] = {"a", "'", "+", "-", "(", ")", "[", "]", " ",
-                                    "=", "<", ",", "*", " or ", text::cp949("가")};
+    const std::string alphabet[] = {
+        "a", "'", "+", "-", "(", ")", "[", "]", " ", "=", "<", ",", "*", " or ", text::cp949("가")};
     std::mt19937 random(20240601);
     for (int n = 0; n < 2000; ++n) {
         std::string v;

@@ -47,10 +47,10 @@ TEST(Operators, Comparison)
         {"booleans differ", "true<>false", B(true)},
         {"comparison operator inside a factor is not split again", "1<2<3",
          E("Illegal character in numeric contant \"2<3\"")},
-        {"booleans do not order with less",
-         "true<false", E("Operator < is not compatible with boolean expressions")},
-        {"booleans do not order with greater or equal",
-         "true>=false", E("Operator >= is not compatible with boolean expressions")},
+        {"booleans do not order with less", "true<false",
+         E("Operator < is not compatible with boolean expressions")},
+        {"booleans do not order with greater or equal", "true>=false",
+         E("Operator >= is not compatible with boolean expressions")},
     });
 }
 
@@ -66,13 +66,16 @@ TEST(Operators, Logical)
         {"not negates a boolean", "not true", B(false)},
         {"not of a comparison", "NOT (1=2)", B(true)},
         {"not of a number is misuse", "not 5", E("Invalid use of NOT")},
-        {"reals have no or", "1.5 or 2", E("Operator OR is not compatible with numeric expressions")},
+        {"reals have no or", "1.5 or 2",
+         E("Operator OR is not compatible with numeric expressions")},
         {"reals have no and", "1.5 and 2.5",
          E("Operator AND is not compatible with numeric expressions")},
-        {"strings have no or", "'a' or 'b'", E("Operator OR is not compatible with string expressions")},
+        {"strings have no or", "'a' or 'b'",
+         E("Operator OR is not compatible with string expressions")},
         {"strings have no and", "'a' and 'b'",
          E("Operator AND is not compatible with string expressions")},
-        {"a word ending in or is no operator", "1 xor 2", E("Illegal character in numeric contant \"1 xor 2\"")},
+        {"a word ending in or is no operator", "1 xor 2",
+         E("Illegal character in numeric contant \"1 xor 2\"")},
     });
 }
 
@@ -86,8 +89,8 @@ TEST(Operators, StringsAndBooleans)
         {"string plus boolean", "'v'+true", S("vTrue")},
         {"boolean plus integer becomes text", "true+1", S("True1")},
         {"string compared with a number compares texts", "'10'=10", B(true)},
-        {"concatenation is cut to 255 bytes", "'" + std::string(200, 'a') + "'+'" +
-                                                   std::string(200, 'b') + "'",
+        {"concatenation is cut to 255 bytes",
+         "'" + std::string(200, 'a') + "'+'" + std::string(200, 'b') + "'",
          S(std::string(200, 'a') + std::string(55, 'b'))},
         {"strings cannot subtract", "'a'-'b'", E("Cannot subtract string expressions")},
         {"strings cannot multiply", "'a'*'b'", E("Cannot multiply string expressions")},
@@ -107,6 +110,7 @@ TEST(Operators, Errors)
         {"division by real zero", "7/0.0", E("Cannot divide by 0")},
         {"an error operand passes through", "(7/0)+'x'", E("Cannot divide by 0")},
         {"the left error wins", "(7/0)=('a'-1)", E("Cannot divide by 0")},
-        {"the right error when the left is fine", "1+('a'-1)", E("Cannot subtract string expressions")},
+        {"the right error when the left is fine", "1+('a'-1)",
+         E("Cannot subtract string expressions")},
     });
 }

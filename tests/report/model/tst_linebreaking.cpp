@@ -240,8 +240,7 @@ TEST(LineBreaking, AFigureStaysWholeAndShrinksToFit)
         label.setBounds(10, 10, c.width, 100);
         label.setFigure(false);
         label.setCaption(figure);
-        EXPECT_EQ(label.PrintLines().size() > 1 || label.PrintLines()[0] != figure,
-                  c.width < full);
+        EXPECT_EQ(label.PrintLines().size() > 1 || label.PrintLines()[0] != figure, c.width < full);
         label.setFigure(true);
         EXPECT_EQ(label.PrintLines(), Lines{figure});
         const gfx::Font f = label.lineFont(figure);

@@ -340,8 +340,8 @@ TEST(ShapePrinting, WideStyledLineKeepsItsStyle)
     page.print(shape);
     const auto lines = OnePage::of(page.calls(), Kind::Line);
     // Dash 18, gap 6, dot 6, gap 6, dot 6, gap 6, then the next dash: 0-18, 24-30, 36-42, 48-66...
-    const std::pair<int, int> expected[] = {{0, 18}, {24, 30}, {36, 42}, {48, 66}, {72, 78},
-                                            {84, 90}, {96, 100}};
+    const std::pair<int, int> expected[] = {{0, 18},  {24, 30}, {36, 42}, {48, 66},
+                                            {72, 78}, {84, 90}, {96, 100}};
     ASSERT_EQ(lines.size(), std::size(expected));
     for (size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].from.x, expected[i].first) << i;

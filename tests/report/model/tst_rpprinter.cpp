@@ -5,8 +5,8 @@
 #include "report/model/TRpPrinterListener.h"
 #include "report/store/ReportFileError.h"
 #include "report/store/TRpPageList.h"
-#include "tests/support/UnwritableTempFolder.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/UnwritableTempFolder.h"
 
 #include <QFile>
 #include <cstring>

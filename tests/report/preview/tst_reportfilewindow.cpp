@@ -173,7 +173,8 @@ TEST_F(ReportFile, ShowingAFileWaitsForTheWindowToClose)
     bool shown = false;
     int status = -1;
     EXPECT_TRUE(testsupport::driveModal(
-        "show a report file", [&] { status = showReportFile(path); }, [&](QWidget& modal) {
+        "show a report file", [&] { status = showReportFile(path); },
+        [&](QWidget& modal) {
             auto* window = qobject_cast<ReportFileWindow*>(&modal);
             ASSERT_NE(window, nullptr);
             shown = window->pageText() == u"Page : 1/4"_s;

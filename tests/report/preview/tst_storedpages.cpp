@@ -8,10 +8,10 @@
 #include "text/Cp949.h"
 
 #include <QPrinter>
+#include <gtest/gtest.h>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <gtest/gtest.h>
 
 using namespace report;
 using namespace Qt::StringLiterals;

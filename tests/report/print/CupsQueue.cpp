@@ -78,7 +78,7 @@ QImage CupsQueue::renderPage(const QString& pdf, int page, int dpi)
     const QString base = dir.filePath(u"page"_s);
     const QString number = QString::number(page);
     runPdfTool(u"pdftoppm"_s, {u"-r"_s, QString::number(dpi), u"-f"_s, number, u"-l"_s, number,
-                            u"-singlefile"_s, u"-png"_s, pdf, base});
+                               u"-singlefile"_s, u"-png"_s, pdf, base});
     return QImage(base + u".png"_s);
 }
 

@@ -37,7 +37,8 @@ QSizeF pageSizeIn(const QString& info)
 
 PdfFacts pdfFacts(const QString& pdf)
 {
-    static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s, QRegularExpression::MultilineOption);
+    static const QRegularExpression pages(u"^Pages:\\s+(\\d+)"_s,
+                                          QRegularExpression::MultilineOption);
     static const QRegularExpression encrypted(u"^Encrypted:\\s+yes"_s,
                                               QRegularExpression::MultilineOption);
     const QString info = runPdfTool(u"pdfinfo"_s, {pdf});

@@ -7,8 +7,8 @@
 // What poppler's tools read from a PDF file: an independent reader of the documents we write.
 struct PdfFacts
 {
-    int pages = -1;      // -1: not a readable PDF
-    QSizeF pagePoints;   // the first page's size, 1/72 inch
+    int pages = -1;    // -1: not a readable PDF
+    QSizeF pagePoints; // the first page's size, 1/72 inch
     bool encrypted = false;
 };
 

@@ -32,7 +32,8 @@ template <class T> T* control(QWidget& dialog, const char* name)
 void chooseLandscape(QDialog& dialog)
 {
     EXPECT_TRUE(testsupport::driveModal(
-        "the printer's properties", [&] { control<QAbstractButton>(dialog, "properties")->click(); },
+        "the printer's properties",
+        [&] { control<QAbstractButton>(dialog, "properties")->click(); },
         [](QWidget& window) {
             auto& properties = static_cast<QDialog&>(window);
             control<QAbstractButton>(properties, "landscape")->click();
@@ -57,7 +58,8 @@ protected:
     {
         int tag = 0;
         EXPECT_TRUE(testsupport::driveModal(
-            "the print dialog", [&] { tag = ShowPrintDialog(report); }, [&](QWidget& window) {
+            "the print dialog", [&] { tag = ShowPrintDialog(report); },
+            [&](QWidget& window) {
                 auto* dialog = qobject_cast<QDialog*>(&window);
                 ASSERT_NE(dialog, nullptr) << "no dialog opened";
                 user(*dialog);

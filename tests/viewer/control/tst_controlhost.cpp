@@ -45,7 +45,11 @@ struct DemoServer
     testsupport::TempDir dir;
     testsupport::ServerProcess process;
 
-    bool start() { return process.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))}); }
+    bool start()
+    {
+        return process.start(
+            {u"--db"_s, QString::fromStdString("sqlite:" + dir.file("demo.sqlite"))});
+    }
     viewer::Configuration configuration() const
     {
         viewer::Configuration config = viewer::Configuration::defaults();
@@ -83,7 +87,8 @@ std::vector<std::vector<std::string>> rowsOf(const grid::TImVarGrid* g, int colu
 Shown shown(const TFmirola* f)
 {
     Shown s;
-    for (const QLineEdit* e : {f->REGISTRATION, f->CUSTNAME, f->CHIEF, f->ADDRESS, f->JOBKIND, f->JOBITEM})
+    for (const QLineEdit* e :
+         {f->REGISTRATION, f->CUSTNAME, f->CHIEF, f->ADDRESS, f->JOBKIND, f->JOBITEM})
         s.particulars.push_back(TFmirola::textOf(e));
     s.dates = rowsOf(f->ImVarGrid1, 2);
     s.lines = rowsOf(f->ImVarGrid2, 7);
@@ -105,12 +110,15 @@ protected:
             site = new ControlSite(window.get());
             layout->addWidget(site);
             ASSERT_EQ(site->createControl(factory()), S_OK);
-            site->control()->form()->messageSink = [this](const std::string& m) { messages.push_back(m); };
+            site->control()->form()->messageSink = [this](const std::string& m) {
+                messages.push_back(m);
+            };
         }
         window->show();
         // Each control's start-up timer loads its own company list.
-        ASSERT_TRUE(waitUntil([&] { return companies(a()) > 1 && companies(b()) > 1 && idle(a()) && idle(b()); },
-                              20000));
+        ASSERT_TRUE(waitUntil(
+            [&] { return companies(a()) > 1 && companies(b()) > 1 && idle(a()) && idle(b()); },
+            20000));
     }
 
     static int companies(const TFmirola* f) { return f->CustList->count(); }
@@ -120,7 +128,8 @@ protected:
     static void prepare(TFmirola* f, const char* code, const char* password)
     {
         f->DataExit->trigger();
-        f->CustList->setCurrentIndex(f->CustList->findText(QString::fromLatin1(code), Qt::MatchStartsWith));
+        f->CustList->setCurrentIndex(
+            f->CustList->findText(QString::fromLatin1(code), Qt::MatchStartsWith));
         f->PassWD->setText(QString::fromLatin1(password));
         f->Panel_Msg->clear();
     }
@@ -158,7 +167,8 @@ TEST_F(TwoControls, SearchAtTheSameTimeAndEachShowsItsOwnCompany)
         });
     QMetaObject::invokeMethod(a()->DataSerch, &QAction::trigger, Qt::QueuedConnection);
     QMetaObject::invokeMethod(b()->DataSerch, &QAction::trigger, Qt::QueuedConnection);
-    ASSERT_TRUE(waitUntil([&] { return idle(a()) && idle(b()) && shown(b()).totals[0] != ""; }, 20000));
+    ASSERT_TRUE(
+        waitUntil([&] { return idle(a()) && idle(b()) && shown(b()).totals[0] != ""; }, 20000));
     EXPECT_TRUE(bothOpen);
     EXPECT_EQ(shown(a()), aloneA);
     EXPECT_EQ(shown(b()), aloneB);
@@ -181,17 +191,19 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
     const bool ended = testsupport::driveModal(
         "the viewer window", [&] { status = app::runViewerWindow(server.configuration()); },
         [&](QWidget& window) {
-        auto* site = dynamic_cast<ControlSite*>(&window);
-        ASSERT_TRUE(site);
-        EXPECT_EQ(site->windowTitle(), u"Fmirola"_s);
-        TFmirola* form = site->control()->form();
-        EXPECT_EQ(form->parentWidget(), site);
-        EXPECT_EQ(form->geometry(), site->rect());
-        // The embedded form runs its start-up exchange like any other.
-        EXPECT_TRUE(waitUntil([&] { return form->CustList->count() > 1 && idle(form); }, 20000));
-        seen = true;
-        site->close();
-        }, testsupport::defaultModalDeadlineMs, findSite);
+            auto* site = dynamic_cast<ControlSite*>(&window);
+            ASSERT_TRUE(site);
+            EXPECT_EQ(site->windowTitle(), u"Fmirola"_s);
+            TFmirola* form = site->control()->form();
+            EXPECT_EQ(form->parentWidget(), site);
+            EXPECT_EQ(form->geometry(), site->rect());
+            // The embedded form runs its start-up exchange like any other.
+            EXPECT_TRUE(
+                waitUntil([&] { return form->CustList->count() > 1 && idle(form); }, 20000));
+            seen = true;
+            site->close();
+        },
+        testsupport::defaultModalDeadlineMs, findSite);
     EXPECT_TRUE(ended);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(seen);
@@ -204,7 +216,8 @@ TEST(HostExample, RunsHeadlessAndLogsTheEventsOfBothControls)
     ASSERT_TRUE(server.start()) << server.process.errorOutput();
     QProcess example;
     example.start(QString::fromUtf8(MIROLA_HOST_EXAMPLE),
-                  {u"--server"_s, u"127.0.0.1:"_s + QString::number(server.process.port()), u"--quit-after-ms"_s, u"1000"_s});
+                  {u"--server"_s, u"127.0.0.1:"_s + QString::number(server.process.port()),
+                   u"--quit-after-ms"_s, u"1000"_s});
     ASSERT_TRUE(example.waitForFinished(60000));
     EXPECT_EQ(example.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(example.exitCode(), 0) << example.readAllStandardError().toStdString();
@@ -235,12 +248,14 @@ TEST(ControlCommand, WritesTheRegistryFileWithTheLibraryPathInCp949)
     std::ostringstream out;
     std::ostringstream err;
     ASSERT_EQ(app::controlCommand({"regfile", "D:\\프로그램\\mirola.ocx"}, out, err), 0);
-    EXPECT_NE(out.str().find("@=\"D:\\\\" + text::cp949("프로그램") + "\\\\mirola.ocx\""), std::string::npos);
+    EXPECT_NE(out.str().find("@=\"D:\\\\" + text::cp949("프로그램") + "\\\\mirola.ocx\""),
+              std::string::npos);
     EXPECT_TRUE(err.str().empty());
 
     std::ostringstream byDefault;
     ASSERT_EQ(app::controlCommand({"regfile"}, byDefault, err), 0);
-    EXPECT_NE(byDefault.str().find("\"C:\\\\Program Files\\\\mirola\\\\mirola.ocx,1\""), std::string::npos);
+    EXPECT_NE(byDefault.str().find("\"C:\\\\Program Files\\\\mirola\\\\mirola.ocx,1\""),
+              std::string::npos);
 }
 
 TEST(ControlCommand, WritesTheTypeLibraryAndVersionResourceAndRefusesOtherWords)
@@ -263,7 +278,8 @@ TEST(ControlCommand, WritesTheTypeLibraryAndVersionResourceAndRefusesOtherWords)
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(app::controlCommand(row.args, out, err), row.status);
-        EXPECT_NE((row.status == 0 ? out : err).str().find(row.expected), std::string::npos) << row.expected;
+        EXPECT_NE((row.status == 0 ? out : err).str().find(row.expected), std::string::npos)
+            << row.expected;
         EXPECT_TRUE((row.status == 0 ? err : out).str().empty());
     }
 }
