@@ -390,10 +390,13 @@ public:
 
 TEST_F(GridInput, ScrollingRepaintsOnlyTheUncoveredRows)
 {
-    addRows(100);
-    QApplication::processEvents();
     PaintSpy spy;
     client()->installEventFilter(&spy);
+    addRows(100);
+    // The count change repaints the whole grid once, on whatever turn of the event loop the
+    // platform gives it; what scrolling repaints comes after that.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !spy.painted.isEmpty(); }));
+    spy.painted = QRegion();
     grid->setTopRow(2);
     EXPECT_TRUE(testsupport::waitUntil([&] { return !spy.painted.isEmpty(); }));
     const QRect r = spy.painted.boundingRect();
