@@ -68,12 +68,20 @@ protected:
         return button;
     }
 
+    // Moves the pointer as a user does: the window system's pointer too, which the buttons ask
+    // for on their timer and which synthesized moves leave where it was on a real display.
+    static void movePointer(QWidget* widget, QPoint pos)
+    {
+        QCursor::setPos(widget->mapToGlobal(pos));
+        QTest::mouseMove(widget, pos);
+    }
+
     // The pointer on an empty part of the window, away from every button.
-    void park() { QTest::mouseMove(window.get(), QPoint(200, 100)); }
+    void park() { movePointer(window.get(), QPoint(200, 100)); }
 
     void hover(TFlatImageButton* button, QPoint pos = centre)
     {
-        QTest::mouseMove(button, pos);
+        movePointer(button, pos);
         ASSERT_TRUE(waitUntil([&] { return button->mouseInControl(); }, 2000));
     }
 
