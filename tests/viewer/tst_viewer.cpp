@@ -182,7 +182,7 @@ protected:
                 std::string_view rest = exchange::parseFrame(frame).body;
                 for (int skip = 0; skip < 4; ++skip)
                     rest.remove_prefix(rest.find('|') + 1);
-                items.emplace_back(rest.substr(0, rest.find('|'))); // the specification column
+                items.emplace_back(rest.substr(0, rest.find('|'))); // the remark column (품목 사양)
             }
         ASSERT_FALSE(items.empty());
         ASSERT_EQ(form->ImVarGrid2->DataRowCount(), int(items.size()));

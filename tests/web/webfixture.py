@@ -10,7 +10,6 @@ import socket
 import subprocess
 import tempfile
 import threading
-import time
 import unittest
 import urllib.error
 import urllib.request
@@ -29,28 +28,36 @@ class Process:
         self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.PIPE, env=full_env)
         self._lines = []
-        self._lock = threading.Lock()
+        self._ended = False
+        self._changed = threading.Condition()
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
 
     def _read(self):
         for raw in self.proc.stderr:
-            with self._lock:
+            with self._changed:
                 self._lines.append(raw.decode("utf-8", "replace"))
+                self._changed.notify_all()
+        with self._changed:
+            self._ended = True
+            self._changed.notify_all()
 
     def output(self):
-        with self._lock:
+        with self._changed:
             return "".join(self._lines)
 
     def wait_for(self, pattern, timeout=START_TIMEOUT_S):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            m = re.search(pattern, self.output())
-            if m:
-                return m
-            if self.proc.poll() is not None:
-                break
-            time.sleep(0.02)
+        found = None
+
+        def seen():
+            nonlocal found
+            found = re.search(pattern, "".join(self._lines))
+            return found is not None or self._ended
+
+        with self._changed:
+            self._changed.wait_for(seen, timeout)
+        if found:
+            return found
         raise RuntimeError("no %r from %s:\n%s" % (pattern, self.proc.args[0], self.output()))
 
     def stop(self):
