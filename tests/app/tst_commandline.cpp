@@ -62,6 +62,25 @@ quint16 closedPort()
     return probe.serverPort();
 }
 
+// Answers the company list, the particulars and the trading dates `dateRows` (MAKEDATE rows) as
+// a statement server would; false for any other frame, which the test answers itself.
+bool answerSearch(testsupport::ScriptedPeer& peer, const exchange::Frame& f,
+                  const std::string& dateRows)
+{
+    if (f.command == "MAKEKEY")
+        peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") +
+                  serverFrame("MAKEKEY", "END"));
+    else if (f.command == "MAKECUST")
+        peer.send(serverFrame("MAKECUST", "DATA",
+                              "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|") +
+                  serverFrame("MAKECUST", "END"));
+    else if (f.command == "MAKEDATE")
+        peer.send(dateRows + serverFrame("MAKEDATE", "END"));
+    else
+        return false;
+    return true;
+}
+
 } // namespace
 
 TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
@@ -149,19 +168,10 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
     testsupport::ScriptedPeer peer;
     peer.onFrame = [&](const std::string& frame) {
         const exchange::Frame f = exchange::parseFrame(frame);
-        if (f.type != "DATA")
+        if (f.type != "DATA" ||
+            answerSearch(peer, f, serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|")))
             return;
-        if (f.command == "MAKEKEY")
-            peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") +
-                      serverFrame("MAKEKEY", "END"));
-        else if (f.command == "MAKECUST")
-            peer.send(serverFrame("MAKECUST", "DATA",
-                                  "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|") +
-                      serverFrame("MAKECUST", "END"));
-        else if (f.command == "MAKEDATE")
-            peer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") +
-                      serverFrame("MAKEDATE", "END"));
-        else if (f.command == "MAKEDATA") {
+        if (f.command == "MAKEDATA") {
             peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|"));
             peer.closeConnection();
         }
@@ -356,20 +366,12 @@ TEST(CommandLine, ExportAllRefusesWhatItCannotWriteAndLeavesNothingOnAFailure)
     testsupport::ScriptedPeer peer;
     peer.onFrame = [&](const std::string& frame) {
         const exchange::Frame f = exchange::parseFrame(frame);
-        if (f.type != "DATA")
+        if (f.type != "DATA" ||
+            answerSearch(peer, f,
+                         serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") +
+                             serverFrame("MAKEDATE", "DATA", "2004-03-09|1|59001||SU1|")))
             return;
-        if (f.command == "MAKEKEY")
-            peer.send(serverFrame("MAKEKEY", "DATA", "59001|Cut Trading|02|") +
-                      serverFrame("MAKEKEY", "END"));
-        else if (f.command == "MAKECUST")
-            peer.send(serverFrame("MAKECUST", "DATA",
-                                  "101-81-00001|Cut Trading|Kim|Seoul |Main 1|Retail|Paper|") +
-                      serverFrame("MAKECUST", "END"));
-        else if (f.command == "MAKEDATE")
-            peer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|") +
-                      serverFrame("MAKEDATE", "DATA", "2004-03-09|1|59001||SU1|") +
-                      serverFrame("MAKEDATE", "END"));
-        else if (f.command == "MAKEDATA" && f.body.find("2004-03-01") != std::string_view::npos)
+        if (f.command == "MAKEDATA" && f.body.find("2004-03-01") != std::string_view::npos)
             peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
                       serverFrame("MAKEDATA", "END"));
         else if (f.command == "MAKEDATA") {
