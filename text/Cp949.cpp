@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <atomic>
+#include <cstdint>
+#include <memory>
 
 namespace text {
 
@@ -9,37 +12,86 @@ namespace text {
 // the Windows table is the code page the system's bytes are in.
 static constexpr const char* codePage = "windows-949";
 
+namespace {
+
+bool isAscii(std::string_view bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// The code page's two bytes for each character of one block of 256, 0 where it has none. Built
+// once a block is first needed, and shared by every thread: a converter of the converter library
+// costs a lookup under its lock when made, and its error flag outlives resetState().
+const uint16_t* encodingBlock(char16_t unit)
+{
+    static std::atomic<const uint16_t*> blocks[256];
+    std::atomic<const uint16_t*>& slot = blocks[unit >> 8];
+    if (const uint16_t* block = slot.load(std::memory_order_acquire))
+        return block;
+    auto made = std::make_unique<uint16_t[]>(256);
+    QStringEncoder encoder(codePage);
+    QStringDecoder decoder(codePage);
+    for (int i = 0; i < 256; ++i) {
+        const char16_t c = char16_t((unit & 0xFF00) | i);
+        if (c < 0x80 || QChar::isSurrogate(c))
+            continue;
+        const QStringView one(&c, 1);
+        const QByteArray bytes = encoder.encode(one);
+        // A substitution is not two bytes, or does not read back as the character.
+        if (bytes.size() == 2 && QString(decoder.decode(bytes)) == one)
+            made[i] = uint16_t(uint8_t(bytes[0]) << 8 | uint8_t(bytes[1]));
+        encoder.resetState();
+        decoder.resetState();
+    }
+    const uint16_t* expected = nullptr;
+    if (!slot.compare_exchange_strong(expected, made.get(), std::memory_order_acq_rel))
+        return expected;
+    return made.release();
+}
+
+} // namespace
+
 QString fromCp949(std::string_view bytes)
 {
-    QStringDecoder decoder(codePage);
-    return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+    thread_local QStringDecoder decoder(codePage);
+    QString s = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    // Its state after bytes that are not cp949 is not cleared by resetState(); a new one starts
+    // clean.
+    if (decoder.hasError())
+        decoder = QStringDecoder(codePage);
+    return s;
 }
 
 std::string toCp949(const QString& s)
 {
-    QStringEncoder encoder(codePage);
     std::string out;
     out.reserve(size_t(s.size()) * 2);
-    // Encode one code point at a time so that an unmappable character becomes exactly one "?"
-    // whatever the codec's own replacement would be.
-    for (qsizetype i = 0; i < s.size();) {
-        qsizetype n =
-            (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
-        QStringView piece(s.constData() + i, n);
-        i += n;
-        if (n == 1 && piece.at(0).unicode() < 0x80) {
-            out.push_back(char(piece.at(0).unicode()));
+    // Each character on its own, so that one the code page cannot hold becomes exactly one "?"
+    // whatever the codec's own replacement would be; cp949 holds nothing outside the BMP.
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t unit = s.at(i).unicode();
+        if (unit < 0x80) {
+            out.push_back(char(unit));
             continue;
         }
-        QByteArray bytes = encoder.encode(piece);
-        // Every non-ASCII character of the code page takes two bytes; anything else is a
-        // substitution.
-        if (encoder.hasError() || bytes.size() != 2) {
-            encoder.resetState();
+        if (QChar::isSurrogate(unit)) {
+            if (QChar::isHighSurrogate(unit) && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
+                ++i;
             out.push_back('?');
             continue;
         }
-        out.append(bytes.constData(), size_t(bytes.size()));
+        const uint16_t bytes = encodingBlock(unit)[unit & 0xFF];
+        if (bytes == 0) {
+            out.push_back('?');
+            continue;
+        }
+        out.push_back(char(bytes >> 8));
+        out.push_back(char(bytes & 0xFF));
     }
     return out;
 }

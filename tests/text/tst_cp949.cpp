@@ -46,6 +46,9 @@ TEST(Cp949, CharactersOutsideTheCodePageBecomeOneQuestionMark)
         {"syllable outside KS X 1001 is still in cp949", QString::fromUtf8("\xEB\x98\xA0"),
          "\x8C\x63"},
         {"lone surrogate", QString(QChar(0xD800)) + QStringLiteral("x"), "?x"},
+        // The codec's error state once stuck after the first miss and took what followed.
+        {"Hangul after characters it lacks",
+         QString::fromUtf8("\xE0\xB8\x81\xF0\x9F\x98\x80\xEA\xB0\x80"), "??\xB0\xA1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(toCp949(c.input), c.expected) << c.name;
