@@ -73,8 +73,8 @@ StatementDatabase::~StatementDatabase()
 {
     // Queries and the connection handle go before the connection itself is removed.
     for (QSqlQuery* q : {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines,
-                         &m_password, &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant,
-                         &m_granted, &m_forgetGrants, &m_lockedAddresses})
+                         &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted,
+                         &m_forgetGrants, &m_lockedAddresses})
         *q = QSqlQuery();
     m_db.close();
     m_db = QSqlDatabase();
@@ -105,6 +105,12 @@ std::unique_ptr<StatementDatabase> StatementDatabase::open(const DatabaseLocatio
         error = db->m_db.lastError().text();
         return nullptr;
     }
+
+    // Write-ahead logging lets a read skip the journal check and file locks a rollback journal
+    // needs on every query, and lets the supplier's own writes go on beside the server's reads.
+    // Kept in the file; where it cannot be set the file stays as it is.
+    if (location.driver == u"QSQLITE"_s)
+        QSqlQuery(db->m_db).exec(u"PRAGMA journal_mode=WAL"_s);
 
     const bool hasTables = hasStatementTables(db->m_db);
     if (init && hasTables) {
@@ -168,20 +174,21 @@ bool StatementDatabase::prepare(QString& error)
              u"SELECT c.regitration, c.custname, c.chief, p.postname, c.address, c.jobkind,"
              " c.jobitem FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
              " WHERE c.custcode = ? AND c.userpass = ?"_s},
-            // The security number stays on the server: its column goes out empty.
-            {&m_tradingDates,
-             u"SELECT m.subuldate, m.subulseq, m.icustcode, '', m.iocode"
-             " FROM subulm m JOIN custs c ON c.custcode = m.icustcode"
-             " WHERE m.subuldate >= ? AND m.subuldate <= ? AND m.icustcode = ? AND c.userpass = ?"
-             " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"
-             " ORDER BY m.subuldate, m.subulseq"_s},
+            // The security number stays on the server: its column goes out empty. The company
+            // row comes back even without dates, so that one query tells a wrong number from
+            // an empty period.
+            {&m_tradingDates, u"SELECT m.subuldate, m.subulseq, m.icustcode, '', m.iocode"
+                              " FROM custs c LEFT OUTER JOIN subulm m ON m.icustcode = c.custcode"
+                              " AND m.subuldate >= ? AND m.subuldate <= ?"
+                              " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"
+                              " WHERE c.custcode = ? AND c.userpass = ?"
+                              " ORDER BY m.subuldate, m.subulseq"_s},
             {&m_statementLines,
              u"SELECT d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty, i.unit,"
              " d.price, d.amount, d.tax FROM subuld d"
              " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
              " WHERE d.subuldate = ? AND d.subulseq = ?"
              " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
-            {&m_password, u"SELECT 1 FROM custs WHERE custcode = ? AND userpass = ?"_s},
         },
         error);
 }
@@ -273,21 +280,25 @@ StatementDatabase::Rows StatementDatabase::particulars(const std::string& code,
     return answerRows(m_particulars, 7);
 }
 
-std::optional<std::vector<StatementDatabase::TradingDate>>
+std::optional<StatementDatabase::TradingDates>
 StatementDatabase::tradingDates(const std::string& from, const std::string& to,
                                 const std::string& code, const std::string& password)
 {
     if (!run(m_tradingDates, "trading dates",
              {fromCp949(from), fromCp949(to), fromCp949(code), fromCp949(password)}))
         return std::nullopt;
-    std::vector<TradingDate> rows;
+    TradingDates found;
     while (m_tradingDates.next()) {
-        rows.push_back({answerRow(m_tradingDates, 5),
-                        text::toCp949(m_tradingDates.value(0).toString()),
-                        m_tradingDates.value(1).toLongLong()});
+        found.matched = true;
+        // The company's row alone: no date in the period.
+        if (m_tradingDates.isNull(0))
+            continue;
+        found.dates.push_back({answerRow(m_tradingDates, 5),
+                               text::toCp949(m_tradingDates.value(0).toString()),
+                               m_tradingDates.value(1).toLongLong()});
     }
     m_tradingDates.finish();
-    return rows;
+    return found;
 }
 
 StatementDatabase::Rows StatementDatabase::statementLines(const std::string& date, int64_t seq)
@@ -295,16 +306,6 @@ StatementDatabase::Rows StatementDatabase::statementLines(const std::string& dat
     if (!run(m_statementLines, "statement lines", {fromCp949(date), qlonglong(seq)}))
         return std::nullopt;
     return answerRows(m_statementLines, 10);
-}
-
-std::optional<bool> StatementDatabase::passwordMatches(const std::string& code,
-                                                       const std::string& password)
-{
-    if (!run(m_password, "security number check", {fromCp949(code), fromCp949(password)}))
-        return std::nullopt;
-    const bool found = m_password.next();
-    m_password.finish();
-    return found;
 }
 
 namespace {

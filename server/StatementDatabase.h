@@ -56,13 +56,16 @@ public:
 
     Rows companies();
     Rows particulars(const std::string& code, const std::string& password);
+    struct TradingDates
+    {
+        // False when no company has this code and security number.
+        bool matched = false;
+        std::vector<TradingDate> dates;
+    };
     // The security number column goes out empty.
-    std::optional<std::vector<TradingDate>> tradingDates(const std::string& from,
-                                                         const std::string& to,
-                                                         const std::string& code,
-                                                         const std::string& password);
+    std::optional<TradingDates> tradingDates(const std::string& from, const std::string& to,
+                                             const std::string& code, const std::string& password);
     Rows statementLines(const std::string& date, int64_t seq);
-    std::optional<bool> passwordMatches(const std::string& code, const std::string& password);
 
     // The guard that server instances share on PostgreSQL. Its tables are made once at start;
     // every connection then prepares its queries. Times are the database's clock.
@@ -92,7 +95,6 @@ private:
     QSqlQuery m_particulars;
     QSqlQuery m_tradingDates;
     QSqlQuery m_statementLines;
-    QSqlQuery m_password;
     QSqlQuery m_failures;
     QSqlQuery m_recordFailure;
     QSqlQuery m_forgetFailures;

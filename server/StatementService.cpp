@@ -43,19 +43,16 @@ std::optional<std::vector<std::string>> StatementService::rowsFor(const std::str
     case Command::MakeDate: {
         if (m_guard.locked(peer, nowMs))
             break;
-        const std::optional<bool> matches = m_db.passwordMatches(v[2], v[3]);
-        if (!matches)
-            return fromDatabase(StatementDatabase::Rows());
-        if (!*matches) {
-            m_guard.recordFailure(peer, nowMs);
-            return std::vector<std::string>();
-        }
         auto dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
         if (!dates)
             return fromDatabase(StatementDatabase::Rows());
+        if (!dates->matched) {
+            m_guard.recordFailure(peer, nowMs);
+            return std::vector<std::string>();
+        }
         std::vector<std::string> rows;
         std::vector<AccessGuard::Listed> listed;
-        for (StatementDatabase::TradingDate& d : *dates) {
+        for (StatementDatabase::TradingDate& d : dates->dates) {
             listed.emplace_back(std::move(d.date), d.seq);
             rows.push_back(std::move(d.row));
         }

@@ -358,10 +358,9 @@ void queryChain(server::StatementDatabase& db, const exchange::DateRange& range,
 {
     const Company& c = companies[size_t(n) % companies.size()];
     db.particulars(c.code, c.password);
-    db.passwordMatches(c.code, c.password);
     const auto dates = db.tradingDates(range.from, range.to, c.code, c.password);
-    if (dates && !dates->empty())
-        db.statementLines(dates->front().date, dates->front().seq);
+    if (dates && !dates->dates.empty())
+        db.statementLines(dates->dates.front().date, dates->dates.front().seq);
 }
 
 // The same through the server's own request handling: matching, guard and framing.

@@ -388,6 +388,20 @@ TEST_F(StatementServiceTest, FailedMatchesLockTheAddress)
         3u);
 }
 
+TEST_F(StatementServiceTest, AnEmptyPeriodIsNoWrongNumber)
+{
+    const auto empty = exchange::dateRange(1990, 1, 12);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(
+            ask(Command::MakeDate, exchange::makeDateText(empty, "50001", "1234"), "10.0.0.7", i),
+            (Frames{frame("MAKEDATE", "OPN"), frame("MAKEDATE", "END")}));
+    EXPECT_FALSE(guard.locked("10.0.0.7", 10));
+    EXPECT_EQ(
+        ask(Command::MakeDate, exchange::makeDateText(empty, "50001", "0000"), "10.0.0.7", 11),
+        (Frames{frame("MAKEDATE", "OPN"), frame("MAKEDATE", "END")}));
+    EXPECT_FALSE(guard.locked("10.0.0.7", 12)) << "one wrong number of three";
+}
+
 TEST_F(StatementServiceTest, ValuesWithNulBytesAreMalformedAndCountNothing)
 {
     const QDate today = QDate::currentDate();
@@ -434,6 +448,6 @@ TEST_F(StatementServiceTest, DatabaseFailuresAreNotCountedAsWrongNumbers)
     }
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("database error in particulars"), std::string::npos) << log;
-    EXPECT_NE(log.find("database error in security number check"), std::string::npos) << log;
+    EXPECT_NE(log.find("database error in trading dates"), std::string::npos) << log;
     EXPECT_FALSE(guard.locked("10.0.0.6", 10));
 }
