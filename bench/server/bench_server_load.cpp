@@ -505,6 +505,8 @@ int openOnServer(quint16 metricsPort)
 struct Served
 {
     QString threads; // as given; empty: the server's own choice
+    // An older build given by --baseline: it knows only --listen and --db, and has no metrics page.
+    bool baseline = false;
     QProcess process;
     quint16 port = 0;
     quint16 metricsPort = 0;
@@ -521,16 +523,10 @@ struct Served
     {
         const QString limit = QString::number(cap);
         // Every client comes from 127.0.0.1, so the cap of one address is the cap of all.
-        QStringList arguments = {u"--listen"_s,
-                                 u"127.0.0.1:0"_s,
-                                 u"--db"_s,
-                                 url,
-                                 u"--max-connections"_s,
-                                 limit,
-                                 u"--max-per-address"_s,
-                                 limit,
-                                 u"--metrics"_s,
-                                 u"127.0.0.1:0"_s};
+        QStringList arguments = {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url};
+        if (!baseline)
+            arguments << u"--max-connections"_s << limit << u"--max-per-address"_s << limit
+                      << u"--metrics"_s << u"127.0.0.1:0"_s;
         if (!threads.isEmpty())
             arguments << u"--threads"_s << threads;
         process.setProgram(program);
@@ -539,7 +535,9 @@ struct Served
         process.setStandardOutputFile(QProcess::nullDevice());
         process.start();
         const QRegularExpression listening(
-            u"metrics on 127\\.0\\.0\\.1:(\\d+)\n.*listening on 127\\.0\\.0\\.1:(\\d+).*, (\\d+) threads"_s);
+            baseline
+                ? u"()listening on 127\\.0\\.0\\.1:(\\d+)()"_s
+                : u"metrics on 127\\.0\\.0\\.1:(\\d+)\n.*listening on 127\\.0\\.0\\.1:(\\d+).*, (\\d+) threads"_s);
         QByteArray output;
         for (int tries = 0; tries < 1500 && port == 0 && process.state() != QProcess::NotRunning;
              ++tries) {
@@ -550,7 +548,7 @@ struct Served
             if (m.hasMatch()) {
                 metricsPort = quint16(m.captured(1).toUInt());
                 port = quint16(m.captured(2).toUInt());
-                threadsRunning = m.captured(3);
+                threadsRunning = baseline ? u"1 (baseline build)"_s : m.captured(3);
             } else {
                 QThread::msleep(20);
             }
@@ -598,6 +596,7 @@ int main(int argc, char** argv)
     QStringList threads = {QString()};
     QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
     QString url;
+    QString baseline;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -623,14 +622,18 @@ int main(int argc, char** argv)
         } else if (a == u"--db"_s) {
             url = next;
             ++i;
+        } else if (a == u"--baseline"_s) {
+            baseline = next;
+            ++i;
         } else if (!a.startsWith(u"--benchmark"_s)) {
             // Options meant for the Google Benchmark programs that scripts/bench runs alike are
             // ignored; anything else is a mistake.
             std::fprintf(stderr,
                          "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
-                         "[--idle N] [--threads N[,N...]] [--server PATH] "
+                         "[--idle N] [--threads N[,N...]] [--server PATH] [--baseline PATH] "
                          "[--db sqlite:PATH|postgresql://...]\n"
-                         "  several thread counts: one server each, their rounds alternating\n");
+                         "  several thread counts: one server each, their rounds alternating\n"
+                         "  --baseline: an older server build, run first, alternating too\n");
             return 2;
         }
     }
@@ -650,9 +653,19 @@ int main(int argc, char** argv)
     // in-process peer reads the first.
     std::vector<std::unique_ptr<Served>> servers;
     QString peerUrl = url;
+    if (!baseline.isEmpty()) {
+        servers.push_back(std::make_unique<Served>());
+        servers.back()->baseline = true;
+        const QString baselineUrl =
+            url.isEmpty() ? u"sqlite:"_s + dir.filePath(u"bench-baseline.sqlite"_s) : url;
+        if (!servers.back()->start(baseline, baselineUrl, dir.filePath(u"server-baseline.log"_s),
+                                   idle + clients + 1024))
+            return 1;
+    }
     for (qsizetype i = 0; i < threads.size(); ++i) {
         const QString serverUrl =
             url.isEmpty() ? u"sqlite:"_s + dir.filePath(u"bench-%1.sqlite"_s.arg(i)) : url;
+        // The peer reads the current build's file, in the current build's mode.
         if (i == 0)
             peerUrl = serverUrl;
         servers.push_back(std::make_unique<Served>());
@@ -681,7 +694,8 @@ int main(int argc, char** argv)
                     "connects)\n",
                     idle, peerSeconds, peerFailures);
         for (const auto& s : servers)
-            s->holdIdle(idle);
+            if (!s->baseline)
+                s->holdIdle(idle);
     }
 
     QString error;
