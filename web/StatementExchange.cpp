@@ -142,7 +142,10 @@ StatementData runChain(const ServerAddress& server, const SearchQuery& query, bo
             data.end = ChainEnd::Unreachable;
         else if (timedOut)
             data.end = ChainEnd::TimedOut;
-        else if (search && !host.linesRequested)
+        // An answer that ended without its END frame is short of rows: a statement missing
+        // lines would print as if it were whole.
+        else if ((search && !host.linesRequested) ||
+                 driver.lastOutcome() != exchange::Outcome::Complete)
             data.end = ChainEnd::Cut;
     };
     std::unique_ptr<QThread> thread(QThread::create(work));

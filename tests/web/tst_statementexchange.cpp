@@ -159,6 +159,15 @@ TEST_F(StatementExchangeTest, EachWayOfEndingIsToldApart)
              t.answers["MAKECUST"] = serverFrame("MAKECUST", "DATA", "1|A|||||||");
          },
          web::ChainEnd::Cut, 1},
+        // A statement short of lines must never print as if it were whole.
+        {"the server closes in the middle of the lines",
+         [](ScriptedChain& t) {
+             t.answerAll();
+             t.closeAfter = "MAKEDATA";
+             t.answers["MAKEDATA"] =
+                 serverFrame("MAKEDATA", "DATA", "2024-02-05|3|1|Bolt|M8|100|EA|10|1000|100|");
+         },
+         web::ChainEnd::Cut, 1},
         {"the server stays silent", [](ScriptedChain& t) { t.server.chainTimeoutMs = 300; },
          web::ChainEnd::TimedOut, 1},
         {"nobody listens on the port",
