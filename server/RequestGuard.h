@@ -42,6 +42,9 @@ public:
                          int64_t nowMs) = 0;
     // How many addresses are locked now, for the operators' page.
     virtual int lockedAddresses(int64_t nowMs) = 0;
+    // True when the guard lives in `db`, whose queries can then check and grant in the same
+    // statement as they look up.
+    virtual bool keptIn(const StatementDatabase&) const { return false; }
 
 protected:
     Limits m_limits;
@@ -92,6 +95,7 @@ public:
     bool granted(const std::string& peer, const std::string& date, int64_t seq,
                  int64_t nowMs) override;
     int lockedAddresses(int64_t nowMs) override;
+    bool keptIn(const StatementDatabase& db) const override { return &db == &m_db; }
 
 private:
     StatementDatabase& m_db;

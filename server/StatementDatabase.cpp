@@ -21,14 +21,22 @@ namespace {
 using text::fromCp949;
 
 // The current row's columns, each followed by "|", encoded once for the whole row.
-std::string answerRow(const QSqlQuery& query, int columns)
+// Columns [first, first + columns) of the current row.
+std::string answerRow(const QSqlQuery& query, int columns, int first = 0)
 {
     QString row;
-    for (int i = 0; i < columns; ++i) {
+    for (int i = first; i < first + columns; ++i) {
         row += query.value(i).toString();
         row += u'|';
     }
     return text::toCp949(row);
+}
+
+// The trading date whose own columns start at `first`.
+StatementDatabase::TradingDate tradingDateAt(const QSqlQuery& query, int first)
+{
+    return {answerRow(query, 5, first), text::toCp949(query.value(first).toString()),
+            query.value(first + 1).toLongLong()};
 }
 
 } // namespace
@@ -162,6 +170,24 @@ bool StatementDatabase::isPostgresql() const
     return m_db.driverName() == u"QPSQL"_s;
 }
 
+namespace {
+
+// The columns and joins of the lookups, shared by their plain and guarded forms.
+constexpr auto particularsColumns = "c.regitration, c.custname, c.chief, p.postname, c.address,"
+                                    " c.jobkind, c.jobitem"_L1;
+constexpr auto tradingDateColumns = "m.subuldate, m.subulseq, m.icustcode, '', m.iocode"_L1;
+// Joined to a company row `c` of the right code and number; the company row stays without dates.
+constexpr auto tradingDatesJoin = "LEFT OUTER JOIN subulm m ON m.icustcode = c.custcode"
+                                  " AND m.subuldate >= ? AND m.subuldate <= ?"
+                                  " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"_L1;
+constexpr auto lineColumns = "d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty,"
+                             " i.unit, d.price, d.amount, d.tax"_L1;
+// Whether the peer is locked: as many failed matches in the window as allowed.
+constexpr auto lockedRow = "(SELECT count(*) >= ? AS locked FROM mirola_guard_failures"
+                           " WHERE peer = ? AND at > now() - make_interval(secs => ?)) AS l"_L1;
+
+} // namespace
+
 bool StatementDatabase::prepare(QString& error)
 {
     return prepareAll(
@@ -170,25 +196,20 @@ bool StatementDatabase::prepare(QString& error)
             {&m_companies,
              u"SELECT custcode, custname, telno FROM custs"
              " WHERE substr(custcode, 1, 1) = '5' AND controls = 0 ORDER BY custcode"_s},
-            {&m_particulars,
-             u"SELECT c.regitration, c.custname, c.chief, p.postname, c.address, c.jobkind,"
-             " c.jobitem FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
-             " WHERE c.custcode = ? AND c.userpass = ?"_s},
+            {&m_particulars, u"SELECT "_s + particularsColumns +
+                                 u" FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
+                                 " WHERE c.custcode = ? AND c.userpass = ?"_s},
             // The security number stays on the server: its column goes out empty. The company
             // row comes back even without dates, so that one query tells a wrong number from
             // an empty period.
-            {&m_tradingDates, u"SELECT m.subuldate, m.subulseq, m.icustcode, '', m.iocode"
-                              " FROM custs c LEFT OUTER JOIN subulm m ON m.icustcode = c.custcode"
-                              " AND m.subuldate >= ? AND m.subuldate <= ?"
-                              " AND m.iocode NOT IN ('CJ1', 'EJ2', 'MM1', 'MM2')"
-                              " WHERE c.custcode = ? AND c.userpass = ?"
-                              " ORDER BY m.subuldate, m.subulseq"_s},
+            {&m_tradingDates,
+             u"SELECT "_s + tradingDateColumns + u" FROM custs c "_s + tradingDatesJoin +
+                 u" WHERE c.custcode = ? AND c.userpass = ? ORDER BY m.subuldate, m.subulseq"_s},
             {&m_statementLines,
-             u"SELECT d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty, i.unit,"
-             " d.price, d.amount, d.tax FROM subuld d"
-             " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
-             " WHERE d.subuldate = ? AND d.subulseq = ?"
-             " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
+             u"SELECT "_s + lineColumns +
+                 u" FROM subuld d LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
+                 " WHERE d.subuldate = ? AND d.subulseq = ?"
+                 " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
         },
         error);
 }
@@ -196,11 +217,13 @@ bool StatementDatabase::prepare(QString& error)
 bool StatementDatabase::createSharedGuardTables(QString& error)
 {
     const QString statements[] = {
-        u"CREATE TABLE IF NOT EXISTS mirola_guard_failures (peer text NOT NULL,"
+        // Unlogged: what the guard keeps lives minutes and is worth no disk flush a request; a
+        // database crash empties it, which only forgets recent guesses and grants.
+        u"CREATE UNLOGGED TABLE IF NOT EXISTS mirola_guard_failures (peer text NOT NULL,"
         " at timestamptz NOT NULL DEFAULT now())"_s,
         u"CREATE INDEX IF NOT EXISTS mirola_guard_failures_peer"
         " ON mirola_guard_failures (peer, at)"_s,
-        u"CREATE TABLE IF NOT EXISTS mirola_guard_grants (peer text NOT NULL,"
+        u"CREATE UNLOGGED TABLE IF NOT EXISTS mirola_guard_grants (peer text NOT NULL,"
         " subuldate text NOT NULL, subulseq bigint NOT NULL, expires timestamptz NOT NULL,"
         " PRIMARY KEY (peer, subuldate, subulseq))"_s,
     };
@@ -217,6 +240,8 @@ bool StatementDatabase::createSharedGuardTables(QString& error)
 
 bool StatementDatabase::prepareSharedGuard(QString& error)
 {
+    // Tables of the guard made logged by an older server: a commit need not wait for its flush.
+    QSqlQuery(m_db).exec(u"SET synchronous_commit TO off"_s);
     const QString window = u"now() - make_interval(secs => ?)"_s;
     return prepareAll(
         m_db,
@@ -239,6 +264,31 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
             {&m_lockedAddresses,
              u"SELECT count(*) FROM (SELECT peer FROM mirola_guard_failures WHERE at > "_s +
                  window + u" GROUP BY peer HAVING count(*) >= ?) AS l"_s},
+            // Always one row at least, whose first column says whether the peer is locked.
+            {&m_guardedParticulars,
+             u"SELECT NOT l.locked, c.custname IS NOT NULL, "_s + particularsColumns + u" FROM "_s +
+                 lockedRow +
+                 u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ?"
+                 " LEFT OUTER JOIN posts p ON p.postkey = c.postkey"_s},
+            {&m_guardedTradingDates,
+             u"WITH found AS (SELECT NOT l.locked AS open, c.custcode IS NOT NULL AS matched, "_s +
+                 tradingDateColumns + u" FROM "_s + lockedRow +
+                 u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ? "_s +
+                 tradingDatesJoin +
+                 u"), granted AS (INSERT INTO mirola_guard_grants (peer, subuldate, subulseq, "
+                 u"expires)"
+                 " SELECT ?, subuldate, subulseq, now() + make_interval(secs => ?) FROM found"
+                 " WHERE subuldate IS NOT NULL AND ?"
+                 " ON CONFLICT (peer, subuldate, subulseq) DO UPDATE SET expires = "
+                 "excluded.expires)"
+                 " SELECT * FROM found ORDER BY subuldate, subulseq"_s},
+            {&m_grantedLines,
+             u"SELECT g.granted, d.subuldate IS NOT NULL, "_s + lineColumns +
+                 u" FROM (SELECT EXISTS (SELECT 1 FROM mirola_guard_grants WHERE peer = ?"
+                 " AND subuldate = ? AND subulseq = ? AND expires >= now()) AS granted) AS g"
+                 " LEFT OUTER JOIN subuld d ON g.granted AND d.subuldate = ? AND d.subulseq = ?"
+                 " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
+                 " ORDER BY d.subulser"_s},
         },
         error);
 }
@@ -291,11 +341,8 @@ StatementDatabase::tradingDates(const std::string& from, const std::string& to,
     while (m_tradingDates.next()) {
         found.matched = true;
         // The company's row alone: no date in the period.
-        if (m_tradingDates.isNull(0))
-            continue;
-        found.dates.push_back({answerRow(m_tradingDates, 5),
-                               text::toCp949(m_tradingDates.value(0).toString()),
-                               m_tradingDates.value(1).toLongLong()});
+        if (!m_tradingDates.isNull(0))
+            found.dates.push_back(tradingDateAt(m_tradingDates, 0));
     }
     m_tradingDates.finish();
     return found;
@@ -314,6 +361,75 @@ double seconds(int64_t ms)
 {
     return double(ms) / 1000.0;
 }
+
+} // namespace
+
+std::optional<StatementDatabase::GuardedRows> StatementDatabase::guardedRows(QSqlQuery& query,
+                                                                             int columns)
+{
+    GuardedRows found;
+    while (query.next()) {
+        if (!query.value(0).toBool()) {
+            found.refused = true;
+            break;
+        }
+        if (query.value(1).toBool())
+            found.rows.push_back(answerRow(query, columns, 2));
+    }
+    query.finish();
+    return found;
+}
+
+std::optional<StatementDatabase::GuardedRows>
+StatementDatabase::guardedParticulars(const GuardCheck& guard, const std::string& code,
+                                      const std::string& password)
+{
+    if (!run(m_guardedParticulars, "particulars",
+             {guard.maxFailures, QString::fromStdString(guard.peer), seconds(guard.windowMs),
+              fromCp949(code), fromCp949(password)}))
+        return std::nullopt;
+    return guardedRows(m_guardedParticulars, 7);
+}
+
+std::optional<StatementDatabase::TradingDates>
+StatementDatabase::guardedTradingDates(const GuardCheck& guard, const std::string& from,
+                                       const std::string& to, const std::string& code,
+                                       const std::string& password)
+{
+    const QString peer = QString::fromStdString(guard.peer);
+    if (!run(m_guardedTradingDates, "trading dates",
+             {guard.maxFailures, peer, seconds(guard.windowMs), fromCp949(code),
+              fromCp949(password), fromCp949(from), fromCp949(to), peer,
+              seconds(guard.grantLifetimeMs), guard.requireGrants}))
+        return std::nullopt;
+    TradingDates found;
+    while (m_guardedTradingDates.next()) {
+        if (!m_guardedTradingDates.value(0).toBool()) {
+            found.refused = true;
+            break;
+        }
+        if (!m_guardedTradingDates.value(1).toBool())
+            continue;
+        found.matched = true;
+        if (!m_guardedTradingDates.isNull(2))
+            found.dates.push_back(tradingDateAt(m_guardedTradingDates, 2));
+    }
+    m_guardedTradingDates.finish();
+    return found;
+}
+
+std::optional<StatementDatabase::GuardedRows>
+StatementDatabase::grantedStatementLines(const GuardCheck& guard, const std::string& date,
+                                         int64_t seq)
+{
+    const QString day = fromCp949(date);
+    if (!run(m_grantedLines, "statement lines",
+             {QString::fromStdString(guard.peer), day, qlonglong(seq), day, qlonglong(seq)}))
+        return std::nullopt;
+    return guardedRows(m_grantedLines, 10);
+}
+
+namespace {
 
 std::optional<int> countOf(QSqlQuery& query)
 {

@@ -58,6 +58,8 @@ public:
     Rows particulars(const std::string& code, const std::string& password);
     struct TradingDates
     {
+        // The guard kept in this database refused the request; nothing else is set.
+        bool refused = false;
         // False when no company has this code and security number.
         bool matched = false;
         std::vector<TradingDate> dates;
@@ -66,6 +68,31 @@ public:
     std::optional<TradingDates> tradingDates(const std::string& from, const std::string& to,
                                              const std::string& code, const std::string& password);
     Rows statementLines(const std::string& date, int64_t seq);
+
+    // The same lookups with the guard kept in this database checked in the same statement, one
+    // round trip each: refused while `peer` is locked, and lines only of statements listed to
+    // it; the trading dates found are granted to it by their own statement.
+    struct GuardCheck
+    {
+        const std::string& peer;
+        int maxFailures;
+        int64_t windowMs;
+        bool requireGrants;
+        int64_t grantLifetimeMs;
+    };
+    struct GuardedRows
+    {
+        bool refused = false;
+        std::vector<std::string> rows;
+    };
+    std::optional<GuardedRows> guardedParticulars(const GuardCheck& guard, const std::string& code,
+                                                  const std::string& password);
+    std::optional<TradingDates> guardedTradingDates(const GuardCheck& guard,
+                                                    const std::string& from, const std::string& to,
+                                                    const std::string& code,
+                                                    const std::string& password);
+    std::optional<GuardedRows> grantedStatementLines(const GuardCheck& guard,
+                                                     const std::string& date, int64_t seq);
 
     // The guard that server instances share on PostgreSQL. Its tables are made once at start;
     // every connection then prepares its queries. Times are the database's clock.
@@ -88,6 +115,9 @@ private:
     bool run(QSqlQuery& query, const char* what, std::initializer_list<QVariant> values);
     // The rows of a query that ran, as answer rows of its first `columns` columns.
     static std::vector<std::string> answerRows(QSqlQuery& query, int columns);
+    // The rows of a guarded lookup: the first column tells whether the guard let it through,
+    // the second whether the row holds anything, and the answer row starts at the third.
+    static std::optional<GuardedRows> guardedRows(QSqlQuery& query, int columns);
 
     QString m_connectionName;
     QSqlDatabase m_db;
@@ -102,6 +132,9 @@ private:
     QSqlQuery m_granted;
     QSqlQuery m_forgetGrants;
     QSqlQuery m_lockedAddresses;
+    QSqlQuery m_guardedParticulars;
+    QSqlQuery m_guardedTradingDates;
+    QSqlQuery m_grantedLines;
     // Writes since stale guard rows were last removed.
     int m_guardWrites = 0;
 };

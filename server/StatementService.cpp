@@ -29,23 +29,41 @@ std::optional<std::vector<std::string>> StatementService::rowsFor(const std::str
             outcome = Outcome::DatabaseError;
         return rows;
     };
+    const AccessGuard::Limits& limits = m_guard.limits();
+    const bool shared = m_guardInDatabase;
+    const StatementDatabase::GuardCheck check{peer, limits.maxFailures, limits.failureWindowMs,
+                                              limits.requireGrants, limits.grantLifetimeMs};
     switch (command) {
     case Command::MakeKey:
         return fromDatabase(m_db.companies());
     case Command::MakeCust: {
-        if (m_guard.locked(peer, nowMs))
+        std::optional<StatementDatabase::GuardedRows> found;
+        if (shared)
+            found = m_db.guardedParticulars(check, v[0], v[1]);
+        else if (m_guard.locked(peer, nowMs))
             break;
-        auto rows = m_db.particulars(v[0], v[1]);
-        if (rows && rows->empty())
+        else if (auto rows = m_db.particulars(v[0], v[1]))
+            found = StatementDatabase::GuardedRows{false, std::move(*rows)};
+        if (!found)
+            return fromDatabase(StatementDatabase::Rows());
+        if (found->refused)
+            break;
+        if (found->rows.empty())
             m_guard.recordFailure(peer, nowMs);
-        return fromDatabase(std::move(rows));
+        return std::move(found->rows);
     }
     case Command::MakeDate: {
-        if (m_guard.locked(peer, nowMs))
+        std::optional<StatementDatabase::TradingDates> dates;
+        if (shared)
+            dates = m_db.guardedTradingDates(check, v[0], v[1], v[2], v[3]);
+        else if (m_guard.locked(peer, nowMs))
             break;
-        auto dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
+        else
+            dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
         if (!dates)
             return fromDatabase(StatementDatabase::Rows());
+        if (dates->refused)
+            break;
         if (!dates->matched) {
             m_guard.recordFailure(peer, nowMs);
             return std::vector<std::string>();
@@ -56,10 +74,20 @@ std::optional<std::vector<std::string>> StatementService::rowsFor(const std::str
             listed.emplace_back(std::move(d.date), d.seq);
             rows.push_back(std::move(d.row));
         }
-        m_guard.grant(peer, listed, nowMs);
+        // The guarded lookup granted them itself.
+        if (!shared)
+            m_guard.grant(peer, listed, nowMs);
         return rows;
     }
     case Command::MakeData:
+        if (shared && limits.requireGrants) {
+            auto lines = m_db.grantedStatementLines(check, v[0], match->seq);
+            if (!lines)
+                return fromDatabase(StatementDatabase::Rows());
+            if (lines->refused)
+                break;
+            return std::move(lines->rows);
+        }
         if (!m_guard.granted(peer, v[0], match->seq, nowMs))
             break;
         return fromDatabase(m_db.statementLines(v[0], match->seq));

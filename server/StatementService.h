@@ -18,7 +18,10 @@ namespace server {
 class StatementService
 {
 public:
-    StatementService(StatementDatabase& db, AccessGuard& guard) : m_db(db), m_guard(guard) {}
+    StatementService(StatementDatabase& db, AccessGuard& guard)
+        : m_db(db), m_guard(guard), m_guardInDatabase(guard.keptIn(db))
+    {
+    }
 
     enum class Outcome { Answered, Malformed, Refused, DatabaseError };
 
@@ -40,6 +43,8 @@ private:
 
     StatementDatabase& m_db;
     AccessGuard& m_guard;
+    // Then each lookup checks the guard in the same statement.
+    const bool m_guardInDatabase;
 };
 
 } // namespace server

@@ -633,6 +633,19 @@ TEST(TwoServersOnPostgresql, ShareGrantsAndFailedMatches)
               Texts{endFrame("MAKECUST")});
     EXPECT_EQ(viaB.request(cust, exchange::makeCustText("50001", "1234")),
               Texts{endFrame("MAKECUST")});
+    // Trading dates: refused while locked; an empty period is no wrong number.
+    const std::string dates = std::string(exchange::makeDateFields);
+    const std::string empty =
+        exchange::makeDateText(exchange::dateRange(1990, 1, 12), "50001", "1234");
+    EXPECT_EQ(viaB.request(dates, empty), Texts{endFrame("MAKEDATE")});
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(click.request(dates, empty),
+                  (Texts{"00025MAKEDATE       OPN  ", endFrame("MAKEDATE")}));
+    EXPECT_GT(
+        click
+            .request(std::string(exchange::makeCustFields), exchange::makeCustText("50001", "1234"))
+            .size(),
+        2u);
     EXPECT_EQ(a.errorOutput().find("database error"), std::string::npos) << a.errorOutput();
     EXPECT_EQ(b.errorOutput().find("database error"), std::string::npos) << b.errorOutput();
 }
