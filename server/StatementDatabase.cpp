@@ -20,8 +20,8 @@ namespace {
 
 using text::fromCp949;
 
-// The current row's columns, each followed by "|", encoded once for the whole row.
-// Columns [first, first + columns) of the current row.
+// Columns [first, first + columns) of the current row, each followed by "|", encoded once for
+// the whole row.
 std::string answerRow(const QSqlQuery& query, int columns, int first = 0)
 {
     QString row;
@@ -80,9 +80,10 @@ StatementDatabase::StatementDatabase(const QString& connectionName)
 StatementDatabase::~StatementDatabase()
 {
     // Queries and the connection handle go before the connection itself is removed.
-    for (QSqlQuery* q : {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines,
-                         &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted,
-                         &m_forgetGrants, &m_lockedAddresses})
+    for (QSqlQuery* q :
+         {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines, &m_failures,
+          &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted, &m_forgetGrants,
+          &m_lockedAddresses, &m_guardedParticulars, &m_guardedTradingDates, &m_grantedLines})
         *q = QSqlQuery();
     m_db.close();
     m_db = QSqlDatabase();
