@@ -428,19 +428,24 @@ void EmfCanvas::StretchDraw(const Rect& r, const Bitmap& bitmap)
         return;
     // The BMP file's bytes without their 14-byte file header are the bitmap info and bits.
     constexpr size_t fileHeaderBytes = 14;
-    const std::string bmp = bitmap.toBmp();
+    std::string bmp = bitmap.toBmp();
     if (bmp.size() < fileHeaderBytes + 40)
         return;
     uint32_t bitsOffset = 0;
     std::memcpy(&bitsOffset, bmp.data() + 10, 4);
     if (bitsOffset < fileHeaderBytes + 40 || bitsOffset > bmp.size())
         return;
+    // The info is copied out to be aligned; the bits, the bulk of a page, are read in place,
+    // and the BMP goes before the record joins the picture, so that no more than two copies
+    // of a picture are held at once.
     std::string info = bmp.substr(fileHeaderBytes, bitsOffset - fileHeaderBytes);
-    std::string bits = bmp.substr(bitsOffset);
-    append(U_EMRSTRETCHDIBITS_set(
+    char* record = U_EMRSTRETCHDIBITS_set(
         inclusiveRectl(r), pointl(r.left, r.top), pointl(r.width(), r.height()), pointl(0, 0),
         pointl(bitmap.width(), bitmap.height()), U_DIB_RGB_COLORS, U_SRCCOPY,
-        reinterpret_cast<PU_BITMAPINFO>(info.data()), uint32_t(bits.size()), bits.data()));
+        reinterpret_cast<PU_BITMAPINFO>(info.data()), uint32_t(bmp.size() - bitsOffset),
+        bmp.data() + bitsOffset);
+    std::string().swap(bmp);
+    append(record);
 }
 
 void EmfCanvas::IntersectClipRect(const Rect& r)
@@ -479,7 +484,7 @@ void EmfCanvas::RestoreDC()
     m_dcStack.pop_back();
 }
 
-std::string EmfCanvas::finish()
+const std::string& EmfCanvas::finish()
 {
     if (m_finished)
         return m_bytes;

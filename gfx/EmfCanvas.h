@@ -45,9 +45,10 @@ public:
     void SaveDC() override;
     void RestoreDC() override;
 
-    // Ends the picture (end-of-file record, final header) and returns its bytes. Drawing
+    // Ends the picture (end-of-file record, final header) and returns its bytes, which live as
+    // long as the canvas: a page is stored from them without a copy of its own. Drawing
     // afterwards is ignored; a second call returns the same bytes.
-    std::string finish();
+    const std::string& finish();
 
 protected:
     void DrawLine(Point from, Point to) override;

@@ -112,11 +112,13 @@ void TRpPageList::AppendPage(std::string_view metafile)
         const int64_t end = start + 8 + int64_t(pageData.size()) + 4;
         if (end > maxStoreBytes)
             throw EStreamError("The page store cannot grow beyond 4 GB");
-        std::string record = u32Bytes(uint32_t(n)) + u32Bytes(uint32_t(end));
-        record.reserve(size_t(end - start));
-        record.append(pageData);
-        record += u32Bytes(uint32_t(start));
-        m_stream->Write(record.data(), int64_t(record.size()));
+        // In three writes rather than one: a page is about as large as everything else the
+        // store holds in memory, so it is not copied to be written with its links.
+        const std::string head = u32Bytes(uint32_t(n)) + u32Bytes(uint32_t(end));
+        const std::string tail = u32Bytes(uint32_t(start));
+        m_stream->Write(head.data(), int64_t(head.size()));
+        m_stream->Write(pageData.data(), int64_t(pageData.size()));
+        m_stream->Write(tail.data(), int64_t(tail.size()));
     } catch (...) {
         --m_storedPages;
         throw;
