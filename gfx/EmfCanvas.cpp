@@ -111,15 +111,34 @@ EmfCanvas::EmfCanvas(int width, int height, int dpi)
     char* header = U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, device, millimeters, 0);
     append(header);
     // Millimetres are too coarse to give the exact resolution; the micrometre size says it.
-    if (m_bytes.size() >= sizeof(U_EMRHEADER)) {
-        patch(offsetof(U_EMRHEADER, szlMicrometers), uint32_t(std::lround(mmWide * 1000)));
-        patch(offsetof(U_EMRHEADER, szlMicrometers) + 4, uint32_t(std::lround(mmHigh * 1000)));
+    if (m_size >= sizeof(U_EMRHEADER)) {
+        const uint32_t micrometers[2] = {uint32_t(std::lround(mmWide * 1000)),
+                                         uint32_t(std::lround(mmHigh * 1000))};
+        patch(offsetof(U_EMRHEADER, szlMicrometers), micrometers, sizeof micrometers);
     }
 }
 
-void EmfCanvas::patch(size_t offset, uint32_t value)
+void EmfCanvas::appendBytes(const char* data, size_t count)
 {
-    std::memcpy(m_bytes.data() + offset, &value, sizeof value);
+    while (count > 0) {
+        if (m_blocks.empty() || m_blocks.back().size() == blockBytes) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(blockBytes);
+        }
+        std::string& block = m_blocks.back();
+        const size_t n = std::min(count, blockBytes - block.size());
+        block.append(data, n);
+        data += n;
+        count -= n;
+        m_size += n;
+    }
+}
+
+void EmfCanvas::patch(size_t offset, const void* value, size_t count)
+{
+    if (m_blocks.empty() || offset + count > m_blocks.front().size())
+        return; // no header record was made
+    std::memcpy(m_blocks.front().data() + offset, value, count);
 }
 
 EmfCanvas::~EmfCanvas() = default;
@@ -129,14 +148,14 @@ void EmfCanvas::append(char* record)
     if (!record)
         return;
     const auto* emr = reinterpret_cast<const U_EMR*>(record);
-    m_bytes.append(record, emr->nSize);
+    appendBytes(record, emr->nSize);
     ++m_records;
     std::free(record);
 }
 
 void EmfCanvas::appendRaw(const std::string& record)
 {
-    m_bytes += record;
+    appendBytes(record.data(), record.size());
     ++m_records;
 }
 
@@ -428,19 +447,24 @@ void EmfCanvas::StretchDraw(const Rect& r, const Bitmap& bitmap)
         return;
     // The BMP file's bytes without their 14-byte file header are the bitmap info and bits.
     constexpr size_t fileHeaderBytes = 14;
-    const std::string bmp = bitmap.toBmp();
+    std::string bmp = bitmap.toBmp();
     if (bmp.size() < fileHeaderBytes + 40)
         return;
     uint32_t bitsOffset = 0;
     std::memcpy(&bitsOffset, bmp.data() + 10, 4);
     if (bitsOffset < fileHeaderBytes + 40 || bitsOffset > bmp.size())
         return;
+    // The info is copied out to be aligned; the bits, the bulk of a page, are read in place,
+    // and the BMP goes before the record joins the picture, so that no more than two copies
+    // of a picture are held at once.
     std::string info = bmp.substr(fileHeaderBytes, bitsOffset - fileHeaderBytes);
-    std::string bits = bmp.substr(bitsOffset);
-    append(U_EMRSTRETCHDIBITS_set(
+    char* record = U_EMRSTRETCHDIBITS_set(
         inclusiveRectl(r), pointl(r.left, r.top), pointl(r.width(), r.height()), pointl(0, 0),
         pointl(bitmap.width(), bitmap.height()), U_DIB_RGB_COLORS, U_SRCCOPY,
-        reinterpret_cast<PU_BITMAPINFO>(info.data()), uint32_t(bits.size()), bits.data()));
+        reinterpret_cast<PU_BITMAPINFO>(info.data()), uint32_t(bmp.size() - bitsOffset),
+        bmp.data() + bitsOffset);
+    std::string().swap(bmp);
+    append(record);
 }
 
 void EmfCanvas::IntersectClipRect(const Rect& r)
@@ -479,20 +503,37 @@ void EmfCanvas::RestoreDC()
     m_dcStack.pop_back();
 }
 
-std::string EmfCanvas::finish()
+void EmfCanvas::end()
 {
     if (m_finished)
-        return m_bytes;
+        return;
     while (!m_dcStack.empty())
         RestoreDC();
     EMFTRACK track{};
     append(U_EMREOF_set(0, nullptr, &track));
-    patch(offsetof(U_EMRHEADER, nBytes), uint32_t(m_bytes.size()));
-    patch(offsetof(U_EMRHEADER, nRecords), m_records);
+    const auto bytes = uint32_t(m_size);
+    patch(offsetof(U_EMRHEADER, nBytes), &bytes, sizeof bytes);
+    patch(offsetof(U_EMRHEADER, nRecords), &m_records, sizeof m_records);
     const auto handles = uint16_t(m_peakHandle + 1);
-    std::memcpy(m_bytes.data() + offsetof(U_EMRHEADER, nHandles), &handles, sizeof handles);
+    patch(offsetof(U_EMRHEADER, nHandles), &handles, sizeof handles);
     m_finished = true;
-    return m_bytes;
+}
+
+const std::string& EmfCanvas::finish()
+{
+    end();
+    if (m_joined.size() != m_size) {
+        m_joined.reserve(m_size);
+        for (const std::string& block : m_blocks)
+            m_joined += block;
+    }
+    return m_joined;
+}
+
+std::vector<std::string_view> EmfCanvas::finishedBlocks()
+{
+    end();
+    return {m_blocks.begin(), m_blocks.end()};
 }
 
 } // namespace gfx

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -47,7 +48,10 @@ public:
 
     // Ends the picture (end-of-file record, final header) and returns its bytes. Drawing
     // afterwards is ignored; a second call returns the same bytes.
-    std::string finish();
+    const std::string& finish();
+    // The same, as the blocks the picture was recorded in, in order, without joining them: a
+    // page store takes a page from them as it is. They live as long as the canvas.
+    std::vector<std::string_view> finishedBlocks();
 
 protected:
     void DrawLine(Point from, Point to) override;
@@ -84,7 +88,10 @@ private:
     void useBrush();
     void useFont();
     void useTextState();
-    void patch(size_t offset, uint32_t value);
+    void appendBytes(const char* data, size_t count);
+    // Overwrites bytes of the header record, which lies within the first block.
+    void patch(size_t offset, const void* value, size_t count);
+    void end();
     void textOut(int x, int y, unsigned options, const Rect* r, const QString& s);
     void recordPoly(uint32_t type16, uint32_t type32, const std::vector<Point>& points);
 
@@ -92,7 +99,12 @@ private:
     int m_height;
     int m_dpi;
     bool m_finished = false;
-    std::string m_bytes;
+    // The picture in blocks of blockBytes: a growing page is never moved to a larger buffer,
+    // which would hold the largest page twice at once. The header record fits the first.
+    static constexpr size_t blockBytes = 64 * 1024;
+    std::vector<std::string> m_blocks;
+    size_t m_size = 0;
+    std::string m_joined; // finish()'s bytes, made when first asked for
     uint32_t m_records = 0;
     uint32_t m_nextHandle = 1;
     uint32_t m_peakHandle = 0;

@@ -155,6 +155,12 @@ Size EmfHeader::pixelSize() const
 
 bool EmfReader::readHeader(std::string_view emf, EmfHeader& h, std::string* error)
 {
+    return readHeader(emf, emf.size(), h, error);
+}
+
+bool EmfReader::readHeader(std::string_view emf, uint64_t totalBytes, EmfHeader& h,
+                           std::string* error)
+{
     auto fail = [&](const char* message) {
         if (error)
             *error = message;
@@ -178,7 +184,7 @@ bool EmfReader::readHeader(std::string_view emf, EmfHeader& h, std::string* erro
     h.micrometers = headerSize >= micrometerHeaderBytes ? Size{r.i32(100), r.i32(104)} : Size{};
     if (h.bytes < headerSize || h.bytes % 4 != 0)
         return fail("not a metafile: the header gives an impossible length");
-    if (h.bytes > emf.size())
+    if (h.bytes > totalBytes)
         return fail("the metafile is truncated: its header gives a longer length than there is");
     return true;
 }

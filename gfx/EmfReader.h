@@ -93,6 +93,10 @@ public:
 
     // Just the header, without walking the records; false when it is not a metafile.
     static bool readHeader(std::string_view emf, EmfHeader& header, std::string* error = nullptr);
+    // The same from the first bytes of a metafile of `totalBytes` bytes in all, which must hold
+    // the header record.
+    static bool readHeader(std::string_view start, uint64_t totalBytes, EmfHeader& header,
+                           std::string* error = nullptr);
 
 private:
     void check(std::string_view emf);

@@ -94,7 +94,7 @@ void PrintCommand::run(const SupplierParticulars& supplier, QWidget* owner,
 report::TRpPrinter& PrintCommand::generate(const SupplierParticulars& supplier,
                                            const StatementFiller& fill, bool compress)
 {
-    m_report = std::make_unique<TFmirolareport>(supplier);
+    m_report = std::make_unique<TFmirolareport>(supplier, TFmirolareport::Target::File);
     fill(*m_report);
     report::TRpReport& report = m_report->Report1;
     report.options.compression = compress;

@@ -68,8 +68,9 @@ public:
 
     // Generates the page and shows it in a modal preview window owned by `owner`.
     void run(const SupplierParticulars& supplier, QWidget* owner, const StatementFiller& fill);
-    // The same page without a window, written to `path`. Throws std::runtime_error with a
-    // one-line message when the file cannot be written.
+    // The same page without a window, written to `path`: the layout's A4 page, whatever
+    // printer the machine has. Throws std::runtime_error with a one-line message when the file
+    // cannot be written.
     void exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                   const std::string& path, const ExportOptions& options = {});
 
@@ -84,7 +85,7 @@ public:
 
 private:
     class Running;
-    // A new page filled by `fill`, generated into its report printer's page store.
+    // A new page for a file filled by `fill`, generated into its report printer's page store.
     report::TRpPrinter& generate(const SupplierParticulars& supplier, const StatementFiller& fill,
                                  bool compress);
 

@@ -92,17 +92,35 @@ void clearStatementLines(const TFmirolareport& form)
             setCaption(form, numbered(base, i), {});
 }
 
+class LineVector final : public StatementLines
+{
+public:
+    explicit LineVector(std::vector<StatementLine> lines) : m_lines(std::move(lines)) {}
+    size_t count() const override { return m_lines.size(); }
+    StatementLine at(size_t k) const override { return m_lines[k]; }
+
+private:
+    std::vector<StatementLine> m_lines;
+};
+
+// The page starts run after the fill has returned, so the lines must outlive the inputs.
+std::shared_ptr<const StatementLines> linesOf(const StatementInputs& in)
+{
+    if (in.lineSource)
+        return in.lineSource;
+    return std::make_shared<LineVector>(in.lines);
+}
+
 // Lines of one statement page: slot i shows line 13 * (page - 1) + i; the marker follows the
 // statement's last line when a slot is left for it.
-void fillStatementPage(const TFmirolareport& form, const std::vector<StatementLine>& lines,
-                       int page)
+void fillStatementPage(const TFmirolareport& form, const StatementLines& lines, int page)
 {
     clearStatementLines(form);
+    const size_t total = lines.count();
     const size_t first = size_t(page - 1) * statementLineSlots;
-    const size_t onPage =
-        first < lines.size() ? std::min<size_t>(statementLineSlots, lines.size() - first) : 0;
+    const size_t onPage = first < total ? std::min<size_t>(statementLineSlots, total - first) : 0;
     for (size_t k = 0; k < onPage; ++k) {
-        const StatementLine& line = lines[first + k];
+        const StatementLine line = lines.at(first + k);
         const int i = int(k) + 1;
         setCaption(form, numbered("SUB_ITEMNAME", i), line[0]);
         setCaption(form, numbered("SUB_DESCRIPT", i), line[1]);
@@ -112,7 +130,7 @@ void fillStatementPage(const TFmirolareport& form, const std::vector<StatementLi
         setCaption(form, numbered("SUB_AMOUNT", i), grouped(amountOf(line[5])));
         setCaption(form, numbered("SUB_TAXAMT", i), grouped(amountOf(line[6])));
     }
-    const bool lastPage = first + onPage >= lines.size();
+    const bool lastPage = first + onPage >= total;
     if (lastPage && onPage < size_t(statementLineSlots))
         setCaption(form, numbered("SUB_DESCRIPT", int(onPage) + 1), endOfLinesMarker());
 }
@@ -198,6 +216,7 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
     const std::string grandTotal = text::cp949("￦") + grouped(totAmTax) + text::cp949("원");
     const std::string particulars[] = {in.registration, in.custName, in.chief,
                                        in.address,      in.jobKind,  in.jobItem};
+    const std::shared_ptr<const StatementLines> lines = linesOf(in);
 
     setLiteral(form, "SUB_DATANO", number);
     for (int i = 0; i < 6; ++i)
@@ -208,7 +227,7 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
         setCaption(form, "SUB_REMARK", remarkText());
     } else {
         form.image("RpImage1")->setPicture(in.seal);
-        fillStatementPage(form, in.lines, 1);
+        fillStatementPage(form, *lines, 1);
         setLiteral(form, "SUB_TOTAL", grandTotal);
         setLiteral(form, "SUB_COUNT",
                    text::cp949("건수 : ") + grouped(totCount) + text::cp949("건"));
@@ -236,7 +255,7 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
         setLiteral(form, "TAX_TAXAMT", text::FormatFloat("0", totTax));
         setCaption(form, "TAX_MONTH1", text::FormatFloat("00", month));
         setCaption(form, "TAX_DAY1", text::FormatFloat("00", day));
-        const std::string firstStandard = in.lines.empty() ? std::string() : in.lines[0][1];
+        const std::string firstStandard = lines->count() == 0 ? std::string() : lines->at(0)[1];
         setCaption(form, "TAX_DESCRIPT1", firstStandard + text::cp949(" 외"));
         setCaption(form, "TAX_AMOUNT1", grouped(totAmt));
         setCaption(form, "TAX_TAXAMT1", grouped(totTax));
@@ -244,12 +263,11 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
         setLiteral(form, "TAX_TOTAL", grandTotal);
     }
 
-    const int pages = statementFilled ? statementPageCount(int(in.lines.size())) : 1;
+    const int pages = statementFilled ? statementPageCount(int(lines->count())) : 1;
     if (pages == 1)
         return;
     // Further pages: one detail printing per page, each forced onto a page of its own; every
     // page start refills the statement's lines and keeps the tax invoice to page 1.
-    auto lines = std::make_shared<const std::vector<StatementLine>>(in.lines);
     const gfx::Bitmap invoiceSeal = invoiceFilled ? in.seal : gfx::Bitmap();
     form.DetailBand1->forceNewPage = true;
     form.Report1.OnNeedData = [pages](TRpReport& report) { return report.currentPage() < pages; };

@@ -3,6 +3,8 @@
 #include "gfx/Bitmap.h"
 
 #include <array>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,13 +16,26 @@ class TFmirolareport;
 // price, supply amount, tax (cp949 texts as received).
 using StatementLine = std::array<std::string, 7>;
 
+// A statement's lines where their owner keeps them. The fill reads one page's lines at each page
+// start while the report generates, so a long statement is not copied for printing; a source
+// must give the same lines for as long as the report form filled from it lives.
+class StatementLines
+{
+public:
+    virtual ~StatementLines() = default;
+    virtual size_t count() const = 0;
+    virtual StatementLine at(size_t k) const = 0;
+};
+
 // What the viewer shows of the focused statement, read when printing starts.
 struct StatementInputs
 {
     std::string date;     // trading date, "yyyy-mm-dd"
     std::string sequence; // sequence number of that date
     std::string registration, custName, chief, address, jobKind, jobItem;
+    // The lines: from `lineSource` when there is one, else copied from `lines`.
     std::vector<StatementLine> lines;
+    std::shared_ptr<const StatementLines> lineSource;
     std::string totAmt, totTax, totAmTax, totCount;
     gfx::Bitmap seal;
 };

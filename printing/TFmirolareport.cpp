@@ -8,8 +8,10 @@
 
 namespace printing {
 
-TFmirolareport::TFmirolareport(const SupplierParticulars& supplier)
-    : Report1(&report::newPrinterDevice)
+TFmirolareport::TFmirolareport(const SupplierParticulars& supplier, Target target)
+    : Report1(target == Target::Printer
+                  ? report::TRpReport::DeviceFactory(&report::newPrinterDevice)
+                  : report::TRpReport::DeviceFactory())
 {
     buildStatementLayout(Report1, supplier);
     DetailBand1 = Report1.findBand(report::rbDetail);

@@ -20,7 +20,12 @@ namespace printing {
 class TFmirolareport
 {
 public:
-    explicit TFmirolareport(const SupplierParticulars& supplier);
+    // What the page is generated for. A page for the printer takes the paper and settings of
+    // the platform's printer; a page written to a file has no printer to follow and asks about
+    // none (which spares loading the print system at all): it is the layout's A4 page.
+    enum class Target { Printer, File };
+
+    explicit TFmirolareport(const SupplierParticulars& supplier, Target target = Target::Printer);
     ~TFmirolareport();
     TFmirolareport(const TFmirolareport&) = delete;
     TFmirolareport& operator=(const TFmirolareport&) = delete;

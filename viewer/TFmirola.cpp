@@ -9,6 +9,7 @@
 #include "printing/TFmirolareport.h"
 #include "text/Cp949.h"
 #include "viewer/DockLayout.h"
+#include "viewer/GridStatementLines.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -589,6 +590,7 @@ void TFmirola::DataClear1Execute()
 
 void TFmirola::DataClear2Execute()
 {
+    detachPrintedLines();
     for (int r = 0; r < ImVarGrid2->DataRowCount(); ++r)
         for (int c = 0; c < 7; ++c)
             ImVarGrid2->SetDataCell(c, r, std::string());
@@ -653,12 +655,10 @@ printing::StatementInputs TFmirola::statementInputs() const
     in.address = textOf(ADDRESS);
     in.jobKind = textOf(JOBKIND);
     in.jobItem = textOf(JOBITEM);
-    for (int k = 0; k < ImVarGrid2->DataRowCount(); ++k) {
-        printing::StatementLine line;
-        for (int c = 0; c < int(line.size()); ++c)
-            line[c] = ImVarGrid2->GetDataCell(c, k).toString();
-        in.lines.push_back(std::move(line));
-    }
+    auto lines = std::make_shared<GridStatementLines>(*ImVarGrid2);
+    std::erase_if(m_printedLines, [](const auto& printed) { return printed.expired(); });
+    m_printedLines.push_back(lines);
+    in.lineSource = std::move(lines);
     flushTotals();
     in.totAmt = textOf(TOTAMT);
     in.totTax = textOf(TOTTAX);
@@ -666,6 +666,14 @@ printing::StatementInputs TFmirola::statementInputs() const
     in.totCount = textOf(TOTCOUNT);
     in.seal = Image1;
     return in;
+}
+
+void TFmirola::detachPrintedLines()
+{
+    for (const std::weak_ptr<GridStatementLines>& printed : m_printedLines)
+        if (const std::shared_ptr<GridStatementLines> lines = printed.lock())
+            lines->detach();
+    m_printedLines.clear();
 }
 
 printing::StatementFiller TFmirola::printableStatement()
@@ -821,6 +829,7 @@ void TFmirola::SocketMakeDate(std::string_view row)
 
 void TFmirola::SocketMakeData(std::string_view row)
 {
+    detachPrintedLines();
     const int r = ImVarGrid2->DataRowCount();
     const exchange::StatementLine line = exchange::statementLine(row);
     // The cells before the row count: the grid keeps cells beyond its rows, and a cell written

@@ -9,9 +9,11 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -31,6 +33,8 @@ class TImVarGrid;
 }
 
 namespace viewer {
+
+class GridStatementLines;
 
 // The viewer form: query line, trading dates, particulars, statement lines, totals, three
 // command buttons and the status line. Its fields are the only store of what the exchange
@@ -187,6 +191,8 @@ private:
     // Runs a handler the way the framework ran event handlers: an error that leaves it is
     // shown in a message box.
     void guarded(const std::function<void()>& handler);
+    // Before grid 2 changes: a report that reads its lines from it gets its own copy.
+    void detachPrintedLines();
 
     Configuration m_config;
     printing::PrintCommand m_printCommand;
@@ -200,6 +206,8 @@ private:
     mutable bool m_totalsPending = false;
     // Told once the search chain has ended: no particulars, or no statements in the period.
     std::string m_notice;
+    // The lines fills read from grid 2, as long as a report filled from them lives.
+    mutable std::vector<std::weak_ptr<GridStatementLines>> m_printedLines;
 };
 
 } // namespace viewer

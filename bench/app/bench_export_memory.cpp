@@ -55,7 +55,8 @@ Measure run(const std::string& program, const std::vector<std::string>& argument
     clock.start();
     pid_t pid = 0;
     Measure m;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return m;
@@ -179,17 +180,23 @@ int main(int argc, char** argv)
     exportRpf.insert(exportRpf.end(), request.begin(), request.end());
     exportRpf.insert(exportRpf.end(), {"--out", out});
 
-    // BENCH_EXPORT_WRAPPER (heaptrack, say) runs the export under a tool, to see where it goes.
+    // BENCH_EXPORT_WRAPPER (heaptrack, say) runs both commands under a tool, to see where the
+    // difference goes.
     const std::string wrapper = qEnvironmentVariable("BENCH_EXPORT_WRAPPER").toStdString();
-    std::vector<std::string> wrapped = {MIROLA_PROGRAM};
-    wrapped.insert(wrapped.end(), exportRpf.begin(), exportRpf.end());
+    const auto runMirola = [&wrapper](const std::vector<std::string>& arguments) {
+        if (wrapper.empty())
+            return run(MIROLA_PROGRAM, arguments);
+        std::vector<std::string> wrapped = {MIROLA_PROGRAM};
+        wrapped.insert(wrapped.end(), arguments.begin(), arguments.end());
+        return run(wrapper, wrapped);
+    };
 
     std::vector<long> fetchPeaks, exportPeaks;
     std::vector<double> fetchTimes, exportTimes;
     for (int i = 0; i < runs; ++i) {
         // In turn, so that whatever else the machine does falls on both alike.
-        const Measure f = run(MIROLA_PROGRAM, fetch);
-        const Measure e = wrapper.empty() ? run(MIROLA_PROGRAM, exportRpf) : run(wrapper, wrapped);
+        const Measure f = runMirola(fetch);
+        const Measure e = runMirola(exportRpf);
         if (f.status != 0 || e.status != 0) {
             std::fprintf(stderr, "fetch exited %d, export exited %d\n", f.status, e.status);
             return 1;

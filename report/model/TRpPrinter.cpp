@@ -147,7 +147,7 @@ void TRpPrinter::storeOpenPicture()
     // Taken out first: a page that fails to be stored is dropped, never stored a second time.
     const std::unique_ptr<gfx::EmfCanvas> picture = std::move(m_picture);
     m_canvas = nullptr;
-    m_pageStore->AppendPage(picture->finish());
+    m_pageStore->AppendPage(picture->finishedBlocks());
 }
 
 void TRpPrinter::abandonJob() noexcept

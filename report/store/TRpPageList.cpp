@@ -90,33 +90,54 @@ void TRpPageList::writeHeaderLocked()
 
 void TRpPageList::AppendPage(std::string_view metafile)
 {
+    AppendPage(std::vector<std::string_view>{metafile});
+}
+
+void TRpPageList::AppendPage(const std::vector<std::string_view>& pieces)
+{
     std::lock_guard lock(m_lock);
+    uint64_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
     gfx::EmfHeader header;
     std::string error;
-    if (!gfx::EmfReader::readHeader(metafile, header, &error) || header.bytes != metafile.size())
+    if (pieces.empty() || !gfx::EmfReader::readHeader(pieces.front(), size, header, &error) ||
+        header.bytes != size)
         throw EReportFileError("A page picture must be a whole metafile" +
                                (error.empty() ? "" : ": " + error));
     if (m_stream->ReadOnly())
         throw EStreamError("The report stream is read-only");
 
-    std::string data;
-    if (m_compressed)
-        data = u32Bytes(uint32_t(metafile.size())) + TRpCompress::encode(metafile);
-    const std::string_view pageData = m_compressed ? std::string_view(data) : metafile;
+    std::vector<std::string_view> pageData = pieces;
+    std::string compressed;
+    if (m_compressed) {
+        std::string metafile;
+        metafile.reserve(size_t(size));
+        for (std::string_view piece : pieces)
+            metafile += piece;
+        compressed = u32Bytes(uint32_t(size)) + TRpCompress::encode(metafile);
+        pageData = {compressed};
+    }
+    uint64_t dataBytes = 0;
+    for (std::string_view piece : pageData)
+        dataBytes += piece.size();
 
     const int n = ++m_storedPages;
     try {
         if (n == 1)
             writeHeaderLocked();
         const int64_t start = m_stream->SeekEnd();
-        const int64_t end = start + 8 + int64_t(pageData.size()) + 4;
+        const int64_t end = start + 8 + int64_t(dataBytes) + 4;
         if (end > maxStoreBytes)
             throw EStreamError("The page store cannot grow beyond 4 GB");
-        std::string record = u32Bytes(uint32_t(n)) + u32Bytes(uint32_t(end));
-        record.reserve(size_t(end - start));
-        record.append(pageData);
-        record += u32Bytes(uint32_t(start));
-        m_stream->Write(record.data(), int64_t(record.size()));
+        // Piece by piece rather than as one record: a page is about as large as everything
+        // else the store holds in memory, so it is not copied to be written with its links.
+        const std::string head = u32Bytes(uint32_t(n)) + u32Bytes(uint32_t(end));
+        const std::string tail = u32Bytes(uint32_t(start));
+        m_stream->Write(head.data(), int64_t(head.size()));
+        for (std::string_view piece : pageData)
+            m_stream->Write(piece.data(), int64_t(piece.size()));
+        m_stream->Write(tail.data(), int64_t(tail.size()));
     } catch (...) {
         --m_storedPages;
         throw;

@@ -54,6 +54,9 @@ public:
     ReportFileHeader Header() const;
 
     void AppendPage(std::string_view metafile);
+    // The same for a picture handed over in pieces (a canvas's blocks), stored without being
+    // joined first; the first piece holds the header record.
+    void AppendPage(const std::vector<std::string_view>& pieces);
     // A new copy of page n's picture, checked record by record; none when n is not a stored page.
     std::optional<std::string> LoadPage(int n);
     void WriteHeader();

@@ -66,13 +66,19 @@ void TRpStream::Write(const void* data, int64_t count)
         return;
     if (!m_file) {
         const auto end = size_t(m_position) + size_t(count);
-        if (end > m_memory.size())
-            m_memory.resize(end);
-        std::memcpy(m_memory.data() + m_position, data, size_t(count));
-        m_position = int64_t(end);
-        if (int64_t(m_memory.size()) > m_spillThreshold)
+        // A write that takes the stream past the threshold goes to the file straight away, so a
+        // large page is never held in memory a second time just to be moved there.
+        if (int64_t(std::max(end, m_memory.size())) > m_spillThreshold) {
+            const int64_t position = m_position;
             spillToFile();
-        return;
+            checkFile(m_file->seek(position), "Cannot seek in file");
+        } else {
+            if (end > m_memory.size())
+                m_memory.resize(end);
+            std::memcpy(m_memory.data() + m_position, data, size_t(count));
+            m_position = int64_t(end);
+            return;
+        }
     }
     const int64_t end = m_file->pos() + count;
     checkFile(m_file->write(static_cast<const char*>(data), count) == count, "Cannot write file");

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using testsupport::waitUntil;
@@ -201,6 +202,47 @@ TEST_F(PrintTest, PrintShowsThePreviewAndClosingFreesBothForms)
     });
     // The viewer goes on working.
     EXPECT_TRUE(form->DataSerch->isEnabled());
+}
+
+TEST_F(PrintTest, LaterPagesOfAnExportTakeTheirLinesFromTheGrid)
+{
+    fetchMonth(8);
+    const std::string rpf = dir.file("statement.rpf");
+    form->exportStatement(rpf, {});
+    auto store = report::TRpPageList::OpenReportFile(QString::fromStdString(rpf));
+    ASSERT_EQ(store->Header().PageCount, 4);
+    const printing::TFmirolareport layout(config.supplier);
+    const auto textOn = [&](int page, const char* name) {
+        const auto emf = store->LoadPage(page);
+        return emf ? testsupport::textIn(testsupport::playPicture(*emf),
+                                         testsupport::boundsOf(layout.Report1, name))
+                   : std::string("(no page)");
+    };
+    const std::tuple<int, const char*, const char*> expected[] = {
+        {1, "SUB_DESCRIPT1", "line 1"},  {1, "SUB_DESCRIPT13", "line 13"},
+        {2, "SUB_DESCRIPT1", "line 14"}, {3, "SUB_DESCRIPT13", "line 39"},
+        {4, "SUB_DESCRIPT1", "line 40"}, {4, "SUB_DESCRIPT2", "이  하  여  백"},
+        {4, "SUB_ITEMNAME2", ""},
+    };
+    for (const auto& [page, name, printed] : expected)
+        EXPECT_EQ(textOn(page, name), printed) << "page " << page << ", " << name;
+}
+
+TEST_F(PrintTest, LinesReadForPrintingStayWhenGridTwoChanges)
+{
+    // A report generates again while its window is open (saving does), and a host may search
+    // meanwhile: what it prints must stay the statement it was filled with.
+    fetchMonth(8);
+    const printing::StatementInputs in = form->statementInputs();
+    ASSERT_NE(in.lineSource, nullptr);
+    ASSERT_EQ(in.lineSource->count(), 40u);
+    EXPECT_EQ(in.lineSource->at(13)[1], "line 14");
+    form->DataClear2Execute();
+    ASSERT_EQ(form->ImVarGrid2->DataRowCount(), 0);
+    EXPECT_EQ(in.lineSource->count(), 40u);
+    EXPECT_EQ(in.lineSource->at(0)[1], "line 1");
+    EXPECT_EQ(in.lineSource->at(39)[1], "line 40");
+    EXPECT_EQ(in.lineSource->at(39)[4], "100");
 }
 
 TEST_F(PrintTest, FortyLinesMakeFourPages)

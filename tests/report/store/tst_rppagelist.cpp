@@ -1,3 +1,5 @@
+#include "gfx/Bitmap.h"
+#include "gfx/EmfCanvas.h"
 #include "gfx/EmfReader.h"
 #include "report/store/ReportFileError.h"
 #include "report/store/TRpCompress.h"
@@ -175,4 +177,31 @@ TEST(ReportFileHeader, DatesCountDaysSinceTheEndOf1899)
     EXPECT_DOUBLE_EQ(toReportDate(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
     const QDateTime precise(QDate(2023, 7, 15), QTime(9, 41, 7, 250));
     EXPECT_EQ(fromReportDate(toReportDate(precise)), precise) << "to the millisecond";
+}
+
+TEST(TRpPageList, APictureHandedOverInBlocksIsStoredWhole)
+{
+    // A picture larger than a canvas block, as the page of a statement with its seals is.
+    gfx::EmfCanvas canvas(794, 1123);
+    canvas.StretchDraw({10, 10, 410, 410}, gfx::Bitmap(300, 300));
+    const std::vector<std::string_view> blocks = canvas.finishedBlocks();
+    ASSERT_GE(blocks.size(), 3u);
+    const std::string whole = canvas.finish();
+    for (bool compressed : {false, true}) {
+        TRpPageList list;
+        list.SetCompressed(compressed);
+        list.AppendPage(blocks);
+        list.AppendPage(whole);
+        EXPECT_TRUE(list.LoadPage(1) == whole) << (compressed ? "compressed" : "plain");
+        if (!compressed) {
+            EXPECT_TRUE(streamBytes(list).substr(136, whole.size()) == whole);
+        }
+        EXPECT_TRUE(list.LoadPage(2) == whole);
+    }
+    const std::string_view all = whole;
+    TRpPageList list;
+    EXPECT_THROW(list.AppendPage({all.substr(0, 40), all.substr(40)}), EReportFileError)
+        << "the header record comes in the first piece";
+    EXPECT_THROW(list.AppendPage({all.substr(0, 70000)}), EReportFileError) << "a cut picture";
+    EXPECT_EQ(list.StoredPages(), 0);
 }

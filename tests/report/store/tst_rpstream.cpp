@@ -60,6 +60,21 @@ TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFile)
     EXPECT_FALSE(QFile::exists(spilled)) << "the temporary file goes with the stream";
 }
 
+TEST(TRpStream, AWriteThatCrossesTheThresholdLandsWhereItWasAimed)
+{
+    // Such a write goes to the file directly, from the position the stream had in memory.
+    TRpStream stream;
+    const std::string head = pattern(99990, 2);
+    stream.Write(head.data(), int64_t(head.size()));
+    stream.Seek(99980);
+    const std::string page = pattern(50000, 3);
+    stream.Write(page.data(), int64_t(page.size()));
+    ASSERT_FALSE(stream.HeldInMemory());
+    EXPECT_EQ(stream.Size(), 149980);
+    EXPECT_EQ(stream.Position(), 149980);
+    EXPECT_TRUE(readAll(stream) == head.substr(0, 99980) + page);
+}
+
 TEST(TRpStream, ReadsStopAtTheEndAndSeeksStayInside)
 {
     for (const int64_t threshold : {int64_t(1000), int64_t(10)}) {
