@@ -61,8 +61,10 @@ constexpr std::string_view trimmed(std::string_view s)
 }
 
 // The value of five plain decimal digits at `field`, -1 when any of them is not one: the
-// length field as every well-behaved peer sends it. Reads 8 bytes (the header has 25), all at
-// once: for every frame received this is cheaper than five bytes one by one.
+// length field as every well-behaved peer sends it. Reads 8 bytes (the header has 25). Where
+// the next frame starts waits for this value, so each digit is weighted on its own and the
+// products summed, a few cycles after the bytes are read; the check of all five bytes at once
+// only decides a branch and delays nothing.
 inline int64_t fiveDigits(const char* field)
 {
     static_assert(std::endian::native == std::endian::little);
@@ -74,13 +76,10 @@ inline int64_t fiveDigits(const char* field)
     constexpr uint64_t zeros = 0x30'3030'3030u;
     if ((v & highHalves) != zeros || ((v + 0x06'0606'0606u) & highHalves) != zeros)
         return -1;
-    // Three leading zero digits make eight; then pairs, fours and the whole in three steps.
-    uint64_t d = (v - zeros) << 24;
-    d = d * 10 + (d >> 8);
-    d = (((d & 0x0000'00FF'0000'00FFu) * (100 + (1000000ull << 32))) +
-         (((d >> 16) & 0x0000'00FF'0000'00FFu) * (1 + (10000ull << 32)))) >>
-        32;
-    return int64_t(d);
+    const auto byte = [field](int i) { return uint32_t(static_cast<unsigned char>(field[i])); };
+    const uint32_t high = byte(0) * 10000 + byte(1) * 1000;
+    const int64_t low = int64_t(byte(2)) * 100 + int64_t(byte(3)) * 10 + int64_t(byte(4));
+    return int64_t(high) + low - int64_t('0') * 11111;
 }
 
 // Bytes [from, from + count) of `s` as far as it reaches.
