@@ -69,12 +69,12 @@ inline int64_t fiveDigits(const char* field)
 {
     static_assert(std::endian::native == std::endian::little);
     uint64_t v;
-    std::memcpy(&v, field, sizeof v);
-    v &= 0xFF'FFFF'FFFFu; // the five bytes; the first is the lowest
-    // Each byte 0x30-0x39: high half 3, and still 3 after adding 6 (no byte can carry over).
+    std::memcpy(&v, field, sizeof v); // the first byte is the lowest
+    // Each of the five low bytes 0x30-0x39: high half 3, and still 3 after adding 6. A carry
+    // out of a byte only reaches the bytes above it, and past the fifth it is masked off.
     constexpr uint64_t highHalves = 0xF0'F0F0'F0F0u;
     constexpr uint64_t zeros = 0x30'3030'3030u;
-    if ((v & highHalves) != zeros || ((v + 0x06'0606'0606u) & highHalves) != zeros)
+    if (((v & highHalves) ^ zeros) | (((v + 0x06'0606'0606u) & highHalves) ^ zeros))
         return -1;
     const auto byte = [field](int i) { return uint32_t(static_cast<unsigned char>(field[i])); };
     const uint32_t high = byte(0) * 10000 + byte(1) * 1000;

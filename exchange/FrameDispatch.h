@@ -29,21 +29,28 @@ private:
     // What a frame's header asks for.
     struct Action
     {
-        enum class Kind : uint8_t { None, Open, Data, End };
+        enum class Kind : uint8_t {
+            Row,  // DATA of one of the four commands: a row, then DRS
+            Data, // DATA of any other command: DRS only
+            Open,
+            End,
+            None
+        };
         Kind kind;
         Command command;
-        std::array<char, headerBytes> ack; // for Open and Data
+        std::array<char, headerBytes> ack; // for Row, Data and Open
     };
 
     static Action actionOf(std::string_view frame)
     {
         const Frame f = parseFrame(frame);
         Action a;
-        a.kind = f.type == "OPN"    ? Action::Kind::Open
-                 : f.type == "DATA" ? Action::Kind::Data
-                 : f.type == "END"  ? Action::Kind::End
-                                    : Action::Kind::None;
         a.command = commandOf(f.command);
+        a.kind = f.type == "DATA"
+                     ? (a.command != Command::Other ? Action::Kind::Row : Action::Kind::Data)
+                 : f.type == "OPN" ? Action::Kind::Open
+                 : f.type == "END" ? Action::Kind::End
+                                   : Action::Kind::None;
         a.ack = acknowledgement(f.header, a.kind == Action::Kind::Open ? openAckType : dataAckType);
         return a;
     }
@@ -66,19 +73,18 @@ private:
     void act(const Action& action, std::string_view body)
     {
         switch (action.kind) {
-        case Action::Kind::Open:
-            sendFrame(std::string_view(action.ack.data(), action.ack.size()));
-            return;
+        case Action::Kind::Row: {
+            struct InRow
+            {
+                int& depth;
+                explicit InRow(int& d) : depth(d) { ++depth; }
+                ~InRow() { --depth; }
+            } inRow(m_rowDepth);
+            rowArrived(action.command, body);
+        }
+            [[fallthrough]];
         case Action::Kind::Data:
-            if (action.command != Command::Other) {
-                struct InRow
-                {
-                    int& depth;
-                    explicit InRow(int& d) : depth(d) { ++depth; }
-                    ~InRow() { --depth; }
-                } inRow(m_rowDepth);
-                rowArrived(action.command, body);
-            }
+        case Action::Kind::Open:
             sendFrame(std::string_view(action.ack.data(), action.ack.size()));
             return;
         case Action::Kind::End:

@@ -49,12 +49,12 @@ public:
     // loop goes on from wherever that leaves it.
     template <class Take> Status takeFrames(Take&& take)
     {
+        if (m_failed)
+            return Status::Error;
         ++m_moves;
         const char* buffer = m_buffer.get();
         const char* at = buffer + m_start;
         for (;;) {
-            if (m_failed)
-                return Status::Error;
             std::string_view bytes;
             const Status status = frameAt(at, size_t(buffer + m_end - at), bytes);
             if (status != Status::Frame)
@@ -67,6 +67,8 @@ public:
             // Where the next frame starts stays in a register unless `take` moved it: read
             // back from memory, it would wait for the store just made, on every frame.
             if (m_moves != moves) [[unlikely]] {
+                if (m_failed)
+                    return Status::Error;
                 buffer = m_buffer.get();
                 at = buffer + m_start;
             }
