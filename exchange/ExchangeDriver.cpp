@@ -212,10 +212,8 @@ void ExchangeDriver::ClientSocket1Read()
     std::string error;
     bool badLength = false;
     try {
-        Frame frame;
-        FrameReader::Status status;
-        while ((status = m_reader.next(frame)) == FrameReader::Status::Frame)
-            dispatchFrame(frame, *this);
+        const FrameReader::Status status =
+            m_reader.takeFrames([this](std::string_view frame) { dispatchFrame(frame, *this); });
         if (status == FrameReader::Status::Error) {
             badLength = true;
             error = m_reader.errorMessage();

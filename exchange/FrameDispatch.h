@@ -13,6 +13,7 @@ namespace exchange {
 class FrameHandler
 {
 public:
+    FrameHandler() : m_action(actionOf(std::string_view(noFields, headerBytes))) {}
     virtual ~FrameHandler() = default;
     virtual void sendFrame(std::string_view frame) = 0;
     // The body of a DATA frame of one of the four commands.
@@ -21,75 +22,120 @@ public:
     virtual void answerEnded(Command command) = 0;
 
 private:
-    friend void dispatchFrame(const Frame& frame, FrameHandler& handler);
+    friend void dispatchFrame(std::string_view frame, FrameHandler& handler);
 
-    // The command field of a whole header (bytes 6-20), held in registers: two overlapping
-    // 8-byte words, bytes 6-13 and 13-20.
-    struct CommandField
+    static constexpr size_t fieldsBytes = commandFieldBytes + typeFieldBytes;
+
+    // What a frame's header asks for.
+    struct Action
     {
-        uint64_t head;
-        uint64_t tail;
+        enum class Kind : uint8_t {
+            Row,  // DATA of one of the four commands: a row, then DRS
+            Data, // DATA of any other command: DRS only
+            Open,
+            End,
+            None
+        };
+        Kind kind;
+        Command command;
+        std::array<char, headerBytes> ack; // for Row, Data and Open
     };
-    static CommandField commandFieldOf(const char* header)
+
+    static Action actionOf(std::string_view frame)
     {
-        CommandField f;
-        std::memcpy(&f.head, header + lengthFieldBytes, 8);
-        std::memcpy(&f.tail, header + lengthFieldBytes + commandFieldBytes - 8, 8);
-        return f;
+        const Frame f = parseFrame(frame);
+        Action a;
+        a.command = commandOf(f.command);
+        a.kind = f.type == "DATA"
+                     ? (a.command != Command::Other ? Action::Kind::Row : Action::Kind::Data)
+                 : f.type == "OPN" ? Action::Kind::Open
+                 : f.type == "END" ? Action::Kind::End
+                                   : Action::Kind::None;
+        a.ack = acknowledgement(f.header, a.kind == Action::Kind::Open ? openAckType : dataAckType);
+        return a;
     }
 
-    // Sends what acknowledgement() gives for a whole header with `field` and `typeField`.
-    // The frames of an answer share their command field, so the last acknowledgement is kept
-    // and only compared: built afresh for every frame, its bytes would be read back by the
-    // send right after being written piece by piece, which stalls the processor longer than
-    // the rest of a frame's handling takes.
-    void acknowledge(CommandField field, std::string_view typeField)
+    static bool sameFields(const char* a, const char* b)
     {
-        constexpr size_t typeAt = lengthFieldBytes + commandFieldBytes;
-        const CommandField kept = commandFieldOf(m_ack.data());
-        if (kept.head != field.head || kept.tail != field.tail ||
-            std::memcmp(m_ack.data() + typeAt, typeField.data(), typeFieldBytes) != 0) {
-            std::memcpy(m_ack.data() + lengthFieldBytes, &field.head, 8);
-            std::memcpy(m_ack.data() + lengthFieldBytes + commandFieldBytes - 8, &field.tail, 8);
-            std::memcpy(m_ack.data() + typeAt, typeField.data(), typeFieldBytes);
+        uint64_t a0, a1, b0, b1;
+        uint32_t a2, b2;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&a1, a + 8, 8);
+        std::memcpy(&a2, a + 16, 4);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&b1, b + 8, 8);
+        std::memcpy(&b2, b + 16, 4);
+        return ((a0 ^ b0) | (a1 ^ b1) | (a2 ^ b2)) == 0;
+    }
+
+    // OPN is acknowledged with OOK; DATA goes to its row handler, then is acknowledged with
+    // DRS; END ends the answer; every other type is consumed without effect.
+    void act(const Action& action, std::string_view body)
+    {
+        switch (action.kind) {
+        case Action::Kind::Row: {
+            struct InRow
+            {
+                int& depth;
+                explicit InRow(int& d) : depth(d) { ++depth; }
+                ~InRow() { --depth; }
+            } inRow(m_rowDepth);
+            rowArrived(action.command, body);
         }
-        sendFrame(std::string_view(m_ack.data(), m_ack.size()));
+            [[fallthrough]];
+        case Action::Kind::Data:
+        case Action::Kind::Open:
+            sendFrame(std::string_view(action.ack.data(), action.ack.size()));
+            return;
+        case Action::Kind::End:
+            answerEnded(action.command);
+            return;
+        case Action::Kind::None:
+            return;
+        }
     }
 
-    // The type field of zeros matches no acknowledgement type, so the first one is built.
-    std::array<char, headerBytes> m_ack = {'0', '0', '0', '2', '5'};
+    // A header of 20 zero bytes in its fields: what m_fields starts with.
+    static constexpr char noFields[headerBytes] = {'0', '0', '0', '2', '5'};
+
+    // The command and type fields of the last whole header dispatched, and what they ask for:
+    // the frames of an answer share them, so the 20 bytes are compared instead of read
+    // (trimmed, matched, an acknowledgement built) again for every frame. The acknowledgement
+    // is sent from here, settled memory: built afresh for every frame, its bytes would be read
+    // back by the send right after being written piece by piece, which stalls the processor
+    // longer than the rest of a frame's handling takes.
+    std::array<char, fieldsBytes> m_fields = {};
+    Action m_action;
+    // Row handlers running. A frame dispatched inside one (a nested event loop) leaves
+    // m_fields and m_action alone: the frame whose row it is still sends m_action's
+    // acknowledgement when the handler returns.
+    int m_rowDepth = 0;
 };
 
-// OPN is acknowledged with OOK; DATA goes to its row handler, then is acknowledged with DRS;
-// END ends the answer; every other type is consumed without effect. The frame is not touched
-// after answerEnded(), which may close the connection and empty the buffer the frame lives in,
-// nor after rowArrived(), which may run a nested event loop that reads into that buffer: the
-// acknowledgement holds the header as received. Inline: it runs for every frame received.
-inline void dispatchFrame(const Frame& frame, FrameHandler& handler)
+// Acts on one whole frame, as cut out by FrameReader. The frame is not touched after
+// answerEnded(), which may close the connection and empty the buffer the frame lives in, nor
+// after rowArrived(), which may run a nested event loop that reads into that buffer: the
+// acknowledgement is taken from the header before. Inline: it runs for every frame received.
+inline void dispatchFrame(std::string_view frame, FrameHandler& handler)
 {
-    if (frame.type == "OPN") {
-        if (frame.header.size() == headerBytes) {
-            handler.acknowledge(FrameHandler::commandFieldOf(frame.header.data()), openAckType);
+    if (frame.size() >= headerBytes) {
+        const char* const fields = frame.data() + lengthFieldBytes;
+        const std::string_view body = frame.substr(headerBytes);
+        if (FrameHandler::sameFields(fields, handler.m_fields.data())) [[likely]] {
+            handler.act(handler.m_action, body);
             return;
         }
-        const auto ack = acknowledgement(frame.header, openAckType);
-        handler.sendFrame(std::string_view(ack.data(), ack.size()));
-    } else if (frame.type == "DATA") {
-        const Command command = commandOf(frame.command);
-        if (frame.header.size() == headerBytes) {
-            const auto field = FrameHandler::commandFieldOf(frame.header.data());
-            if (command != Command::Other)
-                handler.rowArrived(command, frame.body);
-            handler.acknowledge(field, dataAckType);
+        if (handler.m_rowDepth == 0) {
+            std::memcpy(handler.m_fields.data(), fields, FrameHandler::fieldsBytes);
+            handler.m_action = FrameHandler::actionOf(frame);
+            handler.act(handler.m_action, body);
             return;
         }
-        const auto ack = acknowledgement(frame.header, dataAckType);
-        if (command != Command::Other)
-            handler.rowArrived(command, frame.body);
-        handler.sendFrame(std::string_view(ack.data(), ack.size()));
-    } else if (frame.type == "END") {
-        handler.answerEnded(commandOf(frame.command));
+        handler.act(FrameHandler::actionOf(frame), body);
+        return;
     }
+    // A short header: its fields are cut off and kept nowhere.
+    handler.act(FrameHandler::actionOf(frame), {});
 }
 
 } // namespace exchange

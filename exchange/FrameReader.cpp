@@ -22,6 +22,7 @@ char* FrameReader::prepare(size_t bytes)
         std::memmove(m_buffer.get(), m_buffer.get() + m_start, m_end - m_start);
         m_end -= m_start;
         m_start = 0;
+        ++m_moves;
     }
     if (m_capacity - m_end < bytes) {
         const size_t capacity = std::max(m_capacity * 2, m_end + bytes);
@@ -30,6 +31,7 @@ char* FrameReader::prepare(size_t bytes)
             std::memcpy(grown.get(), m_buffer.get() + m_start, m_end - m_start);
         m_end -= m_start;
         m_start = 0;
+        ++m_moves;
         m_buffer = std::move(grown);
         m_capacity = capacity;
     }
@@ -65,6 +67,7 @@ int64_t FrameReader::readLength(std::string_view field)
 void FrameReader::clear()
 {
     m_start = 0;
+    ++m_moves;
     m_end = 0;
     m_failed = false;
     m_errorMessage.clear();

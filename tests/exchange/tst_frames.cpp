@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <utility>
 
 using namespace exchange;
@@ -27,16 +29,27 @@ struct Taken
     friend bool operator==(const Taken&, const Taken&) = default;
 };
 
-// Feeds the pieces one after another and takes out every frame after each.
-std::vector<Taken> takeAll(FrameReader& reader, const std::vector<std::string>& pieces)
+Taken taken(const Frame& f)
+{
+    return {std::string(f.command), std::string(f.type), std::string(f.header),
+            std::string(f.body)};
+}
+
+// Feeds the pieces one after another and takes out every frame after each, with next() or
+// with takeFrames().
+std::vector<Taken> takeAll(FrameReader& reader, const std::vector<std::string>& pieces,
+                           bool inOneLoop = false)
 {
     std::vector<Taken> out;
     for (const std::string& piece : pieces) {
         reader.feed(piece);
+        if (inOneLoop) {
+            reader.takeFrames([&](std::string_view f) { out.push_back(taken(parseFrame(f))); });
+            continue;
+        }
         Frame f;
         while (reader.next(f) == FrameReader::Status::Frame)
-            out.push_back({std::string(f.command), std::string(f.type), std::string(f.header),
-                           std::string(f.body)});
+            out.push_back(taken(f));
     }
     return out;
 }
@@ -102,18 +115,105 @@ TEST(FrameReader, CutsFramesInArrivalOrder)
          {opn + data.substr(0, 30), data.substr(30) + end},
          {opn, data, end}},
     };
+    for (const Case& c : cases)
+        for (const bool inOneLoop : {false, true}) {
+            SCOPED_TRACE(c.name + std::string(inOneLoop ? ", in one loop" : ", one by one"));
+            FrameReader reader;
+            std::vector<Taken> expected;
+            for (const std::string& f : c.frames)
+                expected.push_back(taken(parseFrame(f)));
+            EXPECT_EQ(takeAll(reader, c.pieces, inOneLoop), expected);
+            EXPECT_EQ(reader.bufferedBytes(), 0u);
+            EXPECT_FALSE(reader.hasError());
+        }
+}
+
+// What a frame's handler may do to the reader while takeFrames() runs: the viewer closes the
+// connection on an END frame (emptying the reader), and a row handler may run a nested event
+// loop that reads into the reader and takes frames out of it.
+TEST(FrameReader, TakeFramesGoesOnFromWhereItsHandlerLeavesTheReader)
+{
+    const std::string opn = frameOf("MAKEKEY", "OPN");
+    const std::string end = frameOf("MAKEKEY", "END");
+    const auto data = [](char c) { return frameOf("MAKEKEY", "DATA", std::string(1, c) + "|"); };
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        // What the handler does on the frame whose body (or type, for a frame without one)
+        // is the key.
+        std::map<std::string, std::function<void(FrameReader&, std::vector<std::string>&)>> on;
+        std::vector<std::string> seen; // body, or type, of each frame handed out, in order
+        FrameReader::Status status;
+        size_t buffered;
+    };
+    const auto takeRest = [](FrameReader& r, std::vector<std::string>& seen) {
+        r.takeFrames(
+            [&](std::string_view f) { seen.push_back("nested " + taken(parseFrame(f)).body); });
+    };
+    const std::vector<Case> cases = {
+        {"emptied on an end frame",
+         opn + data('a') + end + data('b') + opn,
+         {{"END", [](FrameReader& r, auto&) { r.clear(); }}},
+         {"OPN", "a|", "END"},
+         FrameReader::Status::NeedMore,
+         0},
+        {"more read in, the rest moved to the front of the buffer",
+         data('a') + data('b').substr(0, 10),
+         {{"a|", [&](FrameReader& r, auto&) { r.feed(data('b').substr(10)); }}},
+         {"a|", "b|"},
+         FrameReader::Status::NeedMore,
+         0},
+        {"more read in, the buffer grown",
+         data('a') + data('b') + data('c').substr(0, 10),
+         {{"a|",
+           [&](FrameReader& r, auto&) {
+               const std::string more = data('c').substr(10) + data('d') + std::string(5, '0');
+               std::memcpy(r.prepare(1 << 20), more.data(), more.size());
+               r.commit(more.size());
+           }}},
+         {"a|", "b|", "c|", "d|"},
+         FrameReader::Status::NeedMore,
+         5},
+        {"the rest taken in a nested loop",
+         data('a') + data('b') + data('c'),
+         {{"a|", takeRest}},
+         {"a|", "nested b|", "nested c|"},
+         FrameReader::Status::NeedMore,
+         0},
+        {"one taken with next()",
+         data('a') + data('b') + data('c'),
+         {{"a|",
+           [](FrameReader& r, std::vector<std::string>& seen) {
+               Frame f;
+               ASSERT_EQ(r.next(f), FrameReader::Status::Frame);
+               seen.push_back("next " + std::string(f.body));
+           }}},
+         {"a|", "next b|", "c|"},
+         FrameReader::Status::NeedMore,
+         0},
+        {"a nested loop fails on a bad length",
+         data('a') + data('b') + "abcdeMAKEKEY        END  ",
+         {{"a|", takeRest}},
+         {"a|", "nested b|"},
+         FrameReader::Status::Error,
+         25},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FrameReader reader;
-        std::vector<Taken> expected;
-        for (const std::string& f : c.frames) {
-            const Frame p = parseFrame(f);
-            expected.push_back({std::string(p.command), std::string(p.type), std::string(p.header),
-                                std::string(p.body)});
-        }
-        EXPECT_EQ(takeAll(reader, c.pieces), expected);
-        EXPECT_EQ(reader.bufferedBytes(), 0u);
-        EXPECT_FALSE(reader.hasError());
+        reader.feed(c.bytes);
+        std::vector<std::string> seen;
+        const FrameReader::Status status = reader.takeFrames([&](std::string_view f) {
+            const Frame frame = parseFrame(f);
+            const std::string key(frame.body.empty() ? frame.type : frame.body);
+            seen.push_back(key);
+            if (const auto action = c.on.find(key); action != c.on.end())
+                action->second(reader, seen);
+        });
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(reader.bufferedBytes(), c.buffered);
     }
 }
 
@@ -249,18 +349,20 @@ TEST(FrameDispatch, ActsByType)
         {"data acknowledgement is consumed", frameOf("MAKEKEY", "DRS"), {}},
         {"unknown type is consumed", frameOf("MAKEKEY", "PING"), {}},
         {"type words are case-sensitive", frameOf("MAKEKEY", "data", "x|"), {}},
+        {"fields of zero bytes are consumed", "00025" + std::string(20, '\0'), {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingHandler handler;
-        dispatchFrame(parseFrame(c.frame), handler);
+        dispatchFrame(c.frame, handler);
         EXPECT_EQ(handler.events, c.events);
     }
 }
 
 // One handler sees many frames, as on a connection: each acknowledgement carries its own
-// frame's command field and type, whatever came before it, including a frame dispatched from
-// inside a row handler (a nested event loop) and a frame whose header is cut short.
+// frame's command field and type, whatever came before it, including a frame whose header is
+// cut short, fields that differ from the last ones in one byte only, and frames dispatched from
+// inside a row handler (a nested event loop).
 TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
 {
     const std::string nul(1, '\0');
@@ -271,44 +373,93 @@ TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
         frameOf("MAKEDATE", "DATA", "c|"),
         frameOf("MAKEDATE", "OPN"),
         frameOf("MAKEDATE", "DATA", "d|"),
-        "00027MAKEDATAxxxxx1 DATA e|", // the field differs only in its last bytes
-        "00027MAKEDATAxxxxx2 DATA f|",
-        "00027" + nul + "AKEDATAxxxxx2 DATA g|", // and in its first
-        "00024MAKEDATE       DATA",              // 24 bytes: no room for the type's last byte
-        frameOf("MAKEDATE", "DATA", "h|"),
+        "00024MAKEDATE       DATA", // 24 bytes: no room for the type's last byte
+        frameOf("MAKEDATE", "DATA", "e|"),
+        "00027MAKEDATAxxxxx1 DATA f|", // the field differs only in its last bytes
+        "00027MAKEDATAxxxxx2 DATA g|",
+        "00027" + nul + "AKEDATAxxxxx2 DATA h|", // and in its first
+        "00027MAKEDATAxxxxx2 DATAxi|",           // the type field in its last byte
+        "00027MAKEDATAxxxxx2 DATA j|",
     };
     RecordingHandler handler;
     std::vector<std::string> expected;
     for (const std::string& bytes : frames) {
         const Frame frame = parseFrame(bytes);
         const bool opn = frame.type == "OPN";
+        if (!opn && frame.type != "DATA")
+            continue;
         const Command command = commandOf(frame.command);
         if (!opn && command != Command::Other)
             expected.push_back("row " + std::string(commandWord(command)) + " " +
                                std::string(frame.body));
         const auto ack = acknowledgement(frame.header, opn ? openAckType : dataAckType);
         expected.push_back("send " + std::string(ack.data(), ack.size()));
-        dispatchFrame(frame, handler);
     }
+    for (const std::string& bytes : frames)
+        dispatchFrame(bytes, handler);
     EXPECT_EQ(handler.events, expected);
 
-    // A row handler that receives another answer's frame before it returns.
+    // A row handler that receives a row of its own answer and an open frame of another answer
+    // before it returns.
     struct Nesting : RecordingHandler
     {
         bool nested = false;
         void rowArrived(Command command, std::string_view body) override
         {
             RecordingHandler::rowArrived(command, body);
-            if (!std::exchange(nested, true))
-                dispatchFrame(parseFrame(frameOf("MAKEKEY", "OPN")), *this);
+            if (!std::exchange(nested, true)) {
+                dispatchFrame(frameOf("MAKEDATA", "DATA", "z|"), *this);
+                dispatchFrame(frameOf("MAKEKEY", "OPN"), *this);
+            }
         }
     } nesting;
-    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "x|")), nesting);
-    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "y|")), nesting);
-    EXPECT_EQ(nesting.events,
-              (std::vector<std::string>{"row MAKEDATA x|", "send 00025MAKEKEY        OOK  ",
-                                        "send 00025MAKEDATA       DRS  ", "row MAKEDATA y|",
-                                        "send 00025MAKEDATA       DRS  "}));
+    dispatchFrame(frameOf("MAKEDATA", "DATA", "x|"), nesting);
+    dispatchFrame(frameOf("MAKEDATA", "DATA", "y|"), nesting);
+    dispatchFrame(frameOf("MAKEKEY", "OPN"), nesting);
+    EXPECT_EQ(
+        nesting.events,
+        (std::vector<std::string>{
+            "row MAKEDATA x|", "row MAKEDATA z|", "send 00025MAKEDATA       DRS  ",
+            "send 00025MAKEKEY        OOK  ", "send 00025MAKEDATA       DRS  ", "row MAKEDATA y|",
+            "send 00025MAKEDATA       DRS  ", "send 00025MAKEKEY        OOK  "}));
+}
+
+// Whatever came before on the same connection, a frame is answered as a handler that sees it
+// first would answer it: every frame after every other, including itself, among frames whose
+// fields differ in one byte.
+TEST(FrameDispatch, AFrameIsAnsweredAlikeWhateverCameBefore)
+{
+    const std::vector<std::string> frames = {
+        frameOf("MAKEDATA", "DATA", "a|"),
+        frameOf("MAKEDATE", "DATA", "b|"), // the command's last letter
+        frameOf("MAKEDATA", "OPN"),
+        frameOf("MAKEDATA", "END"),
+        frameOf("MAKEDATA x", "DATA", "c|"), // the command field's tenth byte
+        "00027MAKEDATA      xDATA d|",      // its fifteenth, outside the command word
+        "00027MAKEDATA       XATA e|",      // the type field's first byte
+        "00027MAKEDATA       DATAxe|",      // and its last
+        frameOf("MAKEFOO", "DATA", "f|"),
+        "00024MAKEDATA       DATA", // a short header
+        "00025" + std::string(20, '\0'),
+    };
+    const auto events = [](const std::vector<std::string>& sequence, bool freshEach) {
+        std::vector<std::string> out;
+        RecordingHandler shared;
+        for (const std::string& f : sequence) {
+            RecordingHandler fresh;
+            RecordingHandler& handler = freshEach ? fresh : shared;
+            dispatchFrame(f, handler);
+            out.insert(out.end(), handler.events.begin(), handler.events.end());
+            handler.events.clear();
+        }
+        return out;
+    };
+    for (const std::string& first : frames)
+        for (const std::string& second : frames) {
+            SCOPED_TRACE(testing::PrintToString(first) + " then " + testing::PrintToString(second));
+            const std::vector<std::string> sequence = {first, second, first};
+            EXPECT_EQ(events(sequence, false), events(sequence, true));
+        }
 }
 
 // The length field's fast reading against the plain one: every five-digit value, and every
