@@ -173,7 +173,7 @@ void ExchangeDriver::ClientSocket1Disconnect()
 {
     m_open = false;
     m_active = false;
-    m_reader.clear();
+    m_reader.release();
     // An answer without its END frame is not whole, whoever closed.
     m_outcome = m_pendingOutcome.value_or(m_awaitingAnswer ? Outcome::Cut : Outcome::Complete);
     m_pendingOutcome.reset();

@@ -73,4 +73,11 @@ void FrameReader::clear()
     m_errorMessage.clear();
 }
 
+void FrameReader::release()
+{
+    clear();
+    m_buffer.reset();
+    m_capacity = 0;
+}
+
 } // namespace exchange

@@ -76,6 +76,9 @@ public:
     }
 
     void clear();
+    // Clears and gives the buffer back: a connection that has ended needs none, and an answer of
+    // many lines leaves one of a megabyte.
+    void release();
 
     bool hasError() const { return m_failed; }
     // The conversion error for a length field that is not a number; empty for a length of 0

@@ -158,6 +158,12 @@ TEST(FrameReader, TakeFramesGoesOnFromWhereItsHandlerLeavesTheReader)
          {"OPN", "a|", "END"},
          FrameReader::Status::NeedMore,
          0},
+        {"its buffer given back on an end frame, as when the connection closes",
+         opn + data('a') + end + data('b') + opn,
+         {{"END", [](FrameReader& r, auto&) { r.release(); }}},
+         {"OPN", "a|", "END"},
+         FrameReader::Status::NeedMore,
+         0},
         {"more read in, the rest moved to the front of the buffer",
          data('a') + data('b').substr(0, 10),
          {{"a|", [&](FrameReader& r, auto&) { r.feed(data('b').substr(10)); }}},
@@ -435,9 +441,9 @@ TEST(FrameDispatch, AFrameIsAnsweredAlikeWhateverCameBefore)
         frameOf("MAKEDATA", "OPN"),
         frameOf("MAKEDATA", "END"),
         frameOf("MAKEDATA x", "DATA", "c|"), // the command field's tenth byte
-        "00027MAKEDATA      xDATA d|",      // its fifteenth, outside the command word
-        "00027MAKEDATA       XATA e|",      // the type field's first byte
-        "00027MAKEDATA       DATAxe|",      // and its last
+        "00027MAKEDATA      xDATA d|",       // its fifteenth, outside the command word
+        "00027MAKEDATA       XATA e|",       // the type field's first byte
+        "00027MAKEDATA       DATAxe|",       // and its last
         frameOf("MAKEFOO", "DATA", "f|"),
         "00024MAKEDATA       DATA", // a short header
         "00025" + std::string(20, '\0'),
