@@ -113,6 +113,10 @@ int listener(const QHostAddress& address, quint16 port, bool shared, QString& er
         ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6, sizeof v6);
     if (shared)
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &one, sizeof one);
+    // Set here, the accepted connections take them over without two calls each. Each answer
+    // goes out in one write; waiting to merge it with the next gains nothing.
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &socketSendBufferBytes, sizeof socketSendBufferBytes);
     // The kernel caps the backlog at its own maximum; a burst of connects waits there instead of
     // being dropped and retried a second later.
     if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
@@ -348,11 +352,6 @@ private:
                 continue;
             }
             ++m_shared.metrics.accepted;
-            // Each answer goes out in one write; waiting to merge it with the next gains nothing.
-            const int one = 1;
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &socketSendBufferBytes,
-                         sizeof socketSendBufferBytes);
             auto c = std::make_unique<Connection>();
             c->fd = fd;
             c->index = m_connections.size();
