@@ -2,6 +2,7 @@
 
 #include "exchange/ExchangeDriver.h"
 #include "grid/TImVarGrid.h"
+#include "report/store/WholeFile.h"
 #include "text/Cp949.h"
 
 #include <QComboBox>
@@ -116,10 +117,29 @@ bool Headless::fetch(const FetchRequest& request, std::string& error)
     return true;
 }
 
+bool Headless::writeTo(const std::string& path,
+                       const std::function<void(const std::string&)>& write, std::string& error)
+{
+    try {
+        write(path);
+    } catch (const std::exception& e) {
+        error = utf8(e.what());
+        return false;
+    } catch (...) {
+        error = "the statement could not be written";
+        return false;
+    }
+    return true;
+}
+
 bool Headless::writeWhole(const std::string& path,
                           const std::function<void(const std::string&)>& write, std::string& error)
 {
     const QFileInfo target(QString::fromLocal8Bit(path.c_str()));
+    // A device or a pipe (/dev/stdout, a pipe to a printer) is written to as it is; renamed
+    // over, it would become a regular file.
+    if (report::WholeFile::isSpecial(target.filePath()))
+        return writeTo(path, write, error);
     // Same folder, so the rename cannot cross file systems; same suffix, which picks the format.
     QTemporaryFile partial(target.absolutePath() + u"/."_s + target.completeBaseName() +
                            u".XXXXXX."_s + target.suffix());
@@ -129,15 +149,8 @@ bool Headless::writeWhole(const std::string& path,
         return false;
     }
     partial.close();
-    try {
-        write(partial.fileName().toLocal8Bit().toStdString());
-    } catch (const std::exception& e) {
-        error = utf8(e.what());
+    if (!writeTo(partial.fileName().toLocal8Bit().toStdString(), write, error))
         return false;
-    } catch (...) {
-        error = "the statement could not be written";
-        return false;
-    }
     // The temporary file is private to its owner; the result is an ordinary file.
     QFile::setPermissions(partial.fileName(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ReadGroup | QFile::ReadOther);

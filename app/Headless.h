@@ -54,9 +54,13 @@ private:
     // with the failure or the message the form gave.
     bool runExchange(const std::function<void()>& step, std::string& error);
     // Runs `write` on a temporary name beside `path` and renames the file into place when it
-    // has succeeded; otherwise the temporary file goes and the failure is told.
+    // has succeeded; otherwise the temporary file goes and the failure is told. A device or a
+    // pipe under `path` is written directly.
     bool writeWhole(const std::string& path, const std::function<void(const std::string&)>& write,
                     std::string& error);
+    // Runs `write` on `path`; false with the failure told when it throws.
+    static bool writeTo(const std::string& path,
+                        const std::function<void(const std::string&)>& write, std::string& error);
 
     viewer::TFmirola& m_form;
     int m_timeoutMs;

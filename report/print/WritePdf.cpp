@@ -8,6 +8,7 @@
 #include "report/store/ReportFileError.h"
 #include "report/store/TRpExportFilterLibrary.h"
 #include "report/store/TRpPageList.h"
+#include "report/store/WholeFile.h"
 #include "text/Cp949.h"
 
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 
@@ -78,11 +78,11 @@ void writePages(int pageTotal, const StoredPage& pageImage, const QString& fileN
                 const std::string& title)
 {
     const FixedHashSeed seed;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    WholeFile file(fileName);
+    if (!file.open())
         throw EStreamError(fileMessage("Cannot create file", fileName, file.errorString()));
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&file.device());
         pdf.setResolution(pdfDpi);
         pdf.setCreator(u"mirola"_s);
         pdf.setTitle(text::fromCp949(title));

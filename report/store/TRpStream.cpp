@@ -1,11 +1,12 @@
 #include "report/store/TRpStream.h"
 
+#include "report/store/WholeFile.h"
+
 #include "report/store/ReportFileError.h"
 #include "text/Cp949.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cstring>
@@ -182,8 +183,8 @@ void TRpStream::CopyToFile(const QString& fileName)
     std::lock_guard lock(m_lock);
     // Written beside the target and renamed over it at the end, so a failed save leaves an
     // existing file as it was.
-    QSaveFile target(fileName);
-    if (!target.open(QIODevice::WriteOnly))
+    WholeFile target(fileName);
+    if (!target.open())
         throw EStreamError(fileMessage("Cannot create file", fileName, target.errorString()));
     seekLocked(0);
     char block[copyBlockBytes];
@@ -191,7 +192,7 @@ void TRpStream::CopyToFile(const QString& fileName)
         const int64_t n = readLocked(block, copyBlockBytes);
         if (n == 0)
             break;
-        if (target.write(block, n) != n)
+        if (target.device().write(block, n) != n)
             throw EStreamError(fileMessage("Cannot write file", fileName, target.errorString()));
     }
     if (!target.commit())

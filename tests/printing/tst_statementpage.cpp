@@ -12,6 +12,7 @@
 #include "tests/printing/StatementFixture.h"
 #include "text/Cp949.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <gtest/gtest.h>
 #include <set>
@@ -465,4 +466,6 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
     EXPECT_TRUE(untouched);
     EXPECT_TRUE(otherRan);
     EXPECT_EQ(command.reportForm(), nullptr);
+    // Written to as it is, not replaced by a file.
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
 }

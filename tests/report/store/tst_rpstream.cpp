@@ -5,7 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace report;
 
@@ -117,6 +122,40 @@ TEST(TRpStream, CopiesItselfIntoAFileReplacingAnyFileOfThatName)
     EXPECT_THROW(stream.CopyToFile(QString::fromStdString(dir.path())), EStreamError) << "a folder";
     EXPECT_THROW(stream.CopyToFile(QString::fromStdString(dir.file("no/such/folder/x.rpf"))),
                  EStreamError);
+}
+
+// Renamed over, a pipe (or a device such as /dev/null) would become a regular file.
+TEST(TRpStream, CopiesItselfIntoAPipeWhichStaysAPipe)
+{
+    testsupport::TempDir dir;
+    const std::string fifo = dir.file("to-printer.rpf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Open for reading and writing, so that neither side's open waits for the other; the
+    // reader takes as many bytes as are sent and gives up after a silence.
+    const int end = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_GE(end, 0);
+    const size_t expected = 123457;
+    std::string received;
+    std::thread reader([&] {
+        char block[65536];
+        pollfd ready{end, POLLIN, 0};
+        while (received.size() < expected && ::poll(&ready, 1, 30000) == 1) {
+            const ssize_t n = ::read(end, block, sizeof block);
+            if (n <= 0)
+                break;
+            received.append(block, size_t(n));
+        }
+    });
+    TRpStream stream;
+    const std::string bytes = pattern(expected, 3);
+    stream.Write(bytes.data(), int64_t(bytes.size()));
+    stream.CopyToFile(QString::fromStdString(fifo));
+    reader.join();
+    ::close(end);
+    EXPECT_TRUE(received == bytes) << received.size() << " bytes";
+    struct stat st = {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(TRpStream, AnOpenedFileIsReadOnly)
