@@ -93,6 +93,14 @@ double processCpuSeconds(qint64 pid)
            double(::sysconf(_SC_CLK_TCK));
 }
 
+// CPU seconds of this whole process: the load's threads while a round runs.
+double ownCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
 double threadCpuSeconds()
 {
     timespec t{};
@@ -511,7 +519,8 @@ struct Served
     quint16 port = 0;
     quint16 metricsPort = 0;
     QString threadsRunning;
-    std::unique_ptr<Load> load;
+    // The clients, split over the load's threads.
+    std::vector<std::unique_ptr<Load>> loads;
     std::vector<int> idleFds;
     double cpu = 0;
     double cpuAtStart = 0;
@@ -593,6 +602,7 @@ int main(int argc, char** argv)
     double totalSeconds = 10;
     int rounds = 5;
     int idle = 0;
+    int clientThreads = 1;
     QStringList threads = {QString()};
     QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
     QString url;
@@ -609,6 +619,9 @@ int main(int argc, char** argv)
             ++i;
         } else if (a == u"--rounds"_s) {
             rounds = next.toInt();
+            ++i;
+        } else if (a == u"--client-threads"_s) {
+            clientThreads = next.toInt();
             ++i;
         } else if (a == u"--idle"_s) {
             idle = next.toInt();
@@ -630,16 +643,18 @@ int main(int argc, char** argv)
             // ignored; anything else is a mistake.
             std::fprintf(stderr,
                          "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
-                         "[--idle N] [--threads N[,N...]] [--server PATH] [--baseline PATH] "
+                         "[--client-threads N] [--idle N] [--threads N[,N...]] [--server PATH] "
+                         "[--baseline PATH] "
                          "[--db sqlite:PATH|postgresql://...]\n"
                          "  several thread counts: one server each, their rounds alternating\n"
                          "  --baseline: an older server build, run first, alternating too\n");
             return 2;
         }
     }
-    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0 || idle < 0 ||
-        std::ranges::any_of(threads,
-                            [](const QString& t) { return !t.isEmpty() && t.toInt() <= 0; }))
+    if (clients <= 0 || totalSeconds <= 0 || rounds <= 0 || idle < 0 || clientThreads <= 0 ||
+        clientThreads > clients || std::ranges::any_of(threads, [](const QString& t) {
+            return !t.isEmpty() && t.toInt() <= 0;
+        }))
         return 2;
     const long files = server::raiseOpenFileLimit();
     if (files > 0 && long(threads.size()) * (idle + clients) + 64 > files) {
@@ -711,11 +726,13 @@ int main(int argc, char** argv)
     const QDate today = QDate::currentDate();
     const exchange::DateRange range = exchange::dateRange(today.year(), 1, 12);
     for (const auto& s : servers) {
-        s->load = std::make_unique<Load>(s->port, clients, range);
+        for (int t = 0; t < clientThreads; ++t)
+            s->loads.push_back(std::make_unique<Load>(
+                s->port, clients / clientThreads + (t < clients % clientThreads ? 1 : 0), range));
         Served* const served = s.get();
-        s->load->onMeasureStart = [served] {
+        s->loads.front()->onMeasureStart = [served] {
             served->cpuAtStart = processCpuSeconds(served->process.processId());
-            served->generatorCpuAtStart = threadCpuSeconds();
+            served->generatorCpuAtStart = ownCpuSeconds();
         };
     }
     InProcess queries;
@@ -725,9 +742,14 @@ int main(int argc, char** argv)
     const double warmupSeconds = 0.5;
     for (int r = 0; r < rounds; ++r) {
         for (const auto& s : servers) {
-            s->load->round(warmupSeconds, loadSeconds);
+            std::vector<std::thread> others;
+            for (size_t t = 1; t < s->loads.size(); ++t)
+                others.emplace_back([&, t] { s->loads[t]->round(warmupSeconds, loadSeconds); });
+            s->loads.front()->round(warmupSeconds, loadSeconds);
+            for (std::thread& t : others)
+                t.join();
             s->cpu += processCpuSeconds(s->process.processId()) - s->cpuAtStart;
-            s->generatorCpu += threadCpuSeconds() - s->generatorCpuAtStart;
+            s->generatorCpu += ownCpuSeconds() - s->generatorCpuAtStart;
         }
         queries.run(loadSeconds / 2, [&](long n) { queryChain(*db, range, n); });
         handling.run(loadSeconds / 2, [&](long n) { serviceChain(service, range, n); });
@@ -738,20 +760,27 @@ int main(int argc, char** argv)
     const int cores = std::max(1, int(std::thread::hardware_concurrency()));
     double firstChainsPerSecond = 0;
     for (const auto& s : servers) {
-        const Load& load = *s->load;
-        const std::vector<double>& latencies = load.latenciesMs();
+        const Load& load = *s->loads.front();
+        std::vector<double> latencies;
+        int errors = 0;
+        int withoutDate = 0;
+        for (const auto& l : s->loads) {
+            latencies.insert(latencies.end(), l->latenciesMs().begin(), l->latenciesMs().end());
+            errors += l->errors();
+            withoutDate += l->chainsWithoutDate();
+        }
         const double chainsPerSecond = double(latencies.size()) / load.elapsedSeconds();
         if (s == servers.front())
             firstChainsPerSecond = chainsPerSecond;
         const double serverCpuMs = s->cpu * 1000 / double(latencies.size());
-        std::printf("mirola-server, %s, %s threads, %d clients beside %d idle, %d rounds, "
-                    "%.1f s measured\n",
+        std::printf("mirola-server, %s, %s threads, %d clients on %d threads beside %d idle, "
+                    "%d rounds, %.1f s measured\n",
                     url.startsWith(u"postgres"_s) ? "PostgreSQL" : "SQLite",
-                    s->threadsRunning.toLocal8Bit().constData(), clients, idle, rounds,
-                    load.elapsedSeconds());
+                    s->threadsRunning.toLocal8Bit().constData(), clients, clientThreads, idle,
+                    rounds, load.elapsedSeconds());
         std::printf("  chains completed        %zu (connection errors %d, chains without a date "
                     "%d)\n",
-                    latencies.size(), load.errors(), load.chainsWithoutDate());
+                    latencies.size(), errors, withoutDate);
         std::printf("  chains/s                %.0f (%.2f x the first server)\n", chainsPerSecond,
                     chainsPerSecond / firstChainsPerSecond);
         std::printf("  chain latency p50, p99  %.2f ms, %.2f ms\n", percentile(latencies, 0.50),
