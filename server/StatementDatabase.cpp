@@ -416,6 +416,9 @@ StatementDatabase::guardedTradingDates(const GuardCheck& guard, const std::strin
             found.dates.push_back(tradingDateAt(m_guardedTradingDates, 2));
     }
     m_guardedTradingDates.finish();
+    // The statement wrote grants: expired ones go now and then, as after any grant.
+    if (guard.requireGrants && !found.dates.empty())
+        cleanUpNow(m_grantWrites, m_forgetGrants, "grant cleanup", {});
     return found;
 }
 
@@ -453,9 +456,14 @@ void StatementDatabase::recordSharedFailure(const std::string& peer, int64_t win
 {
     if (run(m_recordFailure, "failed match record", {QString::fromStdString(peer)}))
         m_recordFailure.finish();
-    if (++m_guardWrites % guardWritesBetweenCleanups == 0 &&
-        run(m_forgetFailures, "failed match cleanup", {seconds(windowMs)}))
-        m_forgetFailures.finish();
+    cleanUpNow(m_failureWrites, m_forgetFailures, "failed match cleanup", {seconds(windowMs)});
+}
+
+void StatementDatabase::cleanUpNow(int& writes, QSqlQuery& cleanup, const char* what,
+                                   std::initializer_list<QVariant> values)
+{
+    if (++writes % guardWritesBetweenCleanups == 0 && run(cleanup, what, values))
+        cleanup.finish();
 }
 
 void StatementDatabase::grantShared(const std::string& peer,
@@ -470,9 +478,7 @@ void StatementDatabase::grantShared(const std::string& peer,
     }
     if (run(m_grant, "grant", {QString::fromStdString(peer), seconds(lifetimeMs), pairs}))
         m_grant.finish();
-    if (++m_guardWrites % guardWritesBetweenCleanups == 0 &&
-        run(m_forgetGrants, "grant cleanup", {}))
-        m_forgetGrants.finish();
+    cleanUpNow(m_grantWrites, m_forgetGrants, "grant cleanup", {});
 }
 
 bool StatementDatabase::sharedGrant(const std::string& peer, const std::string& date, int64_t seq)

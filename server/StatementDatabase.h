@@ -118,6 +118,9 @@ private:
     // The rows of a guarded lookup: the first column tells whether the guard let it through,
     // the second whether the row holds anything, and the answer row starts at the third.
     static std::optional<GuardedRows> guardedRows(QSqlQuery& query, int columns);
+    // Counts a guard write in `writes` and runs `cleanup` once in so many of them.
+    void cleanUpNow(int& writes, QSqlQuery& cleanup, const char* what,
+                    std::initializer_list<QVariant> values);
 
     QString m_connectionName;
     QSqlDatabase m_db;
@@ -135,8 +138,9 @@ private:
     QSqlQuery m_guardedParticulars;
     QSqlQuery m_guardedTradingDates;
     QSqlQuery m_grantedLines;
-    // Writes since stale guard rows were last removed.
-    int m_guardWrites = 0;
+    // Guard writes of each kind; stale rows of that kind are removed once in so many.
+    int m_failureWrites = 0;
+    int m_grantWrites = 0;
 };
 
 } // namespace server
