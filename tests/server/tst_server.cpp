@@ -3,6 +3,7 @@
 #include "exchange/ExchangeDriver.h"
 #include "exchange/RequestTexts.h"
 #include "server/DemoData.h"
+#include "server/StatementDatabase.h"
 #include "tests/exchange/TestHost.h"
 #include "tests/server/ServerProcess.h"
 #include "tests/support/TestSupport.h"
@@ -12,6 +13,9 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -648,4 +652,52 @@ TEST(TwoServersOnPostgresql, ShareGrantsAndFailedMatches)
         2u);
     EXPECT_EQ(a.errorOutput().find("database error"), std::string::npos) << a.errorOutput();
     EXPECT_EQ(b.errorOutput().find("database error"), std::string::npos) << b.errorOutput();
+}
+
+// Grants written by the trading-date statement expire, and the expired ones are removed now and
+// then, so the table does not grow with every address that ever listed its dates.
+TEST(GuardOnPostgresql, ExpiredGrantsAreRemoved)
+{
+    if (qEnvironmentVariableIsEmpty("MIROLA_TEST_PG_STATE"))
+        GTEST_SKIP() << "no PostgreSQL cluster (ctest starts one for tst_server_postgresql)";
+    const QStringList db = postgresqlArguments();
+    ASSERT_FALSE(db.isEmpty());
+    {
+        // Fills the database when no test has yet.
+        ServerProcess filler;
+        ASSERT_TRUE(filler.start(db)) << filler.errorOutput();
+    }
+    QString error;
+    const auto database = server::StatementDatabase::open(
+        server::parseDatabaseUrl(postgresqlUrl(), error), false, error);
+    ASSERT_TRUE(database) << error.toStdString();
+    ASSERT_TRUE(database->createSharedGuardTables(error) && database->prepareSharedGuard(error))
+        << error.toStdString();
+    const QDate today = QDate::currentDate();
+    const auto range = exchange::dateRange(today.year(), 1, 12);
+    size_t listed = 0;
+    for (int i = 0; i < 256; ++i) {
+        const std::string peer = "10.77." + std::to_string(i / 200) + "." + std::to_string(i % 200);
+        const auto dates = database->guardedTradingDates({peer, 1000, 60000, true, 0}, range.from,
+                                                         range.to, "50001", "1234");
+        ASSERT_TRUE(dates && !dates->refused && dates->matched);
+        listed = dates->dates.size();
+    }
+    ASSERT_GT(listed, 0u);
+    QSqlDatabase check = QSqlDatabase::addDatabase(u"QPSQL"_s, u"grant-count"_s);
+    const server::DatabaseLocation where = server::parseDatabaseUrl(postgresqlUrl(), error);
+    check.setDatabaseName(where.name);
+    check.setHostName(where.host);
+    check.setPort(where.port);
+    check.setUserName(where.user);
+    ASSERT_TRUE(check.open()) << check.lastError().text().toStdString();
+    {
+        QSqlQuery rows(check);
+        ASSERT_TRUE(
+            rows.exec(u"SELECT count(*) FROM mirola_guard_grants WHERE peer LIKE '10.77.%'"_s));
+        ASSERT_TRUE(rows.next());
+        // Granted for no time at all, every one has expired by the cleanup after the last.
+        EXPECT_EQ(rows.value(0).toLongLong(), 0) << "of " << 256 * listed;
+    }
+    check.close();
 }
