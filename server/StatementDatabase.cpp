@@ -11,6 +11,8 @@
 #include <QVariant>
 #include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +39,15 @@ StatementDatabase::TradingDate tradingDateAt(const QSqlQuery& query, int first)
 {
     return {answerRow(query, 5, first), text::toCp949(query.value(first).toString()),
             query.value(first + 1).toLongLong()};
+}
+
+// SQLite counts every allocation under one process-wide lock unless told not to; with a database
+// connection per event loop the loops queue on that lock for every row they read. Only possible
+// before the library's first use; where something opened a database earlier, the count stays.
+void keepSqliteAllocationsUncounted()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
 }
 
 } // namespace
@@ -110,6 +121,8 @@ std::unique_ptr<StatementDatabase> StatementDatabase::open(const DatabaseLocatio
         db->m_db.setUserName(location.user);
     if (!location.password.isEmpty())
         db->m_db.setPassword(location.password);
+    if (location.driver == u"QSQLITE"_s)
+        keepSqliteAllocationsUncounted();
     if (!db->m_db.open()) {
         error = db->m_db.lastError().text();
         return nullptr;
