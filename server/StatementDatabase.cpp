@@ -22,23 +22,18 @@ namespace {
 
 using text::fromCp949;
 
-// Columns [first, first + columns) of the current row, each followed by "|", encoded once for
-// the whole row.
-std::string answerRow(const QSqlQuery& query, int columns, int first = 0)
+// The answer row in column `at`: the database joins the columns, so that the driver handles one
+// value a row rather than one a column.
+std::string answerRow(const QSqlQuery& query, int at = 0)
 {
-    QString row;
-    for (int i = first; i < first + columns; ++i) {
-        row += query.value(i).toString();
-        row += u'|';
-    }
-    return text::toCp949(row);
+    return text::toCp949(query.value(at).toString());
 }
 
-// The trading date whose own columns start at `first`.
+// The trading date whose answer row is in column `first`, its date and number in the two after.
 StatementDatabase::TradingDate tradingDateAt(const QSqlQuery& query, int first)
 {
-    return {answerRow(query, 5, first), text::toCp949(query.value(first).toString()),
-            query.value(first + 1).toLongLong()};
+    return {answerRow(query, first), text::toCp949(query.value(first + 1).toString()),
+            query.value(first + 2).toLongLong()};
 }
 
 // SQLite counts every allocation under one process-wide lock unless told not to; with a database
@@ -186,10 +181,30 @@ bool StatementDatabase::isPostgresql() const
 
 namespace {
 
+// An answer row made by the database: each column as text (nothing for NULL) followed by "|",
+// as the viewer takes rows apart. Reads alike in SQLite and PostgreSQL.
+QString answerRowOf(QLatin1StringView columns)
+{
+    QString joined;
+    for (const QString& column : QString(columns).split(u',')) {
+        if (!joined.isEmpty())
+            joined += u" || "_s;
+        joined += u"coalesce(CAST("_s + column.trimmed() + u" AS TEXT), '') || '|'"_s;
+    }
+    return joined;
+}
+
 // The columns and joins of the lookups, shared by their plain and guarded forms.
 constexpr auto particularsColumns = "c.regitration, c.custname, c.chief, p.postname, c.address,"
                                     " c.jobkind, c.jobitem"_L1;
-constexpr auto tradingDateColumns = "m.subuldate, m.subulseq, m.icustcode, '', m.iocode"_L1;
+constexpr auto tradingDateRow = "m.subuldate, m.subulseq, m.icustcode, '', m.iocode"_L1;
+
+// The row, then the date and number on their own for the grant.
+QString tradingDateColumns()
+{
+    return answerRowOf(tradingDateRow) + u" AS answer_row, m.subuldate, m.subulseq"_s;
+}
+
 // Joined to a company row `c` of the right code and number; the company row stays without dates.
 constexpr auto tradingDatesJoin = "LEFT OUTER JOIN subulm m ON m.icustcode = c.custcode"
                                   " AND m.subuldate >= ? AND m.subuldate <= ?"
@@ -208,19 +223,20 @@ bool StatementDatabase::prepare(QString& error)
         m_db,
         {
             {&m_companies,
-             u"SELECT custcode, custname, telno FROM custs"
-             " WHERE substr(custcode, 1, 1) = '5' AND controls = 0 ORDER BY custcode"_s},
-            {&m_particulars, u"SELECT "_s + particularsColumns +
+             u"SELECT "_s + answerRowOf("custcode, custname, telno"_L1) +
+                 u" FROM custs"
+                 " WHERE substr(custcode, 1, 1) = '5' AND controls = 0 ORDER BY custcode"_s},
+            {&m_particulars, u"SELECT "_s + answerRowOf(particularsColumns) +
                                  u" FROM custs c LEFT OUTER JOIN posts p ON p.postkey = c.postkey"
                                  " WHERE c.custcode = ? AND c.userpass = ?"_s},
             // The security number stays on the server: its column goes out empty. The company
             // row comes back even without dates, so that one query tells a wrong number from
             // an empty period.
             {&m_tradingDates,
-             u"SELECT "_s + tradingDateColumns + u" FROM custs c "_s + tradingDatesJoin +
+             u"SELECT "_s + tradingDateColumns() + u" FROM custs c "_s + tradingDatesJoin +
                  u" WHERE c.custcode = ? AND c.userpass = ? ORDER BY m.subuldate, m.subulseq"_s},
             {&m_statementLines,
-             u"SELECT "_s + lineColumns +
+             u"SELECT "_s + answerRowOf(lineColumns) +
                  u" FROM subuld d LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
                  " WHERE d.subuldate = ? AND d.subulseq = ?"
                  " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
@@ -280,13 +296,13 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
                  window + u" GROUP BY peer HAVING count(*) >= ?) AS l"_s},
             // Always one row at least, whose first column says whether the peer is locked.
             {&m_guardedParticulars,
-             u"SELECT NOT l.locked, c.custname IS NOT NULL, "_s + particularsColumns + u" FROM "_s +
-                 lockedRow +
+             u"SELECT NOT l.locked, c.custname IS NOT NULL, "_s + answerRowOf(particularsColumns) +
+                 u" FROM "_s + lockedRow +
                  u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ?"
                  " LEFT OUTER JOIN posts p ON p.postkey = c.postkey"_s},
             {&m_guardedTradingDates,
              u"WITH found AS (SELECT NOT l.locked AS open, c.custcode IS NOT NULL AS matched, "_s +
-                 tradingDateColumns + u" FROM "_s + lockedRow +
+                 tradingDateColumns() + u" FROM "_s + lockedRow +
                  u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ? "_s +
                  tradingDatesJoin +
                  u"), granted AS (INSERT INTO mirola_guard_grants (peer, subuldate, subulseq, "
@@ -297,7 +313,7 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
                  "excluded.expires)"
                  " SELECT * FROM found ORDER BY subuldate, subulseq"_s},
             {&m_grantedLines,
-             u"SELECT g.granted, d.subuldate IS NOT NULL, "_s + lineColumns +
+             u"SELECT g.granted, d.subuldate IS NOT NULL, "_s + answerRowOf(lineColumns) +
                  u" FROM (SELECT EXISTS (SELECT 1 FROM mirola_guard_grants WHERE peer = ?"
                  " AND subuldate = ? AND subulseq = ? AND expires >= now()) AS granted) AS g"
                  " LEFT OUTER JOIN subuld d ON g.granted AND d.subuldate = ? AND d.subulseq = ?"
@@ -320,11 +336,11 @@ bool StatementDatabase::run(QSqlQuery& query, const char* what,
     return false;
 }
 
-std::vector<std::string> StatementDatabase::answerRows(QSqlQuery& query, int columns)
+std::vector<std::string> StatementDatabase::answerRows(QSqlQuery& query)
 {
     std::vector<std::string> rows;
     while (query.next())
-        rows.push_back(answerRow(query, columns));
+        rows.push_back(answerRow(query));
     query.finish();
     return rows;
 }
@@ -333,7 +349,7 @@ StatementDatabase::Rows StatementDatabase::companies()
 {
     if (!run(m_companies, "company list", {}))
         return std::nullopt;
-    return answerRows(m_companies, 3);
+    return answerRows(m_companies);
 }
 
 StatementDatabase::Rows StatementDatabase::particulars(const std::string& code,
@@ -341,7 +357,7 @@ StatementDatabase::Rows StatementDatabase::particulars(const std::string& code,
 {
     if (!run(m_particulars, "particulars", {fromCp949(code), fromCp949(password)}))
         return std::nullopt;
-    return answerRows(m_particulars, 7);
+    return answerRows(m_particulars);
 }
 
 std::optional<StatementDatabase::TradingDates>
@@ -355,7 +371,7 @@ StatementDatabase::tradingDates(const std::string& from, const std::string& to,
     while (m_tradingDates.next()) {
         found.matched = true;
         // The company's row alone: no date in the period.
-        if (!m_tradingDates.isNull(0))
+        if (!m_tradingDates.isNull(1))
             found.dates.push_back(tradingDateAt(m_tradingDates, 0));
     }
     m_tradingDates.finish();
@@ -366,7 +382,7 @@ StatementDatabase::Rows StatementDatabase::statementLines(const std::string& dat
 {
     if (!run(m_statementLines, "statement lines", {fromCp949(date), qlonglong(seq)}))
         return std::nullopt;
-    return answerRows(m_statementLines, 10);
+    return answerRows(m_statementLines);
 }
 
 namespace {
@@ -378,8 +394,7 @@ double seconds(int64_t ms)
 
 } // namespace
 
-std::optional<StatementDatabase::GuardedRows> StatementDatabase::guardedRows(QSqlQuery& query,
-                                                                             int columns)
+std::optional<StatementDatabase::GuardedRows> StatementDatabase::guardedRows(QSqlQuery& query)
 {
     GuardedRows found;
     while (query.next()) {
@@ -388,7 +403,7 @@ std::optional<StatementDatabase::GuardedRows> StatementDatabase::guardedRows(QSq
             break;
         }
         if (query.value(1).toBool())
-            found.rows.push_back(answerRow(query, columns, 2));
+            found.rows.push_back(answerRow(query, 2));
     }
     query.finish();
     return found;
@@ -402,7 +417,7 @@ StatementDatabase::guardedParticulars(const GuardCheck& guard, const std::string
              {guard.maxFailures, QString::fromStdString(guard.peer), seconds(guard.windowMs),
               fromCp949(code), fromCp949(password)}))
         return std::nullopt;
-    return guardedRows(m_guardedParticulars, 7);
+    return guardedRows(m_guardedParticulars);
 }
 
 std::optional<StatementDatabase::TradingDates>
@@ -425,7 +440,7 @@ StatementDatabase::guardedTradingDates(const GuardCheck& guard, const std::strin
         if (!m_guardedTradingDates.value(1).toBool())
             continue;
         found.matched = true;
-        if (!m_guardedTradingDates.isNull(2))
+        if (!m_guardedTradingDates.isNull(3))
             found.dates.push_back(tradingDateAt(m_guardedTradingDates, 2));
     }
     m_guardedTradingDates.finish();
@@ -443,7 +458,7 @@ StatementDatabase::grantedStatementLines(const GuardCheck& guard, const std::str
     if (!run(m_grantedLines, "statement lines",
              {QString::fromStdString(guard.peer), day, qlonglong(seq), day, qlonglong(seq)}))
         return std::nullopt;
-    return guardedRows(m_grantedLines, 10);
+    return guardedRows(m_grantedLines);
 }
 
 namespace {

@@ -114,10 +114,10 @@ private:
     // the database fails.
     bool run(QSqlQuery& query, const char* what, std::initializer_list<QVariant> values);
     // The rows of a query that ran, as answer rows of its first `columns` columns.
-    static std::vector<std::string> answerRows(QSqlQuery& query, int columns);
+    static std::vector<std::string> answerRows(QSqlQuery& query);
     // The rows of a guarded lookup: the first column tells whether the guard let it through,
     // the second whether the row holds anything, and the answer row starts at the third.
-    static std::optional<GuardedRows> guardedRows(QSqlQuery& query, int columns);
+    static std::optional<GuardedRows> guardedRows(QSqlQuery& query);
     // Counts a guard write in `writes` and runs `cleanup` once in so many of them.
     void cleanUpNow(int& writes, QSqlQuery& cleanup, const char* what,
                     std::initializer_list<QVariant> values);
