@@ -56,18 +56,23 @@ void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& lis
 {
     if (!m_limits.requireGrants || listed.empty())
         return;
+    // Made before taking the lock every event loop waits on.
+    std::vector<std::string> keys;
+    keys.reserve(listed.size());
+    for (const Listed& l : listed)
+        keys.push_back(grantKey(l.first, l.second));
     const std::lock_guard lock(m_mutex);
     if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
         forgetStalePeers(nowMs);
     Grants& grants = m_grants[peer];
-    for (const Listed& l : listed) {
+    for (std::string& key : keys) {
         if (grants.size() >= maxGrantsPerPeer) {
             std::erase_if(
                 grants, [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
             if (grants.size() >= maxGrantsPerPeer)
                 grants.clear();
         }
-        grants[grantKey(l.first, l.second)] = nowMs;
+        grants.insert_or_assign(std::move(key), nowMs);
     }
 }
 
@@ -76,11 +81,12 @@ bool RequestGuard::granted(const std::string& peer, const std::string& date, int
 {
     if (!m_limits.requireGrants)
         return true;
+    const std::string key = grantKey(date, seq);
     const std::lock_guard lock(m_mutex);
     const auto peerGrants = m_grants.find(peer);
     if (peerGrants == m_grants.end())
         return false;
-    const auto it = peerGrants->second.find(grantKey(date, seq));
+    const auto it = peerGrants->second.find(key);
     return it != peerGrants->second.end() && nowMs - it->second <= m_limits.grantLifetimeMs;
 }
 

@@ -219,6 +219,10 @@ constexpr auto lockedRow = "(SELECT count(*) >= ? AS locked FROM mirola_guard_fa
 
 bool StatementDatabase::prepare(QString& error)
 {
+    m_turnsShareReads = m_db.driverName() == u"QSQLITE"_s;
+    if (m_turnsShareReads &&
+        !prepareAll(m_db, {{&m_beginTurn, u"BEGIN"_s}, {&m_endTurn, u"COMMIT"_s}}, error))
+        return false;
     return prepareAll(
         m_db,
         {
@@ -242,6 +246,18 @@ bool StatementDatabase::prepare(QString& error)
                  " ORDER BY d.subuldate, d.subulseq, d.subulser"_s},
         },
         error);
+}
+
+void StatementDatabase::endTurn()
+{
+    if (!m_inTurn)
+        return;
+    m_inTurn = false;
+    if (!m_endTurn.exec()) {
+        std::fprintf(stderr, "mirola-server: database error in ending a read: %s\n",
+                     m_endTurn.lastError().text().toLocal8Bit().constData());
+        QSqlQuery(m_db).exec(u"ROLLBACK"_s);
+    }
 }
 
 bool StatementDatabase::createSharedGuardTables(QString& error)
@@ -326,6 +342,8 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
 bool StatementDatabase::run(QSqlQuery& query, const char* what,
                             std::initializer_list<QVariant> values)
 {
+    if (m_turnsShareReads && !m_inTurn)
+        m_inTurn = m_beginTurn.exec();
     int i = 0;
     for (const QVariant& value : values)
         query.bindValue(i++, value);

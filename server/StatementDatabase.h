@@ -54,6 +54,12 @@ public:
 
     bool isPostgresql() const;
 
+    // On SQLite the lookups between two calls share one read transaction: a transaction of its
+    // own a lookup takes the write-ahead log's shared-memory lock, which every event loop of the
+    // process queues on. An event loop calls this at the end of each turn, so no snapshot lives
+    // longer than a turn. Nothing to do on PostgreSQL, whose guarded lookups write.
+    void endTurn();
+
     Rows companies();
     Rows particulars(const std::string& code, const std::string& password);
     struct TradingDates
@@ -113,7 +119,7 @@ private:
     // Runs a prepared query with `values` bound in order; false (and a line on stderr) when
     // the database fails.
     bool run(QSqlQuery& query, const char* what, std::initializer_list<QVariant> values);
-    // The rows of a query that ran, as answer rows of its first `columns` columns.
+    // The rows of a query that ran, as answer rows.
     static std::vector<std::string> answerRows(QSqlQuery& query);
     // The rows of a guarded lookup: the first column tells whether the guard let it through,
     // the second whether the row holds anything, and the answer row starts at the third.
@@ -138,6 +144,10 @@ private:
     QSqlQuery m_guardedParticulars;
     QSqlQuery m_guardedTradingDates;
     QSqlQuery m_grantedLines;
+    QSqlQuery m_beginTurn;
+    QSqlQuery m_endTurn;
+    bool m_turnsShareReads = false;
+    bool m_inTurn = false;
     // Guard writes of each kind; stale rows of that kind are removed once in so many.
     int m_failureWrites = 0;
     int m_grantWrites = 0;

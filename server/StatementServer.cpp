@@ -312,6 +312,12 @@ public:
                 if (c->fd >= 0)
                     progress(*c);
             }
+            m_service->endTurn();
+            // One write of the log a turn: the loops share the log's lock.
+            if (!m_log.empty()) {
+                std::fwrite(m_log.data(), 1, m_log.size(), stderr);
+                m_log.clear();
+            }
             // Connections closed in this round may have had events further on; they go now.
             m_closed.clear();
             const int64_t now = monotonicMs();
@@ -443,8 +449,13 @@ private:
             c.out += answer.frames;
             m_shared.metrics.request(int(exchange::commandOf(frame.command)), int(answer.outcome),
                                      micros);
-            std::fprintf(stderr, "%s %s %d rows %.2f ms\n", c.peer.c_str(),
-                         loggable(frame.command).c_str(), answer.rows, double(micros) / 1e3);
+            char line[256];
+            const int length =
+                std::snprintf(line, sizeof line, "%s %s %d rows %.2f ms\n", c.peer.c_str(),
+                              loggable(frame.command).c_str(), answer.rows, double(micros) / 1e3);
+            if (length >= int(sizeof line))
+                line[sizeof line - 2] = '\n'; // cut, but still a line of its own
+            m_log.append(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
         }
         if (status == exchange::FrameReader::Status::Error) {
             drop(c, Metrics::Close::BadLength, "sent a frame length that cannot be read");
@@ -575,6 +586,8 @@ private:
     std::vector<std::unique_ptr<Connection>> m_closed;
     std::vector<Connection*> m_ready;
     char m_buffer[readChunkBytes];
+    // The request lines of this turn.
+    std::string m_log;
 };
 
 StatementServer::StatementServer(const Settings& settings, ServiceFactory factory, Metrics& metrics)

@@ -34,6 +34,8 @@ public:
 
     // `request` is a DATA frame; `peer` the client's address.
     Answer answer(const std::string& peer, const exchange::Frame& request, int64_t nowMs);
+    // The answers since the last call may have shared a database snapshot; it ends here.
+    void endTurn() { m_db.endTurn(); }
 
 private:
     // The rows of an answered request; nothing, and `outcome` set, for one that is not.

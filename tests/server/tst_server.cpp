@@ -567,6 +567,33 @@ TEST_F(ServerProtectionTest, OneSqliteFileServesOneServer)
               7u);
 }
 
+// The supplier's own programs write statements while the server reads: what they commit is in
+// the next answer, on an open connection and on every event loop.
+TEST_F(ServerProtectionTest, WritesOfOtherProgramsAreInTheNextAnswer)
+{
+    ASSERT_TRUE(start({u"--threads"_s, u"2"_s}));
+    RawClient open(server.port());
+    const std::string keyFields(exchange::makeKeyFields);
+    ASSERT_EQ(open.request(keyFields, exchange::makeKeyText()).size(), 7u);
+    {
+        QSqlDatabase writer = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"writer"_s);
+        writer.setDatabaseName(QString::fromStdString(dir.file("s.sqlite")));
+        ASSERT_TRUE(writer.open()) << writer.lastError().text().toStdString();
+        QSqlQuery insert(writer);
+        ASSERT_TRUE(insert.exec(u"INSERT INTO custs VALUES ('50006', '새업체', '02-000-0000',"
+                                " '000-00-00000', '대표', '06236', '주소', '업태', '종목', '1',"
+                                " 0)"_s))
+            << insert.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase(u"writer"_s);
+    EXPECT_EQ(open.request(keyFields, exchange::makeKeyText()).size(), 8u);
+    // New connections land on either loop.
+    for (int i = 0; i < 8; ++i) {
+        RawClient another(server.port());
+        EXPECT_EQ(another.request(keyFields, exchange::makeKeyText()).size(), 8u);
+    }
+}
+
 TEST_F(ServerProtectionTest, MetricsPage)
 {
     ASSERT_TRUE(start({u"--metrics"_s, u"127.0.0.1:0"_s, u"--max-per-address"_s, u"1"_s}));
