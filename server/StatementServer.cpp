@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <future>
 #include <mutex>
 #include <netinet/in.h>
@@ -37,8 +38,10 @@ constexpr size_t readPauseBytes = 256 * 1024;
 constexpr int socketSendBufferBytes = 64 * 1024;
 // One answer beyond that cannot reach this; a connection that does is dropped all the same.
 constexpr size_t maxPendingWriteBytes = 8 * 1024 * 1024;
-// New connections taken at one wake-up, so that a flood of connects cannot starve the requests.
-constexpr int acceptsPerWake = 1024;
+// New connections one event loop takes in a turn. The loops share one listening socket, so a
+// loop busy with its connections leaves the new ones to a loop with time for them; a loop that
+// took every waiting connection would undo that.
+constexpr int acceptsPerTurn = 16;
 constexpr int maxSweepIntervalMs = 250;
 constexpr int eventsPerWait = 256;
 // Requests of one connection answered in a turn; the rest wait until every other connection
@@ -73,9 +76,8 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// A listening socket on `address`:`port` that other sockets of this process may share, so that
-// each event loop accepts on its own.
-int listener(const QHostAddress& address, quint16 port, bool shared, QString& error)
+// The listening socket on `address`:`port`; every event loop waits on it.
+int listener(const QHostAddress& address, quint16 port, QString& error)
 {
     sockaddr_storage storage{};
     socklen_t length = 0;
@@ -111,8 +113,6 @@ int listener(const QHostAddress& address, quint16 port, bool shared, QString& er
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (family == AF_INET6)
         ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6, sizeof v6);
-    if (shared)
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &one, sizeof one);
     // Set here, the accepted connections take them over without two calls each. Each answer
     // goes out in one write; waiting to merge it with the next gains nothing.
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -120,7 +120,7 @@ int listener(const QHostAddress& address, quint16 port, bool shared, QString& er
     // The kernel caps the backlog at its own maximum; a burst of connects waits there instead of
     // being dropped and retried a second later.
     if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
-        (shared && ::listen(fd, 65535) != 0)) {
+        ::listen(fd, 65535) != 0) {
         error = systemError();
         ::close(fd);
         return -1;
@@ -231,7 +231,7 @@ struct Connection
 
 } // namespace
 
-// One event loop: its own listening socket, its connections and a thread to run on.
+// One event loop: its connections and a thread to run on; the loops share the listening socket.
 class StatementServer::Loop
 {
 public:
@@ -255,10 +255,9 @@ public:
             error = systemError();
             return false;
         }
+        watchListener(true);
         epoll_event e{};
         e.events = EPOLLIN;
-        e.data.ptr = nullptr;
-        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
         e.data.ptr = this;
         ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wake, &e);
         const Settings& s = m_shared.settings;
@@ -335,7 +334,7 @@ public:
 private:
     void accept()
     {
-        for (int i = 0; i < acceptsPerWake; ++i) {
+        for (int i = 0; i < acceptsPerTurn; ++i) {
             sockaddr_storage address{};
             socklen_t length = sizeof address;
             const int fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&address), &length,
@@ -348,7 +347,7 @@ private:
                     // sweep rather than waking this loop over and over.
                     std::fprintf(stderr, "mirola-server: cannot accept: %s\n",
                                  std::strerror(errno));
-                    watchListener(0);
+                    watchListener(false);
                 }
                 return;
             }
@@ -368,13 +367,18 @@ private:
         }
     }
 
-    void watchListener(uint32_t events)
+    // A new connection wakes one waiting loop, not all of them.
+    void watchListener(bool on)
     {
-        epoll_event e{};
-        e.events = events;
-        e.data.ptr = nullptr;
-        ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, m_listen, &e);
-        m_listenPaused = events == 0;
+        if (on) {
+            epoll_event e{};
+            e.events = EPOLLIN | EPOLLEXCLUSIVE;
+            e.data.ptr = nullptr;
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
+        } else {
+            ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, m_listen, nullptr);
+        }
+        m_listenPaused = !on;
     }
 
     void watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
@@ -529,7 +533,7 @@ private:
     void sweep(int64_t now)
     {
         if (m_listenPaused)
-            watchListener(EPOLLIN);
+            watchListener(true);
         const Settings& s = m_shared.settings;
         // Backwards: a dropped connection's place is taken by the last one.
         for (size_t i = m_connections.size(); i-- > 0;) {
@@ -604,27 +608,28 @@ StatementServer::~StatementServer()
 bool StatementServer::start(const QHostAddress& address, quint16 port, QString& error)
 {
     stop();
+    error.clear();
     const int threads = m_settings.threads > 0
                             ? m_settings.threads
                             : std::max(1, int(std::thread::hardware_concurrency()));
-    // The port is first taken alone: were it shared already, by a server started earlier, that
-    // must fail here instead of splitting the connections with it.
-    const int probe = listener(address, port, false, error);
-    if (probe < 0)
+    const int listening = listener(address, port, error);
+    if (listening < 0)
         return false;
-    m_port = portOf(probe);
-    ::close(probe);
-    for (int i = 0; i < threads; ++i) {
-        const int fd = listener(address, m_port, true, error);
+    m_port = portOf(listening);
+    // Each loop holds and closes a descriptor of its own for the one socket.
+    for (int i = 0; i < threads && error.isEmpty(); ++i) {
+        const int fd = ::fcntl(listening, F_DUPFD_CLOEXEC, 0);
         if (fd < 0) {
-            m_loops.clear();
-            return false;
+            error = systemError();
+            break;
         }
         m_loops.push_back(std::make_unique<Loop>(*m_shared, fd));
-        if (!m_loops.back()->init(error)) {
-            m_loops.clear();
-            return false;
-        }
+        m_loops.back()->init(error);
+    }
+    ::close(listening);
+    if (!error.isEmpty()) {
+        m_loops.clear();
+        return false;
     }
     std::vector<std::future<QString>> ready;
     for (const auto& loop : m_loops) {

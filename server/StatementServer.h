@@ -19,8 +19,8 @@ class StatementService;
 // Milliseconds of a monotonic clock, for the time windows of the guard.
 int64_t monotonicMs();
 
-// Listens for viewers on one event loop a thread, each with its own listening socket on the
-// same port (the kernel spreads new connections over them) and its own database connection.
+// Listens for viewers on one event loop a thread, each with its own database connection. The
+// loops share the listening socket: a new connection goes to a loop with time for it.
 // Every connection is bounded: a whole request must arrive within a deadline from its first
 // byte, each client address may hold only so many connections, and the answers waiting for
 // slow readers share one budget, the slowest readers being dropped first when it runs out.
