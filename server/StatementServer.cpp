@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -312,11 +313,6 @@ public:
                     progress(*c);
             }
             m_service->endTurn();
-            // One write of the log a turn: the loops share the log's lock.
-            if (!m_log.empty()) {
-                std::fwrite(m_log.data(), 1, m_log.size(), stderr);
-                m_log.clear();
-            }
             // Connections closed in this round may have had events further on; they go now.
             m_closed.clear();
             const int64_t now = monotonicMs();
@@ -325,10 +321,13 @@ public:
                 m_closed.clear();
                 nextSweep = now + m_sweepIntervalMs;
             }
+            writeLog();
         }
         while (!m_connections.empty())
             close(*m_connections.back());
         m_closed.clear();
+        m_service->endTurn();
+        writeLog();
     }
 
 private:
@@ -365,6 +364,28 @@ private:
             watch(*c, EPOLLIN, EPOLL_CTL_ADD);
             m_connections.push_back(std::move(c));
         }
+    }
+
+    // A line for the log, written with the others of this turn.
+    __attribute__((format(printf, 2, 3))) void log(const char* format, ...)
+    {
+        char line[256];
+        va_list arguments;
+        va_start(arguments, format);
+        const int length = std::vsnprintf(line, sizeof line, format, arguments);
+        va_end(arguments);
+        if (length >= int(sizeof line))
+            line[sizeof line - 2] = '\n'; // cut, but still a line of its own
+        m_log.append(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+    }
+
+    // One write of the log a turn: the loops share the log's lock.
+    void writeLog()
+    {
+        if (m_log.empty())
+            return;
+        std::fwrite(m_log.data(), 1, m_log.size(), stderr);
+        m_log.clear();
     }
 
     // A new connection wakes one waiting loop, not all of them.
@@ -453,13 +474,8 @@ private:
             c.out += answer.frames;
             m_shared.metrics.request(int(exchange::commandOf(frame.command)), int(answer.outcome),
                                      micros);
-            char line[256];
-            const int length =
-                std::snprintf(line, sizeof line, "%s %s %d rows %.2f ms\n", c.peer.c_str(),
-                              loggable(frame.command).c_str(), answer.rows, double(micros) / 1e3);
-            if (length >= int(sizeof line))
-                line[sizeof line - 2] = '\n'; // cut, but still a line of its own
-            m_log.append(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+            log("%s %s %d rows %.2f ms\n", c.peer.c_str(), loggable(frame.command).c_str(),
+                answer.rows, double(micros) / 1e3);
         }
         if (status == exchange::FrameReader::Status::Error) {
             drop(c, Metrics::Close::BadLength, "sent a frame length that cannot be read");
@@ -552,7 +568,7 @@ private:
     void drop(Connection& c, Metrics::Close why, const char* text)
     {
         m_shared.metrics.closed(why);
-        std::fprintf(stderr, "%s closed: %s\n", c.peer.c_str(), text);
+        log("%s closed: %s\n", c.peer.c_str(), text);
         close(c);
     }
 
@@ -590,7 +606,7 @@ private:
     std::vector<std::unique_ptr<Connection>> m_closed;
     std::vector<Connection*> m_ready;
     char m_buffer[readChunkBytes];
-    // The request lines of this turn.
+    // The log lines of this turn.
     std::string m_log;
 };
 
