@@ -222,8 +222,7 @@ constexpr auto lockedRow = "(SELECT count(*) >= ? AS locked FROM mirola_guard_fa
 
 bool StatementDatabase::prepare(QString& error)
 {
-    m_turnsShareReads = m_db.driverName() == u"QSQLITE"_s;
-    if (m_turnsShareReads &&
+    if (!isPostgresql() &&
         !prepareAll(m_db, {{&m_beginTurn, u"BEGIN"_s}, {&m_endTurn, u"COMMIT"_s}}, error))
         return false;
     return prepareAll(

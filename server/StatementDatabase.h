@@ -54,10 +54,12 @@ public:
 
     bool isPostgresql() const;
 
-    // On SQLite the lookups between two calls share one read transaction: a transaction of its
-    // own a lookup takes the write-ahead log's shared-memory lock, which every event loop of the
-    // process queues on. An event loop calls this at the end of each turn, so no snapshot lives
-    // longer than a turn. Nothing to do on PostgreSQL, whose guarded lookups write.
+    // From now on, on SQLite, the lookups between two endTurn() calls share one read
+    // transaction: a transaction of its own a lookup takes the write-ahead log's shared-memory
+    // lock, which every event loop of the process queues on. For an event loop, which ends its
+    // turns, so that no snapshot lives longer than a turn; every other user keeps one
+    // transaction a lookup. Nothing changes on PostgreSQL, whose guarded lookups write.
+    void readInTurns() { m_turnsShareReads = !isPostgresql(); }
     void endTurn();
 
     Rows companies();

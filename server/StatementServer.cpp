@@ -277,6 +277,7 @@ public:
     void run(StatementService& service)
     {
         m_service = &service;
+        m_service->readInTurns();
         epoll_event events[eventsPerWait];
         int64_t nextSweep = monotonicMs() + m_sweepIntervalMs;
         while (!m_stopping) {
@@ -640,7 +641,8 @@ bool StatementServer::start(const QHostAddress& address, quint16 port, QString& 
             break;
         }
         m_loops.push_back(std::make_unique<Loop>(*m_shared, fd));
-        m_loops.back()->init(error);
+        if (!m_loops.back()->init(error))
+            break;
     }
     ::close(listening);
     if (!error.isEmpty()) {

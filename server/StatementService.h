@@ -34,7 +34,8 @@ public:
 
     // `request` is a DATA frame; `peer` the client's address.
     Answer answer(const std::string& peer, const exchange::Frame& request, int64_t nowMs);
-    // The answers since the last call may have shared a database snapshot; it ends here.
+    // The answers between two endTurn() calls may share a database snapshot; it ends there.
+    void readInTurns() { m_db.readInTurns(); }
     void endTurn() { m_db.endTurn(); }
 
 private:
