@@ -252,11 +252,10 @@ public:
     {
         m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
         m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (m_epoll < 0 || m_wake < 0) {
+        if (m_epoll < 0 || m_wake < 0 || !watchListener(true)) {
             error = systemError();
             return false;
         }
-        watchListener(true);
         epoll_event e{};
         e.events = EPOLLIN;
         e.data.ptr = this;
@@ -389,18 +388,21 @@ private:
         m_log.clear();
     }
 
-    // A new connection wakes one waiting loop, not all of them.
-    void watchListener(bool on)
+    // A new connection wakes one waiting loop, not all of them. False when the listening socket
+    // could not be watched; the loop stays paused and tries again at the next sweep.
+    bool watchListener(bool on)
     {
+        int result = 0;
         if (on) {
             epoll_event e{};
             e.events = EPOLLIN | EPOLLEXCLUSIVE;
             e.data.ptr = nullptr;
-            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
+            result = ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
         } else {
-            ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, m_listen, nullptr);
+            result = ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, m_listen, nullptr);
         }
-        m_listenPaused = !on;
+        m_listenPaused = !on || result != 0;
+        return result == 0;
     }
 
     void watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
@@ -634,18 +636,19 @@ bool StatementServer::start(const QHostAddress& address, quint16 port, QString& 
         return false;
     m_port = portOf(listening);
     // Each loop holds and closes a descriptor of its own for the one socket.
-    for (int i = 0; i < threads && error.isEmpty(); ++i) {
+    bool made = true;
+    for (int i = 0; i < threads && made; ++i) {
         const int fd = ::fcntl(listening, F_DUPFD_CLOEXEC, 0);
         if (fd < 0) {
             error = systemError();
+            made = false;
             break;
         }
         m_loops.push_back(std::make_unique<Loop>(*m_shared, fd));
-        if (!m_loops.back()->init(error))
-            break;
+        made = m_loops.back()->init(error);
     }
     ::close(listening);
-    if (!error.isEmpty()) {
+    if (!made) {
         m_loops.clear();
         return false;
     }
