@@ -168,7 +168,25 @@ bool Headless::exportStatement(const std::string& path, const printing::ExportOp
                                std::string& error)
 {
     return writeWhole(
-        path, [&](const std::string& partial) { m_form.exportStatement(partial, options); }, error);
+        path,
+        [&](const std::string& partial) {
+            m_form.exportStatement(partial, options);
+            noteCutTexts();
+        },
+        error);
+}
+
+void Headless::noteCutTexts()
+{
+    const grid::TImVarGrid& dates = *m_form.ImVarGrid1;
+    const int r = dates.Row() - 1;
+    const std::string statement = r >= 0 && r < dates.DataRowCount()
+                                      ? utf8(dates.GetDataCell(0, r).toString()) + "-" +
+                                            dates.GetDataCell(1, r).toString() + ": "
+                                      : std::string();
+    for (const std::string& field : m_form.printCommand().cutTexts())
+        m_warnings.push_back(statement + utf8(field) +
+                             " was cut: it does not fit its cell at the smallest size");
 }
 
 bool Headless::exportAll(const std::string& path, const printing::ExportOptions& options,
@@ -194,6 +212,7 @@ bool Headless::exportAll(const std::string& path, const printing::ExportOptions&
             return false;
         try {
             m_form.appendStatement(document);
+            noteCutTexts();
         } catch (const std::exception& e) {
             error = utf8(e.what());
             return false;

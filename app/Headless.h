@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -44,6 +45,10 @@ public:
     bool exportAll(const std::string& path, const printing::ExportOptions& options,
                    const std::function<void(int, int)>& progress, std::string& error);
 
+    // The fields the exports so far had to cut even at their smallest size, one UTF-8 line
+    // each naming the statement and the field.
+    const std::vector<std::string>& warnings() const { return m_warnings; }
+
     // The company list, one item a line, as UTF-8.
     void printCompanies(std::ostream& out) const;
     // Particulars, trading dates, lines and totals as UTF-8 TSV.
@@ -62,9 +67,13 @@ private:
     static bool writeTo(const std::string& path,
                         const std::function<void(const std::string&)>& write, std::string& error);
 
+    // Notes the fields the last printing cut.
+    void noteCutTexts();
+
     viewer::TFmirola& m_form;
     int m_timeoutMs;
     std::string m_message;
+    std::vector<std::string> m_warnings;
 };
 
 } // namespace app

@@ -117,11 +117,17 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
                              onTerminal ? progress : std::function<void(int, int)>(), error);
         if (shown)
             std::cerr << '\n';
-        return written ? 0 : failed(error);
+        if (!written)
+            return failed(error);
+        for (const std::string& warning : driver.warnings())
+            std::cerr << "mirola: warning: " << warning << '\n';
+        return 0;
     }
     if (c.name == "export") {
         if (!driver.exportStatement(c.value("out"), exportOptions, error))
             return failed(error);
+        for (const std::string& warning : driver.warnings())
+            std::cerr << "mirola: warning: " << warning << '\n';
         return 0;
     }
     driver.printStatement(std::cout);

@@ -7,12 +7,17 @@ namespace exchange {
 
 namespace {
 
-// A sum that would leave 64 bits keeps the total as it was: the addend cannot be shown anyway.
-int64_t added(int64_t total, int64_t addend)
+// A decimal that needs more than 64 bits: it would print as 0.
+bool tooWide(std::string_view s)
 {
-    int64_t sum;
-    return __builtin_add_overflow(total, addend, &sum) ? total : sum;
+    const std::string_view digits = !s.empty() && s[0] == '-' ? s.substr(1) : s;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return text::plainDecimal(s) == 0 && digits.find_first_not_of('0') != std::string_view::npos;
 }
+
+// The figures of a line: quantity, unit price, supply amount, tax amount.
+constexpr int figureCells[] = {2, 4, amountCell, taxCell};
 
 } // namespace
 
@@ -68,25 +73,44 @@ StatementLine statementLine(std::string_view row)
 
 TotalSums addLine(const TotalSums& sums, const StatementLine& line)
 {
-    return {added(sums.amount, text::plainDecimal(line[amountCell])),
-            added(sums.tax, text::plainDecimal(line[taxCell])), sums.count + 1};
+    TotalSums next = sums;
+    ++next.count;
+    if (next.overflow)
+        return next;
+    for (int cell : figureCells)
+        next.overflow = next.overflow || tooWide(line[size_t(cell)]);
+    int64_t withTax;
+    next.overflow =
+        next.overflow ||
+        __builtin_add_overflow(sums.amount, text::plainDecimal(line[amountCell]), &next.amount) ||
+        __builtin_add_overflow(sums.tax, text::plainDecimal(line[taxCell]), &next.tax) ||
+        __builtin_add_overflow(next.amount, next.tax, &withTax);
+    if (next.overflow) {
+        next.amount = sums.amount;
+        next.tax = sums.tax;
+    }
+    return next;
 }
 
 Totals totalsText(const TotalSums& sums)
 {
     Totals t;
+    t.count = text::decimalText(sums.count);
+    t.overflow = sums.overflow;
+    // No figure at all rather than a wrong one.
+    if (sums.overflow)
+        return t;
     t.amount = text::decimalText(sums.amount);
     t.tax = text::decimalText(sums.tax);
-    t.amountWithTax = text::decimalText(added(sums.amount, sums.tax));
-    t.count = text::decimalText(sums.count);
+    t.amountWithTax = text::decimalText(sums.amount + sums.tax);
     return t;
 }
 
 Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount)
 {
-    return totalsText(addLine(
-        {text::plainDecimal(current.amount), text::plainDecimal(current.tax), lineCount - 1},
-        line));
+    return totalsText(addLine({text::plainDecimal(current.amount), text::plainDecimal(current.tax),
+                               lineCount - 1, current.overflow},
+                              line));
 }
 
 } // namespace exchange

@@ -51,6 +51,8 @@ struct Totals
     std::string tax;
     std::string amountWithTax;
     std::string count;
+    // A sum, or a figure of a line, left 64 bits: no total is right, and none is printed.
+    bool overflow = false;
 };
 
 // The sums behind the totals, kept as numbers by a form that adds many lines: reading the texts
@@ -60,6 +62,7 @@ struct TotalSums
     int64_t amount = 0;
     int64_t tax = 0;
     int count = 0;
+    bool overflow = false; // as Totals::overflow; the sums stop where it happened
 };
 TotalSums addLine(const TotalSums& sums, const StatementLine& line);
 Totals totalsText(const TotalSums& sums);

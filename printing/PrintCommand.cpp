@@ -86,8 +86,11 @@ void PrintCommand::run(const SupplierParticulars& supplier, QWidget* owner,
     report::TRpReport& report = m_report->Report1;
     m_preview->Report = &report;
     report.printerSettings.deviceIndex = report::PlatformPrinter::instance().printerIndex();
+    m_cutTexts.clear();
     report.GeneratePages();
+    m_cutTexts = report.cutTexts();
     m_preview->attachReportPrinter();
+    m_preview->showCutTexts(m_cutTexts);
     m_preview->ShowModal();
 }
 
@@ -98,7 +101,9 @@ report::TRpPrinter& PrintCommand::generate(const SupplierParticulars& supplier,
     fill(*m_report);
     report::TRpReport& report = m_report->Report1;
     report.options.compression = compress;
+    m_cutTexts.clear();
     report.GeneratePages();
+    m_cutTexts = report.cutTexts();
     return *report.RpPrinter();
 }
 

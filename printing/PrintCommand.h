@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -79,6 +80,9 @@ public:
                   StatementDocument& document);
 
     bool running() const { return m_running; }
+    // The texts of the last printing that were cut even at their smallest size (cp949, what a
+    // message calls each field); the preview shows them, a headless command reports them.
+    const std::vector<std::string>& cutTexts() const { return m_cutTexts; }
     // The page and the window of the printing in progress; none between printings.
     TFmirolareport* reportForm() const { return m_report.get(); }
     TfrmPreview* preview() const { return m_preview.get(); }
@@ -90,6 +94,7 @@ private:
                                  bool compress);
 
     bool m_running = false;
+    std::vector<std::string> m_cutTexts;
     std::unique_ptr<TFmirolareport> m_report;
     std::unique_ptr<TfrmPreview> m_preview;
 };

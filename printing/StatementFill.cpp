@@ -204,6 +204,9 @@ void ResetStatement(TFmirolareport& form)
 
 void FillStatement(TFmirolareport& form, const StatementInputs& in)
 {
+    if (in.totalsOverflow)
+        throw std::runtime_error(text::cp949("금액이 19자리를 넘어 합계를 바르게 낼 수 없으므로 "
+                                             "이 거래명세서는 인쇄할 수 없습니다."));
     const int32_t year = integerOf(bytes(in.date, 1, 4));
     const int32_t month = integerOf(bytes(in.date, 6, 2));
     const int32_t day = integerOf(bytes(in.date, 9, 2));

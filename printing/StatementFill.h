@@ -37,6 +37,8 @@ struct StatementInputs
     std::vector<StatementLine> lines;
     std::shared_ptr<const StatementLines> lineSource;
     std::string totAmt, totTax, totAmTax, totCount;
+    // A figure or a total left 64 bits: no right total can be printed.
+    bool totalsOverflow = false;
     gfx::Bitmap seal;
 };
 
@@ -51,7 +53,8 @@ int statementPageCount(int lines);
 void ResetStatement(TFmirolareport& form);
 // Writes the statement into the page. Amounts are read 64 bits wide; values print exactly,
 // quotes included. Lines beyond the thirteenth continue on further pages, each repeating the
-// statement half; the tax invoice is printed on the first page only.
+// statement half; the tax invoice is printed on the first page only. A statement whose totals
+// left 64 bits is refused (std::runtime_error with the user's message).
 void FillStatement(TFmirolareport& form, const StatementInputs& in);
 
 } // namespace printing

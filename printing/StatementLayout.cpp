@@ -46,6 +46,7 @@ enum Flag : unsigned {
     AlignToBand = 4,
     ResetAfterPrint = 8,
     Figure = 16, // an amount or a count: printed whole
+    Whole = 32,  // a particular or an item's text: printed whole, smaller where it must
 };
 
 constexpr TAlignment L = taLeftJustify;
@@ -87,12 +88,17 @@ const ImageRow seals[] = {
 
 const TextRow upperFields[] = {
     {"SUB_DATANO", Kind::Expr, 32.28, 26.99, 47.89, 3.70, Face::GulimChe10, L, Opaque, ""},
-    {"SUB_REGISTRATION", Kind::Expr, 124.88, 33.34, 74.35, 5.29, Face::GulimChe14, C, Opaque, ""},
-    {"SUB_CUSTNAME", Kind::Expr, 124.88, 42.07, 35.19, 3.70, Face::GulimChe10, L, Opaque, ""},
-    {"SUB_CHIEF", Kind::Expr, 171.45, 42.07, 27.52, 3.70, Face::GulimChe10, L, Opaque, ""},
-    {"SUB_ADDRESS", Kind::Expr, 124.88, 48.15, 74.35, 7.14, Face::GulimChe10, C, Opaque, ""},
-    {"SUB_JOBKIND", Kind::Expr, 124.88, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
-    {"SUB_JOBITEM", Kind::Expr, 167.75, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
+    {"SUB_REGISTRATION", Kind::Expr, 124.88, 33.34, 74.35, 5.29, Face::GulimChe14, C,
+     Opaque | Whole, ""},
+    {"SUB_CUSTNAME", Kind::Expr, 124.88, 42.07, 35.19, 3.70, Face::GulimChe10, L, Opaque | Whole,
+     ""},
+    {"SUB_CHIEF", Kind::Expr, 171.45, 42.07, 27.52, 3.70, Face::GulimChe10, L, Opaque | Whole, ""},
+    {"SUB_ADDRESS", Kind::Expr, 124.88, 48.15, 74.35, 7.14, Face::GulimChe10, C, Opaque | Whole,
+     ""},
+    {"SUB_JOBKIND", Kind::Expr, 124.88, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque | Whole,
+     ""},
+    {"SUB_JOBITEM", Kind::Expr, 167.75, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque | Whole,
+     ""},
     {"SUB_TOTAL", Kind::Expr, 44.98, 128.32, 52.92, 4.50, Face::Report, R,
      Opaque | ResetAfterPrint | Figure, ""},
     {"SUB_COUNT", Kind::Expr, 105.04, 128.32, 34.13, 4.50, Face::Report, R,
@@ -139,12 +145,17 @@ const TextRow upperTexts[] = {
 
 const TextRow lowerFields[] = {
     {"TAX_DATANO", Kind::Expr, 144.46, 166.69, 47.89, 4.50, Face::GulimChe10, L, Opaque, ""},
-    {"TAX_REGISTRATION", Kind::Expr, 124.88, 173.04, 74.35, 5.29, Face::GulimChe14, C, Opaque, ""},
-    {"TAX_CUSTNAME", Kind::Expr, 124.88, 181.77, 35.19, 3.70, Face::GulimChe10, L, Opaque, ""},
-    {"TAX_CHIEF", Kind::Expr, 171.45, 181.77, 27.52, 3.70, Face::GulimChe10, L, Opaque, ""},
-    {"TAX_ADDRESS", Kind::Expr, 124.88, 187.85, 74.35, 7.14, Face::GulimChe10, C, Opaque, ""},
-    {"TAX_JOBKIND", Kind::Expr, 124.88, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
-    {"TAX_JOBITEM", Kind::Expr, 167.75, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque, ""},
+    {"TAX_REGISTRATION", Kind::Expr, 124.88, 173.04, 74.35, 5.29, Face::GulimChe14, C,
+     Opaque | Whole, ""},
+    {"TAX_CUSTNAME", Kind::Expr, 124.88, 181.77, 35.19, 3.70, Face::GulimChe10, L, Opaque | Whole,
+     ""},
+    {"TAX_CHIEF", Kind::Expr, 171.45, 181.77, 27.52, 3.70, Face::GulimChe10, L, Opaque | Whole, ""},
+    {"TAX_ADDRESS", Kind::Expr, 124.88, 187.85, 74.35, 7.14, Face::GulimChe10, C, Opaque | Whole,
+     ""},
+    {"TAX_JOBKIND", Kind::Expr, 124.88, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque | Whole,
+     ""},
+    {"TAX_JOBITEM", Kind::Expr, 167.75, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque | Whole,
+     ""},
     {"TAX_YEAR", Kind::Expr, 10.85, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"TAX_MONTH", Kind::Expr, 17.46, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
     {"TAX_DAY", Kind::Expr, 24.08, 212.72, 5.29, 4.50, Face::Arial10, C, Opaque, ""},
@@ -235,7 +246,8 @@ struct LineColumn
     const char* base;
     double left, width;
     TAlignment align;
-    bool figure = false;
+    bool figure;
+    const char* heading; // what a message calls the column
 };
 
 const double statementLineTops[statementLineSlots] = {72.50,  76.73,  80.96,  85.20,  89.43,
@@ -243,10 +255,14 @@ const double statementLineTops[statementLineSlots] = {72.50,  76.73,  80.96,  85
                                                       114.83, 119.06, 123.30};
 constexpr double statementLineHeight = 3.70;
 const LineColumn statementColumns[] = {
-    {"SUB_ITEMNAME", 11.11, 27.25, L},      {"SUB_DESCRIPT", 39.69, 66.15, L},
-    {"SUB_COLORNAME", 88.90, 18.79, L},     {"SUB_QTY", 108.48, 9.79, R, true},
-    {"SUB_UNIT", 119.06, 9.79, C},          {"SUB_PRICE", 129.65, 22.49, R, true},
-    {"SUB_AMOUNT", 152.93, 22.49, R, true}, {"SUB_TAXAMT", 176.21, 22.49, R, true},
+    {"SUB_ITEMNAME", 11.11, 27.25, L, false, "품명"},
+    {"SUB_DESCRIPT", 39.69, 66.15, L, false, "규격"},
+    {"SUB_COLORNAME", 88.90, 18.79, L, false, "색상"},
+    {"SUB_QTY", 108.48, 9.79, R, true, "수량"},
+    {"SUB_UNIT", 119.06, 9.79, C, false, "단위"},
+    {"SUB_PRICE", 129.65, 22.49, R, true, "단가"},
+    {"SUB_AMOUNT", 152.93, 22.49, R, true, "공급가"},
+    {"SUB_TAXAMT", 176.21, 22.49, R, true, "부가세"},
 };
 // The first description runs a little wider than the others.
 constexpr double firstDescriptionWidth = 66.41;
@@ -254,9 +270,11 @@ constexpr double firstDescriptionWidth = 66.41;
 const double invoiceLineTops[invoiceLineSlots] = {229.92, 238.39, 246.86, 255.32};
 constexpr double invoiceLineHeight = 4.50;
 const LineColumn invoiceColumns[] = {
-    {"TAX_MONTH", 10.85, 5.29, C},          {"TAX_DAY", 17.20, 5.29, C},
-    {"TAX_DESCRIPT", 24.34, 115.62, L},     {"TAX_AMOUNT", 142.35, 22.49, R, true},
-    {"TAX_TAXAMT", 165.63, 22.49, R, true},
+    {"TAX_MONTH", 10.85, 5.29, C, false, "월"},
+    {"TAX_DAY", 17.20, 5.29, C, false, "일"},
+    {"TAX_DESCRIPT", 24.34, 115.62, L, false, "품목"},
+    {"TAX_AMOUNT", 142.35, 22.49, R, true, "공급가"},
+    {"TAX_TAXAMT", 165.63, 22.49, R, true, "부가세"},
 };
 
 // The supplier's particulars, the same on both halves (the lower 139.70 mm down).
@@ -282,22 +300,29 @@ struct SupplierRow
 
 const SupplierRow supplierRows[] = {
     {"RpExpr8", Particular::Registration, 29.63, 33.34, 74.35, 5.29, Face::GulimChe14, C,
-     Transparent},
-    {"RpExpr9", Particular::Name, 29.63, 42.07, 35.19, 3.70, Face::GulimChe10, L, Opaque},
+     Transparent | Whole},
+    {"RpExpr9", Particular::Name, 29.63, 42.07, 35.19, 3.70, Face::GulimChe10, L, Opaque | Whole},
     {"RpExpr10", Particular::Representative, 76.20, 42.07, 27.52, 3.70, Face::GulimChe10, L,
-     Transparent},
-    {"RpExpr11", Particular::Address, 29.63, 48.15, 74.35, 7.14, Face::GulimChe10, C, Transparent},
-    {"RpExpr13", Particular::BusinessType, 29.63, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque},
-    {"RpExpr14", Particular::BusinessItem, 72.50, 56.09, 31.22, 7.14, Face::GulimChe10, L, Opaque},
-    {"RpExpr7", Particular::BankAccount, 10.58, 134.94, 188.65, 5.29, Face::GulimChe14, C, Opaque},
+     Transparent | Whole},
+    {"RpExpr11", Particular::Address, 29.63, 48.15, 74.35, 7.14, Face::GulimChe10, C,
+     Transparent | Whole},
+    {"RpExpr13", Particular::BusinessType, 29.63, 56.09, 31.22, 7.14, Face::GulimChe10, L,
+     Opaque | Whole},
+    {"RpExpr14", Particular::BusinessItem, 72.50, 56.09, 31.22, 7.14, Face::GulimChe10, L,
+     Opaque | Whole},
+    {"RpExpr7", Particular::BankAccount, 10.58, 134.94, 188.65, 5.29, Face::GulimChe14, C,
+     Opaque | Whole},
     {"RpExpr37", Particular::Registration, 29.63, 173.04, 74.35, 5.29, Face::GulimChe14, C,
-     Transparent},
-    {"RpExpr39", Particular::Name, 29.63, 181.77, 35.19, 3.70, Face::GulimChe10, L, Opaque},
+     Transparent | Whole},
+    {"RpExpr39", Particular::Name, 29.63, 181.77, 35.19, 3.70, Face::GulimChe10, L, Opaque | Whole},
     {"RpExpr40", Particular::Representative, 76.20, 181.77, 27.52, 3.70, Face::GulimChe10, L,
-     Transparent},
-    {"RpExpr41", Particular::Address, 29.63, 187.85, 74.35, 7.14, Face::GulimChe10, C, Transparent},
-    {"RpExpr42", Particular::BusinessType, 29.63, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque},
-    {"RpExpr43", Particular::BusinessItem, 72.50, 195.79, 31.22, 7.14, Face::GulimChe10, L, Opaque},
+     Transparent | Whole},
+    {"RpExpr41", Particular::Address, 29.63, 187.85, 74.35, 7.14, Face::GulimChe10, C,
+     Transparent | Whole},
+    {"RpExpr42", Particular::BusinessType, 29.63, 195.79, 31.22, 7.14, Face::GulimChe10, L,
+     Opaque | Whole},
+    {"RpExpr43", Particular::BusinessItem, 72.50, 195.79, 31.22, 7.14, Face::GulimChe10, L,
+     Opaque | Whole},
 };
 
 // Lines. A horizontal line lies in a rectangle of the given left, top and width, a vertical
@@ -483,6 +508,41 @@ gfx::Font fontOf(Face face)
     return font;
 }
 
+// The cut line: what lies below it belongs to the tax invoice.
+constexpr double cutLineTop = 148.17;
+
+// What a message about a field says: the half it is on, then the field.
+std::string fieldName(double top, const std::string& field)
+{
+    return text::cp949(top < cutLineTop ? "거래명세서 " : "세금계산서 ") + field;
+}
+
+// The fields of the customer's particulars and the totals, by their names after the half's
+// prefix.
+std::string fieldWords(std::string_view name)
+{
+    static const std::pair<std::string_view, const char*> words[] = {
+        {"DATANO", "번호"},
+        {"REGISTRATION", "공급받는자 등록번호"},
+        {"CUSTNAME", "공급받는자 상호"},
+        {"CHIEF", "공급받는자 성명"},
+        {"ADDRESS", "공급받는자 주소"},
+        {"JOBKIND", "공급받는자 업태"},
+        {"JOBITEM", "공급받는자 업종"},
+        {"TOTAL", "합계 금액"},
+        {"COUNT", "건수"},
+        {"AMOUNT", "공급가 합계"},
+        {"TAXAMT", "부가세 합계"},
+        {"SPACE", "공란 수"},
+    };
+    const size_t prefix = name.find('_');
+    const std::string_view key = prefix == std::string_view::npos ? name : name.substr(prefix + 1);
+    for (const auto& [k, w] : words)
+        if (k == key)
+            return text::cp949(w);
+    return std::string(name);
+}
+
 void place(TRpPrintable& printable, double left, double top, double width, double height)
 {
     printable.size().SetUnits(TRpUnit::MM);
@@ -518,6 +578,8 @@ TRpCustomLabel& addText(TRpReport& report, const std::string& name, Kind kind, d
         text->setCaption(caption);
     text->setAlignToBand((flags & AlignToBand) != 0);
     text->setFigure((flags & Figure) != 0);
+    text->setShrinkToFit((flags & Whole) != 0);
+    text->fieldName = fieldName(top, fieldWords(name));
     // Sizing follows the stored size once it is set, as a stored layout loads.
     if (flags & AutoSize)
         text->setAutoSize(true);
@@ -541,9 +603,11 @@ void addLineColumns(TRpReport& report, const LineColumn* columns, size_t columnC
             double width = col.width;
             if (n == 1 && std::string_view(col.base) == "SUB_DESCRIPT")
                 width = firstDescriptionWidth;
-            addText(report, col.base + std::to_string(n), Kind::Label, col.left, tops[n - 1], width,
-                    height, face, col.align, col.figure ? Transparent | Figure : Transparent,
-                    col.base);
+            auto& text = addText(report, col.base + std::to_string(n), Kind::Label, col.left,
+                                 tops[n - 1], width, height, face, col.align,
+                                 col.figure ? Transparent | Figure : Transparent | Whole, col.base);
+            text.fieldName = fieldName(tops[n - 1], std::to_string(n) + text::cp949("행 ") +
+                                                        text::cp949(col.heading));
         }
     }
 }
@@ -575,6 +639,27 @@ const std::string& particularText(const SupplierParticulars& s, Particular p)
         break;
     }
     return s.bankAccount;
+}
+
+const char* particularWords(Particular p)
+{
+    switch (p) {
+    case Particular::Registration:
+        return "공급자 등록번호";
+    case Particular::Name:
+        return "공급자 상호";
+    case Particular::Representative:
+        return "공급자 성명";
+    case Particular::Address:
+        return "공급자 주소";
+    case Particular::BusinessType:
+        return "공급자 업태";
+    case Particular::BusinessItem:
+        return "공급자 업종";
+    case Particular::BankAccount:
+        break;
+    }
+    return "입금 계좌";
 }
 
 TRpShape& addShape(TRpReport& report, const std::string& name, TRpShapeType kind, Stroke stroke,
@@ -680,10 +765,12 @@ void buildStatementLayout(TRpReport& report, const SupplierParticulars& supplier
     addPlaces(report, supplyPlaces);
     addPlaces(report, taxPlaces);
 
-    for (const SupplierRow& row : supplierRows)
-        addText(report, row.name, Kind::Expr, row.left, row.top, row.width, row.height, row.face,
-                row.align, row.flags,
-                eval::exactStringExpression(particularText(supplier, row.particular)));
+    for (const SupplierRow& row : supplierRows) {
+        auto& text = addText(report, row.name, Kind::Expr, row.left, row.top, row.width, row.height,
+                             row.face, row.align, row.flags,
+                             eval::exactStringExpression(particularText(supplier, row.particular)));
+        text.fieldName = fieldName(row.top, text::cp949(particularWords(row.particular)));
+    }
 
     for (const LineRun& run : lineRuns)
         addLineRun(report, run);

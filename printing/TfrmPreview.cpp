@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -113,10 +114,27 @@ TfrmPreview::TfrmPreview(QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(ToolBar1);
+    lbl_warning = new QLabel(this);
+    lbl_warning->setObjectName(u"lbl_warning"_s);
+    lbl_warning->setWordWrap(true);
+    lbl_warning->setContentsMargins(8, 4, 8, 4);
+    lbl_warning->setStyleSheet(u"background: #fff3cd; color: #5c3c00;"_s);
+    lbl_warning->hide();
+    layout->addWidget(lbl_warning);
     layout->addWidget(RpPreview1, 1);
     buildMenu();
     // The pages can be saved as a PDF as well as a report file.
     report::RegisterPdfExportFilter();
+}
+
+void TfrmPreview::showCutTexts(const std::vector<std::string>& fields)
+{
+    QStringList names;
+    for (const std::string& field : fields)
+        names << text::fromCp949(field);
+    lbl_warning->setText(u"가장 작은 글자로도 칸에 다 들어가지 않아 잘린 내용이 있습니다: "_s +
+                         names.join(u", "_s));
+    lbl_warning->setVisible(!fields.empty());
 }
 
 TfrmPreview::~TfrmPreview()
@@ -399,8 +417,9 @@ void TfrmPreview::save(const QString& path, const QString& exportExtension)
     report::TRpPrinter* printer = RpPreview1->RpPrinter();
     if (!printer || printer->jobState() != report::jsFinished || !printer->pageStore())
         return;
-    // A path without any dot, its folders' included, takes the extension of its file type.
-    const bool dotless = !path.contains(u'.');
+    // A file name without a dot takes the extension of its file type; dots in its folders
+    // say nothing about it.
+    const bool dotless = !QFileInfo(path).fileName().contains(u'.');
     if (exportExtension.isEmpty()) {
         printer->SaveReportFile(dotless ? path + QString::fromLatin1(reportFileSuffix) : path);
         return;

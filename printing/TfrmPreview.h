@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -61,6 +62,7 @@ public:
     QLabel* edt_Size = nullptr; // the zoom the zoom buttons step from
     QFrame* Panel1 = nullptr;
     QLabel* lbl_page = nullptr;
+    QLabel* lbl_warning = nullptr; // the fields that were cut, above the page
     report::TRpPreview* RpPreview1 = nullptr;
     QMenu* Pop_Menu = nullptr;
     QAction* N1 = nullptr;
@@ -84,6 +86,8 @@ public:
     // "Page : n/N": the page shown and the shown printer's page total (0 without a printer).
     QString pageIndicatorText() const;
     void refreshPageIndicator();
+    // Names the fields that did not fit whole above the page; hidden when there are none.
+    void showCutTexts(const std::vector<std::string>& fields);
 
     // Shows the window modally and returns when it has closed.
     int ShowModal();

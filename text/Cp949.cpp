@@ -52,18 +52,61 @@ const uint16_t* encodingBlock(char16_t unit)
     return made.release();
 }
 
+// The character of each two-byte sequence starting with `lead`, 0 where the code page has
+// none. Built once a lead byte is first seen, shared by every thread.
+const char16_t* decodingBlock(unsigned char lead)
+{
+    static std::atomic<const char16_t*> blocks[128];
+    std::atomic<const char16_t*>& slot = blocks[lead - 0x80];
+    if (const char16_t* block = slot.load(std::memory_order_acquire))
+        return block;
+    auto made = std::make_unique<char16_t[]>(256);
+    auto decoder = std::make_unique<QStringDecoder>(codePage);
+    for (int trail = 0; trail < 256; ++trail) {
+        const char pair[2] = {char(lead), char(trail)};
+        const QString one = decoder->decode(QByteArrayView(pair, 2));
+        if (one.size() == 1 && one.at(0) != QChar::ReplacementCharacter && !decoder->hasError())
+            made[trail] = one.at(0).unicode();
+        // A sequence it rejected, or one it holds back, leaves state that resetState() does not
+        // clear; a new converter starts clean.
+        if (one.size() != 1 || decoder->hasError())
+            decoder = std::make_unique<QStringDecoder>(codePage);
+    }
+    const char16_t* expected = nullptr;
+    if (!slot.compare_exchange_strong(expected, made.get(), std::memory_order_acq_rel))
+        return expected;
+    return made.release();
+}
+
 } // namespace
 
 QString fromCp949(std::string_view bytes)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    thread_local QStringDecoder decoder(codePage);
-    QString s = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    // Its state after bytes that are not cp949 is not cleared by resetState(); a new one starts
-    // clean.
-    if (decoder.hasError())
-        decoder = QStringDecoder(codePage);
+    // By table, so that a text never inherits a byte another left pending: a converter keeps a
+    // lead byte at the end of one text and puts it before the next.
+    QString s;
+    s.reserve(qsizetype(bytes.size()));
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            s.append(QChar(char16_t(lead)));
+            ++i;
+            continue;
+        }
+        const char16_t c = i + 1 < bytes.size()
+                               ? decodingBlock(lead)[static_cast<unsigned char>(bytes[i + 1])]
+                               : char16_t(0);
+        if (c != 0) {
+            s.append(QChar(c));
+            i += 2;
+        } else {
+            // A lone or unpaired byte is one replacement; the byte after it is read on its own.
+            s.append(QChar(QChar::ReplacementCharacter));
+            ++i;
+        }
+    }
     return s;
 }
 
@@ -94,6 +137,24 @@ std::string toCp949(const QString& s)
         out.push_back(char(bytes & 0xFF));
     }
     return out;
+}
+
+size_t characterLength(std::string_view bytes, size_t at)
+{
+    const auto b = static_cast<unsigned char>(bytes[at]);
+    return b >= 0x81 && b <= 0xFE && at + 1 < bytes.size() ? 2 : 1;
+}
+
+size_t wholeCharacters(std::string_view bytes, size_t limit)
+{
+    size_t end = 0;
+    while (end < bytes.size()) {
+        const size_t next = end + characterLength(bytes, end);
+        if (next > limit)
+            break;
+        end = next;
+    }
+    return end;
 }
 
 std::string trim(std::string_view bytes)

@@ -2,6 +2,7 @@
 
 #include "text/Cp949.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -17,10 +18,38 @@ namespace {
 
 constexpr int sealPixels = 154; // the seal picture's fixed size
 
+// The value of `key` ("section/name") as the file's line has it after "=", trimmed; empty when
+// the file has no such line.
+QString rawValue(const QString& file, const QString& key)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QString section = key.section(u'/', 0, 0);
+    const QString name = key.section(u'/', 1);
+    QString current;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']'))
+            current = line.mid(1, line.size() - 2).trimmed();
+        else if (current.compare(section, Qt::CaseInsensitive) == 0 &&
+                 line.section(u'=', 0, 0).trimmed() == name)
+            return line.section(u'=', 1).trimmed();
+    }
+    return {};
+}
+
 void readText(QSettings& s, const QString& key, std::string& target)
 {
     if (!s.contains(key))
         return;
+    // Quotes inside a value that is not quoted as a whole would be taken as the file's quoting
+    // and dropped with the space after them; the name on a tax document keeps them as written.
+    const QString raw = rawValue(s.fileName(), key);
+    if (raw.contains(u'"') && !raw.startsWith(u'"')) {
+        target = text::toCp949(raw);
+        return;
+    }
     // An unquoted value with commas (an address, say) is read as a list; it is one text, and a
     // comma in it is followed by one space, as written in an address. Quoting keeps it exact.
     const QVariant value = s.value(key);

@@ -664,6 +664,7 @@ printing::StatementInputs TFmirola::statementInputs() const
     in.totTax = textOf(TOTTAX);
     in.totAmTax = textOf(TOTAMTAX);
     in.totCount = textOf(TOTCOUNT);
+    in.totalsOverflow = m_totals.overflow;
     in.seal = Image1;
     return in;
 }

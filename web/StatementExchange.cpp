@@ -184,6 +184,7 @@ printing::StatementInputs StatementData::statementInputs() const
     in.totTax = totals.tax;
     in.totAmTax = totals.amountWithTax;
     in.totCount = totals.count;
+    in.totalsOverflow = totals.overflow;
     return in;
 }
 

@@ -1,5 +1,6 @@
 // Any answer row yields its items and grid cells without a crash, the columns taken are the
-// row's own bytes between bars, and the totals stay plain decimals whatever the cells hold.
+// row's own bytes between bars, and the totals stay plain decimals whatever the cells hold, or,
+// once a figure leaves 64 bits, are no figures at all.
 #include "exchange/ResponseRows.h"
 #include "text/Integers.h"
 
@@ -54,13 +55,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Totals built from the row's own cells, so that big and odd figures meet.
     exchange::Totals current{line[0], line[1], line[2], line[3]};
+    const auto readable = [](const exchange::Totals& t) {
+        if (!plainDecimalText(t.count))
+            return false;
+        if (t.overflow)
+            return t.amount.empty() && t.tax.empty() && t.amountWithTax.empty();
+        return plainDecimalText(t.amount) && plainDecimalText(t.tax) &&
+               plainDecimalText(t.amountWithTax);
+    };
     const exchange::Totals t = exchange::addToTotals(current, line, int(size));
-    if (!plainDecimalText(t.amount) || !plainDecimalText(t.tax) ||
-        !plainDecimalText(t.amountWithTax) || !plainDecimalText(t.count))
+    if (!readable(t))
         __builtin_trap();
-    // Adding again to what came out keeps the figures readable.
+    // Adding again to what came out keeps the figures readable, and an overflow stays one.
     const exchange::Totals u = exchange::addToTotals(t, line, int(size) + 1);
-    if (!plainDecimalText(u.amount) || !plainDecimalText(u.amountWithTax))
+    if (!readable(u) || (t.overflow && !u.overflow))
         __builtin_trap();
     return 0;
 }

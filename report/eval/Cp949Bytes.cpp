@@ -9,12 +9,8 @@ namespace report::eval {
 ByteType byteTypeAt(std::string_view s, size_t index)
 {
     size_t i = 0;
-    while (i < index) {
-        if (isLeadByte(s[i]) && i + 1 < s.size())
-            i += 2;
-        else
-            ++i;
-    }
+    while (i < index)
+        i += text::characterLength(s, i);
     if (i > index)
         return ByteType::Trail;
     return isLeadByte(s[index]) ? ByteType::Lead : ByteType::Single;
@@ -71,7 +67,7 @@ std::string mapCase(std::string_view s, Case firstTo, Case restTo)
     out.reserve(s.size());
     bool first = true;
     for (size_t i = 0; i < s.size();) {
-        const size_t n = (isLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
+        const size_t n = text::characterLength(s, i);
         appendMapped(out, s.substr(i, n), first ? firstTo : restTo);
         first = false;
         i += n;

@@ -46,7 +46,8 @@ bool readsAsOneLiteral(std::string_view value)
 
 std::string exactStringExpression(std::string_view value)
 {
-    const std::string_view v = value.substr(0, maxResultBytes);
+    // Cut where the evaluator would, but never inside a character.
+    const std::string_view v = value.substr(0, text::wholeCharacters(value, maxResultBytes));
     if (readsAsOneLiteral(v))
         return quotedLiteral(v);
     std::vector<std::string> pieces;

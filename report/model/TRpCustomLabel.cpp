@@ -1,9 +1,11 @@
 #include "report/model/TRpCustomLabel.h"
 
+#include "report/model/ERpError.h"
 #include "report/model/Rounding.h"
 #include "report/model/TRpBand.h"
 #include "report/model/TRpPrinter.h"
 #include "report/model/TRpReport.h"
+#include "text/Cp949.h"
 
 #include <algorithm>
 
@@ -17,6 +19,23 @@ constexpr std::string_view lineHeightProbe = "W";
 bool isBreakByte(char c)
 {
     return c == ' ' || c == '-' || c == '\r';
+}
+
+std::string_view withoutTrailingSpaces(std::string_view s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+// The same font given by its point size, which can step down.
+gfx::Font inPoints(gfx::Font f)
+{
+    if (f.height != 0) {
+        f.size = f.pixelHeight(gfx::ScreenDpi) * 72 / gfx::ScreenDpi;
+        f.height = 0;
+    }
+    return f;
 }
 
 } // namespace
@@ -57,10 +76,17 @@ void TRpCustomLabel::setFigure(bool figure)
     BuildLines();
 }
 
+void TRpCustomLabel::setShrinkToFit(bool shrink)
+{
+    m_shrinkToFit = shrink;
+    BuildLines();
+}
+
 void TRpCustomLabel::setFont(const gfx::Font& font)
 {
     m_parentFont = false;
     m_font = font;
+    m_linesFont = font;
     BuildLines();
 }
 
@@ -75,6 +101,7 @@ void TRpCustomLabel::parentFontChanged()
     if (!m_parentFont || !report())
         return;
     m_font = report()->font();
+    m_linesFont = m_font;
     BuildLines();
 }
 
@@ -111,7 +138,7 @@ void TRpCustomLabel::Loaded()
 
 int TRpCustomLabel::MeasureLine(std::string_view text) const
 {
-    return MeasureLine(text, m_font);
+    return MeasureLine(text, m_linesFont);
 }
 
 int TRpCustomLabel::MeasureLine(std::string_view text, const gfx::Font& font) const
@@ -127,12 +154,8 @@ int TRpCustomLabel::MeasureLine(std::string_view text, const gfx::Font& font) co
 gfx::Font TRpCustomLabel::lineFont(std::string_view line) const
 {
     if (!m_figure || !report() || MeasureLine(line) <= width())
-        return m_font;
-    gfx::Font f = m_font;
-    if (f.height != 0) {
-        f.size = f.pixelHeight(gfx::ScreenDpi) * 72 / gfx::ScreenDpi;
-        f.height = 0;
-    }
+        return m_linesFont;
+    gfx::Font f = inPoints(m_font);
     const int full = f.size;
     for (int size = full - 1; size >= minFigurePoints; --size) {
         f.size = size;
@@ -153,13 +176,50 @@ int TRpCustomLabel::minimumHeight() const
     return context.TextHeight(lineHeightProbe) * owner->zoom() / 100 + 1;
 }
 
+void TRpCustomLabel::breakLines()
+{
+    m_printLines.clear();
+    m_stopFlag = false;
+    FeedParagraph(m_printText);
+}
+
+size_t TRpCustomLabel::linesThatFit() const
+{
+    TRpReport* owner = report();
+    gfx::Canvas& context = owner->MeasureContext();
+    context.font = m_linesFont;
+    const int lineHeight = context.TextHeight(lineHeightProbe) * owner->zoom() / 100;
+    // The last line's extent stays inside the printable.
+    return lineHeight > 0 ? size_t(std::max(0, height()) / lineHeight) : m_printLines.size();
+}
+
+void TRpCustomLabel::fitLines()
+{
+    if (m_printLines.size() <= linesThatFit())
+        return;
+    gfx::Font f = inPoints(m_font);
+    for (int size = f.size - 1; size >= minTextPoints; --size) {
+        f.size = size;
+        m_linesFont = f;
+        breakLines();
+        if (m_printLines.size() <= linesThatFit())
+            return;
+    }
+    // Too long even at the smallest legible size: what fits prints, and the printing says what
+    // was cut.
+    m_printLines.resize(std::min(m_printLines.size(), linesThatFit()));
+    m_textCut = true;
+}
+
 void TRpCustomLabel::BuildLines()
 {
     if (!hasParent())
         return;
-    m_printLines.clear();
-    m_stopFlag = false;
-    FeedParagraph(m_printText);
+    m_linesFont = m_font;
+    m_textCut = false;
+    breakLines();
+    if (m_shrinkToFit && !m_autoSize && !m_figure && m_wordWrap && report())
+        fitLines();
     if (!report() || m_adjusting)
         return;
     m_adjusting = true;
@@ -222,14 +282,32 @@ void TRpCustomLabel::FeedParagraph(std::string_view input)
 void TRpCustomLabel::FeedWord(std::string word)
 {
     const int limit = width();
+    if (m_shrinkToFit && m_wordWrap) {
+        // A space at the end of a line takes no room on paper.
+        if (MeasureLine(withoutTrailingSpaces(m_pendingLine + word)) <= limit) {
+            m_pendingLine += word;
+            return;
+        }
+        if (!m_pendingLine.empty())
+            EmitLine();
+        continueWord(word);
+        m_pendingLine = std::move(word);
+        return;
+    }
     if (MeasureLine(m_pendingLine + word) <= limit) {
         m_pendingLine += word;
         return;
     }
+    // Cuts fall between characters: half of a two-byte one would print as a replacement sign.
     if (m_pendingLine.empty()) {
         size_t taken = 0;
-        while (taken < word.size() && MeasureLine(m_pendingLine + word[taken]) < limit)
-            m_pendingLine += word[taken++];
+        while (taken < word.size()) {
+            const size_t next = taken + text::characterLength(word, taken);
+            if (MeasureLine(std::string_view(word).substr(0, next)) >= limit)
+                break;
+            taken = next;
+        }
+        m_pendingLine = word.substr(0, taken);
         word.clear();
     }
     EmitLine();
@@ -238,7 +316,7 @@ void TRpCustomLabel::FeedWord(std::string word)
             word.clear();
         else
             while (!word.empty() && MeasureLine(word) > limit)
-                word.pop_back();
+                word.resize(text::wholeCharacters(word, word.size() - 1));
         m_pendingLine = word;
         EmitLine();
         word.clear();
@@ -250,8 +328,28 @@ void TRpCustomLabel::FeedWord(std::string word)
     m_pendingLine += word;
 }
 
+void TRpCustomLabel::continueWord(std::string& word)
+{
+    const int limit = width();
+    while (MeasureLine(withoutTrailingSpaces(word)) > limit) {
+        // At least one character a line, so that a printable narrower than one still ends.
+        size_t taken = text::characterLength(word, 0);
+        while (taken < word.size()) {
+            const size_t next = taken + text::characterLength(word, taken);
+            if (MeasureLine(std::string_view(word).substr(0, next)) > limit)
+                break;
+            taken = next;
+        }
+        m_pendingLine = word.substr(0, taken);
+        EmitLine();
+        word.erase(0, taken);
+    }
+}
+
 void TRpCustomLabel::EmitLine()
 {
+    if (m_shrinkToFit)
+        m_pendingLine.resize(withoutTrailingSpaces(m_pendingLine).size());
     m_printLines.push_back(m_pendingLine);
     m_pendingLine.clear();
 }
@@ -267,8 +365,11 @@ void TRpCustomLabel::printLine(gfx::Canvas& canvas, const std::string& line, lon
                                long double y)
 {
     const gfx::Font fitted = lineFont(line);
+    if (m_figure && MeasureLine(line, fitted) > width())
+        throw ERpError(text::cp949("칸에 다 들어가지 않는 숫자가 있어 인쇄할 수 없습니다: ") +
+                       displayName() + " " + line);
     int dy = 0;
-    if (!(fitted == m_font)) {
+    if (!(fitted == m_linesFont)) {
         // A figure set smaller stands on the bottom of the full size's cell, so it keeps the
         // line its neighbours print on.
         const int full = canvas.TextHeight(lineHeightProbe);
@@ -276,13 +377,13 @@ void TRpCustomLabel::printLine(gfx::Canvas& canvas, const std::string& line, lon
         dy = full - canvas.TextHeight(lineHeightProbe);
     }
     canvas.TextOut(m_printer->DeviceX(x), m_printer->DeviceY(y) + dy, line);
-    canvas.font = m_font;
+    canvas.font = m_linesFont;
 }
 
 void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
 {
     gfx::Canvas& canvas = m_printer->PageCanvas();
-    canvas.font = m_font;
+    canvas.font = m_linesFont;
     const long double lineHeight = canvas.TextHeight(lineHeightProbe) / m_printer->YScale();
     const NativeRect placed = placedAt(offsetX, offsetY);
     long double left = placed.left;
@@ -330,7 +431,9 @@ void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
     long double y = top;
     const long double bottom = top + height + 1;
     const int lineCount = int(m_printLines.size());
-    while (m_nextLineIndex < lineCount && y + lineHeight <= bottom) {
+    // A text fitted to the printable prints all its lines: the fit was measured, and another
+    // device's rounding must not drop a line of a particular.
+    while (m_nextLineIndex < lineCount && (m_shrinkToFit || y + lineHeight <= bottom)) {
         const std::string& line = m_printLines[size_t(m_nextLineIndex)];
         if (paintPass() && !line.empty())
             printLine(canvas, line, x, y);
@@ -338,6 +441,8 @@ void TRpCustomLabel::printLines(long double offsetX, long double offsetY)
         ++m_nextLineIndex;
     }
     m_allLinesPrinted = !(m_nextLineIndex < lineCount && autoStretch);
+    if (paintPass() && m_textCut)
+        report()->noteCutText(displayName());
     canvas.SelectClipRgn(nullptr);
     if (paintPass())
         frame.Draw(canvas, deviceRect(left, top, w, height), m_printer->XScale(),

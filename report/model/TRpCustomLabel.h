@@ -36,10 +36,25 @@ public:
     // alignment's open side.
     bool figure() const { return m_figure; }
     void setFigure(bool figure);
-    // Below this size a printed figure's digits stop being legible on paper.
-    static constexpr int minFigurePoints = 6;
+    // Below this size a printed figure's digits stop being legible on paper. A figure that
+    // does not fit at it is not printed: the printing fails, naming it.
+    static constexpr int minFigurePoints = 5;
     // The font a line prints in: the printable's own, or a figure's fitted size.
     gfx::Font lineFont(std::string_view line) const;
+
+    // A text that must print whole (a particular of a tax document): where its lines do not
+    // fit the printable at its size, it prints at the largest smaller size whose lines do,
+    // down to minTextPoints, and a word longer than a line goes on over the next lines. What
+    // still does not fit there is cut at a character boundary and counted as cut (textCut).
+    bool shrinkToFit() const { return m_shrinkToFit; }
+    void setShrinkToFit(bool shrink);
+    // Below this size Hangul stops being legible on paper: at 300 pixels per inch a 5-point
+    // syllable is 20 pixels high.
+    static constexpr int minTextPoints = 5;
+    bool textCut() const { return m_textCut; }
+    // What a message calls this text (cp949); the name when empty.
+    std::string fieldName;
+    std::string displayName() const { return fieldName.empty() ? name() : fieldName; }
 
     // The text font; ParentFont follows the report's font.
     const gfx::Font& font() const { return m_font; }
@@ -65,6 +80,8 @@ public:
 
     // Line breaking.
     void BuildLines();
+    // The font the lines were broken for: the printable's own, or a text's fitted size.
+    const gfx::Font& linesFont() const { return m_linesFont; }
     void FeedParagraph(std::string_view text);
     void FeedWord(std::string word);
     void EmitLine();
@@ -82,6 +99,13 @@ protected:
     void printLine(gfx::Canvas& canvas, const std::string& line, long double x, long double y);
 
 private:
+    void breakLines();
+    void fitLines();
+    // How many lines of the lines' font the printable's height holds.
+    size_t linesThatFit() const;
+    // Splits a word that is wider than a line over as many lines as it needs.
+    void continueWord(std::string& word);
+
     std::string m_caption;
     std::string m_printText;
     std::vector<std::string> m_printLines;
@@ -90,7 +114,10 @@ private:
     bool m_autoSize = true;
     bool m_wordWrap = true;
     bool m_figure = false;
+    bool m_shrinkToFit = false;
+    bool m_textCut = false;
     gfx::Font m_font;
+    gfx::Font m_linesFont;
     bool m_parentFont = true;
     int m_nextLineIndex = 0;
     bool m_allLinesPrinted = true;

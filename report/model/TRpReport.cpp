@@ -255,6 +255,12 @@ void TRpReport::PrintReport(TRpPrinterListener* progress)
     RenderReport(false);
 }
 
+void TRpReport::noteCutText(const std::string& field)
+{
+    if (std::find(m_cutTexts.begin(), m_cutTexts.end(), field) == m_cutTexts.end())
+        m_cutTexts.push_back(field);
+}
+
 void TRpReport::Cancel()
 {
     if (m_idle)
@@ -306,6 +312,7 @@ void TRpReport::RenderReport(bool composite)
     m_idle = false;
     m_cancelRequested = false;
     m_finishingLastPage = false;
+    m_cutTexts.clear();
 
     bool allow = true;
     if (BeforePrint)

@@ -134,6 +134,10 @@ public:
     long double columnStartY() const { return m_columnStartY; }
     long double footerReserve() const { return m_footerReserve; }
     bool paintPass() const { return m_paintPass; }
+    // Texts of the last run that did not fit whole even at their smallest size, each once, by
+    // what a message calls them.
+    const std::vector<std::string>& cutTexts() const { return m_cutTexts; }
+    void noteCutText(const std::string& field);
 
     // Steps of the run.
     void OpenPage();
@@ -179,6 +183,7 @@ private:
     std::vector<std::weak_ptr<TRpPrinter>> m_issued;
 
     bool m_idle = true;
+    std::vector<std::string> m_cutTexts;
     long double m_printX = 0;
     long double m_printY = -1;
     int m_currentPage = 0;

@@ -68,9 +68,16 @@ TEST(ResponseRows, Totals)
         {"beyond 32 bits",
          {{"1850000000", "185000000"}, {"1850000000", "185000000"}},
          {"3700000000", "370000000", "4070000000", "2"}},
-        {"beyond 64 bits keeps the total",
+        // No total rather than a wrong one; the statement is then refused for printing.
+        {"a sum beyond 64 bits gives no total",
          {{"9223372036854775807", "0"}, {"1", "0"}},
-         {"9223372036854775807", "0", "9223372036854775807", "2"}},
+         {"", "", "", "2", true}},
+        {"amount and tax together beyond 64 bits",
+         {{"9223372036854775807", "1"}},
+         {"", "", "", "1", true}},
+        {"a figure of a line beyond 64 bits",
+         {{"99999999999999999999", "0"}, {"5", "0"}},
+         {"", "", "", "2", true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,5 +93,6 @@ TEST(ResponseRows, Totals)
         EXPECT_EQ(t.tax, c.expected.tax);
         EXPECT_EQ(t.amountWithTax, c.expected.amountWithTax);
         EXPECT_EQ(t.count, c.expected.count);
+        EXPECT_EQ(t.overflow, c.expected.overflow);
     }
 }

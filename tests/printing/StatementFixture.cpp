@@ -69,7 +69,14 @@ printing::StatementInputs withLines(int n)
 
 Printed print(const StatementInputs& in, const std::string& lookName)
 {
+    return print(in, supplier(), lookName);
+}
+
+Printed print(const StatementInputs& in, const SupplierParticulars& from,
+              const std::string& lookName)
+{
     Printed p;
+    p.form = std::make_unique<TFmirolareport>(from);
     ResetStatement(*p.form);
     FillStatement(*p.form, in);
     p.form->Report1.GeneratePages();

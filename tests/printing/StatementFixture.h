@@ -37,5 +37,8 @@ struct Printed
 
 // Resets, fills and generates a page; with `lookName`, saves its pages for looking at.
 Printed print(const printing::StatementInputs& in, const std::string& lookName = {});
+// The same for another supplier.
+Printed print(const printing::StatementInputs& in, const printing::SupplierParticulars& from,
+              const std::string& lookName = {});
 
 } // namespace testsupport::statement

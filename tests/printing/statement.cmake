@@ -12,5 +12,5 @@ mirola_add_test(tst_statementpage SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_statemen
 # resolution, and the PDF.
 mirola_add_test(tst_statementpicture SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_statementpicture.cpp
   LIBS mirola_printing mirola_statement_testsupport mirola_pdf_testsupport
-  mirola_print_testsupport)
+  mirola_print_testsupport TIMEOUT 600)
 mirola_print_server_test(tst_statementpicture)

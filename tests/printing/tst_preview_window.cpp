@@ -492,8 +492,6 @@ TEST_P(SaveDialog, WritesTheShownPages)
 {
     const SaveCase& c = GetParam();
     testsupport::TempDir dir;
-    ASSERT_FALSE(QString::fromStdString(dir.path()).contains(u'.'))
-        << "the test needs a dotless folder";
     QString folder = QString::fromStdString(dir.path());
     if (*c.folder) {
         folder += u"/"_s + QString::fromUtf8(c.folder);
@@ -541,8 +539,8 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"a name without a dot takes .Txt", "", "statement", false, "statement.Txt", false},
         SaveCase{"a name with an extension is kept", "", "saved.rpf", false, "saved.rpf", false},
         SaveCase{"any extension is a report file", "", "saved.xyz", false, "saved.xyz", false},
-        SaveCase{"a dot in a folder suppresses the suffix", "v1.2", "statement", false, "statement",
-                 false},
+        SaveCase{"a dot in a folder leaves the suffix alone", "v1.2", "statement", false,
+                 "statement.Txt", false},
         SaveCase{"the PDF filter writes a PDF", "", "statement", true, "statement.pdf", true},
         SaveCase{"a PDF under its own name", "", "명세서.pdf", true, "명세서.pdf", true}),
     [](const auto& info) {

@@ -469,3 +469,26 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
     // Written to as it is, not replaced by a file.
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
 }
+
+// A particular too long for its cell even at the smallest legible size prints what fits and is
+// named, once for each half it is on; one that fits smaller is not.
+TEST(PrintCommand, AParticularCutEvenAtTheSmallestSizeIsNamed)
+{
+    SupplierParticulars from = supplier();
+    // Fifty-seven syllables in a cell of one line.
+    from.name =
+        text::cp949("대한민국시도지사협의회사무국경영지원본부재무회계팀전자세금계산서발행담당"
+                    "한국농수산식품유통공사서울지역본부물류센터");
+    from.representative = text::cp949("남궁민수, 황보서연");
+    PrintCommand command;
+    const auto fill = [](TFmirolareport& page) {
+        ResetStatement(page);
+        FillStatement(page, workedExample());
+    };
+    command.exportTo(from, fill, "/dev/null");
+    const std::vector<std::string> named = {text::cp949("거래명세서 공급자 상호"),
+                                            text::cp949("세금계산서 공급자 상호")};
+    EXPECT_EQ(command.cutTexts(), named);
+    command.exportTo(supplier(), fill, "/dev/null");
+    EXPECT_TRUE(command.cutTexts().empty());
+}

@@ -54,6 +54,38 @@ TEST(Cp949, CharactersOutsideTheCodePageBecomeOneQuestionMark)
         EXPECT_EQ(toCp949(c.input), c.expected) << c.name;
 }
 
+TEST(Cp949, EachTextIsDecodedOnItsOwn)
+{
+    const std::string ga = cp949("가나");
+    // A text cut after the lead byte of its last character leaves nothing for the next one.
+    EXPECT_EQ(fromCp949(ga.substr(0, 3)), QString::fromUtf8("가\uFFFD"));
+    EXPECT_EQ(fromCp949(ga), QString::fromUtf8("가나"));
+    struct Case
+    {
+        const char* name;
+        std::string input;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"lone lead byte", "\xB0", QString::fromUtf8("\uFFFD")},
+        // Letters are trail bytes of the unified code; a digit never is.
+        {"lead byte before a digit keeps the digit",
+         "\xB0"
+         "1",
+         QString::fromUtf8("\uFFFD1")},
+        {"lead byte and letter of the unified code",
+         "\xB0"
+         "A",
+         QString::fromUtf8("캚")},
+        {"unified-code syllable", "\x8C\x63", QString::fromUtf8("\xEB\x98\xA0")},
+        {"mixed", cp949("(주)한빛 A-1"), QString::fromUtf8("(주)한빛 A-1")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fromCp949(c.input), c.expected) << c.name;
+        EXPECT_EQ(fromCp949(ga), QString::fromUtf8("가나")) << "after " << c.name;
+    }
+}
+
 TEST(Cp949, TrimRemovesBytesOf32OrLessAtBothEnds)
 {
     struct Case

@@ -36,4 +36,19 @@ TEST(Configuration, SupplierTextsAreReadWholeQuotedOrNot)
     EXPECT_EQ(c.supplier.representative, viewer::Configuration::defaults().supplier.representative);
 }
 
+// Quotes in a name: written as they are, or inside a quoted value as \", they print as written.
+TEST(Configuration, QuotesInATextAreKept)
+{
+    testsupport::TempDir dir;
+    const viewer::Configuration c =
+        readIni(dir, "[supplier]\n"
+                     "name=주식회사 \"가나\" 상사\n"
+                     "representative=\"김 \\\"대표\\\", 이 \\\"부대표\\\"\"\n"
+                     "businessItem=(주)\"한빛\"유통\n");
+    EXPECT_EQ(text::fromCp949(c.supplier.name).toStdString(), "주식회사 \"가나\" 상사");
+    EXPECT_EQ(text::fromCp949(c.supplier.representative).toStdString(),
+              "김 \"대표\", 이 \"부대표\"");
+    EXPECT_EQ(text::fromCp949(c.supplier.businessItem).toStdString(), "(주)\"한빛\"유통");
+}
+
 } // namespace

@@ -100,22 +100,95 @@ TEST(LineBreaking, WithoutWordWrapTheFirstOverflowEndsTheParagraph)
     EXPECT_EQ(label.PrintLines(), (Lines{"w1 w2 "}));
 }
 
-TEST(LineBreaking, ByteCountsCutDoubleByteCharacters)
+TEST(LineBreaking, CutsFallBetweenCharacters)
 {
     TRpReport report;
     TRpLabel& label = wrappingLabel(report, 300);
     const std::string word = text::cp949("가나다라마바사");
-    // Room for three characters and a bit: the cut falls between bytes, not characters.
+    // Room for three characters and a bit: half of the fourth would print as a replacement.
     const int width = label.MeasureLine(word.substr(0, 6)) + 3;
-    label.setBounds(10, 10, width, 100);
-    label.setCaption(word);
-    // The cut word leaves the pending line empty, and the paragraph's end emits it.
-    ASSERT_EQ(label.PrintLines().size(), 2u);
-    EXPECT_EQ(label.PrintLines()[1], "");
-    const std::string& line = label.PrintLines().front();
-    EXPECT_EQ(word.compare(0, line.size(), line), 0) << "a prefix of the word's bytes";
-    EXPECT_GE(line.size(), 6u);
-    EXPECT_LT(label.MeasureLine(line), width);
+    for (bool wrap : {true, false}) {
+        SCOPED_TRACE(wrap ? "word wrap" : "no word wrap");
+        label.setBounds(10, 10, width, 100);
+        label.setWordWrap(wrap);
+        label.setCaption(word);
+        ASSERT_FALSE(label.PrintLines().empty());
+        EXPECT_EQ(label.PrintLines().front(), word.substr(0, 6));
+        // After other words, the too-wide word is shortened from its end, character by character.
+        label.setCaption("A " + word);
+        for (const std::string& line : label.PrintLines())
+            EXPECT_FALSE(text::fromCp949(line).contains(QChar::ReplacementCharacter))
+                << text::fromCp949(line).toStdString();
+    }
+}
+
+namespace {
+
+std::string withoutSpaces(std::string s)
+{
+    std::erase(s, ' ');
+    return s;
+}
+
+} // namespace
+
+// A text that must print whole shrinks by whole points over all the lines its printable holds;
+// only at the smallest legible size is anything cut, and then the label says so.
+TEST(LineBreaking, AWholeTextShrinksOverItsLinesBeforeAnythingIsCut)
+{
+    struct Case
+    {
+        const char* what;
+        int width, height; // pixels at 96 per inch
+        const char* text;
+        bool smaller;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"fits as it is", 133, 14, "(주)한빛유통", false, false},
+        {"15 syllables without a space in one line", 133, 14, "한국농수산식품유통공사서울본부",
+         true, false},
+        {"20 syllables without a space over two small lines", 133, 14,
+         "한국농수산식품유통공사서울지역본부물류센터", true, false},
+        {"a long word goes on over the second line", 118, 27, "대한민국시도지사협의회사무국", false,
+         false},
+        {"two representatives", 104, 14, "황보서연, 남궁민수", true, false},
+        {"three-line address in a two-line cell", 281, 27,
+         "경기도 성남시 분당구 판교역로 235 에이치스퀘어 엔동 7층 701호 "
+         "(삼평동, 한국판교테크노밸리 글로벌연구개발센터)",
+         true, false},
+        {"ASCII name past full width", 133, 14, "GLOBAL TRADING PARTNERS KOREA LTD.", true, false},
+        {"far too long even at the smallest size", 60, 14,
+         "한국농수산식품유통공사서울지역본부물류센터", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TRpReport report;
+        TRpLabel& label = wrappingLabel(report, c.width);
+        label.setBounds(10, 10, c.width, c.height);
+        label.setShrinkToFit(true);
+        const std::string value = text::cp949(c.text);
+        label.setCaption(value);
+        EXPECT_EQ(label.linesFont().size < 10, c.smaller);
+        EXPECT_EQ(label.textCut(), c.cut);
+        EXPECT_GE(label.linesFont().size, TRpCustomLabel::minTextPoints);
+        gfx::Canvas& measure = report.MeasureContext();
+        measure.font = label.linesFont();
+        const int lineHeight = measure.TextHeight("W");
+        EXPECT_LE(int(label.PrintLines().size()) * lineHeight, c.height);
+        std::string joined;
+        for (const std::string& line : label.PrintLines()) {
+            EXPECT_LE(label.MeasureLine(line), c.width) << text::fromCp949(line).toStdString();
+            EXPECT_FALSE(text::fromCp949(line).contains(QChar::ReplacementCharacter));
+            joined += line;
+        }
+        if (c.cut)
+            EXPECT_EQ(withoutSpaces(value).compare(0, withoutSpaces(joined).size(),
+                                                   withoutSpaces(joined)),
+                      0);
+        else
+            EXPECT_EQ(withoutSpaces(joined), withoutSpaces(value));
+    }
 }
 
 TEST(LineBreaking, NarrowTallLabelStacksSpacedWords)
