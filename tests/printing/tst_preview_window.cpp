@@ -311,6 +311,29 @@ TEST(PreviewButtonPictures, SixteenColourPicturesWithAGreyDisabledLook)
     }
 }
 
+// Fields cut even at their smallest size are named above the page; none, no banner.
+TEST_F(PreviewWindow, NamesTheFieldsThatWereCut)
+{
+    open(1);
+    show();
+    const QRect pageArea = preview().geometry();
+    window->showCutTexts(
+        {text::cp949("거래명세서 공급자 상호"), text::cp949("세금계산서 공급자 상호")});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->lbl_warning->isVisible());
+    EXPECT_TRUE(
+        window->lbl_warning->text().contains(u"거래명세서 공급자 상호, 세금계산서 공급자 상호"_s))
+        << window->lbl_warning->text().toStdString();
+    // Between the tool bar and the page, which gives it the room.
+    EXPECT_GE(window->lbl_warning->geometry().top(), window->ToolBar1->geometry().bottom());
+    EXPECT_LT(preview().geometry().height(), pageArea.height());
+    if (const QByteArray look = qgetenv("MIROLA_RENDER_DIR"); !look.isEmpty())
+        window->grab().save(QDir(QString::fromLocal8Bit(look)).filePath(u"preview-cut.png"_s));
+    window->showCutTexts({});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->lbl_warning->isVisible());
+}
+
 TEST_F(PreviewWindow, PagingAndThePageIndicator)
 {
     open(3);
