@@ -5,6 +5,7 @@
 #include "gfx/QtCanvas.h"
 #include "text/Cp949.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -27,8 +28,72 @@ template <typename T> void assign(QWidget* w, T& field, const T& value)
 
 } // namespace
 
+namespace {
+
+// A push button to assistive technology: named by its caption, or by its tooltip when it has
+// none, and pressed as a click presses it.
+class FlatButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit FlatButtonAccessible(TFlatImageButton* button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const TFlatImageButton* b = button();
+        const QString tip = !b->toolTip().isEmpty() ? b->toolTip()
+                            : b->action()           ? b->action()->toolTip()
+                                                    : QString();
+        switch (t) {
+        case QAccessible::Name: {
+            QString caption = text::fromCp949(b->caption());
+            caption.remove(u'&');
+            return caption.isEmpty() ? tip : caption;
+        }
+        case QAccessible::Description:
+            return tip;
+        case QAccessible::Accelerator:
+            return b->action() ? b->action()->shortcut().toString(QKeySequence::NativeText)
+                               : QString();
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+
+    QStringList actionNames() const override { return {QAccessibleActionInterface::pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == QAccessibleActionInterface::pressAction() && button()->isEnabled())
+            button()->click();
+    }
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        if (name != QAccessibleActionInterface::pressAction() || !button()->action())
+            return {};
+        const QKeySequence key = button()->action()->shortcut();
+        return key.isEmpty() ? QStringList() : QStringList{key.toString(QKeySequence::NativeText)};
+    }
+
+private:
+    TFlatImageButton* button() const { return static_cast<TFlatImageButton*>(widget()); }
+};
+
+QAccessibleInterface* flatButtonFactory(const QString&, QObject* object)
+{
+    if (auto* button = qobject_cast<TFlatImageButton*>(object))
+        return new FlatButtonAccessible(button);
+    return nullptr;
+}
+
+} // namespace
+
 TFlatImageButton::TFlatImageButton(QWidget* parent) : QWidget(parent)
 {
+    static const bool pushButtonForAssistiveTechnology =
+        (QAccessible::installFactory(flatButtonFactory), true);
+    (void)pushButtonForAssistiveTechnology;
     HoverTracker::attach();
     resize(defaultSize, defaultSize);
     // Moves without a pressed button drive the hover tracking.

@@ -40,6 +40,9 @@ public:
 
     // Which part a grid row belongs to; the strip it is drawn in decides first.
     CellPart cellPart(int row, GridRegion region) const;
+    // The text cell (col, row) shows (cp949): the caption of a header, the value of a body or
+    // footer cell as its description formats it.
+    std::string ShownText(int col, int row);
 
     TGetDataEvent OnGetDataHeader;
     TGetDataEvent OnGetDataBody;
@@ -51,8 +54,13 @@ protected:
     void DrawCell(gfx::Canvas& canvas, const CellPaint& cell) override;
     // Puts the value of body cell (col, row) into the holder, which is empty on entry.
     virtual void FetchBodyData(int bodyCol, int bodyRow, TImCellData& field);
+    void currentCellChanged() override;
+    void contentsChanged() override;
 
 private:
+    // Puts what cell (col, row) of `region` shows into its description's holder.
+    TImCellInfo* fillField(int col, int row, GridRegion region, TImCellDrawStates state);
+
     TImColColumnInfo m_columnInfo;
 };
 

@@ -114,6 +114,7 @@ void TImCustomGrid::axisChanged(TImAxisItem& axis, TImAxisItem::Change change)
                 ensureLaidOut();
                 if (m_barsPending)
                     flushScrollBars();
+                contentsChanged();
             });
         }
     } else if (change != TImAxisItem::Change::Repaint) {
@@ -240,6 +241,7 @@ void TImCustomGrid::FocusCell(int col, int row, StepDirection direction, bool sh
     invalidateSelectionChange(before, Selection());
     InvalidateCell(old.col, old.row);
     InvalidateCell(c.col, c.row);
+    currentCellChanged();
 }
 
 void TImCustomGrid::ExtendSelection(int col, int row)

@@ -160,6 +160,9 @@ protected:
     void scrollTo(int leftCol, int topRow);
     void UpdateScrollBars();
     void fireClick();
+    // For assistive technology: the current cell moved; rows came or went (once a turn).
+    virtual void currentCellChanged() {}
+    virtual void contentsChanged() {}
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -6,6 +6,7 @@
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -520,4 +521,32 @@ TEST_F(FlatImageButtonTest, RendersTheViewersThreeButtons)
             for (size_t k = j + 1; k < i + 4; ++k)
                 EXPECT_NE(shots[j].second, shots[k].second)
                     << shots[j].first << " and " << shots[k].first;
+}
+
+// To assistive technology the button is a push button named by its caption (by its tooltip
+// when it has none), pressed as a click presses it, and disabled with its action.
+TEST_F(FlatImageButtonTest, IsAPushButtonToAssistiveTechnology)
+{
+    search->setShortcut(Qt::Key_F5);
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(a);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->role(), QAccessible::Button);
+    EXPECT_EQ(button->text(QAccessible::Name), u"검색"_s);
+    QAccessibleActionInterface* actions = button->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    EXPECT_EQ(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    EXPECT_EQ(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+              QStringList{u"F5"_s});
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(searches, 1);
+
+    search->setEnabled(false);
+    EXPECT_TRUE(button->state().disabled);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(searches, 1) << "a disabled button is not pressed";
+
+    auto* pictureOnly = new TFlatImageButton(window.get());
+    pictureOnly->setToolTip(u"닫기"_s);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(pictureOnly)->text(QAccessible::Name),
+              u"닫기"_s);
 }
