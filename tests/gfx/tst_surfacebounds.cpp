@@ -31,8 +31,8 @@ Pixels raster(Point from, Point to, const std::vector<int>& pattern, const Rect&
         r.line({0, 0}, {7 * i, 3}, bounds, [](const PixelRun&) {});
     r.line(from, to, bounds, [&](const PixelRun& run) {
         for (int k = 0; k < run.length; ++k)
-            pixels.insert({run.horizontal ? run.x + k : run.x, run.horizontal ? run.y : run.y + k,
-                           run.dash});
+            pixels.insert(
+                {run.horizontal ? run.x + k : run.x, run.horizontal ? run.y : run.y + k, run.dash});
     });
     return pixels;
 }
@@ -126,7 +126,8 @@ const std::vector<Case>& cases()
         {"a dotted polyline that runs out and back in",
          [](Canvas& c, int dx, int dy) {
              pen(c, 1, PenStyle::Dot);
-             c.Polyline({{3 + dx, 3 + dy}, {far + dx, 9 + dy}, {2 + dx, 33 + dy}, {55 + dx, 20 + dy}});
+             c.Polyline(
+                 {{3 + dx, 3 + dy}, {far + dx, 9 + dy}, {2 + dx, 33 + dy}, {55 + dx, 20 + dy}});
          }},
         {"a wide solid line from far off",
          [](Canvas& c, int dx, int dy) {
