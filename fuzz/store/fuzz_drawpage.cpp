@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             drawPage(bytes);
             return 0;
         }
-        auto store = report::TRpPageList::OpenReport(report::TRpStream::openBytes(std::string(bytes)));
+        auto store =
+            report::TRpPageList::OpenReport(report::TRpStream::openBytes(std::string(bytes)));
         for (int n = 1; n <= maxPagesDrawn; ++n) {
             const std::optional<std::string> page = store->LoadPage(n);
             if (!page)
