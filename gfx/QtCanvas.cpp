@@ -30,7 +30,7 @@ QPointF centre(Point p)
 }
 
 // Bounds are kept within this so that widening them, or taking their width, cannot overflow.
-constexpr double maxBound = 1 << 30;
+constexpr double maxBound = 1 << 29;
 
 int boundToInt(double v)
 {
@@ -102,10 +102,14 @@ Rect QtCanvas::paintBounds() const
     const QPaintDevice* device = m_painter->device();
     if (!device)
         return {};
-    // The device's whole area in logical coordinates, cut down to the clip region.
+    // The device's whole area in logical coordinates, cut down to the clip region. A picture
+    // being recorded has no area yet: it grows with what is drawn, and is bounded by the device
+    // it is played on.
     QRectF area(0, 0, device->width(), device->height());
     const QTransform& transform = m_painter->combinedTransform();
-    if (!transform.isIdentity()) {
+    if (device->devType() == QInternal::Picture) {
+        area = QRectF(QPointF(-maxBound, -maxBound), QPointF(maxBound, maxBound));
+    } else if (!transform.isIdentity()) {
         bool invertible = false;
         const QTransform inverse = transform.inverted(&invertible);
         if (!invertible)
@@ -188,8 +192,9 @@ void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
     const Rect visible = paintBounds();
     if (visible.isEmpty())
         return;
-    const int reach = pen.width + 2;
-    const QRectF area = QRectF(toQRect(visible.inflated(reach, reach)));
+    const double reach = pen.width + 2;
+    const QRectF area(QPointF(visible.left - reach, visible.top - reach),
+                      QPointF(visible.right + reach, visible.bottom + reach));
     const bool inside = std::all_of(points.begin(), points.end(),
                                     [&](Point p) { return area.contains(centre(p)); });
     if (inside) {

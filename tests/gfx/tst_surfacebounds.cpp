@@ -6,6 +6,7 @@
 #include "text/Cp949.h"
 
 #include <QPainter>
+#include <QPicture>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -200,4 +201,27 @@ TEST(QtCanvas, WhatShowsOnASmallSurfaceIsWhatTheWholePrimitiveShowsThere)
         EXPECT_NE(small, drawn([](Canvas&, int, int) {}, width, height, 0, 0))
             << "the case shows nothing on the surface";
     }
+}
+
+TEST(QtCanvas, APictureBeingRecordedHasNoBoundsOfItsOwn)
+{
+    // A picture grows with what is drawn on it; the surface it is played on bounds it later.
+    QPicture picture;
+    {
+        QPainter painter(&picture);
+        QtCanvas canvas(&painter, ScreenDpi);
+        canvas.pen = {clBlack, 1, PenStyle::Solid};
+        canvas.brush = {clRed, BrushStyle::Solid};
+        canvas.FillRect({10, 10, 20, 20});
+        canvas.MoveTo(0, 30);
+        canvas.LineTo(500, 30);
+    }
+    QImage image = makeImage(60, 40);
+    image.fill(toQColor(paper));
+    {
+        QPainter painter(&image);
+        painter.drawPicture(0, 0, picture);
+    }
+    EXPECT_EQ(image.pixelColor(15, 15), toQColor(clRed));
+    EXPECT_EQ(image.pixelColor(59, 30), toQColor(clBlack));
 }
