@@ -1,7 +1,6 @@
 #include "app/ReportTools.h"
 
 #include "gfx/EmfPlayer.h"
-#include "gfx/MeasureCanvas.h"
 #include "gfx/QtCanvas.h"
 #include "report/store/ReportFileHeader.h"
 #include "report/store/TRpPageList.h"
