@@ -188,7 +188,7 @@ void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
         qpen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
     }
     // Beyond the device by more than the pen's reach, a figure is cut where it leaves the
-    // area: the stroker would otherwise lay dashes and curves along its whole length.
+    // area: the stroker would otherwise lay its dashes along the whole length.
     const Rect visible = paintBounds();
     if (visible.isEmpty())
         return;
