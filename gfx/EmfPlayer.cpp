@@ -857,6 +857,27 @@ bool EmfPlayer::playTextRecord(const EmfRecord& r)
     return true;
 }
 
+QSizeF claimedPaperPixels(const EmfHeader& header, int dpi)
+{
+    const Rect& f = header.frame;
+    if (f.right > f.left && f.bottom > f.top)
+        return {(double(f.right) - f.left) / (mmPerInch * 100) * dpi,
+                (double(f.bottom) - f.top) / (mmPerInch * 100) * dpi};
+    const Rect& b = header.bounds;
+    const double perPixel = double(dpi) / ScreenDpi;
+    return {(double(b.right) - b.left + 1) * perPixel, (double(b.bottom) - b.top + 1) * perPixel};
+}
+
+std::optional<Size> paperPixels(const EmfHeader& header, int dpi)
+{
+    const QSizeF claimed = claimedPaperPixels(header, dpi);
+    const double width = std::round(claimed.width()), height = std::round(claimed.height());
+    const double most = maxPaperPixels(dpi);
+    if (!(width >= 1 && height >= 1 && width <= most && height <= most))
+        return std::nullopt;
+    return Size{int(width), int(height)};
+}
+
 QImage playToImage(std::string_view emf, int width, int height, int dpi, std::string* error)
 {
     QImage image = makeImage(width, height, dpi);

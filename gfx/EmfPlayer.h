@@ -4,6 +4,7 @@
 #include "gfx/EmfReader.h"
 
 #include <QImage>
+#include <QSizeF>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,19 @@ namespace gfx {
 // states, pens, brushes, fonts, stock objects, lines, shapes, polygons, texts (UTF-16 and
 // 8-bit), clipping, pattern fills and device-independent bitmaps.
 class EmfPlayer;
+
+// Page pictures are drawn up to the largest paper the engine knows, the E sheet, whose long
+// side is 44 inches; a picture claiming more is refused rather than given the memory it asks.
+constexpr int maxPaperInches = 44;
+constexpr int maxPaperPixels(int dpi)
+{
+    return maxPaperInches * dpi;
+}
+// The paper of a page picture in pixels at `dpi`, as its header claims it: the frame, or
+// without one the bounds (edges included, taken at the screen's resolution); not rounded.
+QSizeF claimedPaperPixels(const EmfHeader& header, int dpi);
+// The same in whole pixels; none when a side is not positive or longer than maxPaperPixels.
+std::optional<Size> paperPixels(const EmfHeader& header, int dpi);
 
 // A metafile played over a white picture of width x height pixels at `dpi` (makeImage); a
 // null image when it fails the checks, with the reason in `error` when given.

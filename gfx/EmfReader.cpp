@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <uemf.h>
 #include <uemf_endian.h>
 #include <uemf_safe.h>
@@ -63,30 +64,79 @@ bool bitmapInside(const EmfRecord& r, uint64_t offBmiAt)
     return cbBmi >= 40 && within(r, offBmi, cbBmi) && within(r, offBits, cbBits);
 }
 
+// Where a record's bitmaps are described: each offset of the four fields offset and size of
+// the info, offset and size of the bits.
+std::vector<uint64_t> bitmapFields(uint32_t type)
+{
+    switch (type) {
+    case U_EMR_BITBLT:
+    case U_EMR_STRETCHBLT:
+    case U_EMR_ALPHABLEND:
+    case U_EMR_TRANSPARENTBLT:
+        return {84};
+    case U_EMR_MASKBLT:
+        return {84, 112};
+    case U_EMR_PLGBLT:
+        return {96, 124};
+    case U_EMR_SETDIBITSTODEVICE:
+    case U_EMR_STRETCHDIBITS:
+        return {48};
+    case U_EMR_CREATEMONOBRUSH:
+    case U_EMR_CREATEDIBPATTERNBRUSHPT:
+        return {16};
+    case U_EMR_EXTCREATEPEN:
+        return {12};
+    default:
+        return {};
+    }
+}
+
+// Bytes of bits a bitmap's info asks for: whole rows when they are not compressed (BI_RGB,
+// BI_BITFIELDS), at least one byte when they are.
+uint64_t bitsNeeded(const EmfRecord& r, uint64_t offBmi)
+{
+    constexpr uint32_t uncompressed = 0, bitFields = 3;
+    const int64_t width = r.i32(offBmi + 4), height = std::abs(int64_t(r.i32(offBmi + 8)));
+    const uint32_t bitCount = r.u16(offBmi + 14), compression = r.u32(offBmi + 16);
+    if (width <= 0 || height == 0)
+        return 0;
+    if (compression != uncompressed && compression != bitFields)
+        return 1;
+    const int64_t rowBytes = (width * bitCount + 31) / 32 * 4;
+    // Both factors come from the file: the product may not fit in 64 bits.
+    const unsigned __int128 total = static_cast<unsigned __int128>(rowBytes) * uint64_t(height);
+    return total > UINT64_MAX ? UINT64_MAX : uint64_t(total);
+}
+
+// The bitmaps of a record whose info is there but whose bits are not, or not all: such a
+// picture would be drawn without them as if whole. Empty when there is none.
+std::string missingBits(const EmfRecord& r)
+{
+    // A block transfer without a source is a fill; these two records are nothing but a bitmap.
+    const bool bitmapOnly = r.type == U_EMR_STRETCHDIBITS || r.type == U_EMR_SETDIBITSTODEVICE;
+    for (uint64_t at : bitmapFields(r.type)) {
+        const uint64_t offBmi = r.u32(at), cbBmi = r.u32(at + 4), cbBits = r.u32(at + 12);
+        if (cbBmi == 0 && bitmapOnly)
+            return "has no bitmap";
+        if (cbBmi == 0)
+            continue;
+        const uint64_t needed = bitsNeeded(r, offBmi);
+        if (cbBits < needed)
+            return "has a bitmap of " + std::to_string(cbBits) + " bytes of bits where " +
+                   std::to_string(needed) + " are needed";
+    }
+    return {};
+}
+
 // The offsets and counts libUEMF follows blindly, checked wide before it reads them.
 bool fieldsInside(const EmfRecord& r)
 {
+    for (uint64_t at : bitmapFields(r.type))
+        if (!bitmapInside(r, at))
+            return false;
     switch (r.type) {
-    case U_EMR_BITBLT:
-        return bitmapInside(r, 84);
-    case U_EMR_STRETCHBLT:
-        return bitmapInside(r, 84);
-    case U_EMR_MASKBLT:
-        return bitmapInside(r, 84) && bitmapInside(r, 112);
-    case U_EMR_PLGBLT:
-        return bitmapInside(r, 96) && bitmapInside(r, 124);
-    case U_EMR_SETDIBITSTODEVICE:
-        return bitmapInside(r, 48);
-    case U_EMR_STRETCHDIBITS:
-        return bitmapInside(r, 48);
-    case U_EMR_CREATEMONOBRUSH:
-    case U_EMR_CREATEDIBPATTERNBRUSHPT:
-        return bitmapInside(r, 16);
     case U_EMR_EXTCREATEPEN:
-        return bitmapInside(r, 12) && within(r, 52, uint64_t(r.u32(48)) * 4);
-    case U_EMR_ALPHABLEND:
-    case U_EMR_TRANSPARENTBLT:
-        return bitmapInside(r, 84);
+        return within(r, 52, uint64_t(r.u32(48)) * 4);
     case U_EMR_POLYBEZIER:
     case U_EMR_POLYGON:
     case U_EMR_POLYLINE:
@@ -238,7 +288,12 @@ void EmfReader::check(std::string_view emf)
         if (libuemfChecks(r.type)) {
             uint32_t size = 0, type = 0;
             // The last argument tells libUEMF the record is already in this machine's byte order.
-            if (!fieldsInside(r) || !U_emf_record_sizeok(r.data, limit, &size, &type, 1) ||
+            const bool inside = fieldsInside(r);
+            if (const std::string missing = inside ? missingBits(r) : ""; !missing.empty()) {
+                fail(where() + " (type " + std::to_string(r.type) + ") " + missing);
+                return;
+            }
+            if (!inside || !U_emf_record_sizeok(r.data, limit, &size, &type, 1) ||
                 !U_emf_record_safe(r.data)) {
                 fail(where() + " (type " + std::to_string(r.type) + ") fails the record checks");
                 return;

@@ -3,6 +3,7 @@
 #include "gfx/Canvas.h"
 #include "gfx/Types.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -26,16 +27,20 @@ const std::vector<int>& cosmeticPattern(PenStyle style);
 class LineRaster
 {
 public:
-    explicit LineRaster(const std::vector<int>& pattern) : m_pattern(pattern) {}
+    explicit LineRaster(const std::vector<int>& pattern);
 
-    void line(Point from, Point to, const std::function<void(const PixelRun&)>& sink);
+    // Only the pixels inside `bounds` reach the sink, each where the whole line puts it, so the
+    // cost follows the pixels that can show, not the line's length.
+    void line(Point from, Point to, const Rect& bounds,
+              const std::function<void(const PixelRun&)>& sink);
     void resetPhase() { m_phase = 0; }
 
 private:
-    bool dashAt(int position) const;
+    bool dashAt(int64_t position) const;
 
     const std::vector<int>& m_pattern;
-    int m_phase = 0;
+    int64_t m_period = 0;
+    int64_t m_phase = 0; // kept within one period
 };
 
 } // namespace gfx

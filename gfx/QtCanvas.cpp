@@ -7,6 +7,10 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +27,39 @@ QRect toQRect(const Rect& r)
 QPointF centre(Point p)
 {
     return QPointF(p.x + 0.5, p.y + 0.5);
+}
+
+// Bounds are kept within this so that widening them, or taking their width, cannot overflow.
+constexpr double maxBound = 1 << 29;
+
+int boundToInt(double v)
+{
+    return int(std::clamp(v, -maxBound, maxBound));
+}
+
+// The part of the segment a-b inside `area` as the fractions [t0, t1] of its length, clipped
+// one edge at a time; none when it misses the area.
+std::optional<std::pair<double, double>> clipSegment(QPointF a, QPointF b, const QRectF& area)
+{
+    double t0 = 0, t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lows[2] = {area.left() - a.x(), area.top() - a.y()};
+    const double highs[2] = {area.right() - a.x(), area.bottom() - a.y()};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0) {
+            if (lows[axis] > 0 || highs[axis] < 0)
+                return std::nullopt;
+            continue;
+        }
+        double enter = lows[axis] / d[axis], leave = highs[axis] / d[axis];
+        if (enter > leave)
+            std::swap(enter, leave);
+        t0 = std::max(t0, enter);
+        t1 = std::min(t1, leave);
+        if (t0 > t1)
+            return std::nullopt;
+    }
+    return std::pair(t0, t1);
 }
 
 } // namespace
@@ -60,10 +97,38 @@ bool QtCanvas::cosmeticPen() const
     return pen.width <= 1;
 }
 
+Rect QtCanvas::paintBounds() const
+{
+    const QPaintDevice* device = m_painter->device();
+    if (!device)
+        return {};
+    // The device's whole area in logical coordinates, cut down to the clip region. A picture
+    // being recorded has no area yet: it grows with what is drawn, and is bounded by the device
+    // it is played on.
+    QRectF area(0, 0, device->width(), device->height());
+    const QTransform& transform = m_painter->combinedTransform();
+    if (device->devType() == QInternal::Picture) {
+        area = QRectF(QPointF(-maxBound, -maxBound), QPointF(maxBound, maxBound));
+    } else if (!transform.isIdentity()) {
+        bool invertible = false;
+        const QTransform inverse = transform.inverted(&invertible);
+        if (!invertible)
+            return {};
+        area = inverse.mapRect(area);
+    }
+    if (const std::optional<QRegion> clip = clipRegion())
+        area &= QRectF(clip->boundingRect());
+    if (area.isEmpty())
+        return {};
+    return {boundToInt(std::floor(area.left())), boundToInt(std::floor(area.top())),
+            boundToInt(std::ceil(area.right())), boundToInt(std::ceil(area.bottom()))};
+}
+
 void QtCanvas::fillArea(const Rect& r, Color c)
 {
-    if (!r.isEmpty())
-        m_painter->fillRect(toQRect(r), toQColor(c));
+    const Rect shown = r.intersected(paintBounds());
+    if (!shown.isEmpty())
+        m_painter->fillRect(toQRect(shown), toQColor(c));
 }
 
 void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
@@ -78,6 +143,7 @@ void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
     const QColor gapColor = toQColor(bkColor);
     const bool opaqueGaps = bkMode == BkMode::Opaque;
     LineRaster raster(cosmeticPattern(pen.style));
+    const Rect bounds = paintBounds();
     auto sink = [&](const PixelRun& run) {
         if (!run.dash && !opaqueGaps)
             return;
@@ -86,7 +152,7 @@ void QtCanvas::strokeCosmetic(const std::vector<Point>& points)
         m_painter->fillRect(r, run.dash ? penColor : gapColor);
     };
     for (size_t i = 1; i < points.size(); ++i)
-        raster.line(points[i - 1], points[i], sink);
+        raster.line(points[i - 1], points[i], bounds, sink);
 }
 
 void QtCanvas::strokeScaledCosmetic(const std::vector<Point>& points)
@@ -121,12 +187,69 @@ void QtCanvas::strokeWide(const std::vector<Point>& points, bool closed)
         qpen.setCapStyle(Qt::FlatCap);
         qpen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
     }
-    QPainterPath path(centre(points[0]));
-    for (size_t i = 1; i < points.size(); ++i)
-        path.lineTo(centre(points[i]));
+    // Beyond the device by more than the pen's reach, a figure is cut where it leaves the
+    // area: the stroker would otherwise lay its dashes along the whole length.
+    const Rect visible = paintBounds();
+    if (visible.isEmpty())
+        return;
+    const double reach = pen.width + 2;
+    const QRectF area(QPointF(visible.left - reach, visible.top - reach),
+                      QPointF(visible.right + reach, visible.bottom + reach));
+    const bool inside = std::all_of(points.begin(), points.end(),
+                                    [&](Point p) { return area.contains(centre(p)); });
+    if (inside) {
+        QPainterPath path(centre(points[0]));
+        for (size_t i = 1; i < points.size(); ++i)
+            path.lineTo(centre(points[i]));
+        if (closed)
+            path.closeSubpath();
+        m_painter->strokePath(path, qpen);
+        return;
+    }
+    strokeCut(points, closed, area, qpen);
+}
+
+void QtCanvas::strokeCut(const std::vector<Point>& points, bool closed, const QRectF& area,
+                         QPen qpen)
+{
+    // Each piece inside the area is stroked on its own, its dashes shifted by the length
+    // before it (a dash offset counts pen widths), so every shown dash stays where it was.
+    std::vector<Point> figure = points;
     if (closed)
-        path.closeSubpath();
-    m_painter->strokePath(path, qpen);
+        figure.push_back(points.front());
+    double travelled = 0;
+    QPainterPath piece;
+    double pieceStart = 0;
+    auto flush = [&] {
+        if (piece.elementCount() < 2)
+            return;
+        // A dash offset turns a solid pen into a dashed one of no dashes.
+        if (qpen.style() != Qt::SolidLine)
+            qpen.setDashOffset(pieceStart / pen.width);
+        m_painter->strokePath(piece, qpen);
+        piece = QPainterPath();
+    };
+    for (size_t i = 1; i < figure.size(); ++i) {
+        const QPointF a = centre(figure[i - 1]), b = centre(figure[i]);
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const auto cut = clipSegment(a, b, area);
+        if (!cut) {
+            flush();
+            travelled += length;
+            continue;
+        }
+        const auto [t0, t1] = *cut;
+        if (t0 > 0 || piece.elementCount() == 0) {
+            flush();
+            piece = QPainterPath(a + (b - a) * t0);
+            pieceStart = travelled + length * t0;
+        }
+        piece.lineTo(a + (b - a) * t1);
+        if (t1 < 1)
+            flush();
+        travelled += length;
+    }
+    flush();
 }
 
 void QtCanvas::DrawLine(Point from, Point to)
@@ -272,6 +395,13 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
         zeroAdvance = QFontMetricsF(*zeroFace).horizontalAdvance(u'0');
     }
     const qreal baseline = top + m_metrics.ascent();
+    // A glyph may reach outside its cell by about the font's height (slant, overhang); beyond
+    // that a glyph cannot show and is not drawn.
+    const int reach = m_metrics.height();
+    const Rect visible = paintBounds();
+    const Rect bounds = visible.inflated(reach, reach);
+    if (visible.isEmpty() || top + m_metrics.height() < bounds.top || top > bounds.bottom)
+        return;
     // Glyph by glyph at whole-pixel advances, where the extents put them.
     qreal x = left;
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -280,6 +410,11 @@ void QtCanvas::textLine(int left, int top, const QString& s, const Rect* clip,
         int advance = 0;
         for (qsizetype k = i; k < i + n; ++k)
             advance += advances[size_t(k)];
+        if (x + advance < bounds.left || x > bounds.right) {
+            x += advance;
+            i += n - 1;
+            continue;
+        }
         const QString glyph = s.mid(i, n);
         // A space is a gap, not a glyph: a PDF with drawn space glyphs extracts its text
         // without the spaces.
@@ -371,7 +506,27 @@ void QtCanvas::StretchDraw(const Rect& r, const Bitmap& bitmap)
         return;
     if (bitmap.isEmpty() || r.isEmpty())
         return;
-    m_painter->drawImage(toQRect(r), bitmap.toImage());
+    const Rect shown = r.intersected(paintBounds());
+    if (shown.isEmpty())
+        return;
+    const QImage image = bitmap.toImage();
+    if (shown == r) {
+        m_painter->drawImage(toQRect(r), image);
+        return;
+    }
+    // Only the part of the bitmap that lands on the device is stretched, at the scale and
+    // place the whole would have.
+    const double scaleX = image.width() / (double(r.right) - r.left);
+    const double scaleY = image.height() / (double(r.bottom) - r.top);
+    const double x0 = std::max(0.0, std::floor((shown.left - r.left) * scaleX));
+    const double x1 = std::min(double(image.width()), std::ceil((shown.right - r.left) * scaleX));
+    const double y0 = std::max(0.0, std::floor((shown.top - r.top) * scaleY));
+    const double y1 = std::min(double(image.height()), std::ceil((shown.bottom - r.top) * scaleY));
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    m_painter->drawImage(
+        QRectF(r.left + x0 / scaleX, r.top + y0 / scaleY, (x1 - x0) / scaleX, (y1 - y0) / scaleY),
+        image, QRectF(x0, y0, x1 - x0, y1 - y0));
 }
 
 std::optional<QRegion> QtCanvas::clipRegion() const

@@ -3,6 +3,8 @@
 #include "gfx/Canvas.h"
 #include "gfx/TextMetrics.h"
 
+#include <QPen>
+#include <QRectF>
 #include <QRegion>
 #include <memory>
 #include <optional>
@@ -55,6 +57,11 @@ private:
     void strokeCosmetic(const std::vector<Point>& points);
     void strokeScaledCosmetic(const std::vector<Point>& points);
     void strokeWide(const std::vector<Point>& points, bool closed);
+    void strokeCut(const std::vector<Point>& points, bool closed, const QRectF& area, QPen qpen);
+    // The logical pixels that can reach the device: its area through the painter's transform,
+    // cut by the clip region. Every primitive is cut to them before it is rasterised, so that
+    // what a page costs follows the surface, not the coordinates it was given.
+    Rect paintBounds() const;
     void fillArea(const Rect& r, Color c);
     void extTextOut(int x, int y, unsigned options, const Rect* r, std::string_view text,
                     const std::vector<int>* dx);

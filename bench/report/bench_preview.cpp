@@ -142,8 +142,59 @@ void BM_OpenSavedFileShowPage50(benchmark::State& state)
     state.counters["file_bytes"] = double(QFileInfo(file).size());
 }
 
+// A saved file of 1,000 compressed statement pages, written once.
+const QString& compressedFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        MarkedReport marked(1000);
+        addSamplePage(marked.report);
+        marked.report.options.compression = true;
+        marked.report.GeneratePages();
+        const QString file = dir.filePath(u"compressed.rpf"_s);
+        marked.report.RpPrinter()->SaveReportFile(file);
+        return file;
+    }();
+    return path;
+}
+
+// Opening the file until page 1 shows; with `everyPage`, also every later page read once, as
+// opening did before the later pages were checked in the background (the peer).
+void openCompressedShowPage1(benchmark::State& state, bool everyPage)
+{
+    const QString& file = compressedFile();
+    TRpPreview preview;
+    preview.resize(controlSize);
+    preview.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        auto pages = std::make_unique<ReportFilePages>(file);
+        if (everyPage)
+            for (int n = 2; n <= pages->PageTotal(); ++n)
+                pages->PageImage(n);
+        preview.setPages(std::move(pages));
+        preview.ZoomToWidth();
+        preview.viewport()->repaint();
+        if (!preview.image()->HasImage())
+            state.SkipWithError("page 1 was not shown");
+    }
+    state.counters["file_bytes"] = double(QFileInfo(file).size());
+}
+
+void BM_OpenCompressedFileShowPage1(benchmark::State& state)
+{
+    openCompressedShowPage1(state, false);
+}
+
+void BM_OpenCompressedFileReadingEveryPage(benchmark::State& state)
+{
+    openCompressedShowPage1(state, true);
+}
+
 } // namespace
 
+BENCHMARK(BM_OpenCompressedFileShowPage1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCompressedFileReadingEveryPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviewRepaint)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviewPageIntoImage)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CachedQImageRepaint)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 #include "report/preview/ReportFilePages.h"
 
+#include "gfx/EmfPlayer.h"
 #include "gfx/EmfReader.h"
 #include "report/model/Paper.h"
 #include "report/model/Rounding.h"
@@ -32,18 +33,58 @@ ReportFilePages::ReportFilePages(const QString& fileName)
     const gfx::EmfReader reader(first ? std::string_view(*first) : std::string_view());
     if (!reader.ok())
         throw EReportFileError("page 1 holds no readable picture: " + reader.error());
-    // Every later page is read once now, record by record, so that a damaged one refuses the
-    // file here rather than failing when it is paged to.
-    for (int n = 2; n <= m_pages->StoredPages(); ++n)
-        m_pages->LoadPage(n);
+    // The paper is the picture's, within the largest the engine knows.
+    const std::optional<gfx::Size> paper = gfx::paperPixels(reader.header(), int(nativePerInch));
+    if (!paper) {
+        const QSizeF claimed = gfx::claimedPaperPixels(reader.header(), int(nativePerInch));
+        throw EReportFileError("page 1's picture claims a paper of " +
+                               QString::asprintf("%.0f x %.0f mm",
+                                                 double(claimed.width() / nativePerMM),
+                                                 double(claimed.height() / nativePerMM))
+                                   .toStdString() +
+                               ", larger than the largest paper (" +
+                               std::to_string(gfx::maxPaperInches) + " inches a side)");
+    }
     const gfx::Rect& frame = reader.header().frame;
+    const bool framed = frame.right > frame.left && frame.bottom > frame.top;
     m_paperWidth =
-        Round((static_cast<long double>(frame.right) - frame.left) / frameUnitsPerNative);
+        framed ? Round((static_cast<long double>(frame.right) - frame.left) / frameUnitsPerNative)
+               : paper->cx;
     m_paperLength =
-        Round((static_cast<long double>(frame.bottom) - frame.top) / frameUnitsPerNative);
+        framed ? Round((static_cast<long double>(frame.bottom) - frame.top) / frameUnitsPerNative)
+               : paper->cy;
 }
 
-ReportFilePages::~ReportFilePages() = default;
+ReportFilePages::~ReportFilePages()
+{
+    stopChecking();
+}
+
+void ReportFilePages::checkLaterPages(std::function<void(const std::string&)> damaged)
+{
+    if (m_checker.joinable())
+        return;
+    m_checker = std::thread([this, damaged = std::move(damaged)] {
+        // The store takes its lock for each page, so a page shown meanwhile waits at most
+        // for one.
+        for (int n = 2; n <= m_pages->StoredPages() && !m_stopChecking; ++n) {
+            try {
+                m_pages->LoadPage(n);
+            } catch (const std::exception& e) {
+                damaged(e.what());
+                return;
+            }
+        }
+        m_laterPagesChecked = !m_stopChecking;
+    });
+}
+
+void ReportFilePages::stopChecking()
+{
+    m_stopChecking = true;
+    if (m_checker.joinable())
+        m_checker.join();
+}
 
 int ReportFilePages::PageTotal() const
 {

@@ -4,6 +4,7 @@
 #include "report/preview/TRpPreview.h"
 #include "report/print/PlatformPrinter.h"
 #include "report/print/PrintStoredPages.h"
+#include "report/store/ReportFileError.h"
 #include "text/Cp949.h"
 
 #include <QAction>
@@ -70,6 +71,7 @@ ReportFileWindow::ReportFileWindow(std::unique_ptr<ReportFilePages> pages, const
     m_pageLabel->setObjectName(u"page"_s);
     bar->addWidget(m_pageLabel);
 
+    m_filePages = pages.get();
     m_preview = new TRpPreview(this);
     m_preview->setPages(std::move(pages));
 
@@ -82,7 +84,21 @@ ReportFileWindow::ReportFileWindow(std::unique_ptr<ReportFilePages> pages, const
     updateTexts();
 }
 
-ReportFileWindow::~ReportFileWindow() = default;
+ReportFileWindow::~ReportFileWindow()
+{
+    // The check's thread tells this window; it ends while the window is still whole.
+    if (m_filePages)
+        m_filePages->stopChecking();
+}
+
+void ReportFileWindow::refuse(const std::string& reason)
+{
+    if (!m_refusal.empty())
+        return;
+    m_refusal = reason;
+    showMessage(reason);
+    done(QDialog::Rejected);
+}
 
 void ReportFileWindow::guarded(void (ReportFileWindow::*handler)())
 {
@@ -118,6 +134,12 @@ void ReportFileWindow::showEvent(QShowEvent* event)
     m_shown = true;
     m_preview->ZoomToWidth();
     updateTexts();
+    // Page 1 shows now; the later pages are read meanwhile, and a damaged one refuses the file.
+    if (m_filePages)
+        m_filePages->checkLaterPages([this](const std::string& reason) {
+            QMetaObject::invokeMethod(
+                this, [this, reason] { refuse(reason); }, Qt::QueuedConnection);
+        });
 }
 
 QString ReportFileWindow::pageText() const
@@ -208,21 +230,29 @@ void ReportFileWindow::print()
                      [pages](int n) { return pages->PageImage(n); });
 }
 
+namespace {
+
+QString failureLine(const QString& fileName, const std::exception& e)
+{
+    // A file error names the file already; damaged content does not. Both are cp949.
+    const QString reason = text::fromCp949(e.what());
+    return u"mirola: "_s +
+           (dynamic_cast<const EStreamError*>(&e) ? reason : fileName + u": "_s + reason);
+}
+
+} // namespace
+
 int showReportFile(const QString& fileName)
 {
-    std::unique_ptr<ReportFilePages> pages;
     try {
-        pages = std::make_unique<ReportFilePages>(fileName);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "mirola: %s: %s\n", qPrintable(fileName), e.what());
-        return 1;
-    }
-    try {
+        auto pages = std::make_unique<ReportFilePages>(fileName);
         ReportFileWindow window(std::move(pages), fileName);
         window.setWindowState(Qt::WindowMaximized);
         window.exec();
+        if (!window.refusal().empty())
+            throw EReportFileError(window.refusal());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "mirola: %s: %s\n", qPrintable(fileName), e.what());
+        std::fprintf(stderr, "%s\n", failureLine(fileName, e).toLocal8Bit().constData());
         return 1;
     }
     return 0;

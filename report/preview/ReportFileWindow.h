@@ -50,6 +50,8 @@ public:
     void guarded(void (ReportFileWindow::*handler)());
     // Where messages go instead of a message box (tests).
     std::function<void(const std::string&)> messageSink;
+    // Why the file was refused after it was shown (a damaged later page); empty while it is not.
+    const std::string& refusal() const { return m_refusal; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,11 +61,15 @@ private:
     void setZoom(int zoom);
     void updateTexts();
     void showMessage(const std::string& text);
+    // A later page turned out damaged: the file is told and refused, and the window closes.
+    void refuse(const std::string& reason);
 
     TRpPreview* m_preview = nullptr;
     QLabel* m_pageLabel = nullptr;
     QLabel* m_zoomLabel = nullptr;
+    ReportFilePages* m_filePages = nullptr; // owned by the preview
     QString m_fileName;
+    std::string m_refusal;
     bool m_shown = false;
 };
 

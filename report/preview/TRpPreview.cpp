@@ -132,14 +132,18 @@ void TRpPreview::LayoutImage()
     int imageWidth = 0;
     int imageHeight = 0;
     if (m_pages) {
-        imageWidth = m_pages->DeviceWidth(m_pages->PaperWidthNative() * m_zoom / 100.0L);
-        imageHeight = m_pages->DeviceHeight(m_pages->PaperLengthNative() * m_zoom / 100.0L);
+        // Wide: a paper's native length times a zoom of up to 2000 leaves the int range.
+        imageWidth = m_pages->DeviceWidth(static_cast<long double>(m_pages->PaperWidthNative()) *
+                                          m_zoom / 100);
+        imageHeight = m_pages->DeviceHeight(static_cast<long double>(m_pages->PaperLengthNative()) *
+                                            m_zoom / 100);
     } else {
         imageWidth = Round(emptyWidth / 100 * m_zoom);
         imageHeight = Round(emptyLength / 100 * m_zoom);
     }
-    imageWidth += frameExtent;
-    imageHeight += frameExtent;
+    // A widget is at most QWIDGETSIZE_MAX a side; the frame is added inside that.
+    imageWidth = std::clamp(imageWidth, 0, QWIDGETSIZE_MAX - frameExtent) + frameExtent;
+    imageHeight = std::clamp(imageHeight, 0, QWIDGETSIZE_MAX - frameExtent) + frameExtent;
     // Centred in the whole control, scroll bars and frame included.
     m_imageLeft = imageWidth < width() ? (width() - imageWidth) / 2 : 0;
     m_imageTop = imageHeight < height() ? (height() - imageHeight) / 2 : 0;

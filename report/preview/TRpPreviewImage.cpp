@@ -4,6 +4,7 @@
 #include "gfx/QtCanvas.h"
 #include "report/preview/PreviewPages.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace report {
@@ -40,13 +41,16 @@ void TRpPreviewImage::clearPicture()
     update();
 }
 
-void TRpPreviewImage::paintEvent(QPaintEvent*)
+void TRpPreviewImage::paintEvent(QPaintEvent* event)
 {
     if (!m_picture)
         return;
     const int w = width();
     const int h = height();
     QPainter painter(this);
+    // The canvas cuts what it draws to its clip: at a high zoom most of the page lies outside
+    // the part that is shown.
+    painter.setClipRegion(event->region());
     gfx::QtCanvas canvas(&painter, gfx::ScreenDpi);
 
     canvas.pen = {gfx::clWhite, 1, gfx::PenStyle::Solid};

@@ -192,7 +192,7 @@ void TRpStream::CopyToFile(const QString& fileName)
         const int64_t n = readLocked(block, copyBlockBytes);
         if (n == 0)
             break;
-        if (target.device().write(block, n) != n)
+        if (!target.write(block, n))
             throw EStreamError(fileMessage("Cannot write file", fileName, target.errorString()));
     }
     if (!target.commit())

@@ -27,11 +27,35 @@ bool WholeFile::open()
     return m_file->open(QIODevice::WriteOnly);
 }
 
+bool WholeFile::write(const char* data, qint64 size)
+{
+    // A short write sets no reason; the write of the rest that fails outright carries the
+    // system's ("No space left on device").
+    while (size > 0) {
+        const qint64 written = m_file->write(data, size);
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
 bool WholeFile::commit()
 {
+    // The last bytes may still sit in the device's buffer. QSaveFile checks only the writes
+    // that got past it, so a failure here (a full disk) would be renamed over the target as a
+    // cut file; failing instead leaves the temporary file to be removed. A flush that writes
+    // part of the buffer sets no reason, so the rest is flushed again until one writes nothing.
+    bool written = m_file->error() == QFileDevice::NoError;
+    while (written && m_file->bytesToWrite() > 0) {
+        const qint64 before = m_file->bytesToWrite();
+        if (!m_file->flush() && m_file->bytesToWrite() == before)
+            written = false;
+    }
+    written = written && m_file->error() == QFileDevice::NoError;
     if (!m_direct)
-        return static_cast<QSaveFile&>(*m_file).commit();
-    const bool written = m_file->flush() && m_file->error() == QFileDevice::NoError;
+        return written && static_cast<QSaveFile&>(*m_file).commit();
     m_file->close();
     return written;
 }

@@ -20,6 +20,9 @@ public:
 
     bool open();
     QFileDevice& device() { return *m_file; }
+    // Writes all the bytes; false, with errorString() giving the system's reason, when they do
+    // not all reach the file.
+    bool write(const char* data, qint64 size);
     // False, with errorString() set, when the bytes did not all reach the file.
     bool commit();
     QString errorString() const { return m_file->errorString(); }

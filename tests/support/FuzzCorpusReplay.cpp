@@ -1,10 +1,12 @@
-// Replays a fuzz target's corpus (directory FUZZ_CORPUS) through the target in every test run.
+// Replays a fuzz target's corpus (directory FUZZ_CORPUS, or several joined by '|') through the
+// target in every test run.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -13,15 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 TEST(FuzzCorpus, EveryInputRunsThrough)
 {
     int inputs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-        SCOPED_TRACE(entry.path().filename().string());
-        EXPECT_EQ(
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
-            0);
-        ++inputs;
+    std::istringstream corpora(FUZZ_CORPUS);
+    for (std::string corpus; std::getline(corpora, corpus, '|');) {
+        for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+            SCOPED_TRACE(entry.path().filename().string());
+            EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                             bytes.size()),
+                      0);
+            ++inputs;
+        }
     }
     EXPECT_GT(inputs, 0) << "no corpus found in " << FUZZ_CORPUS;
 }

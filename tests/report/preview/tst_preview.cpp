@@ -1,3 +1,4 @@
+#include "report/model/Rounding.h"
 #include "report/model/TRpPrintable.h"
 #include "report/preview/PrinterPages.h"
 #include "report/preview/TRpPreview.h"
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -45,6 +47,18 @@ public:
 
 private:
     PrinterPages m_pages;
+};
+
+// A paper as wide and long as an int holds, as a file might claim it.
+class VastPages : public PreviewPages
+{
+public:
+    int PageTotal() const override { return 1; }
+    std::optional<std::string> PageImage(int) const override { return std::nullopt; }
+    int PaperWidthNative() const override { return INT_MAX / 2; }
+    int PaperLengthNative() const override { return INT_MAX / 2; }
+    int DeviceWidth(long double w) const override { return Round(w * 96 / 254); }
+    int DeviceHeight(long double h) const override { return Round(h * 96 / 254); }
 };
 
 class Preview : public ::testing::Test
@@ -185,6 +199,16 @@ TEST_F(Preview, ImageSizeAndPlace)
         EXPECT_EQ(preview.image()->size(), row.image) << row.name;
         EXPECT_EQ(preview.imagePosition(), row.place) << row.name;
     }
+}
+
+TEST_F(Preview, AVastPaperAtTheLargestZoomStaysWithinAWidgetsSize)
+{
+    // Its width times the zoom is computed wide; the image is as large as a widget can be.
+    preview.setPages(std::make_unique<VastPages>());
+    preview.setZoom(TRpPreview::maxZoom);
+    EXPECT_EQ(preview.image()->size(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    preview.setZoom(TRpPreview::minZoom);
+    EXPECT_EQ(preview.image()->width(), Round((INT_MAX / 2) * 2.0L / 100 * 96 / 254) + frameExtent);
 }
 
 TEST_F(Preview, ScrollingMovesThePage)
