@@ -19,9 +19,7 @@ class GridTable;
 class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
-    GridCell(TImCustomColumnGrid* grid, int col, int row) : m_grid(grid), m_col(col), m_row(row)
-    {
-    }
+    GridCell(TImCustomColumnGrid* grid, int col, int row) : m_grid(grid), m_col(col), m_row(row) {}
 
     bool isValid() const override
     {
@@ -186,10 +184,7 @@ public:
         return captions.join(u' ');
     }
     QString rowDescription(int) const override { return {}; }
-    int selectedCellCount() const override
-    {
-        return int(selectedCells().size());
-    }
+    int selectedCellCount() const override { return int(selectedCells().size()); }
     QList<QAccessibleInterface*> selectedCells() const override
     {
         QList<QAccessibleInterface*> cells;

@@ -222,6 +222,8 @@ void FillStatement(TFmirolareport& form, const StatementInputs& in)
     const std::shared_ptr<const StatementLines> lines = linesOf(in);
 
     setLiteral(form, "SUB_DATANO", number);
+    // The print job, the PDF and the preview's page description carry the statement's number.
+    form.Report1.setReportTitle(text::cp949("거래명세서 ") + number);
     for (int i = 0; i < 6; ++i)
         setLiteral(form, statementFields[i + 1], particulars[i]);
 

@@ -123,6 +123,7 @@ TfrmPreview::TfrmPreview(QWidget* owner)
     layout->addWidget(lbl_warning);
     layout->addWidget(RpPreview1, 1);
     buildMenu();
+    nameForAssistiveTechnology();
     // The pages can be saved as a PDF as well as a report file.
     report::RegisterPdfExportFilter();
 }
@@ -297,6 +298,30 @@ QString TfrmPreview::pageIndicatorText() const
 void TfrmPreview::refreshPageIndicator()
 {
     lbl_page->setText(pageIndicatorText());
+    const report::TRpPrinter* printer = RpPreview1->RpPrinter();
+    const int pages = printer ? printer->PageTotal() : 0;
+    const std::string title = printer ? printer->jobTitle : std::string();
+    RpPreview1->setAccessibleDescription(
+        (title.empty() ? QString() : text::fromCp949(title) + u", "_s) +
+        u"전체 %1쪽 중 %2쪽"_s.arg(pages).arg(RpPreview1->pageNumber()));
+}
+
+void TfrmPreview::nameForAssistiveTechnology()
+{
+    // Each button is named by what it does, and its tooltip gives the key that does the same.
+    const std::pair<QToolButton*, QAction*> buttons[] = {
+        {SpeedButton1, N1},  {SpeedButton2, N2},  {SpeedButton3, N3},  {SpeedButton4, N4},
+        {SpeedButton5, N12}, {SpeedButton6, N6},  {SpeedButton10, N7}, {SpeedButton7, N9},
+        {SpeedButton8, N10}, {SpeedButton9, N14},
+    };
+    for (const auto& [button, action] : buttons) {
+        button->setAccessibleName(action->text());
+        button->setToolTip(action->text() + u" ("_s +
+                           action->shortcut().toString(QKeySequence::NativeText) + u")"_s);
+    }
+    edt_Size->setAccessibleName(u"배율(%)"_s);
+    lbl_page->setAccessibleName(u"쪽"_s);
+    RpPreview1->setAccessibleName(u"미리 보기"_s);
 }
 
 int TfrmPreview::ShowModal()

@@ -119,6 +119,7 @@ protected:
 private:
     void buildToolBar();
     void buildMenu();
+    void nameForAssistiveTechnology();
     QToolButton* speedButton(const char* name, int left, int width, const char* caption,
                              void (TfrmPreview::*handler)());
     QAction* menuItem(const char* name, const char* caption, const QKeySequence& shortcut,

@@ -14,7 +14,6 @@ using namespace grid;
 
 namespace {
 
-
 class GridAccessible : public ::testing::Test
 {
 protected:

@@ -17,6 +17,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractPrintDialog>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
@@ -332,6 +333,29 @@ TEST_F(PreviewWindow, NamesTheFieldsThatWereCut)
     window->showCutTexts({});
     QCoreApplication::processEvents();
     EXPECT_FALSE(window->lbl_warning->isVisible());
+}
+
+// To assistive technology every button is named by what it does, its tooltip gives its key,
+// and the page says which of how many it is.
+TEST_F(PreviewWindow, NamesItsPartsForAssistiveTechnology)
+{
+    open(3);
+    show();
+    TfrmPreview& w = *window;
+    const std::pair<QToolButton*, const char*> buttons[] = {
+        {w.SpeedButton10, "저장"}, {w.SpeedButton7, "확대"}, {w.SpeedButton8, "축소"},
+        {w.SpeedButton1, "처음"},  {w.SpeedButton9, "종료"},
+    };
+    for (const auto& [button, name] : buttons) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_EQ(w.SpeedButton10->toolTip(), u"저장 (Alt+S)"_s);
+    EXPECT_EQ(w.SpeedButton2->toolTip(), u"이전 (PgUp)"_s);
+    click(w.SpeedButton3);
+    EXPECT_TRUE(w.RpPreview1->accessibleDescription().endsWith(u"전체 3쪽 중 2쪽"_s))
+        << w.RpPreview1->accessibleDescription().toStdString();
 }
 
 TEST_F(PreviewWindow, PagingAndThePageIndicator)
