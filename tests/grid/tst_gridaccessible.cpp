@@ -7,12 +7,26 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
 using namespace grid;
 
 namespace {
+
+// What the grid told assistive technology: each event's kind and child.
+struct Heard
+{
+    QAccessible::Event type;
+    int child;
+};
+std::vector<Heard> heard;
+
+void listen(QAccessibleEvent* event)
+{
+    heard.push_back({event->type(), event->child()});
+}
 
 class GridAccessible : public ::testing::Test
 {
@@ -98,4 +112,30 @@ TEST_F(GridAccessible, FollowsTheRowsAndTheCurrentCell)
     QCoreApplication::processEvents();
     EXPECT_EQ(t->rowCount(), 0);
     EXPECT_EQ(table->childCount(), 0);
+}
+
+// With a bridge to assistive technology (tests/support/in-a11y-session), the grid tells where
+// the current cell moves and when rows come, so a screen reader reads the new cell.
+TEST_F(GridAccessible, TellsWhereTheCurrentCellMovesAndWhenRowsCome)
+{
+    const bool bridge = qEnvironmentVariableIsSet("MIROLA_A11Y_BRIDGE");
+    if (!QTest::qWaitFor([] { return QAccessible::isActive(); }, bridge ? 5000 : 0)) {
+        if (bridge)
+            FAIL() << "the accessibility bridge did not come up";
+        GTEST_SKIP() << "no accessibility bridge on this platform";
+    }
+    const auto told = [](QAccessible::Event type, int child) {
+        return std::any_of(heard.begin(), heard.end(),
+                           [&](const Heard& h) { return h.type == type && h.child == child; });
+    };
+    QAccessible::installUpdateHandler(listen);
+    viewergrids::appendRow(grid, {"2026-12-06", "1"});
+    viewergrids::appendRow(grid, {"2026-12-11", "2"});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(told(QAccessible::TableModelChanged, -1)) << "the rows that came";
+    heard.clear();
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QAccessible::installUpdateHandler(nullptr);
+    EXPECT_TRUE(told(QAccessible::Focus, 2)) << "the first cell of the second row";
+    EXPECT_TRUE(told(QAccessible::Selection, 2));
 }
