@@ -549,12 +549,14 @@ TEST_F(ViewerTest, LinesRefusedAfterARestartAreToldNeverPrintAndASearchReturnsTo
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty()) {
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-lines-refused.png"_s);
         form->questionSink = nullptr;
+        form->messageSink = nullptr;
         testsupport::driveModal(
             "question box", [&] { form->askQuestion(questions[0]); },
             [&](QWidget& box) {
                 box.grab().save(QString::fromLocal8Bit(shots) + u"/message-lines-refused.png"_s);
                 box.close();
             });
+        form->messageSink = [this](const std::string& t) { messages.push_back(t); };
     }
 
     // Yes: the search lists the dates anew and comes back to the one the user was on.

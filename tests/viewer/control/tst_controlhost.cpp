@@ -24,6 +24,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -210,11 +211,17 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
             window.resize(420, 300);
             EXPECT_TRUE(waitUntil([&] { return area->horizontalScrollBar()->maximum() > 0; }));
             EXPECT_EQ(form->size(), site->sizeHint());
-            form->PassWD->setFocus(Qt::TabFocusReason);
-            area->ensureWidgetVisible(form->PassWD);
-            const QRect shown(form->PassWD->mapTo(area->viewport(), QPoint(0, 0)),
-                              form->PassWD->size());
-            EXPECT_TRUE(area->viewport()->rect().contains(shown));
+            // Tab from the company box brings where the security number is typed into sight.
+            form->CustList->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(form->CustList, Qt::Key_Tab);
+            EXPECT_TRUE(form->PassWD->hasFocus());
+            const auto inSight = [&] {
+                const QRect cursor = form->PassWD->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+                return area->viewport()->rect().contains(
+                    QRect(form->PassWD->mapTo(area->viewport(), cursor.topLeft()), cursor.size()));
+            };
+            EXPECT_TRUE(waitUntil(inSight));
+            EXPECT_GT(area->horizontalScrollBar()->value(), 0);
             if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
                 window.grab().save(QString::fromLocal8Bit(shots) + u"/viewer-small-window.png"_s);
             seen = true;
