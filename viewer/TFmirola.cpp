@@ -157,6 +157,8 @@ TFmirola::~TFmirola()
     // The grids' click handler and the query line's signals refer to us; nothing may reach
     // them while the children go (the focus leaving the combo box ends its editing).
     ImVarGrid1->OnClick = nullptr;
+    // The focus leaving a grid as it goes would reach its cues after the grid's own part is gone.
+    qDeleteAll(findChildren<GridCues*>());
     for (QObject* sender : std::initializer_list<QObject*>{CustList, CustList->lineEdit(), PassWD,
                                                            SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
         sender->disconnect(this);

@@ -189,6 +189,8 @@ class ViewerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The message boxes pictured here show Qt's buttons as the program does.
+        viewer::installQtTranslations();
         const std::string db = dir.file("demo.sqlite");
         ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + db)}))
             << server.errorOutput();
