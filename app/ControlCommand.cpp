@@ -10,6 +10,8 @@
 #include "viewer/control/Version.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QScrollArea>
 #include <cstdio>
 #include <iostream>
 
@@ -50,9 +52,15 @@ int runViewerWindow(const viewer::Configuration& config)
     MirolaFactory* factory = nullptr;
     HRESULT hr = DllGetClassObject(CLSID_mirola, &factory);
     factory->setConfiguration(config);
-    ControlSite window;
+    // The form keeps its designed size inside the window and scrolls in a smaller one, so that
+    // no field is ever out of reach.
+    QScrollArea window;
+    window.setFrameShape(QFrame::NoFrame);
+    window.setWidgetResizable(true);
+    auto* site = new ControlSite;
+    window.setWidget(site);
     if (SUCCEEDED(hr))
-        hr = window.createControl(*factory);
+        hr = site->createControl(*factory);
     if (FAILED(hr)) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08X", unsigned(hr));
@@ -60,10 +68,21 @@ int runViewerWindow(const viewer::Configuration& config)
         return 1;
     }
     std::u16string caption;
-    if (SUCCEEDED(window.control()->get_Caption(&caption)))
+    if (SUCCEEDED(site->control()->get_Caption(&caption)))
         window.setWindowTitle(QString::fromStdU16String(caption));
-    window.resize(window.sizeHint());
+    site->setMinimumSize(site->sizeHint());
+    window.resize(site->sizeHint());
     window.show();
+    // The designed size where the screen has room for it, else the room there is, frame and
+    // all: at a large scale factor the form is bigger than the screen.
+    if (const QScreen* screen = window.screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize frame = window.frameGeometry().size() - window.size();
+        if (!room.contains(window.frameGeometry())) {
+            window.resize(window.size().boundedTo(room.size() - frame));
+            window.move(room.topLeft());
+        }
+    }
     return QApplication::exec();
 }
 

@@ -8,6 +8,7 @@
 #include "report/preview/ReportFileWindow.h"
 #include "text/Cp949.h"
 #include "viewer/Configuration.h"
+#include "viewer/QtTranslations.h"
 #include "viewer/TFmirola.h"
 #include "web/WebCommand.h"
 
@@ -41,6 +42,7 @@ void setUpApplication()
 {
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     gfx::InstallFontSubstitutions();
+    viewer::installQtTranslations();
 }
 
 int reportCommand(int argc, char** argv, const app::ParsedCommand& c)

@@ -48,14 +48,14 @@ void ExchangeDriver::MakeKeyExecute()
     m_host.clearCustList();
     m_host.addCustItem(text::cp949("     업체를 선택하세요!"));
     m_host.setCustItemIndex(0);
-    SocketSendData(formFrame(makeKeyFields, makeKeyText()));
+    sendRequest(Command::MakeKey, formFrame(makeKeyFields, makeKeyText()));
 }
 
 void ExchangeDriver::MakeCustExecute()
 {
     const std::string code = customerCode(m_host.selectedCustItem());
     const std::string password = securityNumber(m_host.editText(ViewerHost::Edit::PassWD));
-    SocketSendData(formFrame(makeCustFields, makeCustText(code, password)));
+    sendRequest(Command::MakeCust, formFrame(makeCustFields, makeCustText(code, password)));
 }
 
 DateRange ExchangeDriver::queryRange() const
@@ -71,7 +71,7 @@ void ExchangeDriver::MakeDateExecute()
     const DateRange range = queryRange();
     const std::string code = customerCode(m_host.selectedCustItem());
     const std::string password = securityNumber(m_host.editText(ViewerHost::Edit::PassWD));
-    SocketSendData(formFrame(makeDateFields, makeDateText(range, code, password)));
+    sendRequest(Command::MakeDate, formFrame(makeDateFields, makeDateText(range, code, password)));
 }
 
 void ExchangeDriver::MakeDataExecute()
@@ -85,7 +85,17 @@ void ExchangeDriver::MakeDataExecute()
             StatementKey{m_host.grid1DataCell(0, dataRow), m_host.grid1DataCell(1, dataRow)};
         request = makeDataText(m_linesRequest->first, sequenceNumber(m_linesRequest->second));
     }
-    SocketSendData(formFrame(makeDataFields, request));
+    sendRequest(Command::MakeData, formFrame(makeDataFields, request));
+}
+
+bool ExchangeDriver::sendRequest(Command command, const std::string& frame)
+{
+    const Command before = m_request;
+    m_request = command;
+    if (SocketSendData(frame))
+        return true;
+    m_request = before;
+    return false;
 }
 
 bool ExchangeDriver::SocketSendData(const std::string& frame)
@@ -129,6 +139,7 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
         }
     }
     m_awaitingAnswer = true;
+    m_answerRows = 0;
     m_socket->write(frame.data(), qint64(frame.size()));
     return true;
 }
@@ -177,8 +188,11 @@ void ExchangeDriver::ClientSocket1Disconnect()
     // An answer without its END frame is not whole, whoever closed.
     m_outcome = m_pendingOutcome.value_or(m_awaitingAnswer ? Outcome::Cut : Outcome::Complete);
     m_pendingOutcome.reset();
+    m_unfinished = m_awaitingAnswer ? std::optional<Command>(m_request) : std::nullopt;
     m_awaitingAnswer = false;
-    const std::string status = endedText(m_outcome, serverText(), m_rows, m_failureDetail);
+    const std::string status = m_outcome == Outcome::Cut
+                                   ? cutText(serverText(), m_request, m_answerRows)
+                                   : endedText(m_outcome, serverText(), m_rows, m_failureDetail);
     m_failureDetail.clear();
     const bool failed = m_outcome != Outcome::Complete && m_outcome != Outcome::ClosedByUser;
     m_lastFailure = failed ? status : std::string();
@@ -272,6 +286,7 @@ void ExchangeDriver::sendFrame(std::string_view frame)
 void ExchangeDriver::rowArrived(Command command, std::string_view body)
 {
     ++m_rows;
+    ++m_answerRows;
     switch (command) {
     case Command::MakeKey:
         m_host.SocketMakeKey(body);

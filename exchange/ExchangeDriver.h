@@ -52,6 +52,9 @@ public:
     const std::string& lastFailure() const { return m_lastFailure; }
     // "host:port" as the messages name the server.
     std::string serverText() const;
+    // The answer the last connection was waiting for when it ended without that answer's END
+    // frame; none when every answer ended.
+    std::optional<Command> lastUnfinishedAnswer() const { return m_unfinished; }
 
     // The trading date and sequence number the last MAKEDATA asked for; none after "SOCKET
     // ENDING".
@@ -86,6 +89,7 @@ private:
     void sendFrame(std::string_view frame) override;
     void rowArrived(Command command, std::string_view body) override;
     void answerEnded(Command command) override;
+    bool sendRequest(Command command, const std::string& frame);
     void socketDisconnected();
     void closeConnection(Outcome outcome);
     std::string peerAddress() const;
@@ -102,6 +106,10 @@ private:
     QEventLoop* m_wait = nullptr;
     // A request went out and its END frame has not come yet.
     bool m_awaitingAnswer = false;
+    // The request last built, and the rows of its answer so far: a cut names them.
+    Command m_request = Command::Other;
+    int m_answerRows = 0;
+    std::optional<Command> m_unfinished;
     // Decided before the disconnect handler runs, by whoever knows why the connection ends.
     std::optional<Outcome> m_pendingOutcome;
     Outcome m_outcome = Outcome::Complete;

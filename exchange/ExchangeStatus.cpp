@@ -28,6 +28,32 @@ std::string receivingText(std::string_view peer, int rows)
     return text::cp949("서버 ") + std::string(peer) + text::cp949("에서 받는 중: ") + count(rows);
 }
 
+std::string answerName(Command request)
+{
+    switch (request) {
+    case Command::MakeKey:
+        return text::cp949("업체 목록");
+    case Command::MakeCust:
+        return text::cp949("거래처 정보");
+    case Command::MakeDate:
+        return text::cp949("거래일자 목록");
+    case Command::MakeData:
+        return text::cp949("품목");
+    case Command::Other:
+        break;
+    }
+    return text::cp949("응답");
+}
+
+std::string cutText(std::string_view server, Command request, int rows)
+{
+    // Only the particulars' name ends in a vowel.
+    const char* const object = request == Command::MakeCust ? "를" : "을";
+    return text::cp949("서버 ") + std::string(server) + text::cp949("이(가) ") +
+           answerName(request) + text::cp949(object) +
+           text::cp949(" 보내는 도중에 연결을 끊었습니다 (") + count(rows) + text::cp949(" 받음).");
+}
+
 std::string endedText(Outcome outcome, std::string_view server, int rows, std::string_view detail)
 {
     const std::string at = text::cp949("서버 ") + std::string(server);

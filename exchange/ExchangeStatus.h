@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/Frame.h"
+
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,10 @@ enum class Outcome {
 std::string connectingText(std::string_view server);
 std::string connectedText(std::string_view peer);
 std::string receivingText(std::string_view peer, int rows);
+// What the answer to a request holds, as the messages name it: "거래일자 목록".
+std::string answerName(Command request);
+// The server closed before the END frame of the answer to `request`, after `rows` of its rows.
+std::string cutText(std::string_view server, Command request, int rows);
 // The status line once the connection has ended; for a failure, the one-line message.
 std::string endedText(Outcome outcome, std::string_view server, int rows,
                       std::string_view detail = {});

@@ -9,6 +9,7 @@
 #include "printing/TFmirolareport.h"
 #include "text/Cp949.h"
 #include "viewer/DockLayout.h"
+#include "viewer/GridCues.h"
 #include "viewer/GridStatementLines.h"
 
 #include <QAction>
@@ -17,11 +18,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QProxyStyle>
 #include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +39,9 @@ constexpr int gulimChePixels = 13;
 constexpr int formFontPixels = 11;
 // Long enough to cover a search chain on a local network, short enough to go unnoticed.
 constexpr int paintHoldMs = 100;
+// How long the statement server locks an address after repeated wrong security numbers, by its
+// default; its answer looks the same as a mismatch, so the message names both.
+constexpr int guessLockMinutes = 10;
 
 // The security number shows "*" for every character, whatever the style's own mark.
 class StarPasswordStyle : public QProxyStyle
@@ -151,6 +157,8 @@ TFmirola::~TFmirola()
     // The grids' click handler and the query line's signals refer to us; nothing may reach
     // them while the children go (the focus leaving the combo box ends its editing).
     ImVarGrid1->OnClick = nullptr;
+    // The focus leaving a grid as it goes would reach its cues after the grid's own part is gone.
+    qDeleteAll(findChildren<GridCues*>());
     for (QObject* sender : std::initializer_list<QObject*>{CustList, CustList->lineEdit(), PassWD,
                                                            SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
         sender->disconnect(this);
@@ -298,7 +306,7 @@ void TFmirola::buildLayout()
     PassWD->setStyle(starStyle);
     PassWD->setEchoMode(QLineEdit::Password);
     // Enter in a field of the query line runs the search, as the search button does.
-    for (QLineEdit* e : {PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
+    for (QLineEdit* e : {CustList->lineEdit(), PassWD, SUBULYEAR, SSUBULMONTH, ESUBULMONTH})
         connect(e, &QLineEdit::returnPressed, this,
                 [this] { guarded([this] { DataSerchExecute(); }); });
     // A typed company commits to its item once typing ends; a chosen item shows its code.
@@ -326,7 +334,7 @@ void TFmirola::buildLayout()
     JOBITEM = edit(Panel_Main_Top, "JOBITEM", 376, 82, 193, true);
 
     // Totals.
-    label(Panel_Main_Botton, "Label22", "합      계", 16, 14, true, 70, true);
+    m_totalsLabel = label(Panel_Main_Botton, "Label22", "합      계", 16, 14, true, 70, true);
     TOTAMTAX = edit(Panel_Main_Botton, "TOTAMTAX", 96, 10, 153, true);
     TOTCOUNT = edit(Panel_Main_Botton, "TOTCOUNT", 256, 10, 105, true);
     TOTAMT = edit(Panel_Main_Botton, "TOTAMT", 368, 10, 121, true);
@@ -357,6 +365,9 @@ void TFmirola::buildLayout()
         b->setToolTip(row.action->toolTip());
         *row.button = b;
     }
+
+    for (grid::TImVarGrid* g : {ImVarGrid1, ImVarGrid2})
+        new GridCues(*g);
 
     // The query line first, then the trading dates and their lines.
     QWidget* const chain[] = {CustList,    PassWD,     SUBULYEAR, SSUBULMONTH,
@@ -408,9 +419,12 @@ void TFmirola::DataSerchExecute()
     // once the exchange under way has ended.
     if (ClientSocket1->isBusy()) {
         m_searchPending = true;
-        setStatusText(text::cp949("검색 대기 중: 지금 받는 내용이 끝나면 검색합니다."));
+        showStatus();
         return;
     }
+    // Run now, or refused below: it waits no longer either way.
+    m_searchPending = false;
+    m_printPending = false;
     // A wrong field is told before anything is cleared or sent; the chain would otherwise stop
     // halfway with its connection left open.
     const std::string fieldError =
@@ -419,11 +433,19 @@ void TFmirola::DataSerchExecute()
         showMessage(fieldError);
         return;
     }
-    m_searchPending = false;
+    // A code typed that names no company would go out empty, fail and count towards the lock
+    // of this address.
+    if (CustList->count() > 1 && custItemIndex() < 0) {
+        const std::string typed = text::trim(text::toCp949(CustList->currentText()));
+        showMessage(typed.empty() ? text::cp949("업체를 선택해 주세요!!!")
+                                  : text::cp949("거래업체 '") + typed +
+                                        text::cp949("'은(는) 업체 목록에 없습니다. "
+                                                    "목록에서 업체를 골라 주세요."));
+        return;
+    }
     m_notice.clear();
     DataClearExecute();
-    // Only the prompt item stops the search; no selection at all (-1) goes on with an empty code.
-    if (custItemIndex() == 0) {
+    if (custItemIndex() == 0 || CustList->count() <= 1) {
         if (CustList->count() > 1) {
             showMessage(text::cp949("업체를 선택해 주세요!!!"));
             return;
@@ -433,7 +455,12 @@ void TFmirola::DataSerchExecute()
         showMessage(text::cp949("업체 목록을 받지 못했습니다. ") +
                     (why.empty() ? std::string() : why + " ") +
                     text::cp949("목록을 다시 받습니다."));
+        // The list's request sets the period to this month; the user's own stays.
+        const std::string period[] = {textOf(SUBULYEAR), textOf(SSUBULMONTH), textOf(ESUBULMONTH)};
         MakeKeyExecute();
+        setTextOf(SUBULYEAR, period[0]);
+        setTextOf(SSUBULMONTH, period[1]);
+        setTextOf(ESUBULMONTH, period[2]);
         return;
     }
     MakeCustExecute();
@@ -453,7 +480,12 @@ std::string TFmirola::printRefusal() const
     if (ClientSocket1->isBusy() || m_followUpQueued)
         return text::cp949("선택한 거래명세서를 받는 중입니다. 받기가 끝난 뒤 인쇄해 주세요.");
     const auto selected = selectedStatement();
-    if (selected && selected != m_linesOf) {
+    if (!selected)
+        return text::cp949("인쇄할 거래명세서가 없습니다. 업체와 보안번호로 검색한 뒤 "
+                           "거래일자를 골라 인쇄해 주세요.");
+    if (selected == m_refusedLines)
+        return staleListText(*selected);
+    if (selected != m_linesOf) {
         const std::string why = lastFailure();
         return text::cp949("선택한 거래일자 ") + selected->first +
                text::cp949("의 품목을 받지 못해 인쇄할 수 없습니다.") +
@@ -472,23 +504,53 @@ std::string TFmirola::lastFailure() const
     return ClientSocket1->lastFailure();
 }
 
+std::string TFmirola::staleListText(const StatementKey& statement) const
+{
+    return text::cp949("서버가 거래일자 ") + statement.first +
+           text::cp949("의 품목을 보내 주지 않았습니다. 거래일자 목록이 오래되었습니다(서버가 "
+                       "다시 시작되었거나 목록을 받은 지 오래되었습니다). 다시 검색해 주세요.");
+}
+
 void TFmirola::answerComplete(exchange::Command command)
 {
     switch (command) {
-    case exchange::Command::MakeData:
+    case exchange::Command::MakeData: {
         flushTotals();
-        m_linesOf = ClientSocket1->lastLinesRequest();
+        const auto& asked = ClientSocket1->lastLinesRequest();
+        // Every listed statement has lines: none at all means the server refused them.
+        if (asked && ImVarGrid2->DataRowCount() == 0) {
+            m_refusedLines = asked;
+            m_refusalToTell = true;
+        } else {
+            m_linesOf = asked;
+            if (m_refusedLines == asked)
+                m_refusedLines.reset();
+        }
+        markTotals();
         break;
+    }
     case exchange::Command::MakeCust: {
         const QLineEdit* const particulars[] = {REGISTRATION, CUSTNAME, CHIEF,
                                                 ADDRESS,      JOBKIND,  JOBITEM};
         if (std::all_of(std::begin(particulars), std::end(particulars),
                         [](const QLineEdit* e) { return e->text().isEmpty(); }))
             m_notice = text::cp949("이 업체와 보안번호에 맞는 거래처 정보가 없습니다. "
-                                   "보안번호를 확인해 주세요.");
+                                   "보안번호가 틀렸거나, 틀린 보안번호가 여러 번 들어와 "
+                                   "이 컴퓨터의 조회가 잠시 막혀 있습니다. 보안번호를 "
+                                   "확인해 다시 검색하시고, 맞는 번호로도 이 메시지가 나오면 ") +
+                       std::to_string(guessLockMinutes) +
+                       text::cp949("분 뒤에 다시 검색해 주세요.");
         break;
     }
     case exchange::Command::MakeDate:
+        // The search asked for after a refusal shows the statement the user was on.
+        if (m_resumeStatement) {
+            for (int r = 0; r < ImVarGrid1->DataRowCount(); ++r)
+                if (StatementKey{ImVarGrid1->GetDataCell(0, r).toString(),
+                                 ImVarGrid1->GetDataCell(1, r).toString()} == *m_resumeStatement)
+                    ImVarGrid1->SetRow(r + 1);
+            m_resumeStatement.reset();
+        }
         if (m_notice.empty() && ImVarGrid1->DataRowCount() == 0)
             m_notice = text::trim(textOf(SUBULYEAR)) + text::cp949("년 ") +
                        text::trim(textOf(SSUBULMONTH)) + text::cp949("월부터 ") +
@@ -518,6 +580,14 @@ void TFmirola::holdPainting(bool hold)
 void TFmirola::exchangeEnded()
 {
     holdPainting(false);
+    const std::optional<exchange::Command> unfinished = ClientSocket1->lastUnfinishedAnswer();
+    if (unfinished == exchange::Command::MakeDate)
+        m_datesCut = true;
+    if (unfinished == exchange::Command::MakeData)
+        markTotals();
+    // A failure keeps its own words; a whole answer is told by what it put on the form.
+    if (ClientSocket1->lastOutcome() == exchange::Outcome::Complete)
+        setStatusText(text::cp949("받기 끝: ") + screenSummary());
     // Not from inside the disconnect handler: a follow-up opens a connection of its own.
     if (!m_followUpQueued) {
         m_followUpQueued = true;
@@ -533,15 +603,31 @@ void TFmirola::afterExchange()
     std::string notice;
     std::swap(notice, m_notice);
     if (m_searchPending) {
+        // The search replaces the statement that a waiting print was for.
+        m_printPending = false;
         DataSerchExecute();
         return;
     }
-    // The latest selection wins; a request that has just failed is not repeated on its own.
+    // The latest selection wins. Nothing is sent after a failed exchange: its failure stays on
+    // the status line until the user acts.
     const auto selected = selectedStatement();
     const bool failed = !lastFailure().empty();
-    if (selected && selected != m_linesOf &&
-        !(failed && selected == ClientSocket1->lastLinesRequest())) {
+    if (!failed && selected && selected != m_linesOf && selected != m_refusedLines) {
         MakeDataExecute();
+        return;
+    }
+    if (std::exchange(m_refusalToTell, false) && m_refusedLines) {
+        m_printPending = false;
+        const StatementKey refused = *m_refusedLines;
+        if (askQuestion(staleListText(refused) + " " + text::cp949("지금 다시 검색할까요?"))) {
+            m_resumeStatement = refused;
+            DataSerchExecute();
+        }
+        return;
+    }
+    if (std::exchange(m_printPending, false)) {
+        showStatus();
+        DataPrintExecute();
         return;
     }
     if (!failed && !notice.empty())
@@ -550,6 +636,12 @@ void TFmirola::afterExchange()
 
 void TFmirola::DataPrintExecute()
 {
+    // As a search waits: the lines on their way are printed once they are whole.
+    if (ClientSocket1->isBusy() || m_followUpQueued) {
+        m_printPending = true;
+        showStatus();
+        return;
+    }
     if (const std::string refusal = printRefusal(); !refusal.empty()) {
         showMessage(refusal);
         return;
@@ -563,6 +655,8 @@ void TFmirola::DataPrintExecute()
 void TFmirola::DataExitExecute()
 {
     m_searchPending = false;
+    m_printPending = false;
+    m_resumeStatement.reset();
     DataClearExecute();
 }
 
@@ -586,6 +680,9 @@ void TFmirola::DataClear1Execute()
     ImVarGrid1->setDataRowCount(0);
     for (QLineEdit* e : {REGISTRATION, CUSTNAME, CHIEF, ADDRESS, JOBKIND, JOBITEM})
         e->clear();
+    m_refusedLines.reset();
+    m_refusalToTell = false;
+    m_datesCut = false;
 }
 
 void TFmirola::DataClear2Execute()
@@ -601,6 +698,7 @@ void TFmirola::DataClear2Execute()
     m_totals = {};
     m_totalsPending = false;
     m_linesOf.reset();
+    markTotals();
 }
 
 void TFmirola::MakeKeyExecute()
@@ -791,7 +889,42 @@ void TFmirola::setGrid1ClickAttached(bool attached)
 
 void TFmirola::setStatusText(const std::string& text)
 {
-    Panel_Msg->setText(text::fromCp949(text));
+    m_status = text;
+    showStatus();
+}
+
+void TFmirola::showStatus()
+{
+    std::string shown = m_status;
+    // The progress of the exchange goes on being shown; what waits for it is said beside it.
+    if (m_searchPending || m_printPending)
+        shown += (shown.empty() ? "" : "  /  ") +
+                 text::cp949(m_searchPending ? "검색 대기 중: 지금 받는 내용이 끝나면 검색합니다."
+                                             : "인쇄 대기 중: 품목을 다 받으면 인쇄합니다.");
+    Panel_Msg->setText(text::fromCp949(shown));
+}
+
+std::string TFmirola::screenSummary() const
+{
+    const int dates = ImVarGrid1->DataRowCount();
+    const bool searched =
+        dates > 0 || !CUSTNAME->text().isEmpty() || !REGISTRATION->text().isEmpty();
+    if (!searched)
+        return text::cp949("업체 ") + std::to_string(std::max(0, CustList->count() - 1)) +
+               text::cp949("곳");
+    std::string summary = text::cp949("거래일자 ") + std::to_string(dates) + text::cp949("건");
+    if (m_datesCut)
+        summary += text::cp949("(목록이 끝까지 오지 않음)");
+    const auto selected = selectedStatement();
+    if (!selected)
+        return summary;
+    summary += text::cp949(", 선택한 ") + selected->first + text::cp949("의 품목 ");
+    if (selected == m_refusedLines)
+        return summary + text::cp949("받지 못함(목록이 오래됨)");
+    summary += std::to_string(ImVarGrid2->DataRowCount()) + text::cp949("건");
+    if (selected != m_linesOf)
+        summary += text::cp949("(일부)");
+    return summary;
 }
 
 void TFmirola::showMessage(const std::string& text)
@@ -801,6 +934,19 @@ void TFmirola::showMessage(const std::string& text)
         return;
     }
     QMessageBox::information(this, u"mirola"_s, text::fromCp949(text));
+}
+
+bool TFmirola::askQuestion(const std::string& text)
+{
+    if (questionSink)
+        return questionSink(text);
+    if (messageSink) {
+        messageSink(text);
+        return false;
+    }
+    return QMessageBox::question(this, u"mirola"_s, text::fromCp949(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void TFmirola::SocketMakeKey(std::string_view row)
@@ -857,6 +1003,25 @@ void TFmirola::flushTotals() const
     setTextOf(TOTTAX, totals.tax);
     setTextOf(TOTAMTAX, totals.amountWithTax);
     setTextOf(TOTCOUNT, totals.count);
+    markTotals();
+}
+
+void TFmirola::markTotals() const
+{
+    const bool partial = ImVarGrid2->DataRowCount() > 0 && !m_linesOf;
+    m_totalsLabel->setText(partial ? u"일부 합계"_s : u"합      계"_s);
+    const QString why =
+        partial ? u"품목을 다 받지 못했습니다: 받은 품목만의 합계입니다."_s : QString();
+    for (QLineEdit* e : {TOTAMTAX, TOTCOUNT, TOTAMT, TOTTAX}) {
+        if (partial) {
+            QPalette palette = e->palette();
+            palette.setColor(QPalette::Text, Qt::red);
+            e->setPalette(palette);
+        } else {
+            e->setPalette(QPalette()); // the form's own again
+        }
+        e->setToolTip(why);
+    }
 }
 
 } // namespace viewer

@@ -130,6 +130,9 @@ public:
     // Where error and notice texts go; a modal message box unless replaced (the headless
     // commands print them instead).
     std::function<void(const std::string&)> messageSink;
+    // Where a yes-or-no question goes; a modal question box unless replaced. Without it, a
+    // replaced messageSink takes the question as a message and the answer is no.
+    std::function<bool(const std::string&)> questionSink;
 
     // Text of an edit or the combo box's edit part, as cp949 bytes. Set texts show their
     // start, so that a long address or item is read from its beginning.
@@ -150,6 +153,7 @@ public:
     void setGrid1ClickAttached(bool attached) override;
     void setStatusText(const std::string& text) override;
     void showMessage(const std::string& text) override;
+    bool askQuestion(const std::string& text);
     void SocketMakeKey(std::string_view row) override;
     void SocketMakeCust(std::string_view row) override;
     void SocketMakeDate(std::string_view row) override;
@@ -174,6 +178,14 @@ private:
     // Writes the running totals into their four edits, once for all lines added since the last
     // time: rewriting them for every line would cost more than the lines themselves.
     void flushTotals() const;
+    // Totals of lines whose answer has not ended look different from whole ones.
+    void markTotals() const;
+    // What the form shows, for the status line: the dates and the selected statement's lines.
+    std::string screenSummary() const;
+    // The status text with what waits for the exchange to end.
+    void showStatus();
+    // The lines answer for a listed statement came back empty: the server refused it.
+    std::string staleListText(const StatementKey& statement) const;
     // Holds back the painting of everything but the status line while an exchange runs, for
     // at most paintHoldMs: a quick exchange shows its result in one paint instead of one for
     // every step, a slow one shows its progress after that.
@@ -199,6 +211,18 @@ private:
     // The statement whose lines grid 2 holds, once their answer has ended.
     std::optional<StatementKey> m_linesOf;
     bool m_searchPending = false;
+    // 인쇄 pressed while an exchange ran: it prints once the exchange and its follow-ups end.
+    bool m_printPending = false;
+    // The statement whose lines the server refused, and whether that is still to be told.
+    std::optional<StatementKey> m_refusedLines;
+    bool m_refusalToTell = false;
+    // The statement to select again once the search asked for after a refusal lists it.
+    std::optional<StatementKey> m_resumeStatement;
+    // The date list of the search on show ended before its END frame.
+    bool m_datesCut = false;
+    // The status line's text before the note of a waiting command is added.
+    std::string m_status;
+    QLabel* m_totalsLabel = nullptr;
     bool m_followUpQueued = false;
     bool m_firstShow = true;
     QTimer* m_paintHold = nullptr;

@@ -176,7 +176,22 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
             peer.closeConnection();
         }
     };
+    // One that closes inside the date list; the statement lines, if asked for, would come whole.
+    testsupport::ScriptedPeer datesPeer;
+    datesPeer.onFrame = [&](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA")
+            return;
+        if (f.command == "MAKEDATE") {
+            datesPeer.send(serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|"));
+            datesPeer.closeConnection();
+        } else if (!answerSearch(datesPeer, f, {})) {
+            datesPeer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
+                           serverFrame("MAKEDATA", "END"));
+        }
+    };
     const QString cutServer = u"127.0.0.1:"_s + QString::number(peer.port());
+    const QString datesCutServer = u"127.0.0.1:"_s + QString::number(datesPeer.port());
     const QString refusedServer = u"127.0.0.1:"_s + QString::number(closedPort());
     const QString unknownServer = u"no-such-host.invalid:1021"_s;
     const QStringList statement = {u"--company"_s, u"59001"_s, u"--password"_s, u"1"_s,
@@ -189,7 +204,10 @@ TEST(CommandLine, FailedExchangesEndNonZeroAndLeaveNoFile)
         const char* says; // UTF-8
     };
     const Case cases[] = {
-        {"an answer cut off", cutServer, "이(가) 응답 도중에 연결을 끊었습니다 (3건 받음)."},
+        {"the lines cut off", cutServer,
+         "이(가) 품목을 보내는 도중에 연결을 끊었습니다 (1건 받음)."},
+        {"the date list cut off", datesCutServer,
+         "이(가) 거래일자 목록을 보내는 도중에 연결을 끊었습니다 (1건 받음)."},
         {"a refused connection", refusedServer, "에 연결할 수 없습니다: 연결이 거부되었습니다."},
         {"an unknown host", unknownServer, "에 연결할 수 없습니다: 서버 이름을 찾을 수 없습니다."},
     };

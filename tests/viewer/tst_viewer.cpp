@@ -1,6 +1,7 @@
 #include "button/TFlatImageButton.h"
 #include "exchange/ExchangeDriver.h"
 #include "exchange/ExchangeStatus.h"
+#include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
 #include "grid/TImVarGrid.h"
 #include "tests/report/print/PdfTools.h"
@@ -8,16 +9,21 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
+#include "viewer/GridCues.h"
+#include "viewer/QtTranslations.h"
 #include "viewer/TFmirola.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -97,12 +103,94 @@ private:
     int m_delayMs;
 };
 
+// Stands between the viewer and the real server and cuts the server's answer to one command
+// inside its DATA frame after `rowsBefore` whole rows: half of that frame goes out, then the
+// connection ends, as when the server dies mid-answer. With a negative `rowsBefore` it cuts
+// nothing but holds that answer's END frame back until release(), as a slow server does.
+// Counts the connections the viewer opens.
+class CutLine
+{
+public:
+    CutLine(quint16 serverPort, std::string command, int rowsBefore)
+        : m_serverPort(serverPort), m_command(std::move(command)), m_rowsBefore(rowsBefore)
+    {
+        m_listener.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_listener, &QTcpServer::newConnection, [this] { accept(); });
+    }
+    quint16 port() const { return m_listener.serverPort(); }
+    int connections() const { return m_connections; }
+    bool cut() const { return m_cut; }
+    bool holding() const { return !m_held.empty(); }
+    void release()
+    {
+        if (m_client)
+            m_client->write(m_held.data(), qint64(m_held.size()));
+        m_held.clear();
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket* client = m_listener.nextPendingConnection()) {
+            ++m_connections;
+            auto* server = new QTcpSocket(client);
+            auto reader = std::make_shared<exchange::FrameReader>();
+            auto rows = std::make_shared<int>(0);
+            server->connectToHost(QHostAddress::LocalHost, m_serverPort);
+            QObject::connect(client, &QTcpSocket::readyRead, server,
+                             [client, server] { server->write(client->readAll()); });
+            QObject::connect(
+                server, &QTcpSocket::readyRead, client, [this, client, server, reader, rows] {
+                    const QByteArray bytes = server->readAll();
+                    if (m_cut)
+                        return;
+                    reader->feed(std::string_view(bytes.constData(), size_t(bytes.size())));
+                    exchange::Frame frame;
+                    while (reader->next(frame) == exchange::FrameReader::Status::Frame) {
+                        const std::string whole =
+                            std::string(frame.header) + std::string(frame.body);
+                        if (m_rowsBefore < 0 && frame.command == m_command && frame.type == "END") {
+                            m_client = client;
+                            m_held = whole;
+                            continue;
+                        }
+                        if (frame.command == m_command && frame.type == "DATA" &&
+                            (*rows)++ == m_rowsBefore) {
+                            client->write(whole.data(), qint64(whole.size() / 2));
+                            client->flush();
+                            m_cut = true;
+                            client->disconnectFromHost();
+                            server->abort();
+                            return;
+                        }
+                        client->write(whole.data(), qint64(whole.size()));
+                    }
+                });
+            QObject::connect(server, &QTcpSocket::disconnected, client,
+                             [client] { client->disconnectFromHost(); });
+            QObject::connect(client, &QTcpSocket::disconnected, client,
+                             [client] { client->deleteLater(); });
+        }
+    }
+
+    QTcpServer m_listener;
+    quint16 m_serverPort;
+    std::string m_command;
+    int m_rowsBefore;
+    int m_connections = 0;
+    bool m_cut = false;
+    QPointer<QTcpSocket> m_client;
+    std::string m_held;
+};
+
 // The viewer against the real server on its demo database.
 class ViewerTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        // The message boxes pictured here show Qt's buttons as the program does.
+        viewer::installQtTranslations();
         const std::string db = dir.file("demo.sqlite");
         ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + db)}))
             << server.errorOutput();
@@ -160,6 +248,30 @@ protected:
     }
 
     void searchFixture() { search(fixtureCompany, fixturePassword, "2004", "3", "3"); }
+
+    // 인쇄 and the export are both refused with the same words, and nothing is printed or written.
+    void expectNothingPrinted(const std::string& because)
+    {
+        messages.clear();
+        {
+            // A print that went ahead would open its preview and wait there.
+            testsupport::ModalWatchdog watchdog("refused print");
+            form->DataPrint->trigger();
+        }
+        EXPECT_EQ(messages, std::vector<std::string>{because});
+        EXPECT_FALSE(form->printCommand().running());
+        const std::string pdf = dir.file("refused.pdf");
+        try {
+            form->exportStatement(pdf, {});
+            ADD_FAILURE() << "exported";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(std::string(e.what()), because);
+        }
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
+    }
+
+    std::string proxyServer(quint16 port) const { return "127.0.0.1:" + std::to_string(port); }
+    std::string cp(const char* utf8) const { return text::cp949(utf8); }
 
     // Grid 2 and the totals against what the server answers for the selected row, asked
     // plainly on a connection of the test's own.
@@ -230,8 +342,8 @@ TEST_F(ViewerTest, StartUpFillsTheCompanyListAfterThePrompt)
     EXPECT_EQ(field(form->REGISTRATION), "");
     EXPECT_EQ(form->SUBULYEAR->text().size(), 4);
     EXPECT_TRUE(form->DataSerch->isEnabled());
-    EXPECT_EQ(status(), text::cp949("받기 끝: ") + std::to_string(form->CustList->count() - 1) +
-                            text::cp949("건"));
+    EXPECT_EQ(status(), text::cp949("받기 끝: 업체 ") +
+                            std::to_string(form->CustList->count() - 1) + text::cp949("곳"));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -250,6 +362,10 @@ TEST_F(ViewerTest, SearchFillsParticularsDatesLinesAndTotalsAndAClickReplacesThe
         sum += std::stoll(form->ImVarGrid2->GetDataCell(5, r).toString());
     EXPECT_EQ(field(form->TOTAMT), std::to_string(sum));
     EXPECT_TRUE(form->DataSerch->isEnabled());
+    // The status line counts what is on show, not every row of the chain.
+    const std::string firstDate = form->ImVarGrid1->GetDataCell(0, 0).toString();
+    EXPECT_EQ(status(), cp("받기 끝: 거래일자 ") + std::to_string(dates) + cp("건, 선택한 ") +
+                            firstDate + cp("의 품목 ") + std::to_string(firstLines) + cp("건"));
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-search.png"_s);
 
@@ -282,6 +398,12 @@ TEST_F(ViewerTest, SearchWithThePromptSelectedShowsTheMessageAndOpensNoConnectio
     EXPECT_FALSE(form->ClientSocket1->isBusy());
 }
 
+// The server answers a wrong number and a locked address alike; the message says both.
+const char* const lockOrMismatch =
+    "이 업체와 보안번호에 맞는 거래처 정보가 없습니다. 보안번호가 틀렸거나, 틀린 보안번호가 "
+    "여러 번 들어와 이 컴퓨터의 조회가 잠시 막혀 있습니다. 보안번호를 확인해 다시 검색하시고, "
+    "맞는 번호로도 이 메시지가 나오면 10분 뒤에 다시 검색해 주세요.";
+
 TEST_F(ViewerTest, EachDisappointingSearchSaysWhy)
 {
     struct Case
@@ -296,10 +418,9 @@ TEST_F(ViewerTest, EachDisappointingSearchSaysWhy)
         bool connects;
     };
     const Case cases[] = {
-        {"wrong security number", "50001", "9999", "2004", "3", "3",
-         "이 업체와 보안번호에 맞는 거래처 정보가 없습니다. 보안번호를 확인해 주세요.", true},
+        {"wrong security number", "50001", "9999", "2004", "3", "3", lockOrMismatch, true},
         {"quotes in the security number", "50001", "\" or \"1\"=\"1", "2004", "3", "3",
-         "이 업체와 보안번호에 맞는 거래처 정보가 없습니다. 보안번호를 확인해 주세요.", true},
+         lockOrMismatch, true},
         {"a period without statements", fixtureCompany, fixturePassword, "2004", "4", "5",
          "2004년 4월부터 5월까지 거래명세서가 없습니다.", true},
         {"a year that is not a number", fixtureCompany, fixturePassword, "2OO4", "3", "3",
@@ -328,6 +449,235 @@ TEST_F(ViewerTest, EachDisappointingSearchSaysWhy)
     }
 }
 
+TEST_F(ViewerTest, ACutAnswerKeepsItsRowsSendsNothingFurtherAndNeverPrints)
+{
+    struct Case
+    {
+        const char* name;
+        exchange::Command cut;
+        int rowsBefore; // whole rows of the cut answer that arrive
+        int clickRow;   // 0: the search itself is cut; else the click on this row is
+        int dates;
+        int lines;
+    };
+    const Case cases[] = {
+        {"inside the particulars", exchange::Command::MakeCust, 0, 0, 0, 0},
+        {"inside the date list", exchange::Command::MakeDate, 3, 0, 3, 0},
+        {"inside the first date's lines", exchange::Command::MakeData, 0, 0, fixtureStatements, 0},
+        {"inside a clicked date's lines", exchange::Command::MakeData, 3, 6, fixtureStatements, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->ClientSocket1->setServer(u"127.0.0.1"_s, server.port());
+        if (c.clickRow > 0)
+            searchFixture();
+        CutLine line(server.port(), std::string(exchange::commandWord(c.cut)), c.rowsBefore);
+        form->ClientSocket1->setServer(u"127.0.0.1"_s, line.port());
+        messages.clear();
+        if (c.clickRow > 0)
+            ASSERT_TRUE(exchange([&] { form->ImVarGrid1->SetRow(c.clickRow); }));
+        else
+            searchFixture();
+        ASSERT_TRUE(line.cut());
+        // The rows that came stay; the cut is named and nothing follows it.
+        EXPECT_EQ(line.connections(), 1);
+        const std::string cut = exchange::cutText(proxyServer(line.port()), c.cut, c.rowsBefore);
+        EXPECT_EQ(status(), cut);
+        EXPECT_EQ(form->lastFailure(), cut);
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(form->ImVarGrid1->DataRowCount(), c.dates);
+        EXPECT_EQ(field(form->CUSTNAME).empty(), c.cut == exchange::Command::MakeCust);
+        EXPECT_EQ(form->ImVarGrid2->DataRowCount(), c.lines);
+        // Totals of a cut answer are marked as partial.
+        const bool partialTotals = c.lines > 0;
+        EXPECT_EQ(form->findChild<QLabel*>(u"Label22"_s)->text(),
+                  partialTotals ? u"일부 합계"_s : u"합      계"_s);
+        EXPECT_EQ(form->TOTCOUNT->toolTip().isEmpty(), !partialTotals);
+        if (partialTotals) {
+            EXPECT_EQ(field(form->TOTCOUNT), std::to_string(c.lines));
+            if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+                form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-lines-cut.png"_s);
+        }
+        if (c.cut == exchange::Command::MakeDate)
+            if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+                form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-dates-cut.png"_s);
+        expectNothingPrinted(
+            c.dates == 0
+                ? form->printRefusal()
+                : cp("선택한 거래일자 ") +
+                      form->ImVarGrid1->GetDataCell(0, form->ImVarGrid1->Row() - 1).toString() +
+                      cp("의 품목을 받지 못해 인쇄할 수 없습니다. ") + cut);
+        // The cut stays on show after the refusal, and still nothing was sent.
+        EXPECT_EQ(status(), cut);
+        EXPECT_EQ(line.connections(), 1);
+        form->DataExit->trigger();
+    }
+}
+
+TEST_F(ViewerTest, LinesRefusedAfterARestartAreToldNeverPrintAndASearchReturnsToThatDate)
+{
+    // The database as it was before any date was listed: the restarted server knows of none.
+    // Copied while no server has it open, so that it is whole.
+    const std::string db = dir.file("demo.sqlite");
+    const std::string fresh = dir.file("fresh.sqlite");
+    server.stop();
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(db), QString::fromStdString(fresh)));
+    ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + db)}))
+        << server.errorOutput();
+    form->ClientSocket1->setServer(u"127.0.0.1"_s, server.port());
+    searchFixture();
+    server.stop();
+    ASSERT_TRUE(server.start({u"--db"_s, QString::fromStdString("sqlite:" + fresh)}))
+        << server.errorOutput();
+    form->ClientSocket1->setServer(u"127.0.0.1"_s, server.port());
+
+    const std::string stale =
+        cp("서버가 거래일자 2004-03-04의 품목을 보내 주지 않았습니다. 거래일자 목록이 "
+           "오래되었습니다(서버가 다시 시작되었거나 목록을 받은 지 오래되었습니다). 다시 검색해 "
+           "주세요.");
+    std::vector<std::string> questions;
+    bool searchAgain = false;
+    form->questionSink = [&](const std::string& text) {
+        questions.push_back(text);
+        return searchAgain;
+    };
+    ASSERT_TRUE(exchange([&] { form->ImVarGrid1->SetRow(4); }));
+    EXPECT_EQ(questions, std::vector<std::string>{stale + " " + cp("지금 다시 검색할까요?")});
+    EXPECT_EQ(form->ImVarGrid2->DataRowCount(), 0);
+    EXPECT_EQ(status(),
+              cp("받기 끝: 거래일자 6건, 선택한 2004-03-04의 품목 받지 못함(목록이 오래됨)"));
+    EXPECT_EQ(form->lastFailure(), "");
+    expectNothingPrinted(stale);
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty()) {
+        form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-lines-refused.png"_s);
+        form->questionSink = nullptr;
+        form->messageSink = nullptr;
+        testsupport::driveModal(
+            "question box", [&] { form->askQuestion(questions[0]); },
+            [&](QWidget& box) {
+                box.grab().save(QString::fromLocal8Bit(shots) + u"/message-lines-refused.png"_s);
+                box.close();
+            });
+        form->messageSink = [this](const std::string& t) { messages.push_back(t); };
+    }
+
+    // Yes: the search lists the dates anew and comes back to the one the user was on.
+    messages.clear();
+    form->questionSink = [&](const std::string& text) {
+        questions.push_back(text);
+        return true;
+    };
+    questions.clear();
+    ASSERT_TRUE(exchange([&] { form->ImVarGrid1->SetRow(3); }));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements);
+    EXPECT_EQ(form->ImVarGrid1->Row(), 3);
+    expectSelectedStatementShown();
+    EXPECT_EQ(form->ImVarGrid2->DataRowCount(), 3);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ViewerTest, LockedOrWrongNumbersAreToldAsBothAndAnUnknownCodeIsNeverSent)
+{
+    // A wrong number fails twice (particulars and dates): two wrong searches lock this
+    // address, and the right number then gets the same answer.
+    const std::string db = dir.file("demo.sqlite");
+    server.stop();
+    ASSERT_TRUE(server.start(
+        {u"--db"_s, QString::fromStdString("sqlite:" + db), u"--max-failures"_s, u"3"_s}))
+        << server.errorOutput();
+    form->ClientSocket1->setServer(u"127.0.0.1"_s, server.port());
+
+    // A code typed that is in no item is refused before anything is cleared or sent: it would
+    // count as a failure here.
+    searchFixture();
+    messages.clear();
+    for (const char* typed : {"99999", "5900"}) {
+        form->CustList->setFocus();
+        form->CustList->lineEdit()->setText(QString::fromLatin1(typed));
+        form->PassWD->setText(u"0715"_s);
+        form->DataSerch->trigger();
+        EXPECT_FALSE(form->ClientSocket1->isBusy()) << typed;
+    }
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{
+                  cp("거래업체 '99999'은(는) 업체 목록에 없습니다. 목록에서 업체를 골라 주세요."),
+                  cp("거래업체 '5900'은(는) 업체 목록에 없습니다. 목록에서 업체를 골라 주세요.")}));
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements) << "nothing was cleared";
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        saveMessageBox(messages[0],
+                       QString::fromLocal8Bit(shots) + u"/message-unknown-company.png"_s);
+    // Nothing counted: one wrong number does not lock yet.
+    messages.clear();
+    search(fixtureCompany, "0000", "2004", "3", "3");
+    EXPECT_EQ(messages, std::vector<std::string>{cp(lockOrMismatch)});
+    messages.clear();
+    searchFixture();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements);
+
+    search(fixtureCompany, "0000", "2004", "3", "3");
+    messages.clear();
+    searchFixture();
+    EXPECT_EQ(messages, std::vector<std::string>{cp(lockOrMismatch)}) << "locked";
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), 0);
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        saveMessageBox(messages[0], QString::fromLocal8Bit(shots) + u"/message-locked.png"_s);
+}
+
+TEST_F(ViewerTest, PrintWaitsForArrivingLinesAndAnEmptyFormHasNothingToPrint)
+{
+    // Before any search there is no statement.
+    expectNothingPrinted(cp("인쇄할 거래명세서가 없습니다. 업체와 보안번호로 검색한 뒤 거래일자를 "
+                            "골라 인쇄해 주세요."));
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        saveMessageBox(messages[0],
+                       QString::fromLocal8Bit(shots) + u"/message-nothing-to-print.png"_s);
+
+    searchFixture();
+    // The lines of the fifth date arrive, their END frame waits.
+    CutLine line(server.port(), "MAKEDATA", -1);
+    form->ClientSocket1->setServer(u"127.0.0.1"_s, line.port());
+    form->ImVarGrid1->SetRow(5);
+    ASSERT_TRUE(form->ClientSocket1->isBusy());
+    messages.clear();
+    form->DataPrint->trigger();
+    EXPECT_TRUE(messages.empty()) << "not refused";
+    const std::string waiting = cp("인쇄 대기 중: 품목을 다 받으면 인쇄합니다.");
+    EXPECT_TRUE(status().ends_with(waiting));
+    ASSERT_TRUE(waitUntil([&] { return line.holding(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return form->ImVarGrid2->DataRowCount() == 5; }));
+    // The counter of the answer under way goes on, with the waiting print beside it; the
+    // totals so far are marked as such, and nothing is printed yet.
+    EXPECT_TRUE(waitUntil([&] { return status().find(cp("받는 중: 5건")) != std::string::npos; }));
+    EXPECT_TRUE(status().ends_with(waiting)) << text::fromCp949(status()).toStdString();
+    EXPECT_TRUE(waitUntil([&] { return form->Panel1->updatesEnabled(); }, 2000));
+    EXPECT_EQ(form->findChild<QLabel*>(u"Label22"_s)->text(), u"일부 합계"_s);
+    EXPECT_FALSE(form->printCommand().running());
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-print-waiting.png"_s);
+    // The preview opens once the lines are whole, with the selected statement.
+    int linesWhenPrinted = -1;
+    std::string printed;
+    EXPECT_TRUE(testsupport::driveModal(
+        "queued print",
+        [&] {
+            line.release();
+            waitUntil([&] { return !printed.empty(); }, 15000);
+        },
+        [&](QWidget& preview) {
+            linesWhenPrinted = form->ImVarGrid2->DataRowCount();
+            printed = form->statementInputs().date;
+            EXPECT_TRUE(form->printCommand().running());
+            EXPECT_EQ(form->findChild<QLabel*>(u"Label22"_s)->text(), u"합      계"_s);
+            preview.close();
+        }));
+    EXPECT_EQ(printed, "2004-03-05");
+    EXPECT_EQ(linesWhenPrinted, 5);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(waitUntil([&] { return form->isIdle() && !form->printCommand().running(); }));
+}
+
 TEST_F(ViewerTest, AnUnreachableServerIsNamedAndSearchAsksForTheListAgain)
 {
     const std::string address = "127.0.0.1:" + std::to_string(server.port());
@@ -339,12 +689,19 @@ TEST_F(ViewerTest, AnUnreachableServerIsNamedAndSearchAsksForTheListAgain)
     EXPECT_EQ(status(), refused);
     EXPECT_EQ(form->lastFailure(), refused);
     form->CustList->setCurrentIndex(0);
+    form->SUBULYEAR->setText(u"2004"_s);
+    form->SSUBULMONTH->setText(u"3"_s);
+    form->ESUBULMONTH->setText(u"5"_s);
     ASSERT_TRUE(exchange([&] { form->DataSerch->trigger(); }));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], text::cp949("업체 목록을 받지 못했습니다. ") + refused + " " +
                                text::cp949("목록을 다시 받습니다."));
     EXPECT_EQ(status(), refused);
     EXPECT_TRUE(form->DataSerch->isEnabled());
+    // Asking for the list again keeps the period typed.
+    EXPECT_EQ(form->SUBULYEAR->text(), u"2004"_s);
+    EXPECT_EQ(form->SSUBULMONTH->text(), u"3"_s);
+    EXPECT_EQ(form->ESUBULMONTH->text(), u"5"_s);
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty()) {
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-unreachable.png"_s);
         saveMessageBox(messages[0],
@@ -369,14 +726,8 @@ TEST_F(ViewerTest, HeldArrowKeysDuringSlowAnswersEndWithTheSelectedLinesAndThatS
     // Painting held back at the start of the exchange resumes while a slow answer still runs.
     EXPECT_TRUE(waitUntil([&] { return form->Panel1->updatesEnabled(); }, 2000));
     EXPECT_TRUE(form->ClientSocket1->isBusy());
-    // Printing now would mix one date's heading with another's lines.
+    // Printing now would mix one date's heading with another's lines (인쇄 waits instead).
     EXPECT_NE(form->printRefusal(), "");
-    messages.clear();
-    form->DataPrint->trigger();
-    EXPECT_EQ(messages, std::vector<std::string>{form->printRefusal()});
-    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
-        saveMessageBox(messages[0],
-                       QString::fromLocal8Bit(shots) + u"/message-print-refused.png"_s);
     ASSERT_TRUE(waitUntil([&] { return form->isIdle(); }, 15000));
     expectSelectedStatementShown();
 
@@ -420,6 +771,7 @@ TEST_F(ViewerTest, SearchDuringAnExchangeRunsAfterItWithoutClearingFirst)
     EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements)
         << "not cleared under the answer";
     EXPECT_EQ(field(form->CUSTNAME), text::cp949(longName));
+    EXPECT_TRUE(status().ends_with(cp("검색 대기 중: 지금 받는 내용이 끝나면 검색합니다.")));
     ASSERT_TRUE(waitUntil([&] { return form->isIdle(); }, 20000));
     EXPECT_EQ(field(form->CUSTNAME), text::cp949("(주)한빛유통"));
     EXPECT_GT(form->ImVarGrid2->DataRowCount(), 0);
@@ -458,6 +810,15 @@ TEST_F(ViewerTest, TheKeyboardReachesEverythingAndLongTextsShowTheirStart)
         EXPECT_EQ(e->cursorPosition(), 0) << e->objectName().toStdString();
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
         form->grab().save(QString::fromLocal8Bit(shots) + u"/viewer-long-texts.png"_s);
+
+    // Enter in the company box searches too.
+    form->CustList->setFocus();
+    form->CustList->lineEdit()->clear();
+    QTest::keyClicks(form->CustList->lineEdit(), QString::fromLatin1(fixtureCompany));
+    form->DataExit->trigger();
+    ASSERT_TRUE(exchange([&] { QTest::keyClick(form->CustList->lineEdit(), Qt::Key_Return); }));
+    EXPECT_EQ(field(form->CUSTNAME), text::cp949(longName));
+    EXPECT_EQ(form->ImVarGrid1->DataRowCount(), fixtureStatements);
 
     // A company completed inline, without Enter or Tab, is the one searched.
     form->CustList->setFocus();
@@ -528,6 +889,49 @@ TEST(ViewerForm, StartsWithTheLayoutAndTexts)
     EXPECT_EQ(form.Image1.width(), 154);
     EXPECT_EQ(form.Image1.bitsPerPixel(), 24);
     EXPECT_TRUE(form.TOTAMT->isReadOnly());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ViewerForm, QtsOwnTextsAreKorean)
+{
+    ASSERT_TRUE(viewer::installQtTranslations());
+    QMessageBox box(QMessageBox::Information, u"mirola"_s, u"-"_s,
+                    QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), u"확인"_s);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), u"예(Y)"_s);
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "Select All"), u"모두 선택"_s);
+}
+
+TEST(ViewerForm, AnEmptyFocusedGridShowsACueAndACutCellShowsItsWholeText)
+{
+    TFmirola form;
+    form.Timer1->stop();
+    form.show();
+    ASSERT_TRUE(testsupport::activate(form));
+    auto* cues = form.ImVarGrid2->findChild<viewer::GridCues*>();
+    ASSERT_TRUE(cues);
+    form.DataClear2Execute();
+    EXPECT_FALSE(cues->cueShown());
+    form.ImVarGrid2->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(waitUntil([&] { return cues->cueShown(); }));
+    if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+        form.grab().save(QString::fromLocal8Bit(shots) + u"/viewer-empty-grid-focus.png"_s);
+
+    // With a row the focused cell is the cue; the long specification is cut by its column.
+    const std::string longSpec = text::cp949("스테인리스 볼트 M12 x 80 육각 머리 전나사 (100개입)");
+    form.SocketMakeData("2004-03-01|1|1|" + text::cp949("품목A") + "|" + longSpec +
+                        "|1|EA|100|100|10|");
+    EXPECT_TRUE(waitUntil([&] { return !cues->cueShown(); }));
+    const auto centre = [&](int col) {
+        const gfx::Rect r = form.ImVarGrid2->CellRect(col, 1);
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    EXPECT_EQ(cues->clippedText(centre(1)), text::fromCp949(longSpec));
+    EXPECT_EQ(cues->clippedText(centre(2)), QString()) << "a quantity that fits";
+    EXPECT_EQ(cues->clippedText(QPoint(centre(1).x(), 2)), QString()) << "the header row";
 }
 
 } // namespace

@@ -20,7 +20,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -182,28 +186,48 @@ TEST(ViewerWindow, ShowsTheFormInsideAHostWindowUntilItCloses)
 
     bool seen = false;
     int status = -1;
-    const auto findSite = []() -> QWidget* {
+    const auto findWindow = []() -> QWidget* {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* s = dynamic_cast<ControlSite*>(w); s && s->isVisible())
-                return s;
+            if (auto* area = qobject_cast<QScrollArea*>(w);
+                area && area->isVisible() && dynamic_cast<ControlSite*>(area->widget()))
+                return area;
         return nullptr;
     };
     const bool ended = testsupport::driveModal(
         "the viewer window", [&] { status = app::runViewerWindow(server.configuration()); },
         [&](QWidget& window) {
-            auto* site = dynamic_cast<ControlSite*>(&window);
-            ASSERT_TRUE(site);
-            EXPECT_EQ(site->windowTitle(), u"Fmirola"_s);
+            auto* area = qobject_cast<QScrollArea*>(&window);
+            auto* site = dynamic_cast<ControlSite*>(area->widget());
+            EXPECT_EQ(window.windowTitle(), u"Fmirola"_s);
             TFmirola* form = site->control()->form();
             EXPECT_EQ(form->parentWidget(), site);
             EXPECT_EQ(form->geometry(), site->rect());
+            // The window fits the screen's room, whatever the form's designed size.
+            EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
             // The embedded form runs its start-up exchange like any other.
             EXPECT_TRUE(
                 waitUntil([&] { return form->CustList->count() > 1 && idle(form); }, 20000));
+            // Made small, the window scrolls to what is out of sight rather than squeeze it.
+            window.resize(420, 300);
+            EXPECT_TRUE(waitUntil([&] { return area->horizontalScrollBar()->maximum() > 0; }));
+            EXPECT_EQ(form->size(), site->sizeHint());
+            // Tab from the company box brings where the security number is typed into sight.
+            form->CustList->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(form->CustList, Qt::Key_Tab);
+            EXPECT_TRUE(form->PassWD->hasFocus());
+            const auto inSight = [&] {
+                const QRect cursor = form->PassWD->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+                return area->viewport()->rect().contains(
+                    QRect(form->PassWD->mapTo(area->viewport(), cursor.topLeft()), cursor.size()));
+            };
+            EXPECT_TRUE(waitUntil(inSight));
+            EXPECT_GT(area->horizontalScrollBar()->value(), 0);
+            if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
+                window.grab().save(QString::fromLocal8Bit(shots) + u"/viewer-small-window.png"_s);
             seen = true;
-            site->close();
+            window.close();
         },
-        testsupport::defaultModalDeadlineMs, findSite);
+        testsupport::defaultModalDeadlineMs, findWindow);
     EXPECT_TRUE(ended);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(seen);
