@@ -217,6 +217,33 @@ QLineEdit* TFmirola::edit(QWidget* parent, const char* name, int left, int top, 
     return e;
 }
 
+void TFmirola::nameFieldsForAssistiveTechnology()
+{
+    // Each field is named as its label reads, without the label's spacing; the labels are their
+    // fields' buddies. The status line keeps its text as its name, so its changes are told.
+    const std::pair<QWidget*, const char*> fields[] = {
+        {SUBULYEAR, "거래 연도"}, {SSUBULMONTH, "시작 월"},
+        {ESUBULMONTH, "끝 월"},   {CustList, "거래업체"},
+        {PassWD, "보안번호"},     {REGISTRATION, "사업자번호"},
+        {CUSTNAME, "상호"},       {CHIEF, "대표자성명"},
+        {ADDRESS, "주소"},        {JOBKIND, "업태"},
+        {JOBITEM, "업종"},        {TOTAMTAX, "합계 금액"},
+        {TOTCOUNT, "건수"},       {TOTAMT, "공급가액 합계"},
+        {TOTTAX, "부가세 합계"},  {ImVarGrid1, "거래일자 목록"},
+        {ImVarGrid2, "품목"},
+    };
+    for (const auto& [field, name] : fields)
+        field->setAccessibleName(QString::fromUtf8(name));
+    const std::pair<const char*, QWidget*> buddies[] = {
+        {"Label1", SUBULYEAR}, {"Label2", CustList},  {"Label3", PassWD},  {"Label4", REGISTRATION},
+        {"Label5", CUSTNAME},  {"Label6", CHIEF},     {"Label7", ADDRESS}, {"Label8", JOBKIND},
+        {"Label9", JOBITEM},   {"Label22", TOTAMTAX},
+    };
+    for (const auto& [label, field] : buddies)
+        if (auto* l = findChild<QLabel*>(QString::fromLatin1(label)))
+            l->setBuddy(field);
+}
+
 QLabel* TFmirola::label(QWidget* parent, const char* name, const char* caption, int left, int top,
                         bool gulimChe, int width, bool rightJustify)
 {
@@ -339,6 +366,8 @@ void TFmirola::buildLayout()
     TOTCOUNT = edit(Panel_Main_Botton, "TOTCOUNT", 256, 10, 105, true);
     TOTAMT = edit(Panel_Main_Botton, "TOTAMT", 368, 10, 121, true);
     TOTTAX = edit(Panel_Main_Botton, "TOTTAX", 496, 10, 73, true);
+
+    nameFieldsForAssistiveTechnology();
 
     // Command buttons.
     struct ButtonRow

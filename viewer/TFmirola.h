@@ -193,6 +193,7 @@ private:
     void buildLayout();
     void buildActions();
     QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width, bool readOnly);
+    void nameFieldsForAssistiveTechnology();
     QLabel* label(QWidget* parent, const char* name, const char* caption, int left, int top,
                   bool gulimChe, int width = 0, bool rightJustify = false);
     QAction* action(const char* name, const char* caption, void (TFmirola::*handler)());

@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""The viewer as a screen reader meets it, read over AT-SPI.
+
+Run inside tests/support/in-a11y-session with the paths of mirola and mirola-server. It starts the
+server on a demo database and the viewer against it, then reads the viewer's accessible tree:
+every field is named by its label, 검색 is a push button pressed through its action, and the trading
+dates and the lines are tables whose headers and cells say what the screen shows.
+"""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what, flush=True)
+
+
+def pump():
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
+def wait_for(what, condition, timeout=30.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        pump()
+        try:
+            value = condition()
+        except Exception:  # the tree changes under us while it is read
+            value = None
+        if value:
+            return value
+        time.sleep(0.05)
+    raise SystemExit("FAIL: timed out waiting for " + what)
+
+
+def walk(node):
+    yield node
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child)
+
+
+def find_all(root, role=None, name=None):
+    return [n for n in walk(root)
+            if (role is None or n.getRole() == role) and (name is None or n.name == name)]
+
+
+def labels_of(node):
+    return [target.name for relation in node.getRelationSet()
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+            for target in (relation.getTarget(i) for i in range(relation.getNTargets()))]
+
+
+def main():
+    mirola, server_program = sys.argv[1], sys.argv[2]
+    folder = tempfile.mkdtemp()
+    server = subprocess.Popen(
+        [server_program, "--listen", "127.0.0.1:0", "--db", "sqlite:" + folder + "/demo.sqlite"],
+        stderr=subprocess.PIPE, text=True)
+    viewer = None
+    try:
+        line = server.stderr.readline()
+        port = re.search(r"127\.0\.0\.1:(\d+)", line)
+        if not port:
+            raise SystemExit("FAIL: the server did not start: " + line)
+        viewer = subprocess.Popen([mirola, "--server", "127.0.0.1:" + port.group(1)])
+        desktop = pyatspi.Registry.getDesktop(0)
+        app = wait_for("the viewer's window", lambda: next(
+            (a for a in desktop if a is not None and a.name == "mirola"), None))
+        # The company box shows its choice as its name and is labelled by its label; the list
+        # comes in after the start-up timer.
+        combo = wait_for("the company list", lambda: next(
+            (c for c in find_all(app, pyatspi.ROLE_COMBO_BOX)
+             if "거래업체" in labels_of(c) and len(find_all(c, pyatspi.ROLE_LIST_ITEM)) > 1),
+            None))
+
+        names = {n.name for n in find_all(app, pyatspi.ROLE_TEXT) +
+                 find_all(app, pyatspi.ROLE_PASSWORD_TEXT)}
+        for field in ["보안번호", "거래 연도", "시작 월", "끝 월", "사업자번호", "상호", "대표자성명",
+                      "주소", "업태", "업종", "합계 금액", "건수"]:
+            check(field in names, "a field named " + field + " (named: " + ", ".join(sorted(names)) + ")")
+
+        search = find_all(app, pyatspi.ROLE_PUSH_BUTTON, "검색")
+        check(len(search) == 1, "one push button named 검색")
+        actions = search[0].queryAction()
+        press = [i for i in range(actions.nActions) if actions.getName(i) == "Press"]
+        check(press, "검색 has a Press action")
+
+        # The demo company and its number, typed into their fields.
+        company = next(n for n in walk(combo) if n.getRole() == pyatspi.ROLE_TEXT)
+        company.queryEditableText().setTextContents("50001")
+        password = find_all(app, pyatspi.ROLE_PASSWORD_TEXT, "보안번호")[0]
+        password.queryEditableText().setTextContents("1234")
+        actions.doAction(press[0])
+
+        tables = wait_for("the trading dates", lambda: [
+            t for t in find_all(app, pyatspi.ROLE_TABLE) if t.queryTable().nRows > 0])
+        dates = tables[0].queryTable()
+        check(dates.nColumns == 2, "the dates table has 2 columns")
+        check(dates.getColumnHeader(0).name == "거래일자",
+              "the dates table's first header is 거래일자")
+        first = dates.getAccessibleAt(0, 0).name
+        check(re.fullmatch(r"\d{4}-\d\d-\d\d", first or "") is not None,
+              "the first cell shows a date, not " + repr(first))
+        check(dates.nRows >= 2, "the demo month has at least two statements")
+        lines = wait_for("the statement lines", lambda: [
+            t for t in find_all(app, pyatspi.ROLE_TABLE) if t != tables[0] and t.queryTable().nRows > 0])
+        header = lines[0].queryTable().getColumnHeader(0).name
+        check(header == "거래품목", "the lines table's first header is 거래품목, not " + header)
+
+        # Choosing a date through the table, as a screen reader's user does, shows its lines
+        # (the demo month's two statements have 1 and 20).
+        shown = lines[0].queryTable().nRows
+        check(dates.addRowSelection(1), "the second date can be chosen")
+        wait_for("the second date's lines", lambda: dates.isRowSelected(1) and
+                 lines[0].queryTable().nRows not in (0, shown))
+    finally:
+        if viewer:
+            viewer.terminate()
+            viewer.wait(10)
+        server.terminate()
+        server.wait(10)
+    if failures:
+        raise SystemExit(1)
+    print("atspi_viewer: the viewer reads as it shows")
+
+
+main()
