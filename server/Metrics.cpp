@@ -32,9 +32,12 @@ void Metrics::request(int kind, int outcome, int64_t micros)
     ++m_buckets[bucket];
 }
 
-std::string Metrics::page(int lockedAddresses) const
+std::string Metrics::page(int lockedAddresses, bool databaseUp) const
 {
     std::string out;
+    out += "# HELP mirola_database_up Whether every database connection of the server is open.\n"
+           "# TYPE mirola_database_up gauge\n";
+    line(out, "mirola_database_up %d\n", databaseUp ? 1 : 0);
     out += "# HELP mirola_connections_open Client connections open now.\n"
            "# TYPE mirola_connections_open gauge\n";
     line(out, "mirola_connections_open %lld\n", (long long)open.load());

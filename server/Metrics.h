@@ -27,7 +27,7 @@ public:
     void request(int kind, int outcome, int64_t micros);
 
     // The page in the Prometheus text form.
-    std::string page(int lockedAddresses) const;
+    std::string page(int lockedAddresses, bool databaseUp) const;
 
 private:
     // Upper bounds of the latency buckets, in microseconds.

@@ -1,5 +1,6 @@
 #include "server/StatementDatabase.h"
 
+#include "server/DatabaseHealth.h"
 #include "server/DemoData.h"
 #include "server/Schema.h"
 #include "text/Cp949.h"
@@ -9,7 +10,10 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <sqlite3.h>
@@ -78,57 +82,73 @@ DatabaseLocation parseDatabaseUrl(const QString& url, QString& error)
     return location;
 }
 
-StatementDatabase::StatementDatabase(const QString& connectionName)
-    : m_connectionName(connectionName)
-{
-}
-
 StatementDatabase::~StatementDatabase()
 {
-    // Queries and the connection handle go before the connection itself is removed.
-    for (QSqlQuery* q :
-         {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines, &m_failures,
-          &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted, &m_forgetGrants,
-          &m_lockedAddresses, &m_guardedParticulars, &m_guardedTradingDates, &m_grantedLines})
-        *q = QSqlQuery();
-    m_db.close();
+    disconnect();
+}
+
+void StatementDatabase::disconnect()
+{
+    if (m_connectionName.isEmpty())
+        return;
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
+    for (QSqlQuery* q : {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines,
+                         &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted,
+                         &m_forgetGrants, &m_lockedAddresses, &m_guardedParticulars,
+                         &m_guardedTradingDates, &m_grantedLines, &m_beginTurn, &m_endTurn})
+        *q = QSqlQuery();
+    m_inTurn = false;
+}
+
+bool StatementDatabase::connect(QString& error)
+{
+    static std::atomic<int> connections{0};
+    m_connectionName = u"mirola-server-%1"_s.arg(connections.fetch_add(1));
+    const DatabaseLocation& location = m_location;
+    m_db = QSqlDatabase::addDatabase(location.driver, m_connectionName);
+    if (!m_db.isValid()) {
+        error = u"no Qt SQL driver "_s + location.driver;
+        return false;
+    }
+    m_db.setDatabaseName(location.name);
+    if (!location.host.isEmpty())
+        m_db.setHostName(location.host);
+    if (location.port >= 0)
+        m_db.setPort(location.port);
+    if (!location.user.isEmpty())
+        m_db.setUserName(location.user);
+    if (!location.password.isEmpty())
+        m_db.setPassword(location.password);
+    const bool sqlite = location.driver == u"QSQLITE"_s;
+    if (sqlite)
+        keepSqliteAllocationsUncounted();
+    else
+        // An attempt to reach a database host that does not answer holds the event loop that
+        // makes it; two seconds is the shortest wait the client library keeps to.
+        m_db.setConnectOptions(u"connect_timeout=2"_s);
+    if (!m_db.open()) {
+        error = m_db.lastError().text();
+        return false;
+    }
+    if (sqlite)
+        // Write-ahead logging lets a read skip the journal check and file locks a rollback
+        // journal needs on every query, and lets the supplier's own writes go on beside the
+        // server's reads. Kept in the file; where it cannot be set the file stays as it is.
+        QSqlQuery(m_db).exec(u"PRAGMA journal_mode=WAL"_s);
+    else
+        // The notices of "IF NOT EXISTS" and the like would go to standard error at every start.
+        QSqlQuery(m_db).exec(u"SET client_min_messages TO warning"_s);
+    return true;
 }
 
 std::unique_ptr<StatementDatabase> StatementDatabase::open(const DatabaseLocation& location,
                                                            bool init, QString& error)
 {
-    static std::atomic<int> connections{0};
-    std::unique_ptr<StatementDatabase> db(
-        new StatementDatabase(u"mirola-server-%1"_s.arg(connections.fetch_add(1))));
-    db->m_db = QSqlDatabase::addDatabase(location.driver, db->m_connectionName);
-    if (!db->m_db.isValid()) {
-        error = u"no Qt SQL driver "_s + location.driver;
+    std::unique_ptr<StatementDatabase> db(new StatementDatabase(location));
+    if (!db->connect(error))
         return nullptr;
-    }
-    db->m_db.setDatabaseName(location.name);
-    if (!location.host.isEmpty())
-        db->m_db.setHostName(location.host);
-    if (location.port >= 0)
-        db->m_db.setPort(location.port);
-    if (!location.user.isEmpty())
-        db->m_db.setUserName(location.user);
-    if (!location.password.isEmpty())
-        db->m_db.setPassword(location.password);
-    if (location.driver == u"QSQLITE"_s)
-        keepSqliteAllocationsUncounted();
-    if (!db->m_db.open()) {
-        error = db->m_db.lastError().text();
-        return nullptr;
-    }
-
-    // Write-ahead logging lets a read skip the journal check and file locks a rollback journal
-    // needs on every query, and lets the supplier's own writes go on beside the server's reads.
-    // Kept in the file; where it cannot be set the file stays as it is.
-    if (location.driver == u"QSQLITE"_s)
-        QSqlQuery(db->m_db).exec(u"PRAGMA journal_mode=WAL"_s);
-
     const bool hasTables = hasStatementTables(db->m_db);
     if (init && hasTables) {
         error = u"the database already holds the statement tables; --init only fills a new one"_s;
@@ -256,8 +276,8 @@ void StatementDatabase::endTurn()
         return;
     m_inTurn = false;
     if (!m_endTurn.exec()) {
-        std::fprintf(stderr, "mirola-server: database error in ending a read: %s\n",
-                     m_endTurn.lastError().text().toLocal8Bit().constData());
+        log("mirola-server: database error in ending a read: %s\n",
+            m_endTurn.lastError().text().toLocal8Bit().constData());
         QSqlQuery(m_db).exec(u"ROLLBACK"_s);
     }
 }
@@ -291,7 +311,7 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
     // Tables of the guard made logged by an older server: a commit need not wait for its flush.
     QSqlQuery(m_db).exec(u"SET synchronous_commit TO off"_s);
     const QString window = u"now() - make_interval(secs => ?)"_s;
-    return prepareAll(
+    m_guardPrepared = prepareAll(
         m_db,
         {
             {&m_failures,
@@ -339,20 +359,117 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
                  " ORDER BY d.subulser"_s},
         },
         error);
+    return m_guardPrepared;
+}
+
+namespace {
+
+int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The pause before the first attempt to reach a lost database again, doubled after each that
+// fails up to the most: the database is back within the most and a little more, while an
+// outage costs each event loop an attempt a second.
+constexpr int64_t firstRetryPauseMs = 100;
+constexpr int64_t mostRetryPauseMs = 1000;
+
+} // namespace
+
+void StatementDatabase::log(const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    std::string text(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+    if (length >= int(sizeof line))
+        text.back() = '\n';
+    if (m_log)
+        m_log(text);
+    else
+        std::fputs(text.c_str(), stderr);
+}
+
+bool StatementDatabase::reconnect(QString& error)
+{
+    disconnect();
+    if (!connect(error) || !prepare(error) || (m_guardPrepared && !prepareSharedGuard(error))) {
+        disconnect();
+        return false;
+    }
+    m_retryPauseMs = 0;
+    if (m_lost) {
+        m_lost = false;
+        const int64_t outage = m_health ? m_health->restored(nowMs()) : 0;
+        if (outage >= 0)
+            log("mirola-server: the database is back after %.1f s\n", double(outage) / 1000.0);
+    }
+    return true;
+}
+
+void StatementDatabase::markLost(const QString& error)
+{
+    const int64_t now = nowMs();
+    m_retryPauseMs = std::clamp(m_retryPauseMs * 2, firstRetryPauseMs, mostRetryPauseMs);
+    m_retryAtMs = now + m_retryPauseMs;
+    if (m_lost)
+        return;
+    m_lost = true;
+    if (!m_health || m_health->lost(now))
+        log("mirola-server: the database cannot be reached: %s; requests get no rows until it "
+            "is back\n",
+            error.simplified().toLocal8Bit().constData());
+}
+
+bool StatementDatabase::reconnectIfDue()
+{
+    if (!m_lost)
+        return true;
+    if (nowMs() < m_retryAtMs)
+        return false;
+    QString error;
+    if (reconnect(error))
+        return true;
+    markLost(error);
+    return false;
+}
+
+bool StatementDatabase::connectionGone()
+{
+    // A file cannot go away as a server can.
+    if (!isPostgresql() || QSqlQuery(m_db).exec(u"SELECT 1"_s))
+        return false;
+    QString error;
+    if (!reconnect(error))
+        markLost(error);
+    return true;
 }
 
 bool StatementDatabase::run(QSqlQuery& query, const char* what,
                             std::initializer_list<QVariant> values)
 {
-    if (m_turnsShareReads && !m_inTurn)
-        m_inTurn = m_beginTurn.exec();
-    int i = 0;
-    for (const QVariant& value : values)
-        query.bindValue(i++, value);
-    if (query.exec())
+    if (!reconnectIfDue())
+        return false;
+    const auto exec = [&] {
+        if (m_turnsShareReads && !m_inTurn)
+            m_inTurn = m_beginTurn.exec();
+        int i = 0;
+        for (const QVariant& value : values)
+            query.bindValue(i++, value);
+        return query.exec();
+    };
+    if (exec())
         return true;
-    std::fprintf(stderr, "mirola-server: database error in %s: %s\n", what,
-                 query.lastError().text().toLocal8Bit().constData());
+    const QString error = query.lastError().text();
+    // The database went away and came back between two requests: the query again on the new
+    // connection, so the first request after an outage is answered as any other.
+    if (connectionGone())
+        return !m_lost && exec();
+    log("mirola-server: database error in %s: %s\n", what, error.toLocal8Bit().constData());
     return false;
 }
 

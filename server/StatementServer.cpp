@@ -277,6 +277,8 @@ public:
     {
         m_service = &service;
         m_service->readInTurns();
+        // The database's lines go out with the others of the turn.
+        m_service->database().setLog([this](const std::string& line) { m_log += line; });
         epoll_event events[eventsPerWait];
         int64_t nextSweep = monotonicMs() + m_sweepIntervalMs;
         while (!m_stopping) {
@@ -553,6 +555,8 @@ private:
     {
         if (m_listenPaused)
             watchListener(true);
+        // A lost database is looked for again without waiting for a request to need it.
+        m_service->database().reconnectIfDue();
         const Settings& s = m_shared.settings;
         // Backwards: a dropped connection's place is taken by the last one.
         for (size_t i = m_connections.size(); i-- > 0;) {

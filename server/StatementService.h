@@ -37,6 +37,7 @@ public:
     // The answers between two endTurn() calls may share a database snapshot; it ends there.
     void readInTurns() { m_db.readInTurns(); }
     void endTurn() { m_db.endTurn(); }
+    StatementDatabase& database() { return m_db; }
 
 private:
     // The rows of an answered request; nothing, and `outcome` set, for one that is not.

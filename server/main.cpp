@@ -1,5 +1,7 @@
 // mirola-server: the reference statement server.
+#include "server/DatabaseHealth.h"
 #include "server/Metrics.h"
+#include "server/MetricsPage.h"
 #include "server/RequestGuard.h"
 #include "server/ServerOptions.h"
 #include "server/StatementDatabase.h"
@@ -9,8 +11,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -58,31 +58,6 @@ bool claimSqliteFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-}
-
-// The operators' page: any request gets the counters as text, and the connection ends.
-void serveMetrics(QTcpServer& page, server::Metrics& metrics, server::AccessGuard& guard)
-{
-    QObject::connect(&page, &QTcpServer::newConnection, &page, [&page, &metrics, &guard] {
-        while (QTcpSocket* socket = page.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &metrics, &guard] {
-                const QByteArray seen = socket->peek(64 * 1024);
-                if (!seen.contains("\r\n\r\n") && !seen.contains("\n\n") && seen.size() < 64 * 1024)
-                    return;
-                socket->readAll();
-                const std::string body = metrics.page(guard.lockedAddresses(server::monotonicMs()));
-                const QByteArray head = "HTTP/1.0 200 OK\r\n"
-                                        "Content-Type: text/plain; version=0.0.4; charset=utf-8\r\n"
-                                        "Content-Length: " +
-                                        QByteArray::number(qsizetype(body.size())) +
-                                        "\r\nConnection: close\r\n\r\n";
-                socket->write(head);
-                socket->write(body.data(), qint64(body.size()));
-                socket->disconnectFromHost();
-            });
-        }
-    });
 }
 
 } // namespace
@@ -142,12 +117,15 @@ int main(int argc, char** argv)
         sqlite ? static_cast<server::AccessGuard&>(memoryGuard) : databaseGuard;
 
     server::Metrics metrics;
+    server::DatabaseHealth health;
+    db->setHealth(&health);
     const auto factory =
         [&](QString& problem) -> std::unique_ptr<server::StatementServer::ThreadService> {
         auto service = std::make_unique<server::StatementServer::ThreadService>();
         service->db = server::StatementDatabase::open(location, false, problem);
         if (!service->db)
             return nullptr;
+        service->db->setHealth(&health);
         server::AccessGuard* guard = &memoryGuard;
         if (!sqlite) {
             if (!service->db->prepareSharedGuard(problem))
@@ -165,18 +143,17 @@ int main(int argc, char** argv)
                      error.toLocal8Bit().constData());
         return 1;
     }
-    QTcpServer page;
+    server::MetricsPage page(metrics, pageGuard, health, sqlite ? nullptr : db.get(),
+                             options.server.requestTimeoutMs);
     if (options.metrics) {
-        if (!page.listen(options.metricsAddress, options.metricsPort)) {
+        if (!page.listen(options.metricsAddress, options.metricsPort, error)) {
             std::fprintf(stderr, "mirola-server: cannot serve the metrics page on %s:%u: %s\n",
                          options.metricsAddress.toString().toLocal8Bit().constData(),
-                         options.metricsPort, page.errorString().toLocal8Bit().constData());
+                         options.metricsPort, error.toLocal8Bit().constData());
             return 1;
         }
-        serveMetrics(page, metrics, pageGuard);
         std::fprintf(stderr, "mirola-server: metrics on %s:%u\n",
-                     options.metricsAddress.toString().toLocal8Bit().constData(),
-                     page.serverPort());
+                     options.metricsAddress.toString().toLocal8Bit().constData(), page.port());
     }
     std::fprintf(stderr, "mirola-server: listening on %s:%u, statements in %s, %d threads\n",
                  options.address.toString().toLocal8Bit().constData(), statementServer.port(),

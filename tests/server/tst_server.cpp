@@ -11,6 +11,8 @@
 
 #include "exchange/ResponseRows.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -727,4 +729,126 @@ TEST(GuardOnPostgresql, ExpiredGrantsAreRemoved)
         EXPECT_EQ(rows.value(0).toLongLong(), 0) << "of " << 256 * listed;
     }
     check.close();
+}
+
+namespace {
+
+// A PostgreSQL cluster of one test's own, which the test may stop and start as it likes.
+class OwnCluster
+{
+public:
+    OwnCluster() { m_ok = run(u"start"_s); }
+    ~OwnCluster() { run(u"stop"_s); }
+    bool ok() const { return m_ok; }
+    QString url() const
+    {
+        QFile state(m_state);
+        if (!state.open(QIODevice::ReadOnly))
+            return {};
+        state.readLine();
+        return QString::fromUtf8(state.readLine()).trimmed();
+    }
+    // Runs `action` of the cluster script and waits for it.
+    bool run(const QString& action)
+    {
+        QProcess script;
+        script.start(QString::fromUtf8(MIROLA_PG_CLUSTER), {action, m_state});
+        return script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit &&
+               script.exitCode() == 0;
+    }
+    // Starts `action` without waiting: the test goes on while the cluster restarts.
+    void begin(QProcess& script, const QString& action)
+    {
+        script.start(QString::fromUtf8(MIROLA_PG_CLUSTER), {action, m_state});
+    }
+
+private:
+    testsupport::TempDir m_dir;
+    const QString m_state = QString::fromStdString(m_dir.file("pg.state"));
+    bool m_ok = false;
+};
+
+quint16 metricsPortOf(ServerProcess& server)
+{
+    const QRegularExpression served(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s);
+    const auto match = served.match(QString::fromStdString(server.errorOutput()));
+    return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
+}
+
+size_t occurrences(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// The database restarts under load, and later stays away for longer than the pause between
+// attempts to reach it: the same server answers right again once it is back.
+TEST(DatabaseOutageOnPostgresql, ServerAnswersAgainOnceTheDatabaseIsBack)
+{
+    if (QDir(u"/usr/lib/postgresql"_s).isEmpty())
+        GTEST_SKIP() << "no PostgreSQL";
+    OwnCluster cluster;
+    ASSERT_TRUE(cluster.ok());
+    ServerProcess server;
+    ASSERT_TRUE(server.start({u"--db"_s, cluster.url(), u"--init"_s, u"--threads"_s, u"2"_s,
+                              u"--metrics"_s, u"127.0.0.1:0"_s}))
+        << server.errorOutput();
+    EXPECT_EQ(server.errorOutput().find("NOTICE"), std::string::npos) << server.errorOutput();
+    const quint16 port = server.port();
+    const quint16 page = metricsPortOf(server);
+    ASSERT_NE(page, 0) << server.errorOutput();
+    const int year = QDate::currentDate().year();
+    ASSERT_TRUE(searchChain(port, u"127.0.0.2"_s, year));
+
+    // Chains one after the other while the database restarts; some fail meanwhile.
+    QProcess restart;
+    cluster.begin(restart, u"restart"_s);
+    int during = 0;
+    while (restart.state() != QProcess::NotRunning) {
+        searchChain(port, u"127.0.0.2"_s, year);
+        ++during;
+        restart.waitForFinished(0);
+    }
+    ASSERT_EQ(restart.exitCode(), 0);
+    EXPECT_GT(during, 0);
+    EXPECT_TRUE(waitUntil([&] { return searchChain(port, u"127.0.0.2"_s, year); }, 15000))
+        << server.errorOutput();
+
+    // A longer outage: the page says so, requests get END alone, and the log says it once.
+    const size_t before = server.errorOutput().size();
+    ASSERT_TRUE(cluster.run(u"halt"_s));
+    EXPECT_TRUE(waitUntil(
+        [&] { return metricsPage(page).find("\nmirola_database_up 0\n") != std::string::npos; },
+        10000));
+    QElapsedTimer down;
+    down.start();
+    int failed = 0;
+    while (down.elapsed() < 3000) {
+        RawClient client(port, u"127.0.0.3"_s);
+        EXPECT_EQ(client.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()),
+                  Texts{endFrame("MAKEKEY")});
+        ++failed;
+    }
+    const std::string outage = server.errorOutput().substr(before);
+    EXPECT_EQ(occurrences(outage, "the database cannot be reached"), 1u) << outage;
+    EXPECT_GT(failed, 5);
+    EXPECT_EQ(outage.find("database error in"), std::string::npos) << outage;
+
+    ASSERT_TRUE(cluster.run(u"resume"_s));
+    EXPECT_TRUE(waitUntil([&] { return searchChain(port, u"127.0.0.2"_s, year); }, 15000))
+        << server.errorOutput();
+    EXPECT_TRUE(server.waitForOutput("the database is back after"));
+    EXPECT_TRUE(waitUntil(
+        [&] { return metricsPage(page).find("\nmirola_database_up 1\n") != std::string::npos; },
+        10000));
+
+    // A stop after a lost database frees no statement over a dead connection.
+    server.stop();
+    EXPECT_EQ(server.errorOutput().find("Unable to free statement"), std::string::npos)
+        << server.errorOutput();
+    EXPECT_NE(server.errorOutput().find("mirola-server: stopped"), std::string::npos);
 }
