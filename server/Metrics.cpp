@@ -11,7 +11,8 @@ constexpr const char* refusalNames[] = {"max_connections", "max_per_address"};
 constexpr const char* closeNames[] = {"idle", "request_deadline", "not_reading", "unsent_budget",
                                       "bad_length"};
 constexpr const char* kindNames[] = {"MAKEKEY", "MAKECUST", "MAKEDATE", "MAKEDATA", "other"};
-constexpr const char* outcomeNames[] = {"answered", "malformed", "refused", "database_error"};
+constexpr const char* outcomeNames[] = {"answered", "malformed", "refused", "database_error",
+                                        "no_statement"};
 
 void line(std::string& out, const char* format, auto... values)
 {

@@ -1,5 +1,6 @@
 #include "server/RequestGuard.h"
 
+#include "server/GrantStore.h"
 #include "server/StatementDatabase.h"
 
 namespace server {
@@ -56,6 +57,14 @@ void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& lis
 {
     if (!m_limits.requireGrants || listed.empty())
         return;
+    if (m_store) {
+        const int64_t expires = GrantStore::wallClockMs() + m_limits.grantLifetimeMs;
+        std::vector<GrantStore::Grant> kept;
+        kept.reserve(listed.size());
+        for (const Listed& l : listed)
+            kept.push_back({peer, l.first, l.second, expires});
+        m_store->add(std::move(kept));
+    }
     // Made before taking the lock every event loop waits on.
     std::vector<std::string> keys;
     keys.reserve(listed.size());
@@ -74,6 +83,16 @@ void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& lis
         }
         grants.insert_or_assign(std::move(key), nowMs);
     }
+}
+
+void RequestGuard::restoreGrant(const std::string& peer, const std::string& date, int64_t seq,
+                                int64_t expiresWallMs, int64_t nowMs, int64_t nowWallMs)
+{
+    // As if granted so long before now that it expires when it was to.
+    const int64_t grantedAt = nowMs - (m_limits.grantLifetimeMs - (expiresWallMs - nowWallMs));
+    GrantStore* const store = std::exchange(m_store, nullptr);
+    grant(peer, {{date, seq}}, grantedAt);
+    m_store = store;
 }
 
 bool RequestGuard::granted(const std::string& peer, const std::string& date, int64_t seq,
@@ -117,26 +136,9 @@ void RequestGuard::forgetStalePeers(int64_t nowMs)
         m_grants.clear();
 }
 
-bool DatabaseGuard::locked(const std::string& peer, int64_t)
-{
-    const std::optional<int> failures = m_db.sharedFailures(peer, m_limits.failureWindowMs);
-    return !failures || *failures >= m_limits.maxFailures;
-}
-
 void DatabaseGuard::recordFailure(const std::string& peer, int64_t)
 {
     m_db.recordSharedFailure(peer, m_limits.failureWindowMs);
-}
-
-void DatabaseGuard::grant(const std::string& peer, const std::vector<Listed>& listed, int64_t)
-{
-    if (m_limits.requireGrants && !listed.empty())
-        m_db.grantShared(peer, listed, m_limits.grantLifetimeMs);
-}
-
-bool DatabaseGuard::granted(const std::string& peer, const std::string& date, int64_t seq, int64_t)
-{
-    return !m_limits.requireGrants || m_db.sharedGrant(peer, date, seq);
 }
 
 int DatabaseGuard::lockedAddresses(int64_t)

@@ -5,6 +5,8 @@
 #include "server/Schema.h"
 #include "text/Cp949.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <mutex>
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +50,22 @@ void keepSqliteAllocationsUncounted()
 {
     static std::once_flag once;
     std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
+// SQLite tells a full disk as an I/O error when the file is new: the error names the disk when
+// the folder holding the file has next to nothing free.
+QString namingAFullDisk(const QString& path, const QString& error)
+{
+    // Less than SQLite needs for a page, its journal and its shared-memory index.
+    constexpr unsigned long long fullBelowBytes = 64 * 1024;
+    const QString folder = QFileInfo(path).absolutePath();
+    struct statvfs disk = {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) != 0 ||
+        (unsigned long long)disk.f_bavail * disk.f_frsize >= fullBelowBytes)
+        return error;
+    return u"the disk holding %1 is full (%2 bytes free): %3"_s.arg(folder)
+        .arg((unsigned long long)disk.f_bavail * disk.f_frsize)
+        .arg(error);
 }
 
 } // namespace
@@ -94,10 +113,10 @@ void StatementDatabase::disconnect()
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
     m_connectionName.clear();
-    for (QSqlQuery* q : {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines,
-                         &m_failures, &m_recordFailure, &m_forgetFailures, &m_grant, &m_granted,
-                         &m_forgetGrants, &m_lockedAddresses, &m_guardedParticulars,
-                         &m_guardedTradingDates, &m_grantedLines, &m_beginTurn, &m_endTurn})
+    for (QSqlQuery* q :
+         {&m_companies, &m_particulars, &m_tradingDates, &m_statementLines, &m_recordFailure,
+          &m_forgetFailures, &m_forgetGrants, &m_lockedAddresses, &m_guardedParticulars,
+          &m_guardedTradingDates, &m_grantedLines, &m_beginTurn, &m_endTurn})
         *q = QSqlQuery();
     m_inTurn = false;
 }
@@ -145,6 +164,15 @@ bool StatementDatabase::connect(QString& error)
 
 std::unique_ptr<StatementDatabase> StatementDatabase::open(const DatabaseLocation& location,
                                                            bool init, QString& error)
+{
+    std::unique_ptr<StatementDatabase> db = openUnnamed(location, init, error);
+    if (!db && location.driver == u"QSQLITE"_s)
+        error = namingAFullDisk(location.name, error);
+    return db;
+}
+
+std::unique_ptr<StatementDatabase> StatementDatabase::openUnnamed(const DatabaseLocation& location,
+                                                                  bool init, QString& error)
 {
     std::unique_ptr<StatementDatabase> db(new StatementDatabase(location));
     if (!db->connect(error))
@@ -314,20 +342,8 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
     m_guardPrepared = prepareAll(
         m_db,
         {
-            {&m_failures,
-             u"SELECT count(*) FROM mirola_guard_failures WHERE peer = ? AND at > "_s + window},
             {&m_recordFailure, u"INSERT INTO mirola_guard_failures (peer) VALUES (?)"_s},
             {&m_forgetFailures, u"DELETE FROM mirola_guard_failures WHERE at <= "_s + window},
-            // One statement for all the dates of an answer: date and number joined by a unit
-            // separator, the pairs by a record separator.
-            {&m_grant,
-             u"INSERT INTO mirola_guard_grants (peer, subuldate, subulseq, expires)"
-             " SELECT ?, split_part(l.x, chr(31), 1), split_part(l.x, chr(31), 2)::bigint,"
-             " now() + make_interval(secs => ?)"
-             " FROM (SELECT DISTINCT unnest(string_to_array(?, chr(30))) AS x) AS l"
-             " ON CONFLICT (peer, subuldate, subulseq) DO UPDATE SET expires = excluded.expires"_s},
-            {&m_granted, u"SELECT 1 FROM mirola_guard_grants WHERE peer = ? AND subuldate = ?"
-                         " AND subulseq = ? AND expires >= now()"_s},
             {&m_forgetGrants, u"DELETE FROM mirola_guard_grants WHERE expires < now()"_s},
             {&m_lockedAddresses,
              u"SELECT count(*) FROM (SELECT peer FROM mirola_guard_failures WHERE at > "_s +
@@ -610,13 +626,6 @@ std::optional<int> countOf(QSqlQuery& query)
 
 } // namespace
 
-std::optional<int> StatementDatabase::sharedFailures(const std::string& peer, int64_t windowMs)
-{
-    if (!run(m_failures, "failed match count", {QString::fromStdString(peer), seconds(windowMs)}))
-        return std::nullopt;
-    return countOf(m_failures);
-}
-
 void StatementDatabase::recordSharedFailure(const std::string& peer, int64_t windowMs)
 {
     if (run(m_recordFailure, "failed match record", {QString::fromStdString(peer)}))
@@ -629,31 +638,6 @@ void StatementDatabase::cleanUpNow(int& writes, QSqlQuery& cleanup, const char* 
 {
     if (++writes % guardWritesBetweenCleanups == 0 && run(cleanup, what, values))
         cleanup.finish();
-}
-
-void StatementDatabase::grantShared(const std::string& peer,
-                                    const std::vector<std::pair<std::string, int64_t>>& listed,
-                                    int64_t lifetimeMs)
-{
-    QString pairs;
-    for (const auto& [date, seq] : listed) {
-        if (!pairs.isEmpty())
-            pairs += QChar(30);
-        pairs += fromCp949(date) + QChar(31) + QString::number(seq);
-    }
-    if (run(m_grant, "grant", {QString::fromStdString(peer), seconds(lifetimeMs), pairs}))
-        m_grant.finish();
-    cleanUpNow(m_grantWrites, m_forgetGrants, "grant cleanup", {});
-}
-
-bool StatementDatabase::sharedGrant(const std::string& peer, const std::string& date, int64_t seq)
-{
-    if (!run(m_granted, "grant check",
-             {QString::fromStdString(peer), fromCp949(date), qlonglong(seq)}))
-        return false;
-    const bool found = m_granted.next();
-    m_granted.finish();
-    return found;
 }
 
 std::optional<int> StatementDatabase::sharedLockedAddresses(int maxFailures, int64_t windowMs)

@@ -122,17 +122,13 @@ public:
     // every connection then prepares its queries. Times are the database's clock.
     bool createSharedGuardTables(QString& error);
     bool prepareSharedGuard(QString& error);
-    // Failed matches of `peer` within the window.
-    std::optional<int> sharedFailures(const std::string& peer, int64_t windowMs);
     void recordSharedFailure(const std::string& peer, int64_t windowMs);
-    void grantShared(const std::string& peer,
-                     const std::vector<std::pair<std::string, int64_t>>& listed,
-                     int64_t lifetimeMs);
-    bool sharedGrant(const std::string& peer, const std::string& date, int64_t seq);
     std::optional<int> sharedLockedAddresses(int maxFailures, int64_t windowMs);
 
 private:
     explicit StatementDatabase(const DatabaseLocation& location) : m_location(location) {}
+    static std::unique_ptr<StatementDatabase> openUnnamed(const DatabaseLocation& location,
+                                                          bool init, QString& error);
     // Opens a connection under a new name; the statements are prepared apart.
     bool connect(QString& error);
     // Forgets the connection. The driver goes first, so that the statements prepared on it are
@@ -172,11 +168,8 @@ private:
     QSqlQuery m_particulars;
     QSqlQuery m_tradingDates;
     QSqlQuery m_statementLines;
-    QSqlQuery m_failures;
     QSqlQuery m_recordFailure;
     QSqlQuery m_forgetFailures;
-    QSqlQuery m_grant;
-    QSqlQuery m_granted;
     QSqlQuery m_forgetGrants;
     QSqlQuery m_lockedAddresses;
     QSqlQuery m_guardedParticulars;

@@ -1,5 +1,6 @@
 // mirola-server: the reference statement server.
 #include "server/DatabaseHealth.h"
+#include "server/GrantStore.h"
 #include "server/Metrics.h"
 #include "server/MetricsPage.h"
 #include "server/RequestGuard.h"
@@ -26,8 +27,6 @@ namespace {
 // The request log is written in blocks rather than a system call a line; it is flushed this
 // often, and when the server stops.
 constexpr int logFlushIntervalMs = 200;
-// Descriptors kept beside the client connections: database, log, listeners, the page.
-constexpr long reservedFiles = 64;
 
 int signalPipe[2] = {-1, -1};
 
@@ -52,8 +51,9 @@ void stopOnSignals(QCoreApplication& app)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-// One SQLite file serves one server: the grants and failed matches live in its memory, so a
-// second server on the file would halve what each one knows. Held until the process ends.
+// One SQLite file serves one server: the failed matches live in its memory, and the grants too,
+// read from the file only at start, so a second server on the file would halve what each one
+// knows. Held until the process ends.
 bool claimSqliteFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -81,11 +81,14 @@ int main(int argc, char** argv)
     }
 
     const long files = server::raiseOpenFileLimit();
-    if (files > 0 && options.server.maxConnections > files - reservedFiles)
+    if (files > 0 &&
+        options.server.maxConnections > files - server::StatementServer::Settings::reservedFiles)
         std::fprintf(stderr,
                      "mirola-server: %ld files may be open, fewer than --max-connections %d needs; "
                      "connections beyond them wait unaccepted\n",
                      files, options.server.maxConnections);
+
+    options.server.sizeFor(files);
 
     QString error;
     const server::DatabaseLocation location = server::parseDatabaseUrl(options.database, error);
@@ -112,6 +115,24 @@ int main(int argc, char** argv)
     // On SQLite the event loops share the guard in memory; on PostgreSQL each keeps it in the
     // database through its own connection, and this one counts locked addresses for the page.
     server::RequestGuard memoryGuard(options.guard);
+    // On SQLite the grants are kept in the file too, so that a restart keeps them.
+    std::unique_ptr<server::GrantStore> grantStore;
+    if (sqlite && options.guard.requireGrants) {
+        std::vector<server::GrantStore::Grant> live;
+        grantStore = server::GrantStore::open(location.name, live, error);
+        if (!grantStore) {
+            std::fprintf(stderr,
+                         "mirola-server: %s: grants cannot be kept in the file, only in "
+                         "memory until the server stops: %s\n",
+                         options.database.toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+        }
+        const int64_t now = server::monotonicMs();
+        const int64_t wallNow = server::GrantStore::wallClockMs();
+        for (const server::GrantStore::Grant& g : live)
+            memoryGuard.restoreGrant(g.peer, g.date, g.seq, g.expiresMs, now, wallNow);
+        memoryGuard.keepGrantsIn(grantStore.get());
+    }
     server::DatabaseGuard databaseGuard(options.guard, *db);
     server::AccessGuard& pageGuard =
         sqlite ? static_cast<server::AccessGuard&>(memoryGuard) : databaseGuard;
