@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
@@ -202,14 +203,33 @@ struct Statement
 {
     QSqlQuery* query;
     QString text;
+    // For a statement whose values are named where they stand: the names in their order.
+    std::vector<QString>* names = nullptr;
 };
+
+// The text with each ":name" a "?", the names in `names` in their order: the fragments of a
+// statement name their own values, however far apart they are put together.
+QString positional(const QString& text, std::vector<QString>& names)
+{
+    static const QRegularExpression marker(u"(?<![:\\w]):([a-z_]+)"_s);
+    names.clear();
+    QString out;
+    qsizetype at = 0;
+    for (auto it = marker.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(at, m.capturedStart() - at) + u'?';
+        names.push_back(m.captured(1));
+        at = m.capturedEnd();
+    }
+    return out + text.mid(at);
+}
 
 bool prepareAll(const QSqlDatabase& db, std::initializer_list<Statement> statements, QString& error)
 {
     for (const Statement& s : statements) {
         *s.query = QSqlQuery(db);
         s.query->setForwardOnly(true);
-        if (!s.query->prepare(s.text)) {
+        if (!s.query->prepare(s.names ? positional(s.text, *s.names) : s.text)) {
             error = s.query->lastError().text();
             return false;
         }
@@ -257,14 +277,17 @@ QString tradingDateColumns()
 // The kinds of voucher left out are compared one by one: for a NOT IN list SQLite builds a table
 // on every run.
 constexpr auto tradingDatesJoin = "LEFT OUTER JOIN subulm m ON m.icustcode = c.custcode"
-                                  " AND m.subuldate >= ? AND m.subuldate <= ?"
+                                  " AND m.subuldate >= :from AND m.subuldate <= :to"
                                   " AND m.iocode <> 'CJ1' AND m.iocode <> 'EJ2'"
                                   " AND m.iocode <> 'MM1' AND m.iocode <> 'MM2'"_L1;
 constexpr auto lineColumns = "d.subuldate, d.subulseq, d.subulser, i.itemname, d.remark, d.qty,"
                              " i.unit, d.price, d.amount, d.tax"_L1;
 // Whether the peer is locked: as many failed matches in the window as allowed.
-constexpr auto lockedRow = "(SELECT count(*) >= ? AS locked FROM mirola_guard_failures"
-                           " WHERE peer = ? AND at > now() - make_interval(secs => ?)) AS l"_L1;
+constexpr auto lockedRow = "(SELECT count(*) >= :max_failures AS locked FROM mirola_guard_failures"
+                           " WHERE peer = :peer AND at > now() - make_interval(secs => :window))"
+                           " AS l"_L1;
+// The company row of the code and security number; with the guard, only while not locked.
+constexpr auto companyMatch = "c.custcode = :code AND c.userpass = :password"_L1;
 
 } // namespace
 
@@ -288,7 +311,8 @@ bool StatementDatabase::prepare(QString& error)
             // an empty period.
             {&m_tradingDates,
              u"SELECT "_s + tradingDateColumns() + u" FROM custs c "_s + tradingDatesJoin +
-                 u" WHERE c.custcode = ? AND c.userpass = ? ORDER BY m.subuldate, m.subulseq"_s},
+                 u" WHERE "_s + companyMatch + u" ORDER BY m.subuldate, m.subulseq"_s,
+             &m_tradingDatesNames},
             {&m_statementLines,
              u"SELECT "_s + answerRowOf(lineColumns) +
                  u" FROM subuld d LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
@@ -351,28 +375,30 @@ bool StatementDatabase::prepareSharedGuard(QString& error)
             // Always one row at least, whose first column says whether the peer is locked.
             {&m_guardedParticulars,
              u"SELECT NOT l.locked, c.custname IS NOT NULL, "_s + answerRowOf(particularsColumns) +
-                 u" FROM "_s + lockedRow +
-                 u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ?"
-                 " LEFT OUTER JOIN posts p ON p.postkey = c.postkey"_s},
+                 u" FROM "_s + lockedRow + u" LEFT OUTER JOIN custs c ON NOT l.locked AND "_s +
+                 companyMatch + u" LEFT OUTER JOIN posts p ON p.postkey = c.postkey"_s,
+             &m_guardedParticularsNames},
             {&m_guardedTradingDates,
              u"WITH found AS (SELECT NOT l.locked AS open, c.custcode IS NOT NULL AS matched, "_s +
                  tradingDateColumns() + u" FROM "_s + lockedRow +
-                 u" LEFT OUTER JOIN custs c ON NOT l.locked AND c.custcode = ? AND c.userpass = ? "_s +
+                 u" LEFT OUTER JOIN custs c ON NOT l.locked AND "_s + companyMatch + u" "_s +
                  tradingDatesJoin +
                  u"), granted AS (INSERT INTO mirola_guard_grants (peer, subuldate, subulseq, "
                  u"expires)"
-                 " SELECT ?, subuldate, subulseq, now() + make_interval(secs => ?) FROM found"
-                 " WHERE subuldate IS NOT NULL AND ?"
+                 " SELECT :peer, subuldate, subulseq, now() + make_interval(secs => :lifetime)"
+                 " FROM found WHERE subuldate IS NOT NULL AND :require_grants"
                  " ON CONFLICT (peer, subuldate, subulseq) DO UPDATE SET expires = "
                  "excluded.expires)"
-                 " SELECT * FROM found ORDER BY subuldate, subulseq"_s},
+                 " SELECT * FROM found ORDER BY subuldate, subulseq"_s,
+             &m_guardedTradingDatesNames},
             {&m_grantedLines,
              u"SELECT g.granted, d.subuldate IS NOT NULL, "_s + answerRowOf(lineColumns) +
-                 u" FROM (SELECT EXISTS (SELECT 1 FROM mirola_guard_grants WHERE peer = ?"
-                 " AND subuldate = ? AND subulseq = ? AND expires >= now()) AS granted) AS g"
-                 " LEFT OUTER JOIN subuld d ON g.granted AND d.subuldate = ? AND d.subulseq = ?"
-                 " LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
-                 " ORDER BY d.subulser"_s},
+                 u" FROM (SELECT EXISTS (SELECT 1 FROM mirola_guard_grants WHERE peer = :peer"
+                 " AND subuldate = :date AND subulseq = :seq AND expires >= now()) AS granted)"
+                 " AS g LEFT OUTER JOIN subuld d ON g.granted AND d.subuldate = :date"
+                 " AND d.subulseq = :seq LEFT OUTER JOIN items i ON i.itemcode = d.itemcode"
+                 " ORDER BY d.subulser"_s,
+             &m_grantedLinesNames},
         },
         error);
     return m_guardPrepared;
@@ -468,6 +494,25 @@ bool StatementDatabase::connectionGone()
 bool StatementDatabase::run(QSqlQuery& query, const char* what,
                             std::initializer_list<QVariant> values)
 {
+    return runBound(query, what, std::vector<QVariant>(values));
+}
+
+bool StatementDatabase::run(QSqlQuery& query, const std::vector<QString>& names, const char* what,
+                            std::initializer_list<Value> values)
+{
+    std::vector<QVariant> ordered;
+    ordered.reserve(names.size());
+    for (const QString& name : names) {
+        const auto value = std::ranges::find_if(
+            values, [&](const Value& v) { return name == QLatin1StringView(v.first); });
+        ordered.push_back(value == values.end() ? QVariant() : value->second);
+    }
+    return runBound(query, what, ordered);
+}
+
+bool StatementDatabase::runBound(QSqlQuery& query, const char* what,
+                                 const std::vector<QVariant>& values)
+{
     if (!reconnectIfDue())
         return false;
     const auto exec = [&] {
@@ -517,8 +562,11 @@ std::optional<StatementDatabase::TradingDates>
 StatementDatabase::tradingDates(const std::string& from, const std::string& to,
                                 const std::string& code, const std::string& password)
 {
-    if (!run(m_tradingDates, "trading dates",
-             {fromCp949(from), fromCp949(to), fromCp949(code), fromCp949(password)}))
+    if (!run(m_tradingDates, m_tradingDatesNames, "trading dates",
+             {{"from", fromCp949(from)},
+              {"to", fromCp949(to)},
+              {"code", fromCp949(code)},
+              {"password", fromCp949(password)}}))
         return std::nullopt;
     TradingDates found;
     while (m_tradingDates.next()) {
@@ -566,9 +614,12 @@ std::optional<StatementDatabase::GuardedRows>
 StatementDatabase::guardedParticulars(const GuardCheck& guard, const std::string& code,
                                       const std::string& password)
 {
-    if (!run(m_guardedParticulars, "particulars",
-             {guard.maxFailures, QString::fromStdString(guard.peer), seconds(guard.windowMs),
-              fromCp949(code), fromCp949(password)}))
+    if (!run(m_guardedParticulars, m_guardedParticularsNames, "particulars",
+             {{"max_failures", guard.maxFailures},
+              {"peer", QString::fromStdString(guard.peer)},
+              {"window", seconds(guard.windowMs)},
+              {"code", fromCp949(code)},
+              {"password", fromCp949(password)}}))
         return std::nullopt;
     return guardedRows(m_guardedParticulars);
 }
@@ -578,11 +629,16 @@ StatementDatabase::guardedTradingDates(const GuardCheck& guard, const std::strin
                                        const std::string& to, const std::string& code,
                                        const std::string& password)
 {
-    const QString peer = QString::fromStdString(guard.peer);
-    if (!run(m_guardedTradingDates, "trading dates",
-             {guard.maxFailures, peer, seconds(guard.windowMs), fromCp949(code),
-              fromCp949(password), fromCp949(from), fromCp949(to), peer,
-              seconds(guard.grantLifetimeMs), guard.requireGrants}))
+    if (!run(m_guardedTradingDates, m_guardedTradingDatesNames, "trading dates",
+             {{"max_failures", guard.maxFailures},
+              {"peer", QString::fromStdString(guard.peer)},
+              {"window", seconds(guard.windowMs)},
+              {"code", fromCp949(code)},
+              {"password", fromCp949(password)},
+              {"from", fromCp949(from)},
+              {"to", fromCp949(to)},
+              {"lifetime", seconds(guard.grantLifetimeMs)},
+              {"require_grants", guard.requireGrants}}))
         return std::nullopt;
     TradingDates found;
     while (m_guardedTradingDates.next()) {
@@ -607,9 +663,10 @@ std::optional<StatementDatabase::GuardedRows>
 StatementDatabase::grantedStatementLines(const GuardCheck& guard, const std::string& date,
                                          int64_t seq)
 {
-    const QString day = fromCp949(date);
-    if (!run(m_grantedLines, "statement lines",
-             {QString::fromStdString(guard.peer), day, qlonglong(seq), day, qlonglong(seq)}))
+    if (!run(m_grantedLines, m_grantedLinesNames, "statement lines",
+             {{"peer", QString::fromStdString(guard.peer)},
+              {"date", fromCp949(date)},
+              {"seq", qlonglong(seq)}}))
         return std::nullopt;
     return guardedRows(m_grantedLines);
 }

@@ -145,6 +145,11 @@ private:
     // Runs a prepared query with `values` bound in order; false (and a line on stderr) when
     // the database fails.
     bool run(QSqlQuery& query, const char* what, std::initializer_list<QVariant> values);
+    // The same for a statement whose values are named in its text, bound by those names.
+    using Value = std::pair<const char*, QVariant>;
+    bool run(QSqlQuery& query, const std::vector<QString>& names, const char* what,
+             std::initializer_list<Value> values);
+    bool runBound(QSqlQuery& query, const char* what, const std::vector<QVariant>& values);
     // The rows of a query that ran, as answer rows.
     static std::vector<std::string> answerRows(QSqlQuery& query);
     // The rows of a guarded lookup: the first column tells whether the guard let it through,
@@ -175,6 +180,11 @@ private:
     QSqlQuery m_guardedParticulars;
     QSqlQuery m_guardedTradingDates;
     QSqlQuery m_grantedLines;
+    // The value names of the statements that name them, in the order of their places.
+    std::vector<QString> m_tradingDatesNames;
+    std::vector<QString> m_guardedParticularsNames;
+    std::vector<QString> m_guardedTradingDatesNames;
+    std::vector<QString> m_grantedLinesNames;
     QSqlQuery m_beginTurn;
     QSqlQuery m_endTurn;
     bool m_turnsShareReads = false;
