@@ -11,6 +11,10 @@ namespace {
 // dropped first, and a peer's own grants start over when it alone fills its share.
 constexpr size_t maxTrackedPeers = 100000;
 constexpr size_t maxGrantsPerPeer = 10000;
+// A grant listed again is written to the file again only after this long: a busy server lists
+// the same statements to the same addresses over and over, and the file then holds each grant
+// with an expiry at most this much earlier than the one in memory.
+constexpr int64_t storeAgainAfterMs = 5 * 60 * 1000;
 
 std::string grantKey(const std::string& date, int64_t seq)
 {
@@ -57,31 +61,38 @@ void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& lis
 {
     if (!m_limits.requireGrants || listed.empty())
         return;
-    if (m_store) {
-        const int64_t expires = GrantStore::wallClockMs() + m_limits.grantLifetimeMs;
-        std::vector<GrantStore::Grant> kept;
-        kept.reserve(listed.size());
-        for (const Listed& l : listed)
-            kept.push_back({peer, l.first, l.second, expires});
-        m_store->add(std::move(kept));
-    }
     // Made before taking the lock every event loop waits on.
     std::vector<std::string> keys;
     keys.reserve(listed.size());
     for (const Listed& l : listed)
         keys.push_back(grantKey(l.first, l.second));
-    const std::lock_guard lock(m_mutex);
-    if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
-        forgetStalePeers(nowMs);
-    Grants& grants = m_grants[peer];
-    for (std::string& key : keys) {
-        if (grants.size() >= maxGrantsPerPeer) {
-            std::erase_if(
-                grants, [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
-            if (grants.size() >= maxGrantsPerPeer)
-                grants.clear();
+    std::vector<GrantStore::Grant> kept;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
+            forgetStalePeers(nowMs);
+        Grants& grants = m_grants[peer];
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (grants.size() >= maxGrantsPerPeer) {
+                std::erase_if(grants, [&](const auto& g) {
+                    return nowMs - g.second.grantedMs > m_limits.grantLifetimeMs;
+                });
+                if (grants.size() >= maxGrantsPerPeer)
+                    grants.clear();
+            }
+            Grant& g = grants[std::move(keys[i])];
+            g.grantedMs = nowMs;
+            if (m_store && (g.storedMs < 0 || nowMs - g.storedMs >= storeAgainAfterMs)) {
+                g.storedMs = nowMs;
+                kept.push_back({peer, listed[i].first, listed[i].second, 0});
+            }
         }
-        grants.insert_or_assign(std::move(key), nowMs);
+    }
+    if (!kept.empty()) {
+        const int64_t expires = GrantStore::wallClockMs() + m_limits.grantLifetimeMs;
+        for (GrantStore::Grant& g : kept)
+            g.expiresMs = expires;
+        m_store->add(std::move(kept));
     }
 }
 
@@ -106,7 +117,8 @@ bool RequestGuard::granted(const std::string& peer, const std::string& date, int
     if (peerGrants == m_grants.end())
         return false;
     const auto it = peerGrants->second.find(key);
-    return it != peerGrants->second.end() && nowMs - it->second <= m_limits.grantLifetimeMs;
+    return it != peerGrants->second.end() &&
+           nowMs - it->second.grantedMs <= m_limits.grantLifetimeMs;
 }
 
 int RequestGuard::lockedAddresses(int64_t nowMs)
@@ -125,8 +137,9 @@ void RequestGuard::forgetStalePeers(int64_t nowMs)
         it = it->second.empty() ? m_failures.erase(it) : std::next(it);
     }
     for (auto it = m_grants.begin(); it != m_grants.end();) {
-        std::erase_if(it->second,
-                      [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
+        std::erase_if(it->second, [&](const auto& g) {
+            return nowMs - g.second.grantedMs > m_limits.grantLifetimeMs;
+        });
         it = it->second.empty() ? m_grants.erase(it) : std::next(it);
     }
     // Still full of live entries: start over rather than grow without bound.

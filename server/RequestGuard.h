@@ -71,7 +71,13 @@ public:
                       int64_t expiresWallMs, int64_t nowMs, int64_t nowWallMs);
 
 private:
-    using Grants = std::unordered_map<std::string, int64_t>;
+    struct Grant
+    {
+        int64_t grantedMs = 0;
+        // When it was last given to the store; -1 for never.
+        int64_t storedMs = -1;
+    };
+    using Grants = std::unordered_map<std::string, Grant>;
 
     bool lockedLocked(const std::string& peer, int64_t nowMs);
     void forgetStalePeers(int64_t nowMs);
