@@ -661,7 +661,8 @@ int measureOutages(const QString& program, int clients, int outages, double down
         const QDate today = QDate::currentDate();
         Load load(served.port, clients, exchange::dateRange(today.year(), 1, 12));
         load.noteRightChains = true;
-        const double total = 2.0 + outages * (downSeconds + 4.0);
+        // The load outlasts the outages, the cluster script's own seconds included.
+        const double total = 2.0 + outages * (downSeconds + 10.0);
         std::thread running([&] { load.round(0, total); });
         std::vector<Clock::time_point> backs;
         std::vector<double> peerMs;
