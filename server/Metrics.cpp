@@ -11,7 +11,8 @@ constexpr const char* refusalNames[] = {"max_connections", "max_per_address"};
 constexpr const char* closeNames[] = {"idle", "request_deadline", "not_reading", "unsent_budget",
                                       "bad_length"};
 constexpr const char* kindNames[] = {"MAKEKEY", "MAKECUST", "MAKEDATE", "MAKEDATA", "other"};
-constexpr const char* outcomeNames[] = {"answered", "malformed", "refused", "database_error"};
+constexpr const char* outcomeNames[] = {"answered", "malformed", "refused", "database_error",
+                                        "no_statement"};
 
 void line(std::string& out, const char* format, auto... values)
 {
@@ -32,9 +33,12 @@ void Metrics::request(int kind, int outcome, int64_t micros)
     ++m_buckets[bucket];
 }
 
-std::string Metrics::page(int lockedAddresses) const
+std::string Metrics::page(int lockedAddresses, bool databaseUp) const
 {
     std::string out;
+    out += "# HELP mirola_database_up Whether every database connection of the server is open.\n"
+           "# TYPE mirola_database_up gauge\n";
+    line(out, "mirola_database_up %d\n", databaseUp ? 1 : 0);
     out += "# HELP mirola_connections_open Client connections open now.\n"
            "# TYPE mirola_connections_open gauge\n";
     line(out, "mirola_connections_open %lld\n", (long long)open.load());

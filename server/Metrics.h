@@ -16,7 +16,7 @@ public:
     enum class Close { Idle, RequestDeadline, NotReading, UnsentBudget, BadLength, Count };
     // By command word, as in exchange::Command.
     static constexpr int requestKinds = 5;
-    enum class Outcome { Answered, Malformed, Refused, DatabaseError, Count };
+    enum class Outcome { Answered, Malformed, Refused, DatabaseError, NoStatement, Count };
 
     std::atomic<int64_t> open{0};
     std::atomic<int64_t> accepted{0};
@@ -27,7 +27,7 @@ public:
     void request(int kind, int outcome, int64_t micros);
 
     // The page in the Prometheus text form.
-    std::string page(int lockedAddresses) const;
+    std::string page(int lockedAddresses, bool databaseUp) const;
 
 private:
     // Upper bounds of the latency buckets, in microseconds.

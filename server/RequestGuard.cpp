@@ -1,5 +1,6 @@
 #include "server/RequestGuard.h"
 
+#include "server/GrantStore.h"
 #include "server/StatementDatabase.h"
 
 namespace server {
@@ -10,6 +11,10 @@ namespace {
 // dropped first, and a peer's own grants start over when it alone fills its share.
 constexpr size_t maxTrackedPeers = 100000;
 constexpr size_t maxGrantsPerPeer = 10000;
+// A grant listed again is written to the file again only after this long: a busy server lists
+// the same statements to the same addresses over and over, and the file then holds each grant
+// with an expiry at most this much earlier than the one in memory.
+constexpr int64_t storeAgainAfterMs = 5 * 60 * 1000;
 
 std::string grantKey(const std::string& date, int64_t seq)
 {
@@ -61,19 +66,44 @@ void RequestGuard::grant(const std::string& peer, const std::vector<Listed>& lis
     keys.reserve(listed.size());
     for (const Listed& l : listed)
         keys.push_back(grantKey(l.first, l.second));
-    const std::lock_guard lock(m_mutex);
-    if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
-        forgetStalePeers(nowMs);
-    Grants& grants = m_grants[peer];
-    for (std::string& key : keys) {
-        if (grants.size() >= maxGrantsPerPeer) {
-            std::erase_if(
-                grants, [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
-            if (grants.size() >= maxGrantsPerPeer)
-                grants.clear();
+    std::vector<GrantStore::Grant> kept;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_grants.size() >= maxTrackedPeers && !m_grants.count(peer))
+            forgetStalePeers(nowMs);
+        Grants& grants = m_grants[peer];
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (grants.size() >= maxGrantsPerPeer) {
+                std::erase_if(grants, [&](const auto& g) {
+                    return nowMs - g.second.grantedMs > m_limits.grantLifetimeMs;
+                });
+                if (grants.size() >= maxGrantsPerPeer)
+                    grants.clear();
+            }
+            Grant& g = grants[std::move(keys[i])];
+            g.grantedMs = nowMs;
+            if (m_store && (g.storedMs < 0 || nowMs - g.storedMs >= storeAgainAfterMs)) {
+                g.storedMs = nowMs;
+                kept.push_back({peer, listed[i].first, listed[i].second, 0});
+            }
         }
-        grants.insert_or_assign(std::move(key), nowMs);
     }
+    if (!kept.empty()) {
+        const int64_t expires = GrantStore::wallClockMs() + m_limits.grantLifetimeMs;
+        for (GrantStore::Grant& g : kept)
+            g.expiresMs = expires;
+        m_store->add(std::move(kept));
+    }
+}
+
+void RequestGuard::restoreGrant(const std::string& peer, const std::string& date, int64_t seq,
+                                int64_t expiresWallMs, int64_t nowMs, int64_t nowWallMs)
+{
+    // As if granted so long before now that it expires when it was to.
+    const int64_t grantedAt = nowMs - (m_limits.grantLifetimeMs - (expiresWallMs - nowWallMs));
+    GrantStore* const store = std::exchange(m_store, nullptr);
+    grant(peer, {{date, seq}}, grantedAt);
+    m_store = store;
 }
 
 bool RequestGuard::granted(const std::string& peer, const std::string& date, int64_t seq,
@@ -87,7 +117,8 @@ bool RequestGuard::granted(const std::string& peer, const std::string& date, int
     if (peerGrants == m_grants.end())
         return false;
     const auto it = peerGrants->second.find(key);
-    return it != peerGrants->second.end() && nowMs - it->second <= m_limits.grantLifetimeMs;
+    return it != peerGrants->second.end() &&
+           nowMs - it->second.grantedMs <= m_limits.grantLifetimeMs;
 }
 
 int RequestGuard::lockedAddresses(int64_t nowMs)
@@ -106,8 +137,9 @@ void RequestGuard::forgetStalePeers(int64_t nowMs)
         it = it->second.empty() ? m_failures.erase(it) : std::next(it);
     }
     for (auto it = m_grants.begin(); it != m_grants.end();) {
-        std::erase_if(it->second,
-                      [&](const auto& g) { return nowMs - g.second > m_limits.grantLifetimeMs; });
+        std::erase_if(it->second, [&](const auto& g) {
+            return nowMs - g.second.grantedMs > m_limits.grantLifetimeMs;
+        });
         it = it->second.empty() ? m_grants.erase(it) : std::next(it);
     }
     // Still full of live entries: start over rather than grow without bound.
@@ -117,26 +149,9 @@ void RequestGuard::forgetStalePeers(int64_t nowMs)
         m_grants.clear();
 }
 
-bool DatabaseGuard::locked(const std::string& peer, int64_t)
-{
-    const std::optional<int> failures = m_db.sharedFailures(peer, m_limits.failureWindowMs);
-    return !failures || *failures >= m_limits.maxFailures;
-}
-
 void DatabaseGuard::recordFailure(const std::string& peer, int64_t)
 {
     m_db.recordSharedFailure(peer, m_limits.failureWindowMs);
-}
-
-void DatabaseGuard::grant(const std::string& peer, const std::vector<Listed>& listed, int64_t)
-{
-    if (m_limits.requireGrants && !listed.empty())
-        m_db.grantShared(peer, listed, m_limits.grantLifetimeMs);
-}
-
-bool DatabaseGuard::granted(const std::string& peer, const std::string& date, int64_t seq, int64_t)
-{
-    return !m_limits.requireGrants || m_db.sharedGrant(peer, date, seq);
 }
 
 int DatabaseGuard::lockedAddresses(int64_t)

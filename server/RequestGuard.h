@@ -10,6 +10,7 @@
 
 namespace server {
 
+class GrantStore;
 class StatementDatabase;
 
 // What a peer address may ask: a bound on failed security-number matches within a time window,
@@ -33,18 +34,12 @@ public:
     virtual ~AccessGuard() = default;
     const Limits& limits() const { return m_limits; }
 
-    // True while the peer has used up its failed matches for the window.
-    virtual bool locked(const std::string& peer, int64_t nowMs) = 0;
     virtual void recordFailure(const std::string& peer, int64_t nowMs) = 0;
-    virtual void grant(const std::string& peer, const std::vector<Listed>& listed,
-                       int64_t nowMs) = 0;
-    virtual bool granted(const std::string& peer, const std::string& date, int64_t seq,
-                         int64_t nowMs) = 0;
     // How many addresses are locked now, for the operators' page.
     virtual int lockedAddresses(int64_t nowMs) = 0;
-    // True when the guard lives in `db`, whose queries can then check and grant in the same
-    // statement as they look up.
-    virtual bool keptIn(const StatementDatabase&) const { return false; }
+    // The guard that answers its checks from memory; null for the guard kept in the database,
+    // whose checks and grants are part of the lookups' own statements.
+    virtual class RequestGuard* inMemory() { return nullptr; }
 
 protected:
     Limits m_limits;
@@ -55,22 +50,34 @@ class RequestGuard : public AccessGuard
 {
 public:
     using AccessGuard::AccessGuard;
-    using AccessGuard::grant;
 
-    bool locked(const std::string& peer, int64_t nowMs) override;
+    // True while the peer has used up its failed matches for the window.
+    bool locked(const std::string& peer, int64_t nowMs);
     void recordFailure(const std::string& peer, int64_t nowMs) override;
-    void grant(const std::string& peer, const std::vector<Listed>& listed, int64_t nowMs) override;
-    bool granted(const std::string& peer, const std::string& date, int64_t seq,
-                 int64_t nowMs) override;
+    void grant(const std::string& peer, const std::vector<Listed>& listed, int64_t nowMs);
+    bool granted(const std::string& peer, const std::string& date, int64_t seq, int64_t nowMs);
     int lockedAddresses(int64_t nowMs) override;
+    RequestGuard* inMemory() override { return this; }
 
     void grant(const std::string& peer, const std::string& date, int64_t seq, int64_t nowMs)
     {
         grant(peer, {{date, seq}}, nowMs);
     }
 
+    // From now on every grant is also written to `store`, which outlives the guard's users.
+    void keepGrantsIn(GrantStore* store) { m_store = store; }
+    // A grant kept from an earlier run that expires at `expiresWallMs` of the wall clock.
+    void restoreGrant(const std::string& peer, const std::string& date, int64_t seq,
+                      int64_t expiresWallMs, int64_t nowMs, int64_t nowWallMs);
+
 private:
-    using Grants = std::unordered_map<std::string, int64_t>;
+    struct Grant
+    {
+        int64_t grantedMs = 0;
+        // When it was last given to the store; -1 for never.
+        int64_t storedMs = -1;
+    };
+    using Grants = std::unordered_map<std::string, Grant>;
 
     bool lockedLocked(const std::string& peer, int64_t nowMs);
     void forgetStalePeers(int64_t nowMs);
@@ -78,24 +85,22 @@ private:
     std::mutex m_mutex;
     std::unordered_map<std::string, std::deque<int64_t>> m_failures;
     std::unordered_map<std::string, Grants> m_grants;
+    GrantStore* m_store = nullptr;
 };
 
 // The guard kept in a PostgreSQL database, so that every server instance on it shares the
-// grants and the failed matches. Times are the database's own clock, the one all instances
-// share; the `nowMs` arguments are not used. Works on the connection of `db`, so one guard a
-// thread. When the database fails, an address counts as locked and nothing as granted.
+// grants and the failed matches. The lookups check and grant in their own statements; what is
+// left here is counting a failed match and the locked addresses. Times are the database's own
+// clock, the one all instances share; the `nowMs` arguments are not used. Works on the
+// connection of `db`, so one guard a thread.
 class DatabaseGuard : public AccessGuard
 {
 public:
     DatabaseGuard(const Limits& limits, StatementDatabase& db) : AccessGuard(limits), m_db(db) {}
 
-    bool locked(const std::string& peer, int64_t nowMs) override;
     void recordFailure(const std::string& peer, int64_t nowMs) override;
-    void grant(const std::string& peer, const std::vector<Listed>& listed, int64_t nowMs) override;
-    bool granted(const std::string& peer, const std::string& date, int64_t seq,
-                 int64_t nowMs) override;
+    // 0 when the database fails.
     int lockedAddresses(int64_t nowMs) override;
-    bool keptIn(const StatementDatabase& db) const override { return &db == &m_db; }
 
 private:
     StatementDatabase& m_db;

@@ -29,17 +29,19 @@ struct Parser
         "answers for this many seconds (default 60)."_s,
         u"SECONDS"_s};
     QCommandLineOption maxConnections{
-        u"max-connections"_s, u"Refuse connections beyond this many open ones (default 256)."_s,
+        u"max-connections"_s,
+        u"Refuse connections beyond this many open ones (default: as many as the "
+        "open-file limit allows, at most 65536)."_s,
         u"N"_s};
     QCommandLineOption requestTimeout{
         u"request-timeout"_s,
-        u"Close a connection whose request is not whole this many seconds after its first "
-        "byte (default 10)."_s,
+        u"Close a connection whose request is not whole this many seconds after the connect, "
+        "or after the request's first byte (default 10)."_s,
         u"SECONDS"_s};
     QCommandLineOption maxPerAddress{
         u"max-per-address"_s,
         u"Refuse connections from one client address beyond this many open ones (default: "
-        "a quarter of --max-connections, at least 2 and at most 32)."_s,
+        "a quarter of --max-connections, at least 2 and at most 256)."_s,
         u"N"_s};
     QCommandLineOption unsentBudget{
         u"unsent-budget"_s,
@@ -153,13 +155,9 @@ QString ServerOptions::parse(const QStringList& arguments)
     if (p.parser.isSet(p.maxConnections) &&
         !positive(p.parser.value(p.maxConnections), server.maxConnections))
         return u"--max-connections wants a positive number"_s;
-    if (p.parser.isSet(p.maxPerAddress)) {
-        if (!positive(p.parser.value(p.maxPerAddress), server.maxPerAddress))
-            return u"--max-per-address wants a positive number"_s;
-    } else {
-        // A quarter of all connections at most, so that one address never takes them all.
-        server.maxPerAddress = std::clamp(server.maxConnections / 4, 2, 32);
-    }
+    if (p.parser.isSet(p.maxPerAddress) &&
+        !positive(p.parser.value(p.maxPerAddress), server.maxPerAddress))
+        return u"--max-per-address wants a positive number"_s;
     int megabytes = 0;
     if (p.parser.isSet(p.unsentBudget)) {
         if (!positive(p.parser.value(p.unsentBudget), megabytes) || megabytes > 1024 * 1024)

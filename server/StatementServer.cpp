@@ -3,6 +3,7 @@
 #include "exchange/FrameReader.h"
 #include "server/Metrics.h"
 #include "server/StatementService.h"
+#include "server/UnsentBudget.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -24,8 +25,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace server {
+
+static_assert(int(Metrics::Outcome::Count) == int(StatementService::Outcome::NoStatement) + 1,
+              "the page counts every outcome of the service");
 
 namespace {
 
@@ -48,6 +53,11 @@ constexpr int eventsPerWait = 256;
 // Requests of one connection answered in a turn; the rest wait until every other connection
 // with work has had its turn, so that a client sending thousands at once delays no one much.
 constexpr int requestsPerTurn = 16;
+// Refusals of one address are logged once in this interval, with their count: a client that
+// reconnects as fast as it is refused would otherwise write the log full.
+constexpr int64_t refusalLogIntervalMs = 10 * 1000;
+// Addresses whose refusals are counted apart in an interval; beyond them, counted together.
+constexpr size_t maxRefusedAddresses = 10000;
 
 // The command word as it may appear in a log line: printable ASCII only.
 std::string loggable(std::string_view word)
@@ -148,6 +158,19 @@ int64_t monotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+void StatementServer::Settings::sizeFor(long files)
+{
+    if (maxConnections <= 0)
+        maxConnections = files > 0
+                             ? int(std::clamp<long>(files - reservedFiles, minDefaultConnections,
+                                                    maxDefaultConnections))
+                             : maxDefaultConnections;
+    // A quarter of all at most, so that one address never takes them all; at most a few hundred,
+    // which an office behind one address does not reach.
+    if (maxPerAddress <= 0)
+        maxPerAddress = std::clamp(maxConnections / 4, 2, 256);
+}
+
 long raiseOpenFileLimit()
 {
     rlimit limit{};
@@ -161,31 +184,37 @@ long raiseOpenFileLimit()
     return limit.rlim_cur == RLIM_INFINITY ? -1 : long(limit.rlim_cur);
 }
 
-// What every loop counts together: open connections, those of each address, unsent bytes.
+// What every loop counts together: open connections, those of each address, unsent bytes, and
+// the refusals of each address since they were last logged.
 struct StatementServer::Shared
 {
-    Shared(const Settings& s, Metrics& m) : settings(s), metrics(m) {}
+    Shared(const Settings& s, Metrics& m) : settings(s), metrics(m), budget(s.unsentBudgetBytes) {}
 
-    bool admit(const std::string& peer)
+    enum class Admission { Admitted, TooMany, TooManyFromAddress };
+
+    // A refused address's first refusal of an interval is logged by the caller, with `open`;
+    // the others are counted for the interval's line.
+    Admission admit(const std::string& peer, int& open, bool& logNow)
     {
-        const int open = int(metrics.open.fetch_add(1));
-        if (open >= settings.maxConnections) {
-            metrics.open.fetch_sub(1);
-            metrics.refused(Metrics::Refusal::TooManyConnections);
-            std::fprintf(stderr, "%s refused: %d connections open\n", peer.c_str(), open);
-            return false;
+        open = int(metrics.open.fetch_add(1));
+        Admission refusal = Admission::TooMany;
+        {
+            const std::lock_guard lock(mutex);
+            if (open < settings.maxConnections) {
+                int& count = perAddress[peer];
+                if (count < settings.maxPerAddress) {
+                    ++count;
+                    return Admission::Admitted;
+                }
+                open = count;
+                refusal = Admission::TooManyFromAddress;
+            }
+            logNow = countRefusal(peer);
         }
-        const std::lock_guard lock(mutex);
-        int& count = perAddress[peer];
-        if (count >= settings.maxPerAddress) {
-            metrics.open.fetch_sub(1);
-            metrics.refused(Metrics::Refusal::TooManyFromAddress);
-            std::fprintf(stderr, "%s refused: %d connections from this address\n", peer.c_str(),
-                         count);
-            return false;
-        }
-        ++count;
-        return true;
+        metrics.open.fetch_sub(1);
+        metrics.refused(refusal == Admission::TooMany ? Metrics::Refusal::TooManyConnections
+                                                      : Metrics::Refusal::TooManyFromAddress);
+        return refusal;
     }
 
     void release(const std::string& peer)
@@ -197,10 +226,59 @@ struct StatementServer::Shared
             perAddress.erase(it);
     }
 
+    // True for the first refusal of the address in this interval. Under `mutex`.
+    bool countRefusal(const std::string& peer)
+    {
+        const auto it = refusals.find(peer);
+        if (it != refusals.end()) {
+            ++it->second;
+            return false;
+        }
+        if (refusals.size() >= maxRefusedAddresses) {
+            ++refusedElsewhere;
+            return false;
+        }
+        refusals.emplace(peer, 0);
+        return true;
+    }
+
+    // Once an interval, by whichever loop comes first: the lines for the refusals not yet logged.
+    std::vector<std::string> refusalLines(int64_t nowMs)
+    {
+        std::vector<std::string> lines;
+        const std::lock_guard lock(mutex);
+        if (nowMs < refusalsLoggedAtMs + refusalLogIntervalMs)
+            return lines;
+        const double seconds = double(nowMs - refusalsLoggedAtMs) / 1000.0;
+        refusalsLoggedAtMs = nowMs;
+        char line[160];
+        for (const auto& [peer, count] : refusals) {
+            if (count == 0)
+                continue;
+            std::snprintf(line, sizeof line, "%s refused %lld more connections in %.0f s\n",
+                          peer.c_str(), (long long)count, seconds);
+            lines.emplace_back(line);
+        }
+        if (refusedElsewhere > 0) {
+            std::snprintf(line, sizeof line,
+                          "%lld connections of further addresses refused in %.0f s\n",
+                          (long long)refusedElsewhere, seconds);
+            lines.emplace_back(line);
+        }
+        refusals.clear();
+        refusedElsewhere = 0;
+        return lines;
+    }
+
     const Settings settings;
     Metrics& metrics;
+    UnsentBudget budget;
+    std::vector<Loop*> loops;
     std::mutex mutex;
     std::unordered_map<std::string, int> perAddress;
+    std::unordered_map<std::string, int64_t> refusals;
+    int64_t refusedElsewhere = 0;
+    int64_t refusalsLoggedAtMs = 0;
 };
 
 namespace {
@@ -213,8 +291,13 @@ struct Connection
     exchange::FrameReader reader;
     std::string out;
     size_t outStart = 0;
-    // Unsent bytes of this connection in the shared count.
+    // Unsent bytes of this connection in the shared count, and since when they waited then.
     size_t counted = 0;
+    int64_t countedSinceMs = -1;
+    // Known to the shared budget, which must forget it when it closes.
+    bool inBudget = false;
+    // The client will send nothing more; what it asked is still answered.
+    bool peerDone = false;
     // Complete frames may wait in the reader while the answers before them go out, or for the
     // connection's next turn.
     bool framesWaiting = false;
@@ -236,7 +319,10 @@ struct Connection
 class StatementServer::Loop
 {
 public:
-    Loop(Shared& shared, int listenFd) : m_shared(shared), m_listen(listenFd) {}
+    Loop(Shared& shared, int listenFd, int index)
+        : m_shared(shared), m_listen(listenFd), m_index(index)
+    {
+    }
 
     ~Loop()
     {
@@ -259,7 +345,10 @@ public:
         epoll_event e{};
         e.events = EPOLLIN;
         e.data.ptr = this;
-        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wake, &e);
+        if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wake, &e) != 0) {
+            error = systemError();
+            return false;
+        }
         const Settings& s = m_shared.settings;
         m_sweepIntervalMs =
             std::clamp(std::min(s.idleTimeoutMs, s.requestTimeoutMs) / 4, 10, maxSweepIntervalMs);
@@ -269,6 +358,11 @@ public:
     void stop()
     {
         m_stopping = true;
+        wake();
+    }
+
+    void wake()
+    {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
     }
@@ -277,6 +371,8 @@ public:
     {
         m_service = &service;
         m_service->readInTurns();
+        // The database's lines go out with the others of the turn.
+        m_service->database().setLog([this](const std::string& line) { m_log += line; });
         epoll_event events[eventsPerWait];
         int64_t nextSweep = monotonicMs() + m_sweepIntervalMs;
         while (!m_stopping) {
@@ -292,7 +388,9 @@ public:
                 void* const what = events[i].data.ptr;
                 if (what == nullptr) {
                     accept();
-                } else if (what != this) {
+                } else if (what == this) {
+                    takeMailbox();
+                } else {
                     auto& c = *static_cast<Connection*>(what);
                     if (c.fd < 0)
                         continue;
@@ -351,7 +449,15 @@ private:
                 return;
             }
             std::string peer = nameOf(address);
-            if (!m_shared.admit(peer)) {
+            int open = 0;
+            bool logNow = false;
+            const Shared::Admission admission = m_shared.admit(peer, open, logNow);
+            if (admission != Shared::Admission::Admitted) {
+                if (logNow)
+                    log(admission == Shared::Admission::TooMany
+                            ? "%s refused: %d connections open\n"
+                            : "%s refused: %d connections from this address\n",
+                        peer.c_str(), open);
                 ::close(fd);
                 continue;
             }
@@ -361,8 +467,12 @@ private:
             c->index = m_connections.size();
             c->peer = std::move(peer);
             c->lastActivityMs = monotonicMs();
-            watch(*c, EPOLLIN, EPOLL_CTL_ADD);
+            // The deadline of the first request runs from the connect: a connection that never
+            // sends a byte holds its place no longer than one that sends too slowly.
+            c->requestStartMs = c->lastActivityMs;
+            Connection& added = *c;
             m_connections.push_back(std::move(c));
+            watch(added, EPOLLIN, EPOLL_CTL_ADD);
         }
     }
 
@@ -405,15 +515,21 @@ private:
         return result == 0;
     }
 
-    void watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
+    // False when the connection could not be watched, and is closed: unwatched, it would hang.
+    bool watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
     {
         if (operation == EPOLL_CTL_MOD && c.watched == events)
-            return;
+            return true;
         epoll_event e{};
         e.events = events;
         e.data.ptr = &c;
-        ::epoll_ctl(m_epoll, operation, c.fd, &e);
+        if (::epoll_ctl(m_epoll, operation, c.fd, &e) != 0) {
+            log("%s closed: cannot be watched: %s\n", c.peer.c_str(), std::strerror(errno));
+            close(c);
+            return false;
+        }
         c.watched = events;
+        return true;
     }
 
     void read(Connection& c)
@@ -421,9 +537,15 @@ private:
         const ssize_t n = ::recv(c.fd, m_buffer, sizeof m_buffer, 0);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             return;
-        if (n <= 0) {
-            // The client is gone; what it sent before is answered already.
+        if (n < 0 || (n == 0 && c.pending() == 0 && !c.framesWaiting))
+            // The client is gone, or has all it asked for.
             return close(c);
+        if (n == 0) {
+            // The client has sent all it will, and still reads: it gets every answer it is owed,
+            // then the connection closes. A request left half is never completed.
+            c.peerDone = true;
+            c.requestStartMs = -1;
+            return progress(c);
         }
         c.reader.feed(std::string_view(m_buffer, size_t(n)));
         progress(c);
@@ -435,8 +557,16 @@ private:
         if (!serve(c) || !send(c))
             return;
         const size_t pending = c.pending();
-        m_shared.metrics.unsentBytes += int64_t(pending) - int64_t(c.counted);
-        c.counted = pending;
+        if (c.peerDone && pending == 0 && !c.framesWaiting)
+            return close(c);
+        if (pending != c.counted || (pending > 0 && c.unsentSinceMs != c.countedSinceMs)) {
+            m_shared.metrics.unsentBytes += int64_t(pending) - int64_t(c.counted);
+            c.counted = pending;
+            c.countedSinceMs = c.unsentSinceMs;
+            if (pending > 0 || c.inBudget)
+                c.inBudget = m_shared.budget.update({m_index, uintptr_t(&c)}, int64_t(pending),
+                                                    c.unsentSinceMs);
+        }
         if (pending > maxPendingWriteBytes)
             return drop(c, Metrics::Close::NotReading, "not reading its answers");
         const bool room = pending < readPauseBytes;
@@ -444,10 +574,11 @@ private:
             c.queued = true;
             m_ready.push_back(&c);
         }
-        // Nothing more is read while requests already here wait.
-        watch(c, (room && !c.framesWaiting ? uint32_t(EPOLLIN) : 0u) |
-                     (pending > 0 ? uint32_t(EPOLLOUT) : 0u));
-        if (m_shared.metrics.unsentBytes.load() > m_shared.settings.unsentBudgetBytes)
+        // Nothing more is read while requests already here wait, nor after the client's end.
+        if (!watch(c, (room && !c.framesWaiting && !c.peerDone ? uint32_t(EPOLLIN) : 0u) |
+                          (pending > 0 ? uint32_t(EPOLLOUT) : 0u)))
+            return;
+        if (m_shared.budget.over())
             enforceBudget();
     }
 
@@ -533,26 +664,44 @@ private:
         return true;
     }
 
-    // Drops the slowest readers, those whose answers have waited longest, until the answers
-    // waiting on every loop fit the budget again or this loop has no unsent answers left.
+    // Drops the slowest readers of the whole process, those whose answers have waited longest,
+    // until the answers waiting on every loop fit the budget again; the loops that hold them are
+    // woken to drop theirs.
     void enforceBudget()
     {
-        while (m_shared.metrics.unsentBytes.load() > m_shared.settings.unsentBudgetBytes) {
-            Connection* slowest = nullptr;
-            for (const auto& c : m_connections)
-                if (c->pending() > 0 && (!slowest || c->unsentSinceMs < slowest->unsentSinceMs))
-                    slowest = c.get();
-            if (!slowest)
-                return;
-            drop(*slowest, Metrics::Close::UnsentBudget,
+        std::vector<int> wake;
+        for (const uintptr_t id : m_shared.budget.pick(m_index, wake))
+            dropOverBudget(id);
+        for (const int loop : wake)
+            m_shared.loops[size_t(loop)]->wake();
+    }
+
+    // The readers other loops picked on this one, and the wake-up that told of them.
+    void takeMailbox()
+    {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(m_wake, &count, sizeof count);
+        for (const uintptr_t id : m_shared.budget.mailbox(m_index))
+            dropOverBudget(id);
+    }
+
+    // A picked reader is known to the budget until it closes, and only this loop closes it.
+    void dropOverBudget(uintptr_t id)
+    {
+        auto& c = *reinterpret_cast<Connection*>(id);
+        if (c.fd >= 0)
+            drop(c, Metrics::Close::UnsentBudget,
                  "slowest reader while unsent answers are over the budget");
-        }
     }
 
     void sweep(int64_t now)
     {
         if (m_listenPaused)
             watchListener(true);
+        // A lost database is looked for again without waiting for a request to need it.
+        m_service->database().reconnectIfDue();
+        for (const std::string& line : m_shared.refusalLines(now))
+            m_log += line;
         const Settings& s = m_shared.settings;
         // Backwards: a dropped connection's place is taken by the last one.
         for (size_t i = m_connections.size(); i-- > 0;) {
@@ -564,7 +713,7 @@ private:
             else if (now - c.lastActivityMs >= s.idleTimeoutMs)
                 drop(c, Metrics::Close::Idle, "idle");
         }
-        if (m_shared.metrics.unsentBytes.load() > s.unsentBudgetBytes)
+        if (m_shared.budget.over())
             enforceBudget();
     }
 
@@ -583,6 +732,9 @@ private:
         c.fd = -1;
         m_shared.metrics.unsentBytes -= int64_t(c.counted);
         c.counted = 0;
+        if (c.inBudget)
+            m_shared.budget.forget(uintptr_t(&c));
+        c.inBudget = false;
         m_shared.release(c.peer);
         // The last connection takes the closed one's place; the closed one lives until the events
         // of this round are handled.
@@ -599,6 +751,7 @@ private:
 
     Shared& m_shared;
     int m_listen = -1;
+    const int m_index;
     int m_epoll = -1;
     int m_wake = -1;
     int m_sweepIntervalMs = maxSweepIntervalMs;
@@ -635,6 +788,7 @@ bool StatementServer::start(const QHostAddress& address, quint16 port, QString& 
     if (listening < 0)
         return false;
     m_port = portOf(listening);
+    m_shared->budget.setLoops(threads);
     // Each loop holds and closes a descriptor of its own for the one socket.
     bool made = true;
     for (int i = 0; i < threads && made; ++i) {
@@ -644,11 +798,13 @@ bool StatementServer::start(const QHostAddress& address, quint16 port, QString& 
             made = false;
             break;
         }
-        m_loops.push_back(std::make_unique<Loop>(*m_shared, fd));
+        m_loops.push_back(std::make_unique<Loop>(*m_shared, fd, i));
+        m_shared->loops.push_back(m_loops.back().get());
         made = m_loops.back()->init(error);
     }
     ::close(listening);
     if (!made) {
+        m_shared->loops.clear();
         m_loops.clear();
         return false;
     }
@@ -687,6 +843,7 @@ void StatementServer::stop()
     for (std::thread& t : m_threads)
         t.join();
     m_threads.clear();
+    m_shared->loops.clear();
     m_loops.clear();
 }
 

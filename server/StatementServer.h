@@ -21,21 +21,35 @@ int64_t monotonicMs();
 
 // Listens for viewers on one event loop a thread, each with its own database connection. The
 // loops share the listening socket: a new connection goes to a loop with time for it.
-// Every connection is bounded: a whole request must arrive within a deadline from its first
-// byte, each client address may hold only so many connections, and the answers waiting for
-// slow readers share one budget, the slowest readers being dropped first when it runs out.
+// Every connection is bounded: a whole request must arrive within a deadline from the connect or
+// from its first byte, each client address may hold only so many connections, and the answers
+// waiting for slow readers share one budget across the loops, the slowest readers being dropped
+// first when it runs out.
 class StatementServer
 {
 public:
     struct Settings
     {
+        // Descriptors kept beside the client connections: database, log, listeners, the page.
+        static constexpr long reservedFiles = 64;
+        // An idle connection costs about a hundred bytes here and a few kilobytes in the kernel;
+        // the default stops where the kernel's share would reach a few hundred megabytes.
+        static constexpr long maxDefaultConnections = 65536;
+        static constexpr long minDefaultConnections = 64;
+
         int idleTimeoutMs = 60 * 1000;
+        // From the connect for the first request, from its first byte for the others.
         int requestTimeoutMs = 10 * 1000;
-        int maxConnections = 256;
-        int maxPerAddress = 32;
+        // 0: as many as the open-file limit allows.
+        int maxConnections = 0;
+        // 0: a quarter of maxConnections, at most 256.
+        int maxPerAddress = 0;
         int64_t unsentBudgetBytes = 64 * 1024 * 1024;
         // 0: one a core.
         int threads = 0;
+
+        // Fills in the connection caps left at 0 for `files` open files (-1: no limit).
+        void sizeFor(long files);
     };
 
     // What one thread answers with: its database connection, its guard unless the threads share

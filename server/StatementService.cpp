@@ -9,94 +9,119 @@ namespace server {
 
 using exchange::Command;
 
-std::optional<std::vector<std::string>> StatementService::rowsFor(const std::string& peer,
-                                                                  const exchange::Frame& request,
-                                                                  int64_t nowMs, Outcome& outcome)
+namespace {
+
+using Rows = StatementDatabase::Rows;
+
+} // namespace
+
+StatementDatabase::GuardCheck StatementService::check(const std::string& peer) const
+{
+    const AccessGuard::Limits& limits = m_guard.limits();
+    return {peer, limits.maxFailures, limits.failureWindowMs, limits.requireGrants,
+            limits.grantLifetimeMs};
+}
+
+StatementService::Lookup StatementService::lookUp(const std::string& peer,
+                                                  const exchange::Frame& request, int64_t nowMs)
 {
     const Command command = exchange::commandOf(request.command);
+    if (command == Command::MakeData && request.body == exchange::socketEnding)
+        return {Outcome::NoStatement, {}};
     const auto match = exchange::matchRequest(command, request.body);
     // No value of the four requests holds a NUL byte; PostgreSQL could not even take one.
     if (!match || std::ranges::any_of(match->values, [](const std::string& v) {
             return v.find('\0') != std::string::npos;
-        })) {
-        outcome = Outcome::Malformed;
-        return std::nullopt;
-    }
+        }))
+        return {Outcome::Malformed, {}};
     const std::vector<std::string>& v = match->values;
-    // A failed query is the database's fault, not a guess: it answers nothing and counts nothing.
-    const auto fromDatabase = [&](auto rows) -> std::optional<std::vector<std::string>> {
-        if (!rows)
-            outcome = Outcome::DatabaseError;
-        return rows;
-    };
-    const AccessGuard::Limits& limits = m_guard.limits();
-    const bool shared = m_guardInDatabase;
-    const StatementDatabase::GuardCheck check{peer, limits.maxFailures, limits.failureWindowMs,
-                                              limits.requireGrants, limits.grantLifetimeMs};
     switch (command) {
     case Command::MakeKey:
-        return fromDatabase(m_db.companies());
-    case Command::MakeCust: {
-        std::optional<StatementDatabase::GuardedRows> found;
-        if (shared)
-            found = m_db.guardedParticulars(check, v[0], v[1]);
-        else if (m_guard.locked(peer, nowMs))
-            break;
-        else if (auto rows = m_db.particulars(v[0], v[1]))
-            found = StatementDatabase::GuardedRows{false, std::move(*rows)};
-        if (!found)
-            return fromDatabase(StatementDatabase::Rows());
-        if (found->refused)
-            break;
-        if (found->rows.empty())
-            m_guard.recordFailure(peer, nowMs);
-        return std::move(found->rows);
-    }
-    case Command::MakeDate: {
-        std::optional<StatementDatabase::TradingDates> dates;
-        if (shared)
-            dates = m_db.guardedTradingDates(check, v[0], v[1], v[2], v[3]);
-        else if (m_guard.locked(peer, nowMs))
-            break;
-        else
-            dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
-        if (!dates)
-            return fromDatabase(StatementDatabase::Rows());
-        if (dates->refused)
-            break;
-        if (!dates->matched) {
-            m_guard.recordFailure(peer, nowMs);
-            return std::vector<std::string>();
-        }
-        std::vector<std::string> rows;
-        std::vector<AccessGuard::Listed> listed;
-        for (StatementDatabase::TradingDate& d : dates->dates) {
-            listed.emplace_back(std::move(d.date), d.seq);
-            rows.push_back(std::move(d.row));
-        }
-        // The guarded lookup granted them itself.
-        if (!shared)
-            m_guard.grant(peer, listed, nowMs);
-        return rows;
-    }
+        if (Rows rows = m_db.companies())
+            return {Outcome::Answered, std::move(*rows)};
+        return {Outcome::DatabaseError, {}};
+    case Command::MakeCust:
+        return particulars(peer, v[0], v[1], nowMs);
+    case Command::MakeDate:
+        return tradingDates(peer, v, nowMs);
     case Command::MakeData:
-        if (shared && limits.requireGrants) {
-            auto lines = m_db.grantedStatementLines(check, v[0], match->seq);
-            if (!lines)
-                return fromDatabase(StatementDatabase::Rows());
-            if (lines->refused)
-                break;
-            return std::move(lines->rows);
-        }
-        if (!m_guard.granted(peer, v[0], match->seq, nowMs))
-            break;
-        return fromDatabase(m_db.statementLines(v[0], match->seq));
+        return statementLines(peer, v[0], match->seq, nowMs);
     case Command::Other:
-        outcome = Outcome::Malformed;
-        return std::nullopt;
+        break;
     }
-    outcome = Outcome::Refused;
-    return std::nullopt;
+    return {Outcome::Malformed, {}};
+}
+
+// A failed query is the database's fault, not a guess: it answers nothing and counts nothing.
+StatementService::Lookup StatementService::particulars(const std::string& peer,
+                                                       const std::string& code,
+                                                       const std::string& password, int64_t nowMs)
+{
+    std::optional<StatementDatabase::GuardedRows> found;
+    if (m_guardInDatabase) {
+        found = m_db.guardedParticulars(check(peer), code, password);
+    } else if (m_memoryGuard->locked(peer, nowMs)) {
+        return {Outcome::Refused, {}};
+    } else if (Rows rows = m_db.particulars(code, password)) {
+        found = StatementDatabase::GuardedRows{false, std::move(*rows)};
+    }
+    if (!found)
+        return {Outcome::DatabaseError, {}};
+    if (found->refused)
+        return {Outcome::Refused, {}};
+    if (found->rows.empty())
+        m_guard.recordFailure(peer, nowMs);
+    return {Outcome::Answered, std::move(found->rows)};
+}
+
+StatementService::Lookup StatementService::tradingDates(const std::string& peer,
+                                                        const std::vector<std::string>& v,
+                                                        int64_t nowMs)
+{
+    std::optional<StatementDatabase::TradingDates> dates;
+    if (m_guardInDatabase)
+        dates = m_db.guardedTradingDates(check(peer), v[0], v[1], v[2], v[3]);
+    else if (m_memoryGuard->locked(peer, nowMs))
+        return {Outcome::Refused, {}};
+    else
+        dates = m_db.tradingDates(v[0], v[1], v[2], v[3]);
+    if (!dates)
+        return {Outcome::DatabaseError, {}};
+    if (dates->refused)
+        return {Outcome::Refused, {}};
+    if (!dates->matched) {
+        m_guard.recordFailure(peer, nowMs);
+        return {Outcome::Answered, {}};
+    }
+    Lookup found;
+    std::vector<AccessGuard::Listed> listed;
+    for (StatementDatabase::TradingDate& d : dates->dates) {
+        listed.emplace_back(std::move(d.date), d.seq);
+        found.rows.push_back(std::move(d.row));
+    }
+    // The guarded lookup granted them itself.
+    if (m_memoryGuard)
+        m_memoryGuard->grant(peer, listed, nowMs);
+    return found;
+}
+
+StatementService::Lookup StatementService::statementLines(const std::string& peer,
+                                                          const std::string& date, int64_t seq,
+                                                          int64_t nowMs)
+{
+    if (m_guardInDatabase && m_guard.limits().requireGrants) {
+        auto lines = m_db.grantedStatementLines(check(peer), date, seq);
+        if (!lines)
+            return {Outcome::DatabaseError, {}};
+        if (lines->refused)
+            return {Outcome::Refused, {}};
+        return {Outcome::Answered, std::move(lines->rows)};
+    }
+    if (m_memoryGuard && !m_memoryGuard->granted(peer, date, seq, nowMs))
+        return {Outcome::Refused, {}};
+    if (Rows rows = m_db.statementLines(date, seq))
+        return {Outcome::Answered, std::move(*rows)};
+    return {Outcome::DatabaseError, {}};
 }
 
 StatementService::Answer StatementService::answer(const std::string& peer,
@@ -106,9 +131,11 @@ StatementService::Answer StatementService::answer(const std::string& peer,
     const std::string command = exchange::paddedField(
         request.header.substr(exchange::lengthFieldBytes), exchange::commandFieldBytes);
     Answer answer;
-    if (const auto rows = rowsFor(peer, request, nowMs, answer.outcome)) {
+    const Lookup found = lookUp(peer, request, nowMs);
+    answer.outcome = found.outcome;
+    if (found.outcome == Outcome::Answered) {
         answer.frames = exchange::formFrame(command + std::string(exchange::openType), {});
-        for (const std::string& row : *rows) {
+        for (const std::string& row : found.rows) {
             const std::string frame =
                 exchange::formFrame(command + std::string(exchange::dataType), row);
             if (frame.size() > exchange::maxFrameBytes) {

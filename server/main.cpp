@@ -1,5 +1,8 @@
 // mirola-server: the reference statement server.
+#include "server/DatabaseHealth.h"
+#include "server/GrantStore.h"
 #include "server/Metrics.h"
+#include "server/MetricsPage.h"
 #include "server/RequestGuard.h"
 #include "server/ServerOptions.h"
 #include "server/StatementDatabase.h"
@@ -9,8 +12,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -26,8 +27,6 @@ namespace {
 // The request log is written in blocks rather than a system call a line; it is flushed this
 // often, and when the server stops.
 constexpr int logFlushIntervalMs = 200;
-// Descriptors kept beside the client connections: database, log, listeners, the page.
-constexpr long reservedFiles = 64;
 
 int signalPipe[2] = {-1, -1};
 
@@ -52,37 +51,13 @@ void stopOnSignals(QCoreApplication& app)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-// One SQLite file serves one server: the grants and failed matches live in its memory, so a
-// second server on the file would halve what each one knows. Held until the process ends.
+// One SQLite file serves one server: the failed matches live in its memory, and the grants too,
+// read from the file only at start, so a second server on the file would halve what each one
+// knows. Held until the process ends.
 bool claimSqliteFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-}
-
-// The operators' page: any request gets the counters as text, and the connection ends.
-void serveMetrics(QTcpServer& page, server::Metrics& metrics, server::AccessGuard& guard)
-{
-    QObject::connect(&page, &QTcpServer::newConnection, &page, [&page, &metrics, &guard] {
-        while (QTcpSocket* socket = page.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &metrics, &guard] {
-                const QByteArray seen = socket->peek(64 * 1024);
-                if (!seen.contains("\r\n\r\n") && !seen.contains("\n\n") && seen.size() < 64 * 1024)
-                    return;
-                socket->readAll();
-                const std::string body = metrics.page(guard.lockedAddresses(server::monotonicMs()));
-                const QByteArray head = "HTTP/1.0 200 OK\r\n"
-                                        "Content-Type: text/plain; version=0.0.4; charset=utf-8\r\n"
-                                        "Content-Length: " +
-                                        QByteArray::number(qsizetype(body.size())) +
-                                        "\r\nConnection: close\r\n\r\n";
-                socket->write(head);
-                socket->write(body.data(), qint64(body.size()));
-                socket->disconnectFromHost();
-            });
-        }
-    });
 }
 
 } // namespace
@@ -106,11 +81,14 @@ int main(int argc, char** argv)
     }
 
     const long files = server::raiseOpenFileLimit();
-    if (files > 0 && options.server.maxConnections > files - reservedFiles)
+    if (files > 0 &&
+        options.server.maxConnections > files - server::StatementServer::Settings::reservedFiles)
         std::fprintf(stderr,
                      "mirola-server: %ld files may be open, fewer than --max-connections %d needs; "
                      "connections beyond them wait unaccepted\n",
                      files, options.server.maxConnections);
+
+    options.server.sizeFor(files);
 
     QString error;
     const server::DatabaseLocation location = server::parseDatabaseUrl(options.database, error);
@@ -137,17 +115,38 @@ int main(int argc, char** argv)
     // On SQLite the event loops share the guard in memory; on PostgreSQL each keeps it in the
     // database through its own connection, and this one counts locked addresses for the page.
     server::RequestGuard memoryGuard(options.guard);
+    // On SQLite the grants are kept in the file too, so that a restart keeps them.
+    std::unique_ptr<server::GrantStore> grantStore;
+    if (sqlite && options.guard.requireGrants) {
+        std::vector<server::GrantStore::Grant> live;
+        grantStore = server::GrantStore::open(location.name, live, error);
+        if (!grantStore) {
+            std::fprintf(stderr,
+                         "mirola-server: %s: grants cannot be kept in the file, only in "
+                         "memory until the server stops: %s\n",
+                         options.database.toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+        }
+        const int64_t now = server::monotonicMs();
+        const int64_t wallNow = server::GrantStore::wallClockMs();
+        for (const server::GrantStore::Grant& g : live)
+            memoryGuard.restoreGrant(g.peer, g.date, g.seq, g.expiresMs, now, wallNow);
+        memoryGuard.keepGrantsIn(grantStore.get());
+    }
     server::DatabaseGuard databaseGuard(options.guard, *db);
     server::AccessGuard& pageGuard =
         sqlite ? static_cast<server::AccessGuard&>(memoryGuard) : databaseGuard;
 
     server::Metrics metrics;
+    server::DatabaseHealth health;
+    db->setHealth(&health);
     const auto factory =
         [&](QString& problem) -> std::unique_ptr<server::StatementServer::ThreadService> {
         auto service = std::make_unique<server::StatementServer::ThreadService>();
         service->db = server::StatementDatabase::open(location, false, problem);
         if (!service->db)
             return nullptr;
+        service->db->setHealth(&health);
         server::AccessGuard* guard = &memoryGuard;
         if (!sqlite) {
             if (!service->db->prepareSharedGuard(problem))
@@ -165,18 +164,17 @@ int main(int argc, char** argv)
                      error.toLocal8Bit().constData());
         return 1;
     }
-    QTcpServer page;
+    server::MetricsPage page(metrics, pageGuard, health, sqlite ? nullptr : db.get(),
+                             options.server.requestTimeoutMs);
     if (options.metrics) {
-        if (!page.listen(options.metricsAddress, options.metricsPort)) {
+        if (!page.listen(options.metricsAddress, options.metricsPort, error)) {
             std::fprintf(stderr, "mirola-server: cannot serve the metrics page on %s:%u: %s\n",
                          options.metricsAddress.toString().toLocal8Bit().constData(),
-                         options.metricsPort, page.errorString().toLocal8Bit().constData());
+                         options.metricsPort, error.toLocal8Bit().constData());
             return 1;
         }
-        serveMetrics(page, metrics, pageGuard);
         std::fprintf(stderr, "mirola-server: metrics on %s:%u\n",
-                     options.metricsAddress.toString().toLocal8Bit().constData(),
-                     page.serverPort());
+                     options.metricsAddress.toString().toLocal8Bit().constData(), page.port());
     }
     std::fprintf(stderr, "mirola-server: listening on %s:%u, statements in %s, %d threads\n",
                  options.address.toString().toLocal8Bit().constData(), statementServer.port(),

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -132,6 +134,7 @@ struct Client
     std::string firstDate;
     int64_t firstSeq = 0;
     bool haveDate = false;
+    int lines = 0;
 };
 
 class Load
@@ -178,6 +181,9 @@ public:
     }
 
     std::function<void()> onMeasureStart;
+    // When set, the end of every chain that listed a date and got its lines is noted.
+    bool noteRightChains = false;
+    const std::vector<Clock::time_point>& rightChainEnds() const { return m_rightChainEnds; }
     const std::vector<double>& latenciesMs() const { return m_latencies; }
     double elapsedSeconds() const { return m_elapsed; }
     int errors() const { return m_errors; }
@@ -196,6 +202,7 @@ private:
         c.reader.clear();
         c.out.clear();
         c.haveDate = false;
+        c.lines = 0;
         c.phase = Client::Phase::Connecting;
         c.waitingToWrite = true;
         c.started = Clock::now();
@@ -297,6 +304,8 @@ private:
                 c.firstDate = exchange::takeColumn(rest);
                 c.firstSeq = text::plainDecimal(exchange::takeColumn(rest));
                 c.haveDate = true;
+            } else if (c.phase == Client::Phase::Data) {
+                ++c.lines;
             }
             const auto ack = exchange::acknowledgement(f.header, exchange::dataAckType);
             send(c, std::string(ack.data(), ack.size()));
@@ -322,6 +331,8 @@ private:
                 std::chrono::duration<double, std::milli>(Clock::now() - c.started).count());
         if (!c.haveDate)
             ++m_withoutDate;
+        else if (noteRightChains && c.lines > 0)
+            m_rightChainEnds.push_back(Clock::now());
         ::close(c.fd);
         c.company = (c.company + 1) % companies.size();
         startChain(c);
@@ -336,6 +347,7 @@ private:
     double m_elapsed = 0;
     int m_errors = 0;
     int m_withoutDate = 0;
+    std::vector<Clock::time_point> m_rightChainEnds;
 };
 
 // Chains run in-process on one thread, without a network.
@@ -527,12 +539,15 @@ struct Served
     double generatorCpu = 0;
     double generatorCpuAtStart = 0;
 
+    QStringList extraArguments;
+
     // Starts the server with its request log in `log`, as it would run in service.
     bool start(const QString& program, const QString& url, const QString& log, int cap)
     {
         const QString limit = QString::number(cap);
         // Every client comes from 127.0.0.1, so the cap of one address is the cap of all.
-        QStringList arguments = {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url};
+        QStringList arguments =
+            QStringList{u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, url} + extraArguments;
         if (!baseline)
             arguments << u"--max-connections"_s << limit << u"--max-per-address"_s << limit
                       << u"--metrics"_s << u"127.0.0.1:0"_s;
@@ -593,6 +608,107 @@ struct Served
     }
 };
 
+// Runs the cluster script with `action` on `state`; true when it succeeded.
+bool cluster(const QString& action, const QString& state)
+{
+    QProcess script;
+    script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    script.start(QString::fromUtf8(MIROLA_PG_CLUSTER), {action, state});
+    return script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit &&
+           script.exitCode() == 0;
+}
+
+// Whether a connection of our own reaches the database and runs a query: the peer of the
+// server's return, which can do no better.
+bool reachable(const server::DatabaseLocation& where)
+{
+    static int attempt = 0;
+    const QString name = u"peer-%1"_s.arg(attempt++);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where.driver, name);
+        db.setDatabaseName(where.name);
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setUserName(where.user);
+        ok = db.open() && QSqlQuery(db).exec(u"SELECT count(*) FROM custs"_s);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+// The database goes away under load, for longer than the server waits between attempts to reach
+// it, and comes back: the time from the start command's return (the database accepts
+// connections) to the first whole chain through the server, against a connection of our own.
+int measureOutages(const QString& program, int clients, int outages, double downSeconds)
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath(u"pg.state"_s);
+    if (!cluster(u"start"_s, state)) {
+        std::fprintf(stderr, "bench_server_load: no PostgreSQL cluster\n");
+        return 1;
+    }
+    QFile stateFile(state);
+    stateFile.open(QIODevice::ReadOnly);
+    stateFile.readLine();
+    const QString url = QString::fromUtf8(stateFile.readLine()).trimmed();
+    QString error;
+    const server::DatabaseLocation where = server::parseDatabaseUrl(url, error);
+    Served served;
+    served.extraArguments = {u"--init"_s};
+    int status = 0;
+    if (served.start(program, url, dir.filePath(u"server.log"_s), clients + 1024)) {
+        const QDate today = QDate::currentDate();
+        Load load(served.port, clients, exchange::dateRange(today.year(), 1, 12));
+        load.noteRightChains = true;
+        // The load outlasts the outages, the cluster script's own seconds included.
+        const double total = 2.0 + outages * (downSeconds + 10.0);
+        std::thread running([&] { load.round(0, total); });
+        std::vector<Clock::time_point> backs;
+        std::vector<double> peerMs;
+        std::this_thread::sleep_for(seconds(2.0));
+        for (int i = 0; i < outages && status == 0; ++i) {
+            if (!cluster(u"halt"_s, state)) {
+                status = 1;
+                break;
+            }
+            std::this_thread::sleep_for(seconds(downSeconds));
+            if (!cluster(u"resume"_s, state)) {
+                status = 1;
+                break;
+            }
+            const Clock::time_point back = Clock::now();
+            while (!reachable(where) && secondsSince(back) < 30)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            peerMs.push_back(secondsSince(back) * 1000);
+            // The load's chains are read once the round is over.
+            backs.push_back(back);
+            std::this_thread::sleep_for(seconds(4.0));
+        }
+        running.join();
+        std::printf("PostgreSQL stopped for %.1f s under %d clients, %d times; from the start "
+                    "command's return:\n",
+                    downSeconds, clients, outages);
+        for (size_t i = 0; i < backs.size(); ++i) {
+            const Clock::time_point back = backs[i];
+            const auto first = std::ranges::find_if(load.rightChainEnds(),
+                                                    [&](Clock::time_point t) { return t > back; });
+            const double ms =
+                first == load.rightChainEnds().end()
+                    ? -1
+                    : std::chrono::duration<double, std::milli>(*first - back).count();
+            std::printf("  outage %zu: first whole chain through the server %.0f ms; a new "
+                        "connection of our own (peer) %.0f ms\n",
+                        i + 1, ms, peerMs[i]);
+        }
+        served.stop();
+    } else {
+        status = 1;
+    }
+    cluster(u"stop"_s, state);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -607,6 +723,8 @@ int main(int argc, char** argv)
     QString program = QString::fromUtf8(MIROLA_SERVER_PROGRAM);
     QString url;
     QString baseline;
+    int outages = 0;
+    double downSeconds = 3;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -638,6 +756,12 @@ int main(int argc, char** argv)
         } else if (a == u"--baseline"_s) {
             baseline = next;
             ++i;
+        } else if (a == u"--outages"_s) {
+            outages = next.toInt();
+            ++i;
+        } else if (a == u"--down"_s) {
+            downSeconds = next.toDouble();
+            ++i;
         } else if (!a.startsWith(u"--benchmark"_s)) {
             // Options meant for the Google Benchmark programs that scripts/bench runs alike are
             // ignored; anything else is a mistake.
@@ -645,9 +769,11 @@ int main(int argc, char** argv)
                          "usage: bench_server_load [--clients N] [--seconds S] [--rounds N] "
                          "[--client-threads N] [--idle N] [--threads N[,N...]] [--server PATH] "
                          "[--baseline PATH] "
-                         "[--db sqlite:PATH|postgresql://...]\n"
+                         "[--db sqlite:PATH|postgresql://...] [--outages N [--down S]]\n"
                          "  several thread counts: one server each, their rounds alternating\n"
-                         "  --baseline: an older server build, run first, alternating too\n");
+                         "  --baseline: an older server build, run first, alternating too\n"
+                         "  --outages: a PostgreSQL cluster of its own, stopped N times for S "
+                         "seconds under load\n");
             return 2;
         }
     }
@@ -656,6 +782,8 @@ int main(int argc, char** argv)
             return !t.isEmpty() && t.toInt() <= 0;
         }))
         return 2;
+    if (outages > 0)
+        return measureOutages(program, clients, outages, downSeconds);
     const long files = server::raiseOpenFileLimit();
     if (files > 0 && long(threads.size()) * (idle + clients) + 64 > files) {
         std::fprintf(stderr, "bench_server_load: %ld open files allowed, too few for that\n",

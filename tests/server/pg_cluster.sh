@@ -3,6 +3,9 @@
 #   pg_cluster.sh start STATEFILE   initdb, start on a free port of 127.0.0.1, create database
 #                                   "mirola"; STATEFILE gets the cluster folder and the URL
 #   pg_cluster.sh stop STATEFILE    stop the cluster and remove its folder
+#   pg_cluster.sh halt STATEFILE    stop the cluster and keep it, as an outage does
+#   pg_cluster.sh resume STATEFILE  start a halted cluster again on its port
+#   pg_cluster.sh restart STATEFILE stop and start, as an operator's restart does
 # PostgreSQL refuses to run as root, so as root every server command runs as "postgres".
 set -euo pipefail
 
@@ -30,7 +33,30 @@ stop() {
   rm -f "$state"
 }
 
+# The cluster folder and its port, from the state file.
+cluster() {
+  dir=$(sed -n 1p "$state")
+  port=$(sed -n 2p "$state" | sed 's/.*:\([0-9]*\)\/.*/\1/')
+}
+
+run_cluster() {
+  "${as_owner[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off" "$@" >/dev/null
+}
+
 case "$action" in
+halt)
+  cluster
+  "${as_owner[@]}" "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+  ;;
+resume)
+  cluster
+  run_cluster start
+  ;;
+restart)
+  cluster
+  run_cluster -m fast restart
+  ;;
 start)
   stop
   dir=$(mktemp -d /tmp/mirola-pg.XXXXXX)
@@ -45,8 +71,7 @@ start)
   # A port that another program holds makes the start fail; try a few.
   for attempt in 1 2 3 4 5 6 7 8; do
     port=$((20000 + RANDOM % 40000))
-    if "${as_owner[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off" start >/dev/null; then
+    if run_cluster start; then
       "${as_owner[@]}" "$bin/createdb" -h 127.0.0.1 -p "$port" -U postgres mirola
       echo "postgresql://postgres@127.0.0.1:$port/mirola" >>"$state"
       exit 0
@@ -59,7 +84,7 @@ stop)
   stop
   ;;
 *)
-  echo "usage: pg_cluster.sh start|stop STATEFILE" >&2
+  echo "usage: pg_cluster.sh start|stop|halt|resume|restart STATEFILE" >&2
   exit 2
   ;;
 esac

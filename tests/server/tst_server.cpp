@@ -1,6 +1,7 @@
 // The real mirola-server program against the viewer's exchange driver and a plain client, on
 // SQLite and on PostgreSQL.
 #include "exchange/ExchangeDriver.h"
+#include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
 #include "server/DemoData.h"
 #include "server/StatementDatabase.h"
@@ -11,6 +12,8 @@
 
 #include "exchange/ResponseRows.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -22,6 +25,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -349,6 +353,30 @@ TEST_F(ServerProtectionTest, StatementLinesOnlyForListedStatementsUnlessSwitched
               st.lines.size() + 2);
 }
 
+TEST_F(ServerProtectionTest, RestartKeepsTheGrants)
+{
+    ASSERT_TRUE(start({}));
+    const QDate today = QDate::currentDate();
+    std::string lines;
+    {
+        RawClient listing(server.port(), u"127.0.0.6"_s);
+        const Texts listed = listing.request(
+            std::string(exchange::makeDateFields),
+            exchange::makeDateText(exchange::dateRange(today.year(), 1, 12), "50001", "1234"));
+        ASSERT_GE(listed.size(), 3u);
+        const exchange::TradingDate date =
+            exchange::tradingDate(exchange::parseFrame(listed[1]).body);
+        lines = exchange::makeDataText(date.date, std::stoll(date.seq));
+    }
+    server.stop();
+    ASSERT_TRUE(start({}));
+    RawClient click(server.port(), u"127.0.0.6"_s);
+    EXPECT_GT(click.request(std::string(exchange::makeDataFields), lines).size(), 2u);
+    RawClient stranger(server.port(), u"127.0.0.7"_s);
+    EXPECT_EQ(stranger.request(std::string(exchange::makeDataFields), lines),
+              Texts{endFrame("MAKEDATA")});
+}
+
 TEST(ServerProgram, HelpAndBadArguments)
 {
     QProcess help;
@@ -362,6 +390,35 @@ TEST(ServerProgram, HelpAndBadArguments)
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_NE(bad.exitCode(), 0);
     EXPECT_TRUE(bad.readAllStandardError().contains("--listen"));
+}
+
+// A disk without room: the start fails and says why.
+TEST(ServerProgram, FullDiskIsNamedAtStart)
+{
+    testsupport::TempDir dir;
+    const QString disk = QString::fromStdString(dir.file("disk"));
+    QDir().mkpath(disk);
+    QProcess mount;
+    mount.start(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, disk});
+    if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+        GTEST_SKIP() << "cannot mount a small disk here (needs root)";
+    {
+        QFile fill(disk + u"/fill"_s);
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (fill.write(block) == block.size() && fill.flush()) {
+        }
+    }
+    QProcess server;
+    server.start(
+        QString::fromUtf8(MIROLA_SERVER_PROGRAM),
+        {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, u"sqlite:"_s + disk + u"/s.sqlite"_s});
+    const bool ended = server.waitForFinished(30000);
+    const QByteArray said = server.readAllStandardError();
+    QProcess::execute(u"umount"_s, {disk});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(server.exitCode(), 1);
+    EXPECT_TRUE(said.contains("is full")) << said.toStdString();
 }
 
 namespace {
@@ -437,6 +494,13 @@ bool searchChain(quint16 port, const QString& from, int year)
                .request(std::string(exchange::makeDataFields),
                         exchange::makeDataText(date.date, std::stoll(date.seq)))
                .size() > 2;
+}
+
+quint16 metricsPortOf(ServerProcess& server)
+{
+    const QRegularExpression served(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s);
+    const auto match = served.match(QString::fromStdString(server.errorOutput()));
+    return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
 }
 
 std::string metricsPage(quint16 port)
@@ -532,6 +596,132 @@ TEST_F(ServerProtectionTest, TricklingFloodingAndNeverReadingClientsLeaveOtherAd
     EXPECT_EQ(server.errorOutput().find("127.0.0.2 closed"), std::string::npos);
 }
 
+// A client that sends all its requests and then half-closes still gets every answer.
+TEST_F(ServerProtectionTest, HalfClosedClientGetsEveryAnswer)
+{
+    ASSERT_TRUE(start({}));
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(server.port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    const timeval patience{20, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    constexpr int requests = 800;
+    std::string all;
+    for (int i = 0; i < requests; ++i)
+        all += exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText());
+    // Sent and read at once, as a client that writes everything before it looks for answers.
+    std::thread writer([&] {
+        size_t at = 0;
+        while (at < all.size()) {
+            const ssize_t n = ::send(fd, all.data() + at, all.size() - at, MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            at += size_t(n);
+        }
+        ::shutdown(fd, SHUT_WR);
+    });
+    exchange::FrameReader reader;
+    int ends = 0;
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+        reader.feed(std::string_view(buffer, size_t(n)));
+        exchange::Frame f;
+        while (reader.next(f) == exchange::FrameReader::Status::Frame)
+            ends += f.type == "END" ? 1 : 0;
+    }
+    writer.join();
+    ::close(fd);
+    EXPECT_EQ(n, 0) << "the server closes once all is sent";
+    EXPECT_EQ(ends, requests);
+}
+
+// A client that reconnects as fast as it is refused writes a line when its refusals start, and
+// then one an interval with their count.
+TEST_F(ServerProtectionTest, RefusalsAreLoggedOnceAnIntervalWithTheirCount)
+{
+    ASSERT_TRUE(start({u"--max-per-address"_s, u"1"_s}));
+    RawClient held(server.port(), u"127.0.0.8"_s);
+    ASSERT_EQ(held.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+    constexpr int attempts = 200;
+    for (int i = 0; i < attempts; ++i)
+        HostileSocket refused("127.0.0.8", server.port());
+    const QRegularExpression first(u"127\\.0\\.0\\.8 refused: 1 connections from this address\n"_s);
+    const QRegularExpression more(u"127\\.0\\.0\\.8 refused (\\d+) more connections in \\d+ s\n"_s);
+    const auto counted = [&] {
+        const QString log = QString::fromStdString(server.errorOutput());
+        int total = int(log.count(first));
+        for (auto m = more.globalMatch(log); m.hasNext();)
+            total += m.next().captured(1).toInt();
+        return total;
+    };
+    EXPECT_TRUE(waitUntil([&] { return counted() == attempts; }, 30000)) << counted() << "\n"
+                                                                         << server.errorOutput();
+    // The attempts may straddle the end of an interval, and so start two.
+    EXPECT_LE(QString::fromStdString(server.errorOutput()).count(first), 2);
+    EXPECT_EQ(held.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
+              7u);
+}
+
+// The operators' page holds only so many connections, and a silent one only until the deadline.
+TEST_F(ServerProtectionTest, MetricsPortIsBounded)
+{
+    ASSERT_TRUE(start({u"--metrics"_s, u"127.0.0.1:0"_s, u"--request-timeout"_s, u"1"_s}));
+    const quint16 page = metricsPortOf(server);
+    ASSERT_NE(page, 0);
+    std::vector<std::unique_ptr<HostileSocket>> silent;
+    for (int i = 0; i < 40; ++i)
+        silent.push_back(std::make_unique<HostileSocket>("127.0.0.1", page));
+    // Those beyond the cap go at once, long before the deadline would take them.
+    EXPECT_TRUE(waitUntil([&] {
+        return std::ranges::count_if(silent, [](const auto& s) { return s->closedByServer(); }) >=
+               8;
+    }));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return std::ranges::all_of(silent, [](const auto& s) { return s->closedByServer(); });
+        },
+        10000));
+    EXPECT_NE(metricsPage(page).find("\nmirola_database_up 1\n"), std::string::npos);
+}
+
+// Many addresses each at their cap with silent connections: the caps refuse the excess, the
+// silent ones go at the request deadline, and another address is served throughout.
+TEST_F(ServerProtectionTest, AddressesAtTheirCapsLeaveANinthServed)
+{
+    for (const int addresses : {8, 64}) {
+        SCOPED_TRACE(addresses);
+        ASSERT_TRUE(start({u"--max-per-address"_s, u"32"_s, u"--request-timeout"_s, u"2"_s}));
+        const quint16 port = server.port();
+        std::vector<std::unique_ptr<HostileSocket>> silent;
+        for (int a = 0; a < addresses; ++a) {
+            const std::string from = "127.0.1." + std::to_string(a + 1);
+            for (int i = 0; i < 33; ++i)
+                silent.push_back(std::make_unique<HostileSocket>(from.c_str(), port));
+        }
+        const int year = QDate::currentDate().year();
+        for (int chain = 0; chain < 3; ++chain)
+            EXPECT_TRUE(searchChain(port, u"127.0.0.9"_s, year)) << "chain " << chain;
+        EXPECT_TRUE(server.waitForOutput("127.0.1." + std::to_string(addresses) +
+                                         " refused: 32 connections from this address"));
+        // Not one byte sent: gone at the deadline that runs from the connect.
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return std::ranges::all_of(silent,
+                                           [](const auto& s) { return s->closedByServer(); });
+            },
+            15000));
+        EXPECT_TRUE(server.waitForOutput("closed: request not complete within its deadline"));
+        EXPECT_EQ(server.errorOutput().find("127.0.0.9 refused"), std::string::npos);
+        EXPECT_EQ(server.errorOutput().find("127.0.0.9 closed"), std::string::npos);
+        server.stop();
+    }
+}
+
 TEST_F(ServerProtectionTest, RunningOutOfFilesDelaysNewConnectionsOnly)
 {
     ASSERT_TRUE(server.startWithFileLimit(
@@ -605,6 +795,10 @@ TEST_F(ServerProtectionTest, MetricsPage)
     ASSERT_EQ(client.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()).size(),
               7u);
     ASSERT_EQ(client.request(std::string(exchange::makeKeyFields), "select 1").size(), 1u);
+    ASSERT_EQ(
+        client.request(std::string(exchange::makeDataFields), std::string(exchange::socketEnding))
+            .size(),
+        1u);
     RawClient refused(server.port());
     EXPECT_TRUE(refused.waitForClose());
     const std::string page = metricsPage(port);
@@ -613,8 +807,10 @@ TEST_F(ServerProtectionTest, MetricsPage)
           "\nmirola_connections_refused_total{reason=\"max_per_address\"} 1\n",
           "\nmirola_requests_total{command=\"MAKEKEY\",outcome=\"answered\"} 1\n",
           "\nmirola_requests_total{command=\"MAKEKEY\",outcome=\"malformed\"} 1\n",
-          "\nmirola_locked_addresses 0\n", "\nmirola_request_seconds_bucket{le=\"+Inf\"} 2\n",
-          "\nmirola_request_seconds_count 2\n"})
+          "\nmirola_requests_total{command=\"MAKEDATA\",outcome=\"malformed\"} 0\n",
+          "\nmirola_requests_total{command=\"MAKEDATA\",outcome=\"no_statement\"} 1\n",
+          "\nmirola_locked_addresses 0\n", "\nmirola_database_up 1\n",
+          "\nmirola_request_seconds_bucket{le=\"+Inf\"} 3\n", "\nmirola_request_seconds_count 3\n"})
         EXPECT_NE(page.find(line), std::string::npos) << line << "\n" << page;
 }
 
@@ -727,4 +923,119 @@ TEST(GuardOnPostgresql, ExpiredGrantsAreRemoved)
         EXPECT_EQ(rows.value(0).toLongLong(), 0) << "of " << 256 * listed;
     }
     check.close();
+}
+
+namespace {
+
+// A PostgreSQL cluster of one test's own, which the test may stop and start as it likes.
+class OwnCluster
+{
+public:
+    OwnCluster() { m_ok = run(u"start"_s); }
+    ~OwnCluster() { run(u"stop"_s); }
+    bool ok() const { return m_ok; }
+    QString url() const
+    {
+        QFile state(m_state);
+        if (!state.open(QIODevice::ReadOnly))
+            return {};
+        state.readLine();
+        return QString::fromUtf8(state.readLine()).trimmed();
+    }
+    // Runs `action` of the cluster script and waits for it.
+    bool run(const QString& action)
+    {
+        QProcess script;
+        script.start(QString::fromUtf8(MIROLA_PG_CLUSTER), {action, m_state});
+        return script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit &&
+               script.exitCode() == 0;
+    }
+    // Starts `action` without waiting: the test goes on while the cluster restarts.
+    void begin(QProcess& script, const QString& action)
+    {
+        script.start(QString::fromUtf8(MIROLA_PG_CLUSTER), {action, m_state});
+    }
+
+private:
+    testsupport::TempDir m_dir;
+    const QString m_state = QString::fromStdString(m_dir.file("pg.state"));
+    bool m_ok = false;
+};
+
+size_t occurrences(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// The database restarts under load, and later stays away for longer than the pause between
+// attempts to reach it: the same server answers right again once it is back.
+TEST(DatabaseOutageOnPostgresql, ServerAnswersAgainOnceTheDatabaseIsBack)
+{
+    if (QDir(u"/usr/lib/postgresql"_s).isEmpty())
+        GTEST_SKIP() << "no PostgreSQL";
+    OwnCluster cluster;
+    ASSERT_TRUE(cluster.ok());
+    ServerProcess server;
+    ASSERT_TRUE(server.start({u"--db"_s, cluster.url(), u"--init"_s, u"--threads"_s, u"2"_s,
+                              u"--metrics"_s, u"127.0.0.1:0"_s}))
+        << server.errorOutput();
+    EXPECT_EQ(server.errorOutput().find("NOTICE"), std::string::npos) << server.errorOutput();
+    const quint16 port = server.port();
+    const quint16 page = metricsPortOf(server);
+    ASSERT_NE(page, 0) << server.errorOutput();
+    const int year = QDate::currentDate().year();
+    ASSERT_TRUE(searchChain(port, u"127.0.0.2"_s, year));
+
+    // Chains one after the other while the database restarts; some fail meanwhile.
+    QProcess restart;
+    cluster.begin(restart, u"restart"_s);
+    int during = 0;
+    while (restart.state() != QProcess::NotRunning) {
+        searchChain(port, u"127.0.0.2"_s, year);
+        ++during;
+        restart.waitForFinished(0);
+    }
+    ASSERT_EQ(restart.exitCode(), 0);
+    EXPECT_GT(during, 0);
+    EXPECT_TRUE(waitUntil([&] { return searchChain(port, u"127.0.0.2"_s, year); }, 15000))
+        << server.errorOutput();
+
+    // A longer outage: the page says so, requests get END alone, and the log says it once.
+    const size_t before = server.errorOutput().size();
+    ASSERT_TRUE(cluster.run(u"halt"_s));
+    EXPECT_TRUE(waitUntil(
+        [&] { return metricsPage(page).find("\nmirola_database_up 0\n") != std::string::npos; },
+        10000));
+    QElapsedTimer down;
+    down.start();
+    int failed = 0;
+    while (down.elapsed() < 3000) {
+        RawClient client(port, u"127.0.0.3"_s);
+        EXPECT_EQ(client.request(std::string(exchange::makeKeyFields), exchange::makeKeyText()),
+                  Texts{endFrame("MAKEKEY")});
+        ++failed;
+    }
+    const std::string outage = server.errorOutput().substr(before);
+    EXPECT_EQ(occurrences(outage, "the database cannot be reached"), 1u) << outage;
+    EXPECT_GT(failed, 5);
+    EXPECT_EQ(outage.find("database error in"), std::string::npos) << outage;
+
+    ASSERT_TRUE(cluster.run(u"resume"_s));
+    EXPECT_TRUE(waitUntil([&] { return searchChain(port, u"127.0.0.2"_s, year); }, 15000))
+        << server.errorOutput();
+    EXPECT_TRUE(server.waitForOutput("the database is back after"));
+    EXPECT_TRUE(waitUntil(
+        [&] { return metricsPage(page).find("\nmirola_database_up 1\n") != std::string::npos; },
+        10000));
+
+    // A stop after a lost database frees no statement over a dead connection.
+    server.stop();
+    EXPECT_EQ(server.errorOutput().find("Unable to free statement"), std::string::npos)
+        << server.errorOutput();
+    EXPECT_NE(server.errorOutput().find("mirola-server: stopped"), std::string::npos);
 }

@@ -5,7 +5,9 @@
 #include "server/RequestGuard.h"
 #include "server/ServerOptions.h"
 #include "server/StatementDatabase.h"
+#include "server/StatementServer.h"
 #include "server/StatementService.h"
+#include "server/UnsentBudget.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 #include "text/Integers.h"
@@ -130,6 +132,18 @@ TEST(RequestGuard, GrantsAreForOneAddressAndExpire)
     EXPECT_TRUE(open.granted("10.0.0.2", "2024-02-05", 3, 0));
 }
 
+TEST(RequestGuard, GrantsKeptFromAnEarlierRunExpireWhenTheyWereTo)
+{
+    // Lifetime 5 s; now is 100 s on the wall clock and 7 s on the monotonic one.
+    server::RequestGuard guard({3, 1000, true, 5000});
+    guard.restoreGrant("10.0.0.1", "2024-02-05", 3, 102000, 7000, 100000);
+    guard.restoreGrant("10.0.0.1", "2024-02-06", 1, 99999, 7000, 100000);
+    EXPECT_TRUE(guard.granted("10.0.0.1", "2024-02-05", 3, 9000));
+    EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-05", 3, 9001));
+    EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-06", 1, 7000)) << "expired before the start";
+    EXPECT_FALSE(guard.granted("10.0.0.2", "2024-02-05", 3, 7000));
+}
+
 TEST(ServerOptions, CommandLine)
 {
     struct Case
@@ -203,16 +217,69 @@ TEST(ServerOptions, CommandLine)
     EXPECT_EQ(options.metricsPort, 9121);
     EXPECT_TRUE(server::ServerOptions::helpText().contains(u"--listen"_s));
 
-    // Without a cap of its own, one address may take a quarter of the connections.
-    for (const auto& [connections, perAddress] :
-         std::vector<std::pair<int, int>>{{256, 32}, {20, 5}, {2, 2}, {10000, 32}}) {
-        server::ServerOptions defaults;
-        ASSERT_TRUE(
-            defaults
-                .parse({u"mirola-server"_s, u"--max-connections"_s, QString::number(connections)})
-                .isEmpty());
-        EXPECT_EQ(defaults.server.maxPerAddress, perAddress) << connections;
+    // Caps left unset are sized for the open-file limit; one address may take a quarter.
+    struct Sizing
+    {
+        const char* name;
+        long files;
+        int connections;
+        int perAddress;
+        int wantConnections;
+        int wantPerAddress;
+    };
+    for (const Sizing& c : std::vector<Sizing>{
+             {"a common hard limit", 20000, 0, 0, 19936, 256},
+             {"no limit at all", -1, 0, 0, 65536, 256},
+             {"a tiny limit", 100, 0, 0, 64, 16},
+             {"a small cap given", 20000, 20, 0, 20, 5},
+             {"a cap of 2", 20000, 2, 0, 2, 2},
+             {"both given", 20000, 300, 7, 300, 7},
+         }) {
+        SCOPED_TRACE(c.name);
+        server::StatementServer::Settings settings;
+        settings.maxConnections = c.connections;
+        settings.maxPerAddress = c.perAddress;
+        settings.sizeFor(c.files);
+        EXPECT_EQ(settings.maxConnections, c.wantConnections);
+        EXPECT_EQ(settings.maxPerAddress, c.wantPerAddress);
     }
+}
+
+TEST(UnsentBudget, TheSlowestReaderGoesOnWhicheverLoopItIs)
+{
+    // A budget of 100 bytes over two loops: loop 1 holds the reader that has waited longest.
+    server::UnsentBudget budget(100);
+    budget.setLoops(2);
+    EXPECT_TRUE(budget.update({0, 1}, 40, 500));
+    EXPECT_TRUE(budget.update({1, 2}, 50, 100));
+    EXPECT_FALSE(budget.update({0, 3}, 0, 600)) << "nothing unsent: not known at all";
+    EXPECT_FALSE(budget.over());
+    EXPECT_TRUE(budget.update({0, 3}, 30, 700));
+    ASSERT_TRUE(budget.over());
+    std::vector<int> wake;
+    EXPECT_TRUE(budget.pick(0, wake).empty()) << "loop 0's own readers are the faster ones";
+    EXPECT_EQ(wake, std::vector<int>{1});
+    EXPECT_FALSE(budget.over()) << "the picked reader's bytes no longer count";
+    EXPECT_EQ(budget.mailbox(1), std::vector<uintptr_t>{2});
+    EXPECT_TRUE(budget.mailbox(1).empty());
+    budget.forget(2);
+    EXPECT_EQ(budget.totalBytes(), 70);
+
+    // A reader that catches up moves to the back; one that closes before its loop drops it
+    // leaves the mailbox.
+    EXPECT_TRUE(budget.update({1, 4}, 60, 800));
+    EXPECT_TRUE(budget.update({0, 1}, 40, 900));
+    wake.clear();
+    EXPECT_EQ(budget.pick(0, wake), std::vector<uintptr_t>{3});
+    EXPECT_TRUE(wake.empty());
+    budget.forget(3);
+    EXPECT_TRUE(budget.update({0, 5}, 10, 950));
+    EXPECT_TRUE(budget.pick(0, wake).empty());
+    EXPECT_EQ(wake, std::vector<int>{1});
+    budget.forget(4);
+    EXPECT_TRUE(budget.mailbox(1).empty());
+    budget.forget(1);
+    EXPECT_EQ(budget.totalBytes(), 10);
 }
 
 TEST(DatabaseUrl, Forms)
