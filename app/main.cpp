@@ -38,17 +38,20 @@ std::string utf8(const char* cp949Bytes)
     return text::fromCp949(cp949Bytes).toStdString();
 }
 
-void setUpApplication()
+// Qt's own texts in Korean only where a window shows them: the commands for scripts speak in
+// one language, and the system's reasons they quote stay as the system gives them.
+void setUpApplication(bool window)
 {
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     gfx::InstallFontSubstitutions();
-    viewer::installQtTranslations();
+    if (window)
+        viewer::installQtTranslations();
 }
 
 int reportCommand(int argc, char** argv, const app::ParsedCommand& c)
 {
     QApplication application(argc, argv);
-    setUpApplication();
+    setUpApplication(false);
     try {
         if (c.name == "report info") {
             app::reportInfo(c.positional[0], std::cout);
@@ -173,7 +176,7 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"mirola"_s);
-    setUpApplication();
+    setUpApplication(c.name.empty() || c.isSet("open"));
 
     if (c.isSet("open"))
         return report::showReportFile(QString::fromStdString(c.value("open")));
