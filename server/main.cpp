@@ -64,8 +64,11 @@ QString claimSqliteFile(const QString& path)
     if (fd < 0) {
         const int error = errno;
         QString why = u"cannot open it: "_s + QString::fromLocal8Bit(std::strerror(error));
-        if (error == ENOENT)
-            why += u" (is there a folder %1?)"_s.arg(QFileInfo(path).absolutePath());
+        const QString folder = QFileInfo(path).absolutePath();
+        if (error == ENOENT && !QFileInfo(folder).isDir())
+            why += u" (there is no folder %1)"_s.arg(folder);
+        else if (error == ENOENT)
+            why += u" (no file can be made in %1)"_s.arg(folder);
         else if (error == EROFS || error == EACCES)
             why += u" (as a systemd service it may write only in /var/lib/mirola-server)"_s;
         return why;

@@ -90,6 +90,19 @@ bool answerSearch(testsupport::ScriptedPeer& peer, const exchange::Frame& f,
     return true;
 }
 
+// A server whose March 2004 holds one statement of one line, answered whole.
+void playOneStatement(testsupport::ScriptedPeer& peer)
+{
+    peer.onFrame = [&peer](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA" ||
+            answerSearch(peer, f, serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|")))
+            return;
+        peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
+                  serverFrame("MAKEDATA", "END"));
+    };
+}
+
 } // namespace
 
 TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
@@ -583,14 +596,7 @@ TEST(CommandLine, BadArgumentsEndWithStatusTwoInOneLineBeforeAnyConnectionOrFile
 TEST(CommandLine, TheSecurityNumberComesFromAFileOrStandardInput)
 {
     testsupport::ScriptedPeer peer;
-    peer.onFrame = [&](const std::string& frame) {
-        const exchange::Frame f = exchange::parseFrame(frame);
-        if (f.type != "DATA" ||
-            answerSearch(peer, f, serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|")))
-            return;
-        peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
-                  serverFrame("MAKEDATA", "END"));
-    };
+    playOneStatement(peer);
     testsupport::TempDir dir;
     const QString file = writeFile(dir, "secret", "0715\r\nsecond line\n");
     const QStringList fetch = {
@@ -707,14 +713,7 @@ TEST(CommandLine, AnInterruptedExportLeavesNothingBehind)
 TEST(CommandLine, APictureThatCannotBeWrittenIsToldInOneLine)
 {
     testsupport::ScriptedPeer peer;
-    peer.onFrame = [&](const std::string& frame) {
-        const exchange::Frame f = exchange::parseFrame(frame);
-        if (f.type != "DATA" ||
-            answerSearch(peer, f, serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|")))
-            return;
-        peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
-                  serverFrame("MAKEDATA", "END"));
-    };
+    playOneStatement(peer);
     testsupport::TempDir dir;
     const QString full = QString::fromStdString(dir.file("full.png"));
     ASSERT_TRUE(QFile::link(u"/dev/full"_s, full));
@@ -727,4 +726,60 @@ TEST(CommandLine, APictureThatCannotBeWrittenIsToldInOneLine)
     ASSERT_EQ(lines.size(), 1u) << run.err;
     EXPECT_EQ(lines[0].rfind("mirola: cannot write " + full.toStdString() + ": ", 0), 0u)
         << lines[0];
+}
+
+TEST(CommandLine, TheServerTellsWhatIsWrongBeforeItMakesAnything)
+{
+    testsupport::TempDir dir;
+    const std::string fresh = dir.file("fresh.db");
+    struct Case
+    {
+        const char* name;
+        QStringList arguments;
+        int status;
+        const char* says; // the one line, or stdout for status 0
+    };
+    const Case cases[] = {
+        {"its version", {u"--version"_s}, 0, "mirola-server 1."},
+        {"the page on the statement port",
+         {u"--listen"_s, u"127.0.0.1:5021"_s, u"--metrics"_s, u"127.0.0.1:5021"_s},
+         2,
+         "mirola-server: --metrics wants a port of its own, not the statement port 5021 of "
+         "--listen"},
+        {"the page on every address and the statement port",
+         {u"--listen"_s, u"127.0.0.1:5021"_s, u"--metrics"_s, u"*:5021"_s},
+         2,
+         "mirola-server: --metrics wants a port of its own"},
+        {"a database in no folder",
+         {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s,
+          QString::fromStdString("sqlite:" + dir.file("none/x.db"))},
+         1,
+         "cannot open it: No such file or directory (there is no folder "},
+        {"a database where no file can be made",
+         {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, u"sqlite:/proc/statements.db"_s},
+         1,
+         "mirola-server: /proc/statements.db: cannot open it: No such file or directory (no file "
+         "can be made in /proc)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess p;
+        QStringList arguments = c.arguments;
+        if (!arguments.contains(u"--db"_s))
+            arguments << u"--db"_s << QString::fromStdString("sqlite:" + fresh);
+        p.start(QString::fromUtf8(MIROLA_SERVER_PROGRAM), arguments);
+        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000));
+        EXPECT_EQ(p.exitCode(), c.status);
+        const std::string out = p.readAllStandardOutput().toStdString();
+        const std::vector<std::string> lines = linesOf(p.readAllStandardError().toStdString());
+        if (c.status == 0) {
+            EXPECT_EQ(out.rfind(c.says, 0), 0u) << out;
+            EXPECT_TRUE(lines.empty());
+        } else {
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find(c.says), std::string::npos) << lines[0];
+        }
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(fresh))) << "nothing made";
+    }
 }
