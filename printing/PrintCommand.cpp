@@ -133,10 +133,10 @@ void PrintCommand::exportTo(const SupplierParticulars& supplier, const Statement
     if (options.dpi < ExportOptions::minDpi || options.dpi > ExportOptions::maxDpi)
         throw std::runtime_error("--dpi wants " + std::to_string(ExportOptions::minDpi) + " to " +
                                  std::to_string(ExportOptions::maxDpi));
+    const Running running(*this);
     const ExportFormat format = exportFormatOf(path);
     if (format == ExportFormat::None)
         throw unknownFormat(path);
-    const Running running(*this);
     report::TRpPrinter& printer = generate(supplier, fill, options.compress);
     if (format == ExportFormat::Png)
         writePicture(m_report->Report1, path, options.dpi);
