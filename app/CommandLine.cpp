@@ -1,11 +1,20 @@
 #include "app/CommandLine.h"
 
+#include "printing/PrintCommand.h"
 #include "viewer/control/Version.h"
 
 #include <QCommandLineParser>
+#include <QDate>
+#include <QFile>
+#include <QSettings>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -15,11 +24,20 @@ namespace {
 
 constexpr int usageStatus = 2;
 
+// The values a whole-number option takes; `high` INT_MAX for no upper bound.
+struct Range
+{
+    int low;
+    int high;
+};
+
 struct OptionSpec
 {
     const char* name;
     const char* valueName; // nullptr for a flag
     const char* help;
+    std::optional<Range> range = {};
+    const char* byDefault = nullptr;
 };
 
 struct CommandSpec
@@ -36,16 +54,22 @@ struct CommandSpec
 const OptionSpec serverOption{"server", "HOST:PORT", "the statement server"};
 const OptionSpec configOption{"config", "FILE", "settings file (mirola.ini)"};
 
+// The form's year field holds four digits.
+constexpr Range yearRange{1, 9999};
+constexpr Range monthRange{1, 12};
+constexpr Range countingRange{1, INT_MAX};
+
 std::vector<OptionSpec> statementOptions()
 {
     return {serverOption,
             configOption,
             {"company", "CODE", "the company's code, as in the company list"},
-            {"password", "PW", "the company's security number"},
-            {"year", "Y", "year of the period (default: this year)"},
-            {"from", "M", "first month of the period (default: this month)"},
-            {"to", "M", "last month of the period (default: this month)"},
-            {"date", "N", "the N-th trading date of the period (1-based)"}};
+            {"password-file", "FILE", "read the security number from the first line of FILE"},
+            {"password", "PW", "the security number; - reads it from standard input"},
+            {"year", "Y", "year of the period", yearRange, "this year"},
+            {"from", "M", "first month of the period", monthRange, "this month"},
+            {"to", "M", "last month of the period", monthRange, "this month"},
+            {"date", "N", "the N-th trading date of the period", countingRange, "the first"}};
 }
 
 const std::vector<CommandSpec>& commands()
@@ -56,7 +80,9 @@ const std::vector<CommandSpec>& commands()
         exportOptions.push_back(
             {"all", nullptr, "every statement of the period, each from a new page (.pdf, .rpf)"});
         exportOptions.push_back({"compress", nullptr, "compress the report file"});
-        exportOptions.push_back({"dpi", "N", "resolution of a PNG"});
+        exportOptions.push_back(
+            {"dpi", "N", "resolution of a PNG",
+             Range{printing::ExportOptions::minDpi, printing::ExportOptions::maxDpi}, "96"});
         return std::vector<CommandSpec>{
             {"",
              "",
@@ -77,14 +103,14 @@ const std::vector<CommandSpec>& commands()
              0,
              0,
              statementOptions(),
-             {"company", "password"},
+             {"company"},
              "particulars, trading dates, lines and totals as TSV"},
             {"export",
              "",
              0,
              0,
              exportOptions,
-             {"company", "password", "out"},
+             {"company", "out"},
              "the printed statement into a file, no window"},
             {"control",
              "regfile [LIBRARY_PATH] | idl | rc",
@@ -98,7 +124,8 @@ const std::vector<CommandSpec>& commands()
              "FILE.rpf",
              1,
              1,
-             {{"page", "N", "the page (default 1)"}, {"out", "F.png|F.svg|F.emf", "the picture"}},
+             {{"page", "N", "the page", countingRange, "1"},
+              {"out", "F.png|F.svg|F.emf", "the picture"}},
              {"out"},
              "one page of a saved file as a picture"},
             {"report eval", "'EXPR'", 1, 1, {}, {}, "evaluate a report expression"},
@@ -112,6 +139,22 @@ std::string commandLabel(const std::string& command)
     return command.empty() ? std::string("mirola") : "mirola " + command;
 }
 
+std::string rangeText(const Range& r)
+{
+    return r.high == INT_MAX ? "from " + std::to_string(r.low)
+                             : std::to_string(r.low) + " to " + std::to_string(r.high);
+}
+
+std::string optionHelp(const OptionSpec& o)
+{
+    std::string text = o.help;
+    if (o.range)
+        text += ", " + rangeText(*o.range);
+    if (o.byDefault)
+        text += std::string(" (default: ") + o.byDefault + ")";
+    return text;
+}
+
 std::string helpText(const CommandSpec& spec)
 {
     std::string text = "usage: " + commandLabel(spec.name) + " [options]";
@@ -122,7 +165,7 @@ std::string helpText(const CommandSpec& spec)
     for (const OptionSpec& o : spec.options)
         rows.emplace_back(std::string("--") + o.name +
                               (o.valueName ? std::string(" ") + o.valueName : ""),
-                          o.help);
+                          optionHelp(o));
     rows.emplace_back("-h, --help", "this text");
     rows.emplace_back("--version", "the program's version");
     size_t width = 0;
@@ -136,6 +179,130 @@ std::string helpText(const CommandSpec& spec)
     return text;
 }
 
+const char* const reportHelp = "usage: mirola report info|render|eval [options] ...\n"
+                               "tools on saved report files and on the report's expressions\n\n"
+                               "commands:\n"
+                               "  info    header and pages of a saved file\n"
+                               "  render  one page of a saved file as a picture\n"
+                               "  eval    evaluate a report expression\n\n"
+                               "each with --help\n";
+
+// The keys the viewer reads from its settings file; a file with none of them is some other file.
+const char* const settingsKeys[] = {
+    "server/host",           "server/port",           "server/connectTimeoutMs",
+    "supplier/registration", "supplier/name",         "supplier/representative",
+    "supplier/address",      "supplier/businessType", "supplier/businessItem",
+    "supplier/bankAccount",  "seal/picture"};
+
+std::string checkSettingsFile(const std::string& path)
+{
+    const QString file = QFile::decodeName(QByteArray::fromStdString(path));
+    QFile probe(file);
+    if (!probe.open(QIODevice::ReadOnly))
+        return "--config cannot read " + path + ": " + probe.errorString().toStdString();
+    QSettings settings(file, QSettings::IniFormat);
+    if (settings.status() == QSettings::NoError)
+        for (const char* key : settingsKeys)
+            if (settings.contains(QString::fromLatin1(key)))
+                return {};
+    return "--config " + path +
+           " is not a settings file: no [server], [supplier] or [seal] key in it";
+}
+
+// The first line of `in`, without its line end; empty when there is none.
+std::string firstLine(std::istream& in)
+{
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+// The security number from --password-file, or from standard input for --password -, into
+// "password". Given on the command line, every local user can read it in the process list.
+std::string readPassword(ParsedCommand& c)
+{
+    if (c.isSet("password-file") && c.isSet("password"))
+        return "give --password or --password-file, not both";
+    if (!c.isSet("password-file") && !c.isSet("password"))
+        return "needs --password-file FILE or --password PW (- reads it from standard input)";
+    std::string source;
+    std::string line;
+    if (c.isSet("password-file")) {
+        source = "--password-file " + c.value("password-file");
+        std::ifstream file(c.value("password-file"));
+        if (!file)
+            return source + ": cannot read it: " + std::strerror(errno);
+        line = firstLine(file);
+    } else if (c.value("password") == "-") {
+        source = "--password - (standard input)";
+        line = firstLine(std::cin);
+    } else {
+        return {};
+    }
+    if (line.empty())
+        return source + ": no security number on its first line";
+    c.values["password"] = line;
+    return {};
+}
+
+// Whether two names stand for one existing file, through links and other spellings.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa = {};
+    struct stat sb = {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// What is wrong with the values together, beyond each one's own range; empty when nothing.
+std::string checkValues(ParsedCommand& c)
+{
+    if (c.isSet("config"))
+        if (std::string problem = checkSettingsFile(c.value("config")); !problem.empty())
+            return problem;
+    if (c.name == "fetch" || c.name == "export") {
+        if (std::string problem = readPassword(c); !problem.empty())
+            return problem;
+        // The form's fields start empty; the period is this month's unless given.
+        const QDate today = QDate::currentDate();
+        const int from = c.number("from").value_or(today.month());
+        const int to = c.number("to").value_or(today.month());
+        if (from > to)
+            return "the period runs backwards: --from " + std::to_string(from) + " is after --to " +
+                   std::to_string(to) + (c.isSet("to") ? "" : " (this month)");
+        c.values.try_emplace("year", std::to_string(today.year()));
+        c.values["from"] = std::to_string(from);
+        c.values["to"] = std::to_string(to);
+    }
+    if (c.name == "export") {
+        const std::string out = c.value("out");
+        const printing::ExportFormat format = printing::exportFormatOf(out);
+        if (c.isSet("all") && c.isSet("date"))
+            return "--all takes every trading date; leave out --date";
+        if (c.isSet("all") && format == printing::ExportFormat::Png)
+            return "--all writes .pdf or .rpf, not a picture of one page";
+        if (format == printing::ExportFormat::None)
+            return "--out " + out + ": the name must end in .rpf, .pdf or .png, which chooses " +
+                   "the format";
+    }
+    // Writing over what the command reads would destroy it before, or while, it is read.
+    if (c.isSet("out")) {
+        std::vector<std::pair<std::string, std::string>> inputs;
+        for (const char* option : {"config", "password-file"})
+            if (c.isSet(option))
+                inputs.emplace_back(std::string("--") + option, c.value(option));
+        for (const std::string& file : c.positional)
+            inputs.emplace_back("the input", file);
+        for (const auto& [what, file] : inputs)
+            if (sameFile(c.value("out"), file))
+                return "--out " + c.value("out") + " is " + what + " " + file +
+                       "; write somewhere else";
+    }
+    return {};
+}
+
 } // namespace
 
 std::string ParsedCommand::value(const std::string& option) const
@@ -144,19 +311,12 @@ std::string ParsedCommand::value(const std::string& option) const
     return it == values.end() ? std::string() : it->second;
 }
 
-bool ParsedCommand::integer(const std::string& option, int& target, std::string& error) const
+std::optional<int> ParsedCommand::number(const std::string& option) const
 {
     const auto it = values.find(option);
     if (it == values.end())
-        return true;
-    bool ok = false;
-    const int v = QString::fromStdString(it->second).toInt(&ok);
-    if (!ok) {
-        error = "--" + option + " wants a whole number, not '" + it->second + "'";
-        return false;
-    }
-    target = v;
-    return true;
+        return std::nullopt;
+    return QString::fromStdString(it->second).toInt();
 }
 
 std::string versionText()
@@ -185,9 +345,16 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
         name = args.takeFirst().toStdString();
         if (name == "report") {
             const std::string leaf = args.isEmpty() ? std::string() : args.first().toStdString();
+            if (leaf == "-h" || leaf == "--help") {
+                out << reportHelp;
+                return 0;
+            }
+            if (leaf == "--version") {
+                out << versionText() << '\n';
+                return 0;
+            }
             if (leaf != "info" && leaf != "render" && leaf != "eval") {
-                err << "mirola report: wants info, render or eval (see mirola report info "
-                       "--help)\n";
+                err << "mirola report: wants info, render or eval (see mirola report --help)\n";
                 return usageStatus;
             }
             args.removeFirst();
@@ -239,11 +406,22 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
     }
     if (command.positional.size() < spec->minPositional)
         return usageError(name, std::string("wants ") + spec->arguments);
-    for (const OptionSpec& o : spec->options)
-        if (parser.isSet(QString::fromLatin1(o.name)))
-            command.values[o.name] = o.valueName
-                                         ? parser.value(QString::fromLatin1(o.name)).toStdString()
-                                         : std::string();
+    for (const OptionSpec& o : spec->options) {
+        const QString option = QString::fromLatin1(o.name);
+        if (!parser.isSet(option))
+            continue;
+        const std::string value = o.valueName ? parser.value(option).toStdString() : std::string();
+        if (o.range) {
+            // Plain digits only: "+3", " 3" or "0x0C" would be read as numbers and surprise.
+            bool ok = !value.empty() && value.size() <= 10 &&
+                      value.find_first_not_of("0123456789") == std::string::npos;
+            const long long v = ok ? std::stoll(value) : 0;
+            if (!ok || v < o.range->low || v > o.range->high)
+                return usageError(name, std::string("--") + o.name + " wants a whole number " +
+                                            rangeText(*o.range) + ", not '" + value + "'");
+        }
+        command.values[o.name] = value;
+    }
     for (const char* required : spec->required)
         if (!command.isSet(required)) {
             std::string valueName;
@@ -252,6 +430,8 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
                     valueName = std::string(" ") + o.valueName;
             return usageError(name, std::string("needs --") + required + valueName);
         }
+    if (const std::string problem = checkValues(command); !problem.empty())
+        return usageError(name, problem);
     return -1;
 }
 

@@ -3,6 +3,7 @@
 #include "viewer/Configuration.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,16 @@ struct ParsedCommand
 
     bool isSet(const std::string& option) const { return values.count(option) != 0; }
     std::string value(const std::string& option) const;
-    // The option's value as a whole number; `target` is left alone when the option is not set.
-    bool integer(const std::string& option, int& target, std::string& error) const;
+    // A whole-number option's value, checked against its range when parsing; none when not set.
+    std::optional<int> number(const std::string& option) const;
 };
 
-// Parses argv with the options of its subcommand only. Returns -1 when the command is to run;
-// otherwise the exit status, after `--help` or `--version` (0, on stdout) or a one-line message
-// for an unknown option, a missing value or a wrong argument count (2, on stderr).
+// Parses argv with the options of its subcommand only, and checks every value before anything
+// is fetched or written: numbers within their ranges, the period's months in order, the output's
+// format, an output that is none of the inputs, a settings file that is one. The security number
+// given as a file or as "-" is read here and kept as the value of "password". Returns -1 when
+// the command is to run; otherwise the exit status, after `--help` or `--version` (0, on stdout)
+// or one line on stderr naming what is wrong (2).
 int parseCommandLine(int argc, char** argv, ParsedCommand& command);
 
 // "mirola 1.1.0.10", as --version prints it.

@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include "app/InterruptCleanup.h"
 #include "exchange/ExchangeDriver.h"
 #include "grid/TImVarGrid.h"
 #include "report/store/WholeFile.h"
@@ -149,6 +150,7 @@ bool Headless::writeWhole(const std::string& path,
         return false;
     }
     partial.close();
+    const PartialFile removedOnInterrupt(partial.fileName().toLocal8Bit().toStdString());
     if (!writeTo(partial.fileName().toLocal8Bit().toStdString(), write, error))
         return false;
     // The temporary file is private to its owner; the result is an ordinary file.

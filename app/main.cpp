@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/ControlCommand.h"
 #include "app/Headless.h"
+#include "app/InterruptCleanup.h"
 #include "app/ReportTools.h"
 #include "gfx/Font.h"
 #include "report/eval/EvalCommand.h"
@@ -38,6 +39,19 @@ std::string utf8(const char* cp949Bytes)
     return text::fromCp949(cp949Bytes).toStdString();
 }
 
+// A headless command says what it has to say in its own lines; the platform's notes (a
+// runtime folder missing under cron or su, a font cache) would come before them in a script's
+// log. Errors still pass, and anyone who asks Qt for its messages gets them all.
+void keepQtNotesOutOfScripts()
+{
+    if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << message.toLocal8Bit().constData() << '\n';
+    });
+}
+
 // Qt's own texts in Korean only where a window shows them: the commands for scripts speak in
 // one language, and the system's reasons they quote stay as the system gives them.
 void setUpApplication(bool window)
@@ -56,11 +70,7 @@ int reportCommand(int argc, char** argv, const app::ParsedCommand& c)
         if (c.name == "report info") {
             app::reportInfo(c.positional[0], std::cout);
         } else {
-            int page = 1;
-            std::string error;
-            if (!c.integer("page", page, error))
-                return app::usageError(c.name, error);
-            app::reportRender(c.positional[0], page, c.value("out"));
+            app::reportRender(c.positional[0], c.number("page").value_or(1), c.value("out"));
         }
     } catch (const std::exception& e) {
         return failed(utf8(e.what()));
@@ -82,22 +92,12 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
                                                                        {"from", &request.fromMonth},
                                                                        {"to", &request.toMonth},
                                                                        {"date", &request.date}};
-        for (const auto& [name, target] : numbers) {
-            int v = 0;
-            if (!c.integer(name, v, error))
-                return app::usageError(c.name, error);
-            if (c.isSet(name))
-                *target = v;
-        }
-        if (c.isSet("all") && c.isSet("date"))
-            return app::usageError(c.name, "--all takes every trading date; leave out --date");
-        if (c.isSet("all") &&
-            QString::fromStdString(c.value("out")).endsWith(u".png"_s, Qt::CaseInsensitive))
-            return app::usageError(c.name, "--all writes .pdf or .rpf, not a picture of one page");
+        for (const auto& [name, target] : numbers)
+            *target = c.number(name);
         exportOptions.compress = c.isSet("compress");
-        if (!c.integer("dpi", exportOptions.dpi, error))
-            return app::usageError(c.name, error);
+        exportOptions.dpi = c.number("dpi").value_or(exportOptions.dpi);
     }
+    app::removePartialFileOnInterrupt();
 
     viewer::TFmirola form(config);
     app::Headless driver(form);
@@ -156,21 +156,26 @@ int main(int argc, char** argv)
     if (const int status = app::parseCommandLine(argc, argv, c); status >= 0)
         return status;
 
+    if (!c.name.empty())
+        keepQtNotesOutOfScripts();
     if (c.name == "control") {
         QCoreApplication core(argc, argv);
         return app::controlCommand(c.positional, std::cout, std::cerr);
     }
     if (c.name == "report eval") {
         QCoreApplication core(argc, argv);
-        const std::string result =
-            report::eval::evalCommandLine(text::toCp949(QString::fromStdString(c.positional[0])));
-        std::cout << text::fromCp949(result).toStdString() << '\n';
+        const report::TRpEvResult result = report::eval::evaluateCommandLine(
+            text::toCp949(QString::fromStdString(c.positional[0])));
+        if (result.isError())
+            return failed(utf8(result.message().c_str()));
+        std::cout << text::fromCp949(report::eval::describeResult(result)).toStdString() << '\n';
         return 0;
     }
 
     const bool offscreen = c.name != "";
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
     if (c.name == "report info" || c.name == "report render")
         return reportCommand(argc, argv, c);
 
@@ -185,6 +190,9 @@ int main(int argc, char** argv)
     try {
         config = viewer::Configuration::load(c.value("config"));
     } catch (const std::exception& e) {
+        // A file named on the command line is an argument like any other.
+        if (c.isSet("config"))
+            return app::usageError(c.name, e.what());
         return failed(utf8(e.what()));
     }
     std::string error;

@@ -38,8 +38,12 @@ set(expected
   bin/mirola-server
   share/applications/mirola.desktop
   share/icons/hicolor/scalable/apps/mirola.svg
-  share/man/man1/mirola.1
-  share/man/man1/mirola-server.1
+  share/man/man1/mirola.1.gz
+  share/man/man1/mirola-server.1.gz
+  share/doc/mirola/copyright
+  share/doc/mirola/changelog.Debian.gz
+  share/doc/mirola-server/copyright
+  share/doc/mirola-server/changelog.Debian.gz
   share/doc/mirola/examples/mirola.ini
   lib/systemd/system/mirola-server.service)
 foreach(file ${expected})
@@ -74,8 +78,12 @@ foreach(key "Name=" "Name\\[ko\\]=" "Icon=mirola" "Exec=mirola")
 endforeach()
 
 foreach(page mirola mirola-server)
-  check_clean("groff ${page}.1" QUIET_OUTPUT
-    COMMAND ${GROFF} -man -ww -z -Tutf8 ${PREFIX}/share/man/man1/${page}.1)
+  execute_process(COMMAND gzip -dc ${PREFIX}/share/man/man1/${page}.1.gz
+    OUTPUT_FILE ${ROOT}/${page}.1 RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    problem("${page}.1.gz is not a gzip file")
+  endif()
+  check_clean("groff ${page}.1" QUIET_OUTPUT COMMAND ${GROFF} -man -ww -z -Tutf8 ${ROOT}/${page}.1)
 endforeach()
 
 # The example configuration carries every key the viewer reads.

@@ -8,6 +8,7 @@
 #include "report/store/TRpPageList.h"
 #include "text/Cp949.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <cmath>
@@ -25,6 +26,11 @@ bool endsWith(const std::string& path, const QString& suffix)
     return QString::fromStdString(path).endsWith(suffix, Qt::CaseInsensitive);
 }
 
+std::runtime_error unknownFormat(const std::string& path)
+{
+    return std::runtime_error("cannot tell the format of " + path + ": write .rpf, .pdf or .png");
+}
+
 // Page 1 as a picture of the report's paper at `dpi`.
 void writePicture(const report::TRpReport& report, const std::string& path, int dpi)
 {
@@ -39,11 +45,30 @@ void writePicture(const report::TRpReport& report, const std::string& path, int 
                                           pixels(report::TRpPage::LengthIndex), dpi, &error);
     if (image.isNull())
         throw std::runtime_error("the page picture is damaged: " + error);
-    if (!image.save(QString::fromStdString(path), "PNG"))
-        throw std::runtime_error("cannot write " + path);
+    // Coded in memory and written by us: the image library reports its own write errors on
+    // stderr, before the one line that is ours.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("cannot code the page as PNG");
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush())
+        throw std::runtime_error("cannot write " + path + ": " + file.errorString().toStdString());
 }
 
 } // namespace
+
+ExportFormat exportFormatOf(const std::string& path)
+{
+    if (endsWith(path, u".rpf"_s))
+        return ExportFormat::ReportFile;
+    if (endsWith(path, u".pdf"_s))
+        return ExportFormat::Pdf;
+    if (endsWith(path, u".png"_s))
+        return ExportFormat::Png;
+    return ExportFormat::None;
+}
 
 // Marks the command running for one printing and frees its forms when the printing ends.
 class PrintCommand::Running
@@ -110,13 +135,17 @@ report::TRpPrinter& PrintCommand::generate(const SupplierParticulars& supplier,
 void PrintCommand::exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                             const std::string& path, const ExportOptions& options)
 {
-    if (options.dpi < 24 || options.dpi > 1200)
-        throw std::runtime_error("--dpi wants 24 to 1200");
+    if (options.dpi < ExportOptions::minDpi || options.dpi > ExportOptions::maxDpi)
+        throw std::runtime_error("--dpi wants " + std::to_string(ExportOptions::minDpi) + " to " +
+                                 std::to_string(ExportOptions::maxDpi));
     const Running running(*this);
+    const ExportFormat format = exportFormatOf(path);
+    if (format == ExportFormat::None)
+        throw unknownFormat(path);
     report::TRpPrinter& printer = generate(supplier, fill, options.compress);
-    if (endsWith(path, u".png"_s))
+    if (format == ExportFormat::Png)
         writePicture(m_report->Report1, path, options.dpi);
-    else if (endsWith(path, u".pdf"_s))
+    else if (format == ExportFormat::Pdf)
         report::WritePdf(printer, path);
     else
         printer.SaveReportFile(QString::fromStdString(path));
@@ -158,13 +187,16 @@ void StatementDocument::append(const report::TRpPrinter& printer)
 
 void StatementDocument::writeTo(const std::string& path)
 {
-    if (endsWith(path, u".png"_s))
+    const ExportFormat format = exportFormatOf(path);
+    if (format == ExportFormat::Png)
         throw std::runtime_error("a picture holds one page only: write .pdf or .rpf");
+    if (format == ExportFormat::None)
+        throw unknownFormat(path);
     if (pageCount() == 0)
         throw std::runtime_error("no statement to write");
     m_pages->WriteHeader();
     const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
-    if (endsWith(path, u".pdf"_s))
+    if (format == ExportFormat::Pdf)
         report::WritePdf(*m_pages, fileName, m_title);
     else
         m_pages->WriteToFile(fileName);

@@ -22,10 +22,18 @@ class TfrmPreview;
 // Writes a statement into a freshly made page (reset, then fill).
 using StatementFiller = std::function<void(TFmirolareport&)>;
 
-// How exportTo writes: a report file (.rpf, or any other extension), a PDF (.pdf) or a picture
-// of page 1 (.png, at `dpi` pixels per inch).
+// What an export writes, chosen by the extension of its file name in any case: a report file
+// (.rpf), a PDF (.pdf) or a picture of page 1 (.png); None for any other name, which is refused
+// rather than guessed, so that a mistyped name never replaces a file of another kind.
+enum class ExportFormat { None, ReportFile, Pdf, Png };
+ExportFormat exportFormatOf(const std::string& path);
+
 struct ExportOptions
 {
+    // Pixels per inch of a picture: below 24 the page's text is unreadable, above 1200 the
+    // A4 picture passes 140 million pixels.
+    static constexpr int minDpi = 24;
+    static constexpr int maxDpi = 1200;
     bool compress = false;
     int dpi = 96;
 };
@@ -41,8 +49,8 @@ public:
     StatementDocument& operator=(const StatementDocument&) = delete;
 
     int pageCount() const;
-    // Every page into `path`: a PDF (.pdf) or a report file (any other extension but .png,
-    // which holds one page only). Throws std::runtime_error with a one-line message when there
+    // Every page into `path`: a PDF (.pdf) or a report file (.rpf); a picture holds one page
+    // only. Throws std::runtime_error with a one-line message when there
     // is no page or the file cannot be written.
     void writeTo(const std::string& path);
 

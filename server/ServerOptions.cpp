@@ -68,6 +68,7 @@ struct Parser
         u"Answer statement-line requests for any statement, not only for those a "
         "trading-date answer listed to the same address in the last 30 minutes."_s};
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"Show this help."_s};
+    QCommandLineOption version{u"version"_s, u"Show the program's version."_s};
 
     Parser()
     {
@@ -76,7 +77,7 @@ struct Parser
             "requests from a SQLite or PostgreSQL database."_s);
         parser.addOptions({listen, db, init, idle, requestTimeout, maxConnections, maxPerAddress,
                            unsentBudget, threads, metrics, maxFailures, failureWindow, anyStatement,
-                           help});
+                           help, version});
     }
 };
 
@@ -129,6 +130,7 @@ QString ServerOptions::parse(const QStringList& arguments)
     if (!p.parser.positionalArguments().isEmpty())
         return u"unexpected argument: "_s + p.parser.positionalArguments().first();
     help = p.parser.isSet(p.help);
+    version = p.parser.isSet(p.version);
     if (p.parser.isSet(p.listen) && !parseListen(p.parser.value(p.listen), address, port))
         return u"--listen wants HOST:PORT, for example 127.0.0.1:1021"_s;
     database = p.parser.value(p.db);
@@ -170,6 +172,15 @@ QString ServerOptions::parse(const QStringList& arguments)
     metrics = p.parser.isSet(p.metrics);
     if (metrics && !parseListen(p.parser.value(p.metrics), metricsAddress, metricsPort))
         return u"--metrics wants HOST:PORT, for example 127.0.0.1:9121"_s;
+    // Found here, before the database is made, rather than when the second listener fails.
+    const auto anyAddress = [](const QHostAddress& a) {
+        return a == QHostAddress(QHostAddress::Any) || a == QHostAddress(QHostAddress::AnyIPv4) ||
+               a == QHostAddress(QHostAddress::AnyIPv6);
+    };
+    if (metrics && metricsPort != 0 && metricsPort == port &&
+        (metricsAddress == address || anyAddress(metricsAddress) || anyAddress(address)))
+        return u"--metrics wants a port of its own, not the statement port %1 of --listen"_s.arg(
+            port);
     if (p.parser.isSet(p.maxFailures) &&
         !positive(p.parser.value(p.maxFailures), guard.maxFailures))
         return u"--max-failures wants a positive number"_s;

@@ -20,6 +20,7 @@ struct ServerOptions
     QString database; // sqlite:PATH or postgresql://...
     bool init = false;
     bool help = false;
+    bool version = false;
     // Where the operators' page is served, if it is.
     bool metrics = false;
     QHostAddress metricsAddress = QHostAddress(QHostAddress::LocalHost);

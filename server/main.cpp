@@ -11,10 +11,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -53,11 +56,29 @@ void stopOnSignals(QCoreApplication& app)
 
 // One SQLite file serves one server: the failed matches live in its memory, and the grants too,
 // read from the file only at start, so a second server on the file would halve what each one
-// knows. Held until the process ends.
-bool claimSqliteFile(const QString& path)
+// knows. Held until the process ends. Empty when claimed; otherwise why not, as the
+// administrator needs it.
+QString claimSqliteFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd < 0) {
+        const int error = errno;
+        QString why = u"cannot open it: "_s + QString::fromLocal8Bit(std::strerror(error));
+        const QString folder = QFileInfo(path).absolutePath();
+        if (error == ENOENT && !QFileInfo(folder).isDir())
+            why += u" (there is no folder %1)"_s.arg(folder);
+        else if (error == ENOENT)
+            why += u" (no file can be made in %1)"_s.arg(folder);
+        else if (error == EROFS || error == EACCES)
+            why += u" (as a systemd service it may write only in /var/lib/mirola-server)"_s;
+        return why;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return {};
+    if (errno == EWOULDBLOCK)
+        return u"another mirola-server serves this file; one SQLite file serves one server "
+               "(several servers share a PostgreSQL database)"_s;
+    return u"cannot lock it: "_s + QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
@@ -79,6 +100,10 @@ int main(int argc, char** argv)
         std::fputs(server::ServerOptions::helpText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs("mirola-server " MIROLA_VERSION "\n", stdout);
+        return 0;
+    }
 
     const long files = server::raiseOpenFileLimit();
     if (files > 0 &&
@@ -97,11 +122,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool sqlite = location.driver == u"QSQLITE"_s;
-    if (sqlite && !claimSqliteFile(location.name)) {
-        std::fprintf(stderr,
-                     "mirola-server: %s: another mirola-server serves this file; one SQLite file "
-                     "serves one server (several servers share a PostgreSQL database)\n",
-                     location.name.toLocal8Bit().constData());
+    if (const QString why = sqlite ? claimSqliteFile(location.name) : QString(); !why.isEmpty()) {
+        std::fprintf(stderr, "mirola-server: %s: %s\n", location.name.toLocal8Bit().constData(),
+                     why.toLocal8Bit().constData());
         return 1;
     }
     // Made first, and alone: it creates what is missing before the event loops open theirs.

@@ -10,13 +10,18 @@ std::string describeResult(const TRpEvResult& result)
     return std::string(result.kindName()) + "\t" + result.text();
 }
 
-std::string evalCommandLine(std::string_view expression)
+TRpEvResult evaluateCommandLine(std::string_view expression)
 {
     TRpEvEnvironment functions;
     functions.addReportConstants();
     TRpEvaluator evaluator(&functions);
     evaluator.prepare(expression);
-    return describeResult(evaluator.value());
+    return evaluator.value();
+}
+
+std::string evalCommandLine(std::string_view expression)
+{
+    return describeResult(evaluateCommandLine(expression));
 }
 
 } // namespace report::eval

@@ -13,6 +13,10 @@ namespace report::eval {
 // and out is cp949 bytes.
 std::string evalCommandLine(std::string_view expression);
 
+// The result that line describes; an expression that cannot be parsed or evaluated gives an
+// error result.
+TRpEvResult evaluateCommandLine(std::string_view expression);
+
 // The printed form of a result: kind, tab, text.
 std::string describeResult(const TRpEvResult& result);
 

@@ -7,9 +7,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,14 +24,27 @@ std::string fileMessage(const char* what, const QString& fileName, const QString
     return std::string(what) + " \"" + text::toCp949(fileName) + "\": " + text::toCp949(reason);
 }
 
+// A file in `folder` that no name leads to, so that it goes with its last descriptor however
+// the process ends, killed or not. Where the file system makes no such files, a named one is
+// unlinked as soon as it is made.
+int openUnnamedFile(const QString& folder)
+{
+    const QByteArray dir = QFile::encodeName(folder);
+    const int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR))
+        return fd;
+    QByteArray name = dir + "/RPFXXXXXX";
+    const int named = ::mkostemp(name.data(), O_CLOEXEC);
+    if (named >= 0)
+        ::unlink(name.constData());
+    return named;
+}
+
 } // namespace
 
 TRpStream::TRpStream(int64_t spillThresholdBytes) : m_spillThreshold(spillThresholdBytes) {}
 
-TRpStream::~TRpStream()
-{
-    m_file.reset(); // closed before the temporary file removes it
-}
+TRpStream::~TRpStream() = default;
 
 std::unique_ptr<TRpStream> TRpStream::openFile(const QString& fileName)
 {
@@ -55,7 +70,14 @@ std::unique_ptr<TRpStream> TRpStream::openBytes(std::string bytes)
 void TRpStream::checkFile(bool ok, const char* what) const
 {
     if (!ok)
-        throw EStreamError(fileMessage(what, m_file->fileName(), m_file->errorString()));
+        throw EStreamError(
+            fileMessage(what, m_file->fileName().isEmpty() ? spillLabel() : m_file->fileName(),
+                        m_file->errorString()));
+}
+
+QString TRpStream::spillLabel()
+{
+    return QDir::tempPath() + u"/RPF…"_s;
 }
 
 void TRpStream::Write(const void* data, int64_t count)
@@ -88,20 +110,21 @@ void TRpStream::Write(const void* data, int64_t count)
 
 void TRpStream::spillToFile()
 {
-    auto temporary = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/RPFXXXXXX"_s);
-    if (!temporary->open())
-        throw EStreamError(
-            fileMessage("Cannot create file", temporary->fileTemplate(), temporary->errorString()));
-    // The temporary file names and removes the file; the stream works on a handle of its own,
-    // unbuffered: finding a page reads a few bytes here and there, and records go whole.
-    auto file = std::make_unique<QFile>(temporary->fileName());
-    if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        throw EStreamError(fileMessage("Cannot open file", file->fileName(), file->errorString()));
+    const int fd = openUnnamedFile(QDir::tempPath());
+    if (fd < 0)
+        throw EStreamError(fileMessage("Cannot create file", spillLabel(),
+                                       QString::fromLocal8Bit(std::strerror(errno))));
+    // Unbuffered: finding a page reads a few bytes here and there, and records go whole.
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw EStreamError(fileMessage("Cannot open file", spillLabel(), file->errorString()));
+    }
     // The stream moves to the file only once the file holds everything, so a failed move
     // leaves it whole in memory.
     if (file->write(m_memory.data(), qint64(m_memory.size())) != qint64(m_memory.size()))
-        throw EStreamError(fileMessage("Cannot write file", file->fileName(), file->errorString()));
-    m_temporary = std::move(temporary);
+        throw EStreamError(fileMessage("Cannot write file", spillLabel(), file->errorString()));
     m_file = std::move(file);
     m_fileSize = int64_t(m_memory.size());
     std::string().swap(m_memory);

@@ -11,8 +11,9 @@ class QFile;
 namespace report {
 
 // The page store's byte stream: held in memory until it grows beyond a threshold, then moved
-// to a temporary file ("RPF…" in the system's temporary directory) that is deleted with the
-// stream. Every read, write, seek and copy takes the stream's lock.
+// to a temporary file in the system's temporary directory that has no name there, so that it
+// goes with the stream, or with the process however it ends. Every read, write, seek and copy
+// takes the stream's lock.
 class TRpStream
 {
 public:
@@ -47,7 +48,8 @@ public:
     bool HeldInMemory() const;
     bool ReadOnly() const { return m_readOnly; }
     int64_t SpillThreshold() const { return m_spillThreshold; }
-    // The temporary (or opened) file's name; empty while held in memory.
+    // The opened report file's name; empty while held in memory or in the unnamed temporary
+    // file.
     QString FileName() const;
 
 private:
@@ -55,13 +57,14 @@ private:
     int64_t readLocked(void* data, int64_t count);
     void seekLocked(int64_t position);
     void checkFile(bool ok, const char* what) const;
+    // How messages name the temporary file, which has no name of its own.
+    static QString spillLabel();
 
     mutable std::mutex m_lock;
     int64_t m_spillThreshold;
     bool m_readOnly = false;
     std::string m_memory;
     int64_t m_position = 0;
-    std::unique_ptr<QFile> m_temporary; // the spill file's owner, which removes it
     std::unique_ptr<QFile> m_file;
     int64_t m_fileSize = 0; // kept here, so that asking costs no system call
 };

@@ -8,10 +8,12 @@
 #include "text/Cp949.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -27,14 +29,21 @@ struct ProgramRun
     std::string err;
 };
 
-// Runs the real program; the test's own event loop keeps turning, for a peer it plays.
-ProgramRun runMirola(const QStringList& arguments)
+// Runs the real program, as cron or su would, without XDG_RUNTIME_DIR; the test's own event
+// loop keeps turning, for a peer it plays. `input` is its standard input.
+ProgramRun runMirola(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"XDG_RUNTIME_DIR"_s);
+    p.setProcessEnvironment(environment);
     p.start(QString::fromUtf8(MIROLA_PROGRAM), arguments);
     ProgramRun run;
-    if (!p.waitForStarted() ||
-        !waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
+    if (!p.waitForStarted())
+        return run;
+    p.write(input);
+    p.closeWriteChannel();
+    if (!waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
         p.kill();
         p.waitForFinished();
         return run;
@@ -81,6 +90,19 @@ bool answerSearch(testsupport::ScriptedPeer& peer, const exchange::Frame& f,
     return true;
 }
 
+// A server whose March 2004 holds one statement of one line, answered whole.
+void playOneStatement(testsupport::ScriptedPeer& peer)
+{
+    peer.onFrame = [&peer](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA" ||
+            answerSearch(peer, f, serverFrame("MAKEDATE", "DATA", "2004-03-01|1|59001||SU1|")))
+            return;
+        peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
+                  serverFrame("MAKEDATA", "END"));
+    };
+}
+
 } // namespace
 
 TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
@@ -119,7 +141,7 @@ TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
          {u"fetch"_s, u"--server"_s, server, u"--company"_s, u"1"_s, u"--password"_s, u"2"_s,
           u"--year"_s, u"20x6"_s},
          2,
-         "mirola fetch: --year wants a whole number, not '20x6'"},
+         "mirola fetch: --year wants a whole number 1 to 9999, not '20x6'"},
         {"an argument too many",
          {u"companies"_s, u"extra"_s},
          2,
@@ -143,6 +165,7 @@ TEST(CommandLine, EachSubcommandTakesItsOwnOptionsOnly)
         {"version of a subcommand", {u"report"_s, u"info"_s, u"--version"_s}, 0, "mirola 1."},
         {"version of the window", {u"--version"_s}, 0, "mirola 1."},
         {"version of the web page", {u"web"_s, u"--version"_s}, 0, "mirola 1."},
+        {"help of the report tools", {u"report"_s, u"--help"_s}, 0, "info    header and pages"},
         {"an expression that starts with a minus", {u"report"_s, u"eval"_s, u"-1+3"_s}, 0, "2"},
     };
     for (const Case& c : cases) {
@@ -434,5 +457,347 @@ TEST(CommandLine, ExportAllRefusesWhatItCannotWriteAndLeavesNothingOnAFailure)
                         .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
                         .isEmpty())
             << "nothing is left behind";
+    }
+}
+
+namespace {
+
+QString writeFile(const testsupport::TempDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = QString::fromStdString(dir.file(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+// Every file of `dir` with its bytes.
+std::map<QString, QByteArray> contentsOf(const testsupport::TempDir& dir)
+{
+    std::map<QString, QByteArray> files;
+    const QDir folder(QString::fromStdString(dir.path()));
+    for (const QString& name :
+         folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        files[name] = file.readAll();
+    }
+    return files;
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (const QString& line : QString::fromStdString(text).split(u'\n', Qt::SkipEmptyParts))
+        lines.push_back(line.toStdString());
+    return lines;
+}
+
+} // namespace
+
+TEST(CommandLine, BadArgumentsEndWithStatusTwoInOneLineBeforeAnyConnectionOrFile)
+{
+    // The settings name a server that only counts who connects: nothing may.
+    testsupport::ScriptedPeer peer;
+    testsupport::TempDir dir;
+    const QString settings = writeFile(
+        dir, "my.ini", "[server]\nhost=127.0.0.1\nport=" + QByteArray::number(peer.port()));
+    const QString secret = writeFile(dir, "secret.txt", "1234\n");
+    const QString secretPdf = writeFile(dir, "secret.pdf", "1234\n");
+    const QString blank = writeFile(dir, "blank.txt", "\n");
+    const QString passwd = writeFile(dir, "passwd",
+                                     "root:x:0:0:root:/root:/bin/bash\n"
+                                     "daemon:x:1:1:daemon:/usr/sbin:/usr/sbin/nologin\n");
+    const QString unknownKeys = writeFile(dir, "other.ini", "[colours]\nbackground=white\n");
+    const QString missing = QString::fromStdString(dir.file("missing.txt"));
+    const auto out = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
+    // An export of the settings' server with `more`, into x.pdf unless `more` names an output.
+    const auto exportWith = [&](QStringList more, QStringList credentials = {}) {
+        if (credentials.isEmpty())
+            credentials = {u"--password-file"_s, secret};
+        if (!more.contains(u"--out"_s))
+            more << u"--out"_s << out("x.pdf");
+        return QStringList{u"export"_s, u"--config"_s, settings, u"--company"_s, u"59001"_s} +
+               credentials + more;
+    };
+    const std::map<QString, QByteArray> before = contentsOf(dir);
+
+    struct Case
+    {
+        const char* name;
+        QStringList arguments;
+        const char* says; // the one line starts with it
+        QByteArray input = {};
+        int status = 2;
+    };
+    const Case cases[] = {
+        {"a year of 0", exportWith({u"--year"_s, u"0"_s}),
+         "mirola export: --year wants a whole number 1 to 9999, not '0'"},
+        {"a year below 0", exportWith({u"--year"_s, u"-1"_s}),
+         "mirola export: --year wants a whole number 1 to 9999, not '-1'"},
+        {"a year of five digits", exportWith({u"--year"_s, u"99999"_s}),
+         "mirola export: --year wants a whole number 1 to 9999, not '99999'"},
+        {"a year that is no number", exportWith({u"--year"_s, u"20x6"_s}),
+         "mirola export: --year wants a whole number 1 to 9999, not '20x6'"},
+        {"a first month of 0", exportWith({u"--from"_s, u"0"_s}),
+         "mirola export: --from wants a whole number 1 to 12, not '0'"},
+        {"a first month of 13", exportWith({u"--from"_s, u"13"_s}),
+         "mirola export: --from wants a whole number 1 to 12, not '13'"},
+        {"a last month of 13", exportWith({u"--to"_s, u"13"_s}),
+         "mirola export: --to wants a whole number 1 to 12, not '13'"},
+        {"months backwards", exportWith({u"--from"_s, u"12"_s, u"--to"_s, u"7"_s}),
+         "mirola export: the period runs backwards: --from 12 is after --to 7"},
+        {"a trading date of 0", exportWith({u"--date"_s, u"0"_s}),
+         "mirola export: --date wants a whole number from 1, not '0'"},
+        {"a resolution of 0", exportWith({u"--dpi"_s, u"0"_s, u"--out"_s, out("x.png")}),
+         "mirola export: --dpi wants a whole number 24 to 1200, not '0'"},
+        {"a resolution below 0", exportWith({u"--dpi"_s, u"-5"_s, u"--out"_s, out("x.png")}),
+         "mirola export: --dpi wants a whole number 24 to 1200, not '-5'"},
+        {"a resolution too high", exportWith({u"--dpi"_s, u"100000"_s, u"--out"_s, out("x.png")}),
+         "mirola export: --dpi wants a whole number 24 to 1200, not '100000'"},
+        {"a fetch with a year of 0",
+         {u"fetch"_s, u"--config"_s, settings, u"--company"_s, u"59001"_s, u"--password-file"_s,
+          secret, u"--year"_s, u"0"_s},
+         "mirola fetch: --year wants a whole number 1 to 9999, not '0'"},
+        {"a page of 0",
+         {u"report"_s, u"render"_s, settings, u"--page"_s, u"0"_s, u"--out"_s, out("p.png")},
+         "mirola report render: --page wants a whole number from 1, not '0'"},
+        {"an output without an extension", exportWith({u"--out"_s, out("x")}),
+         "mirola export: --out "},
+        {"an output of another kind", exportWith({u"--out"_s, out("x.txt")}),
+         "mirola export: --out "},
+        {"every statement into a text file", exportWith({u"--all"_s, u"--out"_s, out("all.txt")}),
+         "mirola export: --out "},
+        {"the settings file as the output", exportWith({u"--out"_s, settings}),
+         "mirola export: --out "},
+        {"the security number's file as the output",
+         exportWith({u"--out"_s, secretPdf}, {u"--password-file"_s, secretPdf}),
+         "mirola export: --out "},
+        {"the report file as its own picture",
+         {u"report"_s, u"render"_s, secretPdf, u"--out"_s, secretPdf},
+         "mirola report render: --out "},
+        {"a settings file that is none",
+         {u"companies"_s, u"--config"_s, passwd},
+         "mirola companies: --config "},
+        {"settings without a key the viewer knows",
+         {u"companies"_s, u"--config"_s, unknownKeys},
+         "mirola companies: --config "},
+        {"settings that are not there",
+         {u"companies"_s, u"--config"_s, missing},
+         "mirola companies: --config cannot read "},
+        {"two security numbers",
+         exportWith({}, {u"--password"_s, u"1234"_s, u"--password-file"_s, secret}),
+         "mirola export: give --password or --password-file, not both"},
+        {"no security number", exportWith({}, {u"--date"_s, u"1"_s}),
+         "mirola export: needs --password-file FILE or --password PW"},
+        {"a security number's file that is not there",
+         exportWith({}, {u"--password-file"_s, missing}), "mirola export: --password-file "},
+        {"a blank security number's file", exportWith({}, {u"--password-file"_s, blank}),
+         "mirola export: --password-file "},
+        {"nothing on standard input", exportWith({}, {u"--password"_s, u"-"_s}),
+         "mirola export: --password - (standard input): no security number on its first line"},
+        {"an expression that is not whole", {u"report"_s, u"eval"_s, u"1+"_s}, "mirola: ", {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramRun run = runMirola(c.arguments, c.input);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        const std::vector<std::string> lines = linesOf(run.err);
+        ASSERT_EQ(lines.size(), 1u) << "one line means one line: " << run.err;
+        EXPECT_EQ(lines[0].rfind(c.says, 0), 0u) << lines[0];
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_TRUE(contentsOf(dir) == before) << "no file written, none replaced";
+        EXPECT_EQ(peer.connections(), 0) << "nothing fetched";
+    }
+}
+
+TEST(CommandLine, TheSecurityNumberComesFromAFileOrStandardInput)
+{
+    testsupport::ScriptedPeer peer;
+    playOneStatement(peer);
+    testsupport::TempDir dir;
+    const QString file = writeFile(dir, "secret", "0715\r\nsecond line\n");
+    const QStringList fetch = {
+        u"fetch"_s,     u"--server"_s, u"127.0.0.1:"_s + QString::number(peer.port()),
+        u"--company"_s, u"59001"_s,    u"--year"_s,
+        u"2004"_s,      u"--from"_s,   u"3"_s,
+        u"--to"_s,      u"3"_s};
+    struct Case
+    {
+        const char* name;
+        QStringList credentials;
+        QByteArray input;
+    };
+    const Case cases[] = {
+        {"its file's first line", {u"--password-file"_s, file}, {}},
+        {"standard input", {u"--password"_s, u"-"_s}, "0715\n"},
+        {"standard input without a line end", {u"--password"_s, u"-"_s}, "0715"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t seen = peer.frames().size();
+        const ProgramRun run = runMirola(fetch + c.credentials, c.input);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("TOTCOUNT\t1"), std::string::npos) << run.out;
+        std::string custRequest;
+        for (size_t i = seen; i < peer.frames().size(); ++i)
+            if (peer.frames()[i].find("MAKECUST       DATA") != std::string::npos)
+                custRequest = peer.frames()[i];
+        EXPECT_NE(custRequest.find("USERPASS = \"0715\""), std::string::npos) << custRequest;
+    }
+}
+
+namespace {
+
+// The files `pid` holds open in `folder` that no name leads to.
+int unnamedFilesOf(qint64 pid, const QString& folder)
+{
+    int count = 0;
+    const QString prefix = QFileInfo(folder).canonicalFilePath() + u'/';
+    const QDir fds(u"/proc/%1/fd"_s.arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System)) {
+        const QString target = fd.symLinkTarget();
+        count += target.startsWith(prefix) && target.endsWith(u" (deleted)"_s) ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(CommandLine, AnInterruptedExportLeavesNothingBehind)
+{
+    // Six statements of 14 lines, two pages each; the sixth never comes, so the export waits
+    // with five in its page store, which has then moved to a temporary file.
+    testsupport::ScriptedPeer peer;
+    bool waiting = false;
+    std::string dates;
+    for (int day = 1; day <= 6; ++day)
+        dates +=
+            serverFrame("MAKEDATE", "DATA", "2004-03-0" + std::to_string(day) + "|1|59001||SU1|");
+    peer.onFrame = [&](const std::string& frame) {
+        const exchange::Frame f = exchange::parseFrame(frame);
+        if (f.type != "DATA" || answerSearch(peer, f, dates) || f.command != "MAKEDATA")
+            return;
+        if (f.body.find("2004-03-06") != std::string_view::npos) {
+            waiting = true;
+            return;
+        }
+        const size_t at = f.body.find("2004-03-0");
+        const std::string date(f.body.substr(at, 10));
+        std::string lines;
+        for (int i = 1; i <= 14; ++i)
+            lines += serverFrame("MAKEDATA", "DATA",
+                                 date + "|1|" + std::to_string(i) + "|A|line " + std::to_string(i) +
+                                     "|1|EA|100|100|10|");
+        peer.send(lines + serverFrame("MAKEDATA", "END"));
+    };
+    const QStringList period = {
+        u"export"_s,    u"--server"_s, u"127.0.0.1:"_s + QString::number(peer.port()),
+        u"--company"_s, u"59001"_s,    u"--password"_s,
+        u"1"_s,         u"--year"_s,   u"2004"_s,
+        u"--from"_s,    u"3"_s,        u"--to"_s,
+        u"3"_s,         u"--all"_s,    u"--out"_s};
+    // SIGINT and SIGHUP take the same path as SIGTERM (tst_interruptcleanup).
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        testsupport::TempDir temp;
+        testsupport::TempDir target;
+        testsupport::TempDir runtime;
+        waiting = false;
+        QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_s, QString::fromStdString(temp.path()));
+        // Without one, Qt makes a runtime folder of its own in the temporary folder.
+        environment.insert(u"XDG_RUNTIME_DIR"_s, QString::fromStdString(runtime.path()));
+        p.setProcessEnvironment(environment);
+        p.start(QString::fromUtf8(MIROLA_PROGRAM),
+                period + QStringList{QString::fromStdString(target.file("period.pdf"))});
+        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return waiting; }, 30000))
+            << p.readAllStandardError().toStdString();
+        const QString tempPath = QString::fromStdString(temp.path());
+        EXPECT_EQ(unnamedFilesOf(p.processId(), tempPath), 1) << "the pages are in a file";
+        ::kill(pid_t(p.processId()), signal);
+        ASSERT_TRUE(waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        for (const testsupport::TempDir* dir : {&temp, &target})
+            EXPECT_EQ(QDir(QString::fromStdString(dir->path()))
+                          .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                      QStringList())
+                << dir->path();
+    }
+}
+
+TEST(CommandLine, APictureThatCannotBeWrittenIsToldInOneLine)
+{
+    testsupport::ScriptedPeer peer;
+    playOneStatement(peer);
+    testsupport::TempDir dir;
+    const QString full = QString::fromStdString(dir.file("full.png"));
+    ASSERT_TRUE(QFile::link(u"/dev/full"_s, full));
+    const ProgramRun run =
+        runMirola({u"export"_s, u"--server"_s, u"127.0.0.1:"_s + QString::number(peer.port()),
+                   u"--company"_s, u"59001"_s, u"--password"_s, u"1"_s, u"--year"_s, u"2004"_s,
+                   u"--from"_s, u"3"_s, u"--to"_s, u"3"_s, u"--out"_s, full});
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = linesOf(run.err);
+    ASSERT_EQ(lines.size(), 1u) << run.err;
+    EXPECT_EQ(lines[0].rfind("mirola: cannot write " + full.toStdString() + ": ", 0), 0u)
+        << lines[0];
+}
+
+TEST(CommandLine, TheServerTellsWhatIsWrongBeforeItMakesAnything)
+{
+    testsupport::TempDir dir;
+    const std::string fresh = dir.file("fresh.db");
+    struct Case
+    {
+        const char* name;
+        QStringList arguments;
+        int status;
+        const char* says; // the one line, or stdout for status 0
+    };
+    const Case cases[] = {
+        {"its version", {u"--version"_s}, 0, "mirola-server 1."},
+        {"the page on the statement port",
+         {u"--listen"_s, u"127.0.0.1:5021"_s, u"--metrics"_s, u"127.0.0.1:5021"_s},
+         2,
+         "mirola-server: --metrics wants a port of its own, not the statement port 5021 of "
+         "--listen"},
+        {"the page on every address and the statement port",
+         {u"--listen"_s, u"127.0.0.1:5021"_s, u"--metrics"_s, u"*:5021"_s},
+         2,
+         "mirola-server: --metrics wants a port of its own"},
+        {"a database in no folder",
+         {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s,
+          QString::fromStdString("sqlite:" + dir.file("none/x.db"))},
+         1,
+         "cannot open it: No such file or directory (there is no folder "},
+        {"a database where no file can be made",
+         {u"--listen"_s, u"127.0.0.1:0"_s, u"--db"_s, u"sqlite:/proc/statements.db"_s},
+         1,
+         "mirola-server: /proc/statements.db: cannot open it: No such file or directory (no file "
+         "can be made in /proc)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess p;
+        QStringList arguments = c.arguments;
+        if (!arguments.contains(u"--db"_s))
+            arguments << u"--db"_s << QString::fromStdString("sqlite:" + fresh);
+        p.start(QString::fromUtf8(MIROLA_SERVER_PROGRAM), arguments);
+        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return p.state() == QProcess::NotRunning; }, 30000));
+        EXPECT_EQ(p.exitCode(), c.status);
+        const std::string out = p.readAllStandardOutput().toStdString();
+        const std::vector<std::string> lines = linesOf(p.readAllStandardError().toStdString());
+        if (c.status == 0) {
+            EXPECT_EQ(out.rfind(c.says, 0), 0u) << out;
+            EXPECT_TRUE(lines.empty());
+        } else {
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find(c.says), std::string::npos) << lines[0];
+        }
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(fresh))) << "nothing made";
     }
 }

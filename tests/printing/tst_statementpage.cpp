@@ -10,8 +10,10 @@
 #include "report/model/TRpShape.h"
 #include "tests/printing/PageTexts.h"
 #include "tests/printing/StatementFixture.h"
+#include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -441,6 +443,10 @@ TEST(PrintCommand, AFailingFillFreesTheReportFormAndPassesTheFailureOn)
 // another command object runs on its own page.
 TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
 {
+    // A report file's name for the device that takes anything.
+    testsupport::TempDir dir;
+    const std::string sink = dir.file("sink.rpf");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), QString::fromStdString(sink)));
     PrintCommand command;
     std::string refusal;
     bool untouched = false;
@@ -449,7 +455,7 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
                              [&](TFmirolareport& page) {
                                  try {
                                      command.exportTo(
-                                         supplier(), [](TFmirolareport&) {}, "/dev/null");
+                                         supplier(), [](TFmirolareport&) {}, sink);
                                  } catch (const std::runtime_error& e) {
                                      refusal = e.what();
                                      untouched = command.reportForm() == &page;
@@ -457,8 +463,7 @@ TEST(PrintCommand, ASecondCommandWhileOneRunsIsRefused)
                                  PrintCommand other;
                                  other.exportTo(
                                      supplier(),
-                                     [&](TFmirolareport& own) { otherRan = &own != &page; },
-                                     "/dev/null");
+                                     [&](TFmirolareport& own) { otherRan = &own != &page; }, sink);
                                  throw std::runtime_error("stop here");
                              }),
                  std::runtime_error);

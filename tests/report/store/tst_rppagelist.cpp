@@ -107,7 +107,7 @@ TEST(TRpPageList, AStoreBeyondTheThresholdLivesInATemporaryFileAndKeepsEveryByte
             list.AppendPage(pictures.back());
         }
         list.WriteHeader();
-        EXPECT_FALSE(list.Stream().FileName().isEmpty());
+        EXPECT_FALSE(list.Stream().HeldInMemory());
         for (size_t i = pictures.size(); i > 0; --i)
             EXPECT_TRUE(list.LoadPage(int(i)) == pictures[i - 1]) << "page " << i;
         EXPECT_EQ(u32At(streamBytes(list), 8), pictures.size());

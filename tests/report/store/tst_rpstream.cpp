@@ -32,11 +32,29 @@ std::string readAll(TRpStream& stream)
     return out;
 }
 
+// The files this process holds open in `folder` that no name leads to any more.
+std::vector<std::string> unnamedFilesIn(const QString& folder)
+{
+    std::vector<std::string> found;
+    const QString prefix = QFileInfo(folder).canonicalFilePath() + QStringLiteral("/");
+    for (const QFileInfo& fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System)) {
+        const QString target = fd.symLinkTarget();
+        if (target.startsWith(prefix) && target.endsWith(QStringLiteral(" (deleted)")))
+            found.push_back(target.toStdString());
+    }
+    return found;
+}
+
 } // namespace
 
-TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFile)
+TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFileWithoutAName)
 {
-    QString spilled;
+    // Unnamed, the file goes with the process however it ends: nothing is left to remove.
+    testsupport::TempDir temp;
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QByteArray::fromStdString(temp.path()));
+    const QDir folder(QString::fromStdString(temp.path()));
     {
         TRpStream stream;
         const std::string head = pattern(99999, 1);
@@ -44,13 +62,14 @@ TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFile)
         EXPECT_TRUE(stream.HeldInMemory());
         stream.Write("x", 1);
         EXPECT_TRUE(stream.HeldInMemory()) << "100000 bytes are not beyond the threshold";
+        EXPECT_TRUE(unnamedFilesIn(folder.path()).empty());
         stream.Write("y", 1);
         ASSERT_FALSE(stream.HeldInMemory());
-        spilled = stream.FileName();
-        EXPECT_TRUE(QFileInfo(spilled).fileName().startsWith(QStringLiteral("RPF")));
-        EXPECT_EQ(QFileInfo(spilled).absolutePath(),
-                  QFileInfo(QDir::tempPath()).absoluteFilePath());
-        EXPECT_EQ(QFileInfo(spilled).size(), 100001);
+        EXPECT_EQ(unnamedFilesIn(folder.path()).size(), 1u) << "the bytes are in the folder";
+        EXPECT_TRUE(
+            folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty())
+            << "under no name";
+        EXPECT_TRUE(stream.FileName().isEmpty());
         EXPECT_EQ(stream.Position(), 100001) << "the file's position is the end of the data";
         EXPECT_TRUE(readAll(stream) == head + "xy");
 
@@ -62,7 +81,11 @@ TEST(TRpStream, GrowingBeyondTheThresholdMovesItToATemporaryFile)
         ASSERT_EQ(stream.Read(back, 8), 8);
         EXPECT_EQ(std::string(back, 8), head.substr(8, 2) + "ABCD" + head.substr(14, 2));
     }
-    EXPECT_FALSE(QFile::exists(spilled)) << "the temporary file goes with the stream";
+    EXPECT_TRUE(unnamedFilesIn(folder.path()).empty()) << "the file goes with the stream";
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
 }
 
 TEST(TRpStream, AWriteThatCrossesTheThresholdLandsWhereItWasAimed)
