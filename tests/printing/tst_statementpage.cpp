@@ -485,15 +485,18 @@ TEST(PrintCommand, AParticularCutEvenAtTheSmallestSizeIsNamed)
         text::cp949("대한민국시도지사협의회사무국경영지원본부재무회계팀전자세금계산서발행담당"
                     "한국농수산식품유통공사서울지역본부물류센터");
     from.representative = text::cp949("남궁민수, 황보서연");
+    testsupport::TempDir dir;
+    const std::string sink = dir.file("sink.rpf");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), QString::fromStdString(sink)));
     PrintCommand command;
     const auto fill = [](TFmirolareport& page) {
         ResetStatement(page);
         FillStatement(page, workedExample());
     };
-    command.exportTo(from, fill, "/dev/null");
+    command.exportTo(from, fill, sink);
     const std::vector<std::string> named = {text::cp949("거래명세서 공급자 상호"),
                                             text::cp949("세금계산서 공급자 상호")};
     EXPECT_EQ(command.cutTexts(), named);
-    command.exportTo(supplier(), fill, "/dev/null");
+    command.exportTo(supplier(), fill, sink);
     EXPECT_TRUE(command.cutTexts().empty());
 }
