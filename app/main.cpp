@@ -62,6 +62,14 @@ void setUpApplication(bool window)
         viewer::installQtTranslations();
 }
 
+// A written export's status, after a line for each field it had to cut.
+int warnedOf(const app::Headless& driver)
+{
+    for (const std::string& warning : driver.warnings())
+        std::cerr << "mirola: warning: " << warning << '\n';
+    return 0;
+}
+
 int reportCommand(int argc, char** argv, const app::ParsedCommand& c)
 {
     QApplication application(argc, argv);
@@ -122,19 +130,11 @@ int headlessCommand(const app::ParsedCommand& c, const viewer::Configuration& co
                              onTerminal ? progress : std::function<void(int, int)>(), error);
         if (shown)
             std::cerr << '\n';
-        if (!written)
-            return failed(error);
-        for (const std::string& warning : driver.warnings())
-            std::cerr << "mirola: warning: " << warning << '\n';
-        return 0;
+        return written ? warnedOf(driver) : failed(error);
     }
-    if (c.name == "export") {
-        if (!driver.exportStatement(c.value("out"), exportOptions, error))
-            return failed(error);
-        for (const std::string& warning : driver.warnings())
-            std::cerr << "mirola: warning: " << warning << '\n';
-        return 0;
-    }
+    if (c.name == "export")
+        return driver.exportStatement(c.value("out"), exportOptions, error) ? warnedOf(driver)
+                                                                            : failed(error);
     driver.printStatement(std::cout);
     return 0;
 }

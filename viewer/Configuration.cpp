@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSettings>
 #include <QStandardPaths>
+#include <map>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -18,37 +19,38 @@ namespace {
 
 constexpr int sealPixels = 154; // the seal picture's fixed size
 
-// The value of `key` ("section/name") as the file's line has it after "=", trimmed; empty when
-// the file has no such line.
-QString rawValue(const QString& file, const QString& key)
+// The values of a section's keys as the file's lines have them after "=", trimmed.
+std::map<QString, QString> rawValues(const QString& file, const QString& section)
 {
+    std::map<QString, QString> values;
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    const QString section = key.section(u'/', 0, 0);
-    const QString name = key.section(u'/', 1);
+        return values;
     QString current;
     while (!f.atEnd()) {
         const QString line = QString::fromUtf8(f.readLine()).trimmed();
         if (line.startsWith(u'[') && line.endsWith(u']'))
             current = line.mid(1, line.size() - 2).trimmed();
-        else if (current.compare(section, Qt::CaseInsensitive) == 0 &&
-                 line.section(u'=', 0, 0).trimmed() == name)
-            return line.section(u'=', 1).trimmed();
+        else if (current.compare(section, Qt::CaseInsensitive) == 0 && line.contains(u'='))
+            values.try_emplace(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
     }
-    return {};
+    return values;
 }
 
-void readText(QSettings& s, const QString& key, std::string& target)
+// `raw` is the value as written in the file, when it is there.
+void readText(QSettings& s, const QString& key, const std::map<QString, QString>& raw,
+              std::string& target)
 {
     if (!s.contains(key))
         return;
     // Quotes inside a value that is not quoted as a whole would be taken as the file's quoting
     // and dropped with the space after them; the name on a tax document keeps them as written.
-    const QString raw = rawValue(s.fileName(), key);
-    if (raw.contains(u'"') && !raw.startsWith(u'"')) {
-        target = text::toCp949(raw);
-        return;
+    if (const auto written = raw.find(key.section(u'/', 1)); written != raw.end()) {
+        const QString& value = written->second;
+        if (value.contains(u'"') && !value.startsWith(u'"')) {
+            target = text::toCp949(value);
+            return;
+        }
     }
     // An unquoted value with commas (an address, say) is read as a list; it is one text, and a
     // comma in it is followed by one space, as written in an address. Quoting keeps it exact.
@@ -95,13 +97,14 @@ Configuration Configuration::fromFile(const std::string& path)
     }
     if (s.contains(u"server/connectTimeoutMs"_s))
         c.connectTimeoutMs = std::max(1, s.value(u"server/connectTimeoutMs"_s).toInt());
-    readText(s, u"supplier/registration"_s, c.supplier.registration);
-    readText(s, u"supplier/name"_s, c.supplier.name);
-    readText(s, u"supplier/representative"_s, c.supplier.representative);
-    readText(s, u"supplier/address"_s, c.supplier.address);
-    readText(s, u"supplier/businessType"_s, c.supplier.businessType);
-    readText(s, u"supplier/businessItem"_s, c.supplier.businessItem);
-    readText(s, u"supplier/bankAccount"_s, c.supplier.bankAccount);
+    const std::map<QString, QString> written = rawValues(file, u"supplier"_s);
+    readText(s, u"supplier/registration"_s, written, c.supplier.registration);
+    readText(s, u"supplier/name"_s, written, c.supplier.name);
+    readText(s, u"supplier/representative"_s, written, c.supplier.representative);
+    readText(s, u"supplier/address"_s, written, c.supplier.address);
+    readText(s, u"supplier/businessType"_s, written, c.supplier.businessType);
+    readText(s, u"supplier/businessItem"_s, written, c.supplier.businessItem);
+    readText(s, u"supplier/bankAccount"_s, written, c.supplier.bankAccount);
     if (s.contains(u"seal/picture"_s)) {
         // A relative picture path is taken from the configuration file's folder.
         QString picture = s.value(u"seal/picture"_s).toString();

@@ -11,7 +11,6 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
 
 import pyatspi
 from gi.repository import GLib
@@ -25,23 +24,37 @@ def check(condition, what):
         print("FAIL: " + what, flush=True)
 
 
-def pump():
-    context = GLib.MainContext.default()
-    while context.iteration(False):
-        pass
+# What the viewer tells the bus about its tree; waiting wakes on each of these.
+TREE_EVENTS = ["object:children-changed", "object:state-changed", "object:property-change",
+               "object:text-changed", "object:row-inserted", "object:row-deleted",
+               "object:model-changed", "object:selection-changed", "focus:"]
 
 
 def wait_for(what, condition, timeout=30.0):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        pump()
-        try:
-            value = condition()
-        except Exception:  # the tree changes under us while it is read
-            value = None
-        if value:
-            return value
-        time.sleep(0.05)
+    """Runs the bus's events until `condition` holds, or fails after `timeout` seconds."""
+    context = GLib.MainContext.default()
+    expired = []
+    deadline = GLib.timeout_add(int(timeout * 1000), lambda: expired.append(True) or False)
+    # Not every change of a cell's text comes as an event: look again at least this often.
+    backstop = GLib.timeout_add(250, lambda: True)
+    ignore = lambda event: None
+    for kind in TREE_EVENTS:
+        pyatspi.Registry.registerEventListener(ignore, kind)
+    try:
+        while not expired:
+            try:
+                value = condition()
+            except Exception:  # the tree changes under us while it is read
+                value = None
+            if value:
+                return value
+            context.iteration(True)
+    finally:
+        for kind in TREE_EVENTS:
+            pyatspi.Registry.deregisterEventListener(ignore, kind)
+        GLib.source_remove(backstop)
+        if not expired:
+            GLib.source_remove(deadline)
     raise SystemExit("FAIL: timed out waiting for " + what)
 
 

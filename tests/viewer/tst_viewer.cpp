@@ -920,16 +920,17 @@ TEST(ViewerForm, AnEmptyFocusedGridShowsACueAndACutCellShowsItsWholeText)
     if (const QByteArray shots = qgetenv("MIROLA_VIEWER_SHOTS"); !shots.isEmpty())
         form.grab().save(QString::fromLocal8Bit(shots) + u"/viewer-empty-grid-focus.png"_s);
 
-    // With a row the focused cell is the cue; the long specification is cut by its column.
-    const std::string longSpec = text::cp949("스테인리스 볼트 M12 x 80 육각 머리 전나사 (100개입)");
-    form.SocketMakeData("2004-03-01|1|1|" + text::cp949("품목A") + "|" + longSpec +
+    // With a row the focused cell is the cue; the long item details are cut by their column.
+    const std::string longDetails =
+        text::cp949("스테인리스 볼트 M12 x 80 육각 머리 전나사 (100개입)");
+    form.SocketMakeData("2004-03-01|1|1|" + text::cp949("품목A") + "|" + longDetails +
                         "|1|EA|100|100|10|");
     EXPECT_TRUE(waitUntil([&] { return !cues->cueShown(); }));
     const auto centre = [&](int col) {
         const gfx::Rect r = form.ImVarGrid2->CellRect(col, 1);
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     };
-    EXPECT_EQ(cues->clippedText(centre(1)), text::fromCp949(longSpec));
+    EXPECT_EQ(cues->clippedText(centre(1)), text::fromCp949(longDetails));
     EXPECT_EQ(cues->clippedText(centre(2)), QString()) << "a quantity that fits";
     EXPECT_EQ(cues->clippedText(QPoint(centre(1).x(), 2)), QString()) << "the header row";
 }
