@@ -6,28 +6,29 @@
 
 namespace server {
 
-// Whether the database answers, as every connection of the process sees it. Each connection
-// that loses the database says so here, and the outage is over when the last one is back: one
-// log line when it starts and one when it ends, however many connections notice it.
+// Whether the database answers, as the connections of the process last saw it. The first
+// connection to lose it starts an outage and the first to reach it again ends it: one log line
+// each way, however many connections notice. A connection that stays idle through the return
+// must not keep the outage open, so the state follows the latest word, not a count.
 class DatabaseHealth
 {
 public:
-    // True for the first connection lost in an outage: it alone tells the log.
+    // True when this loss starts an outage: the caller alone tells the log.
     bool lost(int64_t nowMs)
     {
         const std::lock_guard lock(m_mutex);
-        if (m_lost++ > 0)
+        if (!m_up.load())
             return false;
         m_since = nowMs;
         m_up.store(false);
         return true;
     }
 
-    // How long the outage lasted when this was the last connection to come back; -1 otherwise.
+    // How long the outage lasted when this return ends it; -1 when it was already over.
     int64_t restored(int64_t nowMs)
     {
         const std::lock_guard lock(m_mutex);
-        if (m_lost == 0 || --m_lost > 0)
+        if (m_up.load())
             return -1;
         m_up.store(true);
         return nowMs - m_since;
@@ -37,7 +38,6 @@ public:
 
 private:
     std::mutex m_mutex;
-    int m_lost = 0;
     int64_t m_since = 0;
     std::atomic<bool> m_up{true};
 };

@@ -138,3 +138,19 @@ TEST_F(StatementServerTest, LookupsOutsideAnEventLoopSeeWritesAtOnce)
     ASSERT_TRUE(insertCompany(u"50006"_s));
     EXPECT_EQ(db->companies().value_or(std::vector<std::string>()).size(), 6u);
 }
+
+// Connections share one view of the database: the first loss and the first return are told
+// once each, and a connection idle through the return neither keeps the outage open nor hides
+// the next one.
+TEST(DatabaseHealthTest, TheFirstLossAndTheFirstReturnEndTheStory)
+{
+    server::DatabaseHealth health;
+    EXPECT_TRUE(health.lost(1000));
+    EXPECT_FALSE(health.lost(1100)) << "a second connection losing it is the same outage";
+    EXPECT_FALSE(health.up());
+    EXPECT_EQ(health.restored(3500), 2500);
+    EXPECT_TRUE(health.up()) << "the other connection is idle, but the database answers";
+    EXPECT_EQ(health.restored(3600), -1) << "the idle connection's return is not news";
+    EXPECT_TRUE(health.lost(9000)) << "the next outage is told again";
+    EXPECT_EQ(health.restored(9400), 400);
+}
