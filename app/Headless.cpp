@@ -151,8 +151,14 @@ bool Headless::writeWhole(const std::string& path,
     }
     partial.close();
     const PartialFile removedOnInterrupt(partial.fileName().toLocal8Bit().toStdString());
-    if (!writeTo(partial.fileName().toLocal8Bit().toStdString(), write, error))
+    if (!writeTo(partial.fileName().toLocal8Bit().toStdString(), write, error)) {
+        // The user knows the file by the name he gave, not by the hidden one it is made under.
+        const std::string hidden = partial.fileName().toStdString();
+        for (size_t at = error.find(hidden); at != std::string::npos;
+             at = error.find(hidden, at + path.size()))
+            error.replace(at, hidden.size(), path);
         return false;
+    }
     // The temporary file is private to its owner; the result is an ordinary file.
     QFile::setPermissions(partial.fileName(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ReadGroup | QFile::ReadOther);

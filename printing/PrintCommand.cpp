@@ -6,6 +6,7 @@
 #include "report/print/PlatformPrinter.h"
 #include "report/print/WritePdf.h"
 #include "report/store/TRpPageList.h"
+#include "report/store/WholeFile.h"
 #include "text/Cp949.h"
 
 #include <QBuffer>
@@ -52,9 +53,11 @@ void writePicture(const report::TRpReport& report, const std::string& path, int 
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         throw std::runtime_error("cannot code the page as PNG");
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush())
-        throw std::runtime_error("cannot write " + path + ": " + file.errorString().toStdString());
+    QFile file(QString::fromLocal8Bit(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        !report::WholeFile::writeAll(file, png.constData(), png.size()) || !file.flush())
+        throw std::runtime_error(
+            text::toCp949(u"cannot write "_s + file.fileName() + u": "_s + file.errorString()));
 }
 
 } // namespace

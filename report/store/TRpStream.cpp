@@ -104,7 +104,8 @@ void TRpStream::Write(const void* data, int64_t count)
         }
     }
     const int64_t end = m_file->pos() + count;
-    checkFile(m_file->write(static_cast<const char*>(data), count) == count, "Cannot write file");
+    checkFile(WholeFile::writeAll(*m_file, static_cast<const char*>(data), count),
+              "Cannot write file");
     m_fileSize = std::max(m_fileSize, end);
 }
 
@@ -123,7 +124,7 @@ void TRpStream::spillToFile()
     }
     // The stream moves to the file only once the file holds everything, so a failed move
     // leaves it whole in memory.
-    if (file->write(m_memory.data(), qint64(m_memory.size())) != qint64(m_memory.size()))
+    if (!WholeFile::writeAll(*file, m_memory.data(), qint64(m_memory.size())))
         throw EStreamError(fileMessage("Cannot write file", spillLabel(), file->errorString()));
     m_file = std::move(file);
     m_fileSize = int64_t(m_memory.size());

@@ -29,12 +29,20 @@ bool WholeFile::open()
 
 bool WholeFile::write(const char* data, qint64 size)
 {
-    // A short write sets no reason; the write of the rest that fails outright carries the
-    // system's ("No space left on device").
+    return writeAll(*m_file, data, size);
+}
+
+bool WholeFile::writeAll(QIODevice& device, const char* data, qint64 size)
+{
     while (size > 0) {
-        const qint64 written = m_file->write(data, size);
-        if (written <= 0)
+        const qint64 written = device.write(data, size);
+        if (written <= 0) {
+            // A buffered write that fails says only "Unknown error"; flushing the same bytes
+            // again gives the system's reason.
+            if (auto* file = qobject_cast<QFileDevice*>(&device))
+                file->flush();
             return false;
+        }
         data += written;
         size -= written;
     }
@@ -47,11 +55,15 @@ bool WholeFile::commit()
     // that got past it, so a failure here (a full disk) would be renamed over the target as a
     // cut file; failing instead leaves the temporary file to be removed. A flush that writes
     // part of the buffer sets no reason, so the rest is flushed again until one writes nothing.
+    // A buffered write that failed earlier left only "Unknown error": flushing the same bytes
+    // again gives the system's reason ("No space left on device").
     bool written = m_file->error() == QFileDevice::NoError;
-    while (written && m_file->bytesToWrite() > 0) {
+    while (m_file->bytesToWrite() > 0) {
         const qint64 before = m_file->bytesToWrite();
-        if (!m_file->flush() && m_file->bytesToWrite() == before)
+        if (!m_file->flush() && m_file->bytesToWrite() == before) {
             written = false;
+            break;
+        }
     }
     written = written && m_file->error() == QFileDevice::NoError;
     if (!m_direct)

@@ -27,6 +27,10 @@ public:
     bool commit();
     QString errorString() const { return m_file->errorString(); }
 
+    // Writes all the bytes to `device`. A short write sets no reason, so the rest is written
+    // again until a write fails outright and carries the system's ("No space left on device").
+    static bool writeAll(QIODevice& device, const char* data, qint64 size);
+
     // The name stands for something that exists and is not a regular file; a symbolic link
     // counts as what it points to.
     static bool isSpecial(const QString& fileName);

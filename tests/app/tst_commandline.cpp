@@ -30,14 +30,21 @@ struct ProgramRun
 };
 
 // Runs the real program, as cron or su would, without XDG_RUNTIME_DIR; the test's own event
-// loop keeps turning, for a peer it plays. `input` is its standard input.
-ProgramRun runMirola(const QStringList& arguments, const QByteArray& input = {})
+// loop keeps turning, for a peer it plays. `input` is its standard input; the shell runs
+// `shellPrefix` (limits a case sets) before it.
+ProgramRun runMirola(const QStringList& arguments, const QByteArray& input = {},
+                     const QString& shellPrefix = {})
 {
     QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(u"XDG_RUNTIME_DIR"_s);
     p.setProcessEnvironment(environment);
-    p.start(QString::fromUtf8(MIROLA_PROGRAM), arguments);
+    if (shellPrefix.isEmpty())
+        p.start(QString::fromUtf8(MIROLA_PROGRAM), arguments);
+    else
+        p.start(u"/bin/sh"_s, QStringList{u"-c"_s, shellPrefix + u" exec \"$0\" \"$@\""_s,
+                                          QString::fromUtf8(MIROLA_PROGRAM)} +
+                                  arguments);
     ProgramRun run;
     if (!p.waitForStarted())
         return run;
@@ -101,6 +108,16 @@ void playOneStatement(testsupport::ScriptedPeer& peer)
         peer.send(serverFrame("MAKEDATA", "DATA", "2004-03-01|1|1|A|a|1|EA|100|100|10|") +
                   serverFrame("MAKEDATA", "END"));
     };
+}
+
+// Exports the one statement `peer` plays to `out`.
+QStringList exportOfTheStatement(const testsupport::ScriptedPeer& peer, const QString& out)
+{
+    return {u"export"_s,    u"--server"_s, u"127.0.0.1:"_s + QString::number(peer.port()),
+            u"--company"_s, u"59001"_s,    u"--password"_s,
+            u"1"_s,         u"--year"_s,   u"2004"_s,
+            u"--from"_s,    u"3"_s,        u"--to"_s,
+            u"3"_s,         u"--out"_s,    out};
 }
 
 } // namespace
@@ -735,15 +752,78 @@ TEST(CommandLine, APictureThatCannotBeWrittenIsToldInOneLine)
     testsupport::TempDir dir;
     const QString full = QString::fromStdString(dir.file("full.png"));
     ASSERT_TRUE(QFile::link(u"/dev/full"_s, full));
-    const ProgramRun run =
-        runMirola({u"export"_s, u"--server"_s, u"127.0.0.1:"_s + QString::number(peer.port()),
-                   u"--company"_s, u"59001"_s, u"--password"_s, u"1"_s, u"--year"_s, u"2004"_s,
-                   u"--from"_s, u"3"_s, u"--to"_s, u"3"_s, u"--out"_s, full});
+    const ProgramRun run = runMirola(exportOfTheStatement(peer, full));
     EXPECT_EQ(run.status, 1);
     const std::vector<std::string> lines = linesOf(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
     EXPECT_EQ(lines[0].rfind("mirola: cannot write " + full.toStdString() + ": ", 0), 0u)
         << lines[0];
+}
+
+namespace {
+
+// A small file system of the test's own, mounted over a fresh folder: a really full disk.
+class SmallDisk
+{
+public:
+    SmallDisk()
+    {
+        m_mounted = QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s,
+                                                   u"tmpfs"_s, path()}) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            QProcess::execute(u"umount"_s, {path()});
+    }
+    bool mounted() const { return m_mounted; }
+    QString path() const { return QString::fromStdString(m_dir.path()); }
+    const testsupport::TempDir& dir() const { return m_dir; }
+
+private:
+    testsupport::TempDir m_dir;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+// The output's disk is full: the one line names the file the user asked for (not the hidden one
+// it is made under) and the system's reason, and nothing is left.
+TEST(CommandLine, AnExportToAFullDiskNamesTheOutputAndTheSystemsReason)
+{
+    testsupport::ScriptedPeer peer;
+    playOneStatement(peer);
+    for (const char* name : {"명세서.pdf", "명세서.rpf", "명세서.png"}) {
+        SCOPED_TRACE(name);
+        SmallDisk disk;
+        if (!disk.mounted())
+            GTEST_SKIP() << "mounting a small file system needs the right to mount";
+        const QString out = disk.path() + u"/"_s + QString::fromUtf8(name);
+        const ProgramRun run = runMirola(exportOfTheStatement(peer, out));
+        EXPECT_EQ(run.status, 1);
+        const std::vector<std::string> lines = ownLines(run.err);
+        ASSERT_EQ(lines.size(), 1u) << run.err;
+        EXPECT_NE(lines[0].find(out.toStdString()), std::string::npos) << lines[0];
+        EXPECT_TRUE(lines[0].ends_with(": No space left on device")) << lines[0];
+        EXPECT_TRUE(contentsOf(disk.dir()).empty()) << "nothing is left behind";
+    }
+}
+
+// The page store spills to the temporary folder, which a file size limit fills as a full disk
+// would (the signal ignored): the line gives the system's reason, not "Unknown error".
+TEST(CommandLine, AFullTemporaryFolderIsToldWithTheSystemsReason)
+{
+    testsupport::ScriptedPeer peer;
+    playOneStatement(peer);
+    testsupport::TempDir dir;
+    const QString out = QString::fromStdString(dir.file("명세서.pdf"));
+    const ProgramRun run =
+        runMirola(exportOfTheStatement(peer, out), {}, u"trap '' XFSZ; ulimit -f 2;"_s);
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = ownLines(run.err);
+    ASSERT_EQ(lines.size(), 1u) << run.err;
+    EXPECT_TRUE(lines[0].ends_with(": File too large")) << lines[0];
+    EXPECT_TRUE(contentsOf(dir).empty()) << "nothing is left behind";
 }
 
 TEST(CommandLine, TheServerTellsWhatIsWrongBeforeItMakesAnything)
