@@ -5,12 +5,12 @@
 #include "exchange/ExchangeDriver.h"
 #include "exchange/ResponseRows.h"
 #include "grid/TImVarGrid.h"
-#include "grid/TImVarGridFormData.h"
 #include "printing/TFmirolareport.h"
 #include "text/Cp949.h"
 #include "viewer/DockLayout.h"
 #include "viewer/GridCues.h"
 #include "viewer/GridStatementLines.h"
+#include "viewer/StatementGrids.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -78,47 +78,6 @@ QWidget* spacer(QWidget* parent, const char* name)
     auto* w = new QWidget(parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;
-}
-
-struct GridColumn
-{
-    const char* caption;
-    int width;
-    bool rightJustify;
-};
-
-void configureGrid(grid::TImVarGrid& g, std::initializer_list<GridColumn> columns)
-{
-    grid::TImVarGridFormData data;
-    data.headerCount = 1;
-    data.bodyCount = 0;
-    data.footerCount = 0;
-    data.headerFontColor = gfx::clYellow;
-    data.headerParentFont = false;
-    data.headerBorderColor = gfx::clTeal;
-    data.rotateAxis = false;
-    data.dataColCount = int(columns.size());
-    data.dataRowCount = 0;
-    data.horizontalCellCount = int(columns.size());
-    data.fixedLeftCount = 0;
-    data.verticalCellCount = 1;
-    data.options =
-        grid::imRangeSelect | grid::imDrawFocusSelected | grid::imRowSelect | grid::imThumbTracking;
-    std::string sizes = "(";
-    int index = 0;
-    for (const GridColumn& c : columns) {
-        grid::TImVarGridFormData::Column column;
-        column.captions = {text::cp949(c.caption)};
-        if (c.rightJustify)
-            column.bodyAlignment = grid::taRightJustify;
-        data.columns.push_back(column);
-        if (index > 0)
-            sizes += ", ";
-        sizes += std::to_string(index) + ", " + std::to_string(c.width);
-        ++index;
-    }
-    data.horizontalCellSizes = sizes + ")";
-    grid::applyFormData(g, data);
 }
 
 } // namespace
@@ -301,14 +260,8 @@ void TFmirola::buildLayout()
     main2->addDocked(spacer(Panel_Main, "Bevel10"), DockLayout::Bottom, bevelPixels);
     main2->addDocked(ImVarGrid2, DockLayout::Client);
 
-    configureGrid(*ImVarGrid1, {{"거래일자", 65, false}, {"NO", 35, true}});
-    configureGrid(*ImVarGrid2, {{"거래품목", 94, false},
-                                {"품  목  사  양", 154, false},
-                                {"수량", 36, true},
-                                {"단위", 32, false},
-                                {"단    가", 63, true},
-                                {"공 급 가 액", 102, true},
-                                {"부가세액", 79, true}});
+    configureDatesGrid(*ImVarGrid1);
+    configureLinesGrid(*ImVarGrid2);
 
     // Query line.
     label(Panel_Key, "Label1", "거래년월", 10, 14, false, 48, true);
