@@ -55,6 +55,43 @@ printing::StatementInputs workedExample()
     return in;
 }
 
+const std::vector<std::pair<const char*, const char*>> workedExampleTexts = {
+    {"SUB_DATANO", "2004-07-15-003"},
+    {"TAX_DATANO", "2004-07-15-003"},
+    {"SUB_ITEMNAME1", "A"},
+    {"SUB_DESCRIPT1", "a"},
+    {"SUB_QTY1", "10"},
+    {"SUB_UNIT1", "EA"},
+    {"SUB_PRICE1", "1,500"},
+    {"SUB_AMOUNT1", "15,000"},
+    {"SUB_TAXAMT1", "1,500"},
+    {"SUB_ITEMNAME2", "B"},
+    {"SUB_DESCRIPT2", "b"},
+    {"SUB_QTY2", "2"},
+    {"SUB_UNIT2", "BOX"},
+    {"SUB_PRICE2", "30,000"},
+    {"SUB_AMOUNT2", "60,000"},
+    {"SUB_TAXAMT2", "6,000"},
+    {"SUB_DESCRIPT3", "이  하  여  백"},
+    {"SUB_TOTAL", "￦82,500원"},
+    {"SUB_COUNT", "건수 : 2건"},
+    {"SUB_AMOUNT", "75,000"},
+    {"SUB_TAXAMT", "7,500"},
+    {"TAX_YEAR", "04"},
+    {"TAX_MONTH", "07"},
+    {"TAX_DAY", "15"},
+    {"AMT_SPACE", "5"},
+    {"TAX_AMOUNT", "75000"},
+    {"TAX_TAXAMT", "7500"},
+    {"TAX_MONTH1", "07"},
+    {"TAX_DAY1", "15"},
+    {"TAX_DESCRIPT1", "a 외"},
+    {"TAX_AMOUNT1", "75,000"},
+    {"TAX_TAXAMT1", "7,500"},
+    {"TAX_DESCRIPT2", "이  하  여  백"},
+    {"TAX_TOTAL", "￦82,500원"},
+};
+
 printing::StatementInputs withLines(int n)
 {
     StatementInputs in = workedExample();

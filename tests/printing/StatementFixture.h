@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Statements to print in the tests of the statement page, and the pages they print.
@@ -19,6 +20,9 @@ printing::StatementLine line(const char* item, const char* standard, const char*
                              const char* tax);
 // The worked example: 2004-07-15 number 3, two lines.
 printing::StatementInputs workedExample();
+// What the worked example's number, lines and totals print, field by field: the same whoever
+// the customer is.
+extern const std::vector<std::pair<const char*, const char*>> workedExampleTexts;
 // The worked example with n lines I1 S1 1 EA 100 100·i 10, …
 printing::StatementInputs withLines(int n);
 
