@@ -690,6 +690,12 @@ bool EmfPlayer::playObjectRecord(const EmfRecord& r)
 // Lines, shapes, polygons, bitmaps and region fills.
 bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
 {
+    return playLineRecord(r) || playShapeRecord(r) || playBitmapRecord(r) || playRegionRecord(r);
+}
+
+// Lines from the current position, which they move.
+bool EmfPlayer::playLineRecord(const EmfRecord& r)
+{
     State& s = m_state;
     const bool drawing = !s.inPath;
     auto point = [&](uint64_t at) { return PointD{double(r.i32(at)), double(r.i32(at + 4))}; };
@@ -706,6 +712,36 @@ bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
         s.position = to;
         break;
     }
+    case U_EMR_POLYLINETO:
+    case U_EMR_POLYLINETO16: {
+        const bool small = r.type == U_EMR_POLYLINETO16;
+        const uint64_t count = r.u32(24), each = small ? 4 : 8;
+        if (count == 0 || !r.has(28, count * each))
+            break;
+        std::vector<Point> pts{toDest(s.position)};
+        const std::vector<Point> rest = points(r, 24, 28, small);
+        pts.insert(pts.end(), rest.begin(), rest.end());
+        const uint64_t last = 28 + (count - 1) * each;
+        s.position = small ? PointD{double(r.i16(last)), double(r.i16(last + 2))} : point(last);
+        if (drawing) {
+            applyClip();
+            usePen();
+            m_target.Polyline(pts);
+        }
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Closed shapes and polylines, drawn with the pen and filled with the brush.
+bool EmfPlayer::playShapeRecord(const EmfRecord& r)
+{
+    State& s = m_state;
+    const bool drawing = !s.inPath;
+    switch (r.type) {
     case U_EMR_RECTANGLE:
     case U_EMR_ROUNDRECT:
     case U_EMR_ELLIPSE:
@@ -738,24 +774,6 @@ bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
                 m_target.Polyline(pts);
         }
         break;
-    case U_EMR_POLYLINETO:
-    case U_EMR_POLYLINETO16: {
-        const bool small = r.type == U_EMR_POLYLINETO16;
-        const uint64_t count = r.u32(24), each = small ? 4 : 8;
-        if (count == 0 || !r.has(28, count * each))
-            break;
-        std::vector<Point> pts{toDest(s.position)};
-        const std::vector<Point> rest = points(r, 24, 28, small);
-        pts.insert(pts.end(), rest.begin(), rest.end());
-        const uint64_t last = 28 + (count - 1) * each;
-        s.position = small ? PointD{double(r.i16(last)), double(r.i16(last + 2))} : point(last);
-        if (drawing) {
-            applyClip();
-            usePen();
-            m_target.Polyline(pts);
-        }
-        break;
-    }
     case U_EMR_POLYPOLYGON:
     case U_EMR_POLYPOLYGON16:
     case U_EMR_POLYPOLYLINE:
@@ -768,6 +786,18 @@ bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
                      r.type == U_EMR_POLYPOLYGON || r.type == U_EMR_POLYPOLYGON16);
         }
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Bitmaps, and the fills that a raster operation without a source makes.
+bool EmfPlayer::playBitmapRecord(const EmfRecord& r)
+{
+    State& s = m_state;
+    const bool drawing = !s.inPath;
+    switch (r.type) {
     case U_EMR_BITBLT:
     case U_EMR_STRETCHBLT: {
         if (!drawing)
@@ -811,6 +841,18 @@ bool EmfPlayer::playDrawingRecord(const EmfRecord& r)
             bitmap(r, {x, y, x + cx, y + cy, r.i32(32), r.i32(36), cx, cy}, 48, true);
         }
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// A region filled with a brush of its own.
+bool EmfPlayer::playRegionRecord(const EmfRecord& r)
+{
+    State& s = m_state;
+    const bool drawing = !s.inPath;
+    switch (r.type) {
     case U_EMR_FILLRGN: {
         // Region data at 32 (rectangles in logical units), filled with the given brush.
         const uint64_t cbData = r.u32(24), count = r.u32(32 + 8);

@@ -112,6 +112,10 @@ private:
     bool playStateRecord(const EmfRecord& r);
     bool playObjectRecord(const EmfRecord& r);
     bool playDrawingRecord(const EmfRecord& r);
+    bool playLineRecord(const EmfRecord& r);
+    bool playShapeRecord(const EmfRecord& r);
+    bool playBitmapRecord(const EmfRecord& r);
+    bool playRegionRecord(const EmfRecord& r);
     bool playTextRecord(const EmfRecord& r);
     // Logical point to destination pixels, and the scale of logical lengths there.
     PointD toDevice(PointD logical) const;
