@@ -101,7 +101,7 @@ def press(node):
 
 
 # Keys as the bus's registry types them (X key symbols).
-KEY_UP, KEY_DOWN = 0xff52, 0xff54
+KEY_UP, KEY_DOWN, KEY_HOME = 0xff52, 0xff54, 0xff50
 # The rows of a statement that one printed page carries.
 LINES_PER_PAGE = 13
 
@@ -228,6 +228,10 @@ def main():
         press(buttons["다음"])
         wait_for("the next page", lambda: find_all(preview, pyatspi.ROLE_LABEL, where(2)) and
                  page.description.endswith(where(2)))
+        # The buttons' keys work in the window as it opened, active.
+        wait_for("the preview window active", lambda: preview.getState().contains(pyatspi.STATE_ACTIVE))
+        pyatspi.Registry.generateKeyboardEvent(KEY_HOME, None, pyatspi.KEY_SYM)
+        wait_for("the first page by its key", lambda: find_all(preview, pyatspi.ROLE_LABEL, where(1)))
         press(buttons["확대"])
         wait_for("the zoom stepped", lambda: find_all(preview, pyatspi.ROLE_LABEL, "배율 105%"))
         press(buttons["종료"])
