@@ -5,6 +5,7 @@
 #include "printing/PreviewButtonPictures.h"
 #include "report/model/TRpPrinter.h"
 #include "report/model/TRpReport.h"
+#include "report/preview/PreviewWords.h"
 #include "report/preview/TRpPreview.h"
 #include "report/print/PrintReport.h"
 #include "report/print/ShowPrintDialog.h"
@@ -88,12 +89,6 @@ QStringList nameFilters(const std::string& dialogFilterText)
         filters << (parts[i].endsWith(u')') ? parts[i] : parts[i] + u" ("_s + patterns + u")"_s);
     }
     return filters;
-}
-
-// Which page of how many, said as the page indicator says it in figures.
-QString pageInWords(int page, int pages)
-{
-    return u"전체 %1쪽 중 %2쪽"_s.arg(pages).arg(page);
 }
 
 } // namespace
@@ -297,8 +292,7 @@ void TfrmPreview::attachReportPrinter()
 QString TfrmPreview::pageIndicatorText() const
 {
     const report::TRpPrinter* printer = RpPreview1->RpPrinter();
-    return u"Page : "_s + QString::number(RpPreview1->pageNumber()) + u"/"_s +
-           QString::number(printer ? printer->PageTotal() : 0);
+    return report::pageIndicator(RpPreview1->pageNumber(), printer ? printer->PageTotal() : 0);
 }
 
 void TfrmPreview::refreshPageIndicator()
@@ -307,7 +301,7 @@ void TfrmPreview::refreshPageIndicator()
     const report::TRpPrinter* printer = RpPreview1->RpPrinter();
     const int pages = printer ? printer->PageTotal() : 0;
     const std::string title = printer ? printer->jobTitle : std::string();
-    const QString where = pageInWords(RpPreview1->pageNumber(), pages);
+    const QString where = report::pageInWords(RpPreview1->pageNumber(), pages);
     // The indicator's name is what it shows, said in words; a new name is told as it comes.
     lbl_page->setAccessibleName(where);
     RpPreview1->setAccessibleDescription(
@@ -328,7 +322,7 @@ void TfrmPreview::nameForAssistiveTechnology()
                            action->shortcut().toString(QKeySequence::NativeText) + u")"_s);
     }
     writeZoomPanel(zoomPanelValue());
-    lbl_page->setAccessibleName(pageInWords(1, 1)); // as its first caption reads
+    lbl_page->setAccessibleName(report::pageInWords(1, 1)); // as its first caption reads
     RpPreview1->setAccessibleName(u"미리 보기"_s);
 }
 
@@ -389,7 +383,7 @@ int TfrmPreview::zoomPanelValue() const
 void TfrmPreview::writeZoomPanel(int zoom)
 {
     edt_Size->setText(QString::number(zoom));
-    edt_Size->setAccessibleName(u"배율 %1%"_s.arg(zoom));
+    edt_Size->setAccessibleName(report::zoomInWords(zoom));
 }
 
 void TfrmPreview::setZoomPanel(int zoom)
