@@ -31,7 +31,7 @@ template <typename T> void assign(QWidget* w, T& field, const T& value)
 namespace {
 
 // A push button to assistive technology: named by its caption, or by its tooltip when it has
-// none, and pressed as a click presses it.
+// none, and pressed as a click presses it, just after the request to press it returns.
 class FlatButtonAccessible : public QAccessibleWidget
 {
 public:
@@ -65,8 +65,18 @@ public:
     QStringList actionNames() const override { return {QAccessibleActionInterface::pressAction()}; }
     void doAction(const QString& name) override
     {
-        if (name == QAccessibleActionInterface::pressAction() && button()->isEnabled())
-            button()->click();
+        if (name != QAccessibleActionInterface::pressAction() || !button()->isEnabled())
+            return;
+        // Clicked once the caller has its answer: a modal window that the click opens would
+        // otherwise keep assistive technology waiting until it closed.
+        TFlatImageButton* b = button();
+        QMetaObject::invokeMethod(
+            b,
+            [b] {
+                if (b->isEnabled())
+                    b->click();
+            },
+            Qt::QueuedConnection);
     }
     QStringList keyBindingsForAction(const QString& name) const override
     {

@@ -215,7 +215,16 @@ public:
     {
         if (row < 0 || row >= rowCount())
             return false;
-        grid()->SetRow(row + grid()->HeaderCount());
+        // Chosen once the caller has its answer, as a click would choose it: what the grid's
+        // click starts (an exchange, a message box) would otherwise keep it waiting.
+        TImCustomColumnGrid* g = grid();
+        QMetaObject::invokeMethod(
+            g,
+            [g, row] {
+                if (row < g->BodyCount())
+                    g->SetRow(row + g->HeaderCount());
+            },
+            Qt::QueuedConnection);
         return true;
     }
     bool selectColumn(int) override { return false; }

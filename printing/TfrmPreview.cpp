@@ -5,6 +5,7 @@
 #include "printing/PreviewButtonPictures.h"
 #include "report/model/TRpPrinter.h"
 #include "report/model/TRpReport.h"
+#include "report/preview/PreviewWords.h"
 #include "report/preview/TRpPreview.h"
 #include "report/print/PrintReport.h"
 #include "report/print/ShowPrintDialog.h"
@@ -291,8 +292,7 @@ void TfrmPreview::attachReportPrinter()
 QString TfrmPreview::pageIndicatorText() const
 {
     const report::TRpPrinter* printer = RpPreview1->RpPrinter();
-    return u"Page : "_s + QString::number(RpPreview1->pageNumber()) + u"/"_s +
-           QString::number(printer ? printer->PageTotal() : 0);
+    return report::pageIndicator(RpPreview1->pageNumber(), printer ? printer->PageTotal() : 0);
 }
 
 void TfrmPreview::refreshPageIndicator()
@@ -301,9 +301,11 @@ void TfrmPreview::refreshPageIndicator()
     const report::TRpPrinter* printer = RpPreview1->RpPrinter();
     const int pages = printer ? printer->PageTotal() : 0;
     const std::string title = printer ? printer->jobTitle : std::string();
+    const QString where = report::pageInWords(RpPreview1->pageNumber(), pages);
+    // The indicator's name is what it shows, said in words; a new name is told as it comes.
+    lbl_page->setAccessibleName(where);
     RpPreview1->setAccessibleDescription(
-        (title.empty() ? QString() : text::fromCp949(title) + u", "_s) +
-        u"전체 %1쪽 중 %2쪽"_s.arg(pages).arg(RpPreview1->pageNumber()));
+        (title.empty() ? QString() : text::fromCp949(title) + u", "_s) + where);
 }
 
 void TfrmPreview::nameForAssistiveTechnology()
@@ -319,8 +321,8 @@ void TfrmPreview::nameForAssistiveTechnology()
         button->setToolTip(action->text() + u" ("_s +
                            action->shortcut().toString(QKeySequence::NativeText) + u")"_s);
     }
-    edt_Size->setAccessibleName(u"배율(%)"_s);
-    lbl_page->setAccessibleName(u"쪽"_s);
+    writeZoomPanel(zoomPanelValue());
+    lbl_page->setAccessibleName(report::pageInWords(1, 1)); // as its first caption reads
     RpPreview1->setAccessibleName(u"미리 보기"_s);
 }
 
@@ -378,9 +380,15 @@ int TfrmPreview::zoomPanelValue() const
     return text::StrToInt(text::toCp949(edt_Size->text()));
 }
 
-void TfrmPreview::setZoomPanel(int zoom)
+void TfrmPreview::writeZoomPanel(int zoom)
 {
     edt_Size->setText(QString::number(zoom));
+    edt_Size->setAccessibleName(report::zoomInWords(zoom));
+}
+
+void TfrmPreview::setZoomPanel(int zoom)
+{
+    writeZoomPanel(zoom);
     // The preview ignores zooms it cannot show (below 2 %), and keeps the page as it was.
     RpPreview1->setZoom(zoom);
 }
@@ -458,7 +466,7 @@ void TfrmPreview::save(const QString& path, const QString& exportExtension)
 void TfrmPreview::FormShow()
 {
     // The zoom buttons step from 100, while the page first fills the window's width.
-    edt_Size->setText(u"100"_s);
+    writeZoomPanel(100);
     RpPreview1->setZoom(100);
     RpPreview1->ZoomToWidth();
 }

@@ -130,6 +130,8 @@ private:
     void showMessage(const std::string& text);
     void showPage(int page);
     int zoomPanelValue() const;
+    // The zoom panel's text, and its name that says what it is.
+    void writeZoomPanel(int zoom);
     void setZoomPanel(int zoom);
     // Writes the shown pages to `path`: a report file when `exportExtension` is empty, else
     // through the export filter of that extension. Nothing before the printer has finished.

@@ -11,6 +11,7 @@
 #include "viewer/GridCues.h"
 #include "viewer/GridStatementLines.h"
 #include "viewer/StatementGrids.h"
+#include "viewer/StatusLine.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -179,7 +180,7 @@ QLineEdit* TFmirola::edit(QWidget* parent, const char* name, int left, int top, 
 void TFmirola::nameFieldsForAssistiveTechnology()
 {
     // Each field is named as its label reads, without the label's spacing; the labels are their
-    // fields' buddies. The status line keeps its text as its name, so its changes are told.
+    // fields' buddies.
     const std::pair<QWidget*, const char*> fields[] = {
         {SUBULYEAR, "거래 연도"}, {SSUBULMONTH, "시작 월"},
         {ESUBULMONTH, "끝 월"},   {CustList, "거래업체"},
@@ -234,7 +235,7 @@ void TFmirola::buildLayout()
 
     auto* main1 = new DockLayout(Panel1);
     Panel_Key = panel(Panel1, "Panel_Key", true);
-    Panel_Msg = new QLabel(Panel1);
+    Panel_Msg = new StatusLine(Panel1);
     Panel_Msg->setObjectName(u"Panel_Msg"_s);
     Panel_Msg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel_Msg->setAlignment(Qt::AlignCenter);

@@ -1,5 +1,6 @@
 #include "report/preview/ReportFileWindow.h"
 
+#include "report/preview/PreviewWords.h"
 #include "report/preview/ReportFilePages.h"
 #include "report/preview/TRpPreview.h"
 #include "report/print/PlatformPrinter.h"
@@ -33,6 +34,7 @@ QAction* addButton(QToolBar* bar, const QString& text, const QKeySequence& key,
 {
     QAction* action = bar->addAction(text);
     action->setShortcut(key);
+    action->setToolTip(text + u" ("_s + key.toString(QKeySequence::NativeText) + u")"_s);
     QObject::connect(action, &QAction::triggered, window,
                      [window, handler] { window->guarded(handler); });
     return action;
@@ -64,8 +66,8 @@ ReportFileWindow::ReportFileWindow(std::unique_ptr<ReportFilePages> pages, const
     m_zoomLabel->setObjectName(u"zoom"_s);
     bar->addWidget(m_zoomLabel);
     bar->addSeparator();
-    // Escape closes the window as well, as it does every dialog.
-    addButton(bar, u"종료"_s, QKeySequence(), this, &ReportFileWindow::closeWindow);
+    // Escape, as for every dialog.
+    addButton(bar, u"종료"_s, Qt::Key_Escape, this, &ReportFileWindow::closeWindow);
     bar->addSeparator();
     m_pageLabel = new QLabel(bar);
     m_pageLabel->setObjectName(u"page"_s);
@@ -142,11 +144,14 @@ void ReportFileWindow::showEvent(QShowEvent* event)
         });
 }
 
+int ReportFileWindow::pageTotal() const
+{
+    return m_preview->pages() ? m_preview->pages()->PageTotal() : 0;
+}
+
 QString ReportFileWindow::pageText() const
 {
-    const int total = m_preview->pages() ? m_preview->pages()->PageTotal() : 0;
-    return u"Page : "_s + QString::number(m_preview->pageNumber()) + u"/"_s +
-           QString::number(total);
+    return pageIndicator(m_preview->pageNumber(), pageTotal());
 }
 
 QString ReportFileWindow::zoomText() const
@@ -158,6 +163,9 @@ void ReportFileWindow::updateTexts()
 {
     m_pageLabel->setText(pageText());
     m_zoomLabel->setText(zoomText());
+    // Named with what they show, in words; a new name is told as it comes.
+    m_pageLabel->setAccessibleName(pageInWords(m_preview->pageNumber(), pageTotal()));
+    m_zoomLabel->setAccessibleName(zoomInWords(m_preview->zoom()));
 }
 
 void ReportFileWindow::showPage(int page)

@@ -58,6 +58,7 @@ protected:
 
 private:
     void showPage(int page);
+    int pageTotal() const;
     void setZoom(int zoom);
     void updateTexts();
     void showMessage(const std::string& text);

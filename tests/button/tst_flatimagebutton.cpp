@@ -524,7 +524,8 @@ TEST_F(FlatImageButtonTest, RendersTheViewersThreeButtons)
 }
 
 // To assistive technology the button is a push button named by its caption (by its tooltip
-// when it has none), pressed as a click presses it, and disabled with its action.
+// when it has none), pressed as a click presses it once the request has returned (so a modal
+// window it opens does not hold the request), and disabled with its action.
 TEST_F(FlatImageButtonTest, IsAPushButtonToAssistiveTechnology)
 {
     search->setShortcut(Qt::Key_F5);
@@ -538,12 +539,20 @@ TEST_F(FlatImageButtonTest, IsAPushButtonToAssistiveTechnology)
     EXPECT_EQ(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
               QStringList{u"F5"_s});
     actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(searches, 0) << "pressed after the request has returned, not inside it";
+    QCoreApplication::processEvents();
     EXPECT_EQ(searches, 1);
 
     search->setEnabled(false);
     EXPECT_TRUE(button->state().disabled);
     actions->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
     EXPECT_EQ(searches, 1) << "a disabled button is not pressed";
+    search->setEnabled(true);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    search->setEnabled(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(searches, 1) << "nor one disabled before the press came";
 
     auto* pictureOnly = new TFlatImageButton(window.get());
     pictureOnly->setToolTip(u"닫기"_s);

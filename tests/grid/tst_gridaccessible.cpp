@@ -103,10 +103,18 @@ TEST_F(GridAccessible, FollowsTheRowsAndTheCurrentCell)
     ASSERT_NE(focused, nullptr);
     EXPECT_EQ(focused->text(QAccessible::Name), u"2026-12-11"_qs);
 
-    // A row chosen through the interface becomes the grid's current row, as a click makes it.
+    // A row chosen through the interface becomes the grid's current row, as a click makes it,
+    // once the request has returned.
     EXPECT_TRUE(t->selectRow(0));
+    EXPECT_EQ(grid.Row(), 2) << "not inside the request";
+    QCoreApplication::processEvents();
     EXPECT_EQ(grid.Row(), 1);
     EXPECT_EQ(t->selectedRows(), QList<int>{0});
+    // A row gone before the choice comes is not chosen.
+    EXPECT_TRUE(t->selectRow(1));
+    grid.setDataRowCount(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid.Row(), 1);
 
     grid.setDataRowCount(0);
     QCoreApplication::processEvents();

@@ -74,7 +74,7 @@ protected:
         marked->report.printerSettings.deviceIndex = PlatformPrinter::instance().printerIndex();
         marked->report.GeneratePages();
         window->RpPreview1->setRpPrinter(marked->report.RpPrinter());
-        window->lbl_page->setText(window->pageIndicatorText());
+        window->refreshPageIndicator();
     }
 
     void show()
@@ -336,7 +336,8 @@ TEST_F(PreviewWindow, NamesTheFieldsThatWereCut)
 }
 
 // To assistive technology every button is named by what it does, its tooltip gives its key,
-// and the page says which of how many it is.
+// the page indicator and the zoom are named with what they show, and the page says which of
+// how many it is.
 TEST_F(PreviewWindow, NamesItsPartsForAssistiveTechnology)
 {
     open(3);
@@ -353,9 +354,17 @@ TEST_F(PreviewWindow, NamesItsPartsForAssistiveTechnology)
     }
     EXPECT_EQ(w.SpeedButton10->toolTip(), u"저장 (Alt+S)"_s);
     EXPECT_EQ(w.SpeedButton2->toolTip(), u"이전 (PgUp)"_s);
+    const auto name = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(w.lbl_page), u"전체 3쪽 중 1쪽"_s);
+    EXPECT_EQ(name(w.edt_Size), u"배율 100%"_s);
     click(w.SpeedButton3);
     EXPECT_TRUE(w.RpPreview1->accessibleDescription().endsWith(u"전체 3쪽 중 2쪽"_s))
         << w.RpPreview1->accessibleDescription().toStdString();
+    EXPECT_EQ(name(w.lbl_page), u"전체 3쪽 중 2쪽"_s);
+    click(w.SpeedButton7);
+    EXPECT_EQ(name(w.edt_Size), u"배율 105%"_s);
 }
 
 TEST_F(PreviewWindow, PagingAndThePageIndicator)

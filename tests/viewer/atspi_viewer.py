@@ -3,8 +3,11 @@
 
 Run inside tests/support/in-a11y-session with the paths of mirola and mirola-server. It starts the
 server on a demo database and the viewer against it, then reads the viewer's accessible tree:
-every field is named by its label, 검색 is a push button pressed through its action, and the trading
-dates and the lines are tables whose headers and cells say what the screen shows.
+every field is named by its label, 검색 is a push button pressed through its action, the status
+line is a status bar that tells its new texts, the trading dates and the lines are tables whose
+headers and cells say what the screen shows, and the arrow keys move through the dates with each
+new cell told. Then 인쇄 opens the preview, whose buttons, page and zoom are named, whose page says
+which statement and which page it is, and whose buttons are pressed through their actions.
 """
 import os
 import re
@@ -71,6 +74,38 @@ def find_all(root, role=None, name=None):
             if (role is None or n.getRole() == role) and (name is None or n.name == name)]
 
 
+class Heard:
+    """What the viewer tells the bus of one kind of event, as (role, name, detail) triples."""
+
+    def __init__(self, kind):
+        self.events = []
+        self.kind = kind
+        pyatspi.Registry.registerEventListener(self.hear, kind)
+
+    def hear(self, event):
+        try:
+            self.events.append((event.source.getRole(), event.source.name, event.detail1))
+        except Exception:  # a source gone before it was read
+            pass
+
+    def close(self):
+        pyatspi.Registry.deregisterEventListener(self.hear, self.kind)
+
+
+def press(node):
+    actions = node.queryAction()
+    names = [actions.getName(i) for i in range(actions.nActions)]
+    check("Press" in names, repr(node.name) + " has a Press action")
+    if "Press" in names:
+        actions.doAction(names.index("Press"))
+
+
+# Keys as the bus's registry types them (X key symbols).
+KEY_UP, KEY_DOWN, KEY_HOME = 0xff52, 0xff54, 0xff50
+# The rows of a statement that one printed page carries.
+LINES_PER_PAGE = 13
+
+
 def labels_of(node):
     return [target.name for relation in node.getRelationSet()
             if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
@@ -108,16 +143,16 @@ def main():
 
         search = find_all(app, pyatspi.ROLE_PUSH_BUTTON, "검색")
         check(len(search) == 1, "one push button named 검색")
-        actions = search[0].queryAction()
-        press = [i for i in range(actions.nActions) if actions.getName(i) == "Press"]
-        check(press, "검색 has a Press action")
+        status = find_all(app, pyatspi.ROLE_STATUS_BAR)
+        check(len(status) == 1, "one status bar")
+        renamed = Heard("object:property-change:accessible-name")
 
         # The demo company and its number, typed into their fields.
         company = next(n for n in walk(combo) if n.getRole() == pyatspi.ROLE_TEXT)
         company.queryEditableText().setTextContents("50001")
         password = find_all(app, pyatspi.ROLE_PASSWORD_TEXT, "보안번호")[0]
         password.queryEditableText().setTextContents("1234")
-        actions.doAction(press[0])
+        press(search[0])
 
         tables = wait_for("the trading dates", lambda: [
             t for t in find_all(app, pyatspi.ROLE_TABLE) if t.queryTable().nRows > 0])
@@ -133,6 +168,14 @@ def main():
             t for t in find_all(app, pyatspi.ROLE_TABLE) if t != tables[0] and t.queryTable().nRows > 0])
         header = lines[0].queryTable().getColumnHeader(0).name
         check(header == "거래품목", "the lines table's first header is 거래품목, not " + header)
+        idle = lambda: search[0].getState().contains(pyatspi.STATE_SENSITIVE)
+        wait_for("the search's end", idle)
+        # The status line told each step of the exchange, and says how it ended.
+        told = [name for role, name, _ in renamed.events if role == pyatspi.ROLE_STATUS_BAR]
+        renamed.close()
+        check(len(told) >= 2, "the status line told its changes, not only " + repr(told))
+        check(status[0].name.startswith("받기 끝"), "the status line says the search ended: " +
+              repr(status[0].name))
 
         # Choosing a date through the table, as a screen reader's user does, shows its lines
         # (the demo month's two statements have 1 and 20).
@@ -140,6 +183,59 @@ def main():
         check(dates.addRowSelection(1), "the second date can be chosen")
         wait_for("the second date's lines", lambda: dates.isRowSelected(1) and
                  lines[0].queryTable().nRows not in (0, shown))
+        wait_for("the second date's end", idle)
+        second = lines[0].queryTable().nRows
+
+        # The same with the arrow keys: the window and the table take the focus through the bus,
+        # the keys come from its registry, and each move tells the cell it reaches.
+        window = next(w for w in app if w is not None and w.name == "Fmirola")
+        window.queryComponent().grabFocus()
+        wait_for("the viewer's window active", lambda: window.getState().contains(pyatspi.STATE_ACTIVE))
+        tables[0].queryComponent().grabFocus()
+        wait_for("the dates focused", lambda: tables[0].getState().contains(pyatspi.STATE_FOCUSED))
+        focused = Heard("object:state-changed:focused")
+        for key, row, count in [(KEY_UP, 0, shown), (KEY_DOWN, 1, second)]:
+            date = dates.getAccessibleAt(row, 0).name
+            del focused.events[:]
+            pyatspi.Registry.generateKeyboardEvent(key, None, pyatspi.KEY_SYM)
+            wait_for("the cell of " + date + " told", lambda: (pyatspi.ROLE_TABLE_CELL, date, 1)
+                     in focused.events)
+            wait_for(date + "'s lines", lambda: dates.isRowSelected(row) and
+                     lines[0].queryTable().nRows == count and idle())
+        focused.close()
+
+        # 인쇄 prints the selected statement into the preview window.
+        number = dates.getAccessibleAt(1, 0).name + "-%03d" % int(dates.getAccessibleAt(1, 1).name)
+        pages = -(-second // LINES_PER_PAGE)
+        check(pages >= 2, "the second statement takes more than one page")
+        press(find_all(app, pyatspi.ROLE_PUSH_BUTTON, "인쇄")[0])
+        preview = wait_for("the preview window", lambda: next(
+            (w for w in app if w is not None and w.name == "미리보기(조회)" and
+             find_all(w, name="미리 보기")), None))
+        buttons = {b.name: b for b in find_all(preview, pyatspi.ROLE_PUSH_BUTTON)}
+        check(sorted(buttons) == sorted(["처음", "이전", "다음", "마지막", "프린터 설정", "출력", "저장",
+                                         "확대", "축소", "종료"]),
+              "the preview's buttons are named by what they do: " + ", ".join(buttons))
+        for name, button in buttons.items():
+            check(re.fullmatch(re.escape(name) + r" \(.+\)", button.description) is not None,
+                  name + "'s description gives its key, not " + repr(button.description))
+        page = find_all(preview, name="미리 보기")[0]
+        where = lambda n: "전체 %d쪽 중 %d쪽" % (pages, n)
+        check(page.description == "거래명세서 " + number + ", " + where(1),
+              "the page says its statement and which page it is: " + repr(page.description))
+        check(find_all(preview, pyatspi.ROLE_LABEL, where(1)), "the page indicator is named " + where(1))
+        check(find_all(preview, pyatspi.ROLE_LABEL, "배율 100%"), "the zoom is named 배율 100%")
+        press(buttons["다음"])
+        wait_for("the next page", lambda: find_all(preview, pyatspi.ROLE_LABEL, where(2)) and
+                 page.description.endswith(where(2)))
+        # The buttons' keys work in the window as it opened, active.
+        wait_for("the preview window active", lambda: preview.getState().contains(pyatspi.STATE_ACTIVE))
+        pyatspi.Registry.generateKeyboardEvent(KEY_HOME, None, pyatspi.KEY_SYM)
+        wait_for("the first page by its key", lambda: find_all(preview, pyatspi.ROLE_LABEL, where(1)))
+        press(buttons["확대"])
+        wait_for("the zoom stepped", lambda: find_all(preview, pyatspi.ROLE_LABEL, "배율 105%"))
+        press(buttons["종료"])
+        wait_for("the preview closed", lambda: all(w is None or w.name != "미리보기(조회)" for w in app))
     finally:
         if viewer:
             viewer.terminate()

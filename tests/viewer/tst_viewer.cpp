@@ -13,6 +13,7 @@
 #include "viewer/QtTranslations.h"
 #include "viewer/TFmirola.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -839,6 +840,65 @@ TEST_F(ViewerTest, TheKeyboardReachesEverythingAndLongTextsShowTheirStart)
     QTest::keyClick(form->ImVarGrid1, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(form->ImVarGrid1->DataRowCount(), 0) << "Ctrl+Q is the exit button";
     EXPECT_TRUE(messages.empty());
+}
+
+// Asks an accessible and everything under it all that a screen reader asks.
+int readAsAssistiveTechnology(QAccessibleInterface* node, int depth = 0)
+{
+    // The grids' cells hang under their tables; nothing the form holds is deeper than this.
+    constexpr int deepestNode = 32;
+    if (!node || depth > deepestNode)
+        return 0;
+    int read = 1;
+    for (QAccessible::Text t : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+        (void)node->text(t);
+    (void)node->state();
+    (void)node->rect();
+    if (QAccessibleTableInterface* table = node->tableInterface())
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c)
+                read += readAsAssistiveTechnology(table->cellAt(r, c), depth + 1);
+    for (int i = 0; i < node->childCount(); ++i)
+        read += readAsAssistiveTechnology(node->child(i), depth + 1);
+    return read;
+}
+
+// The form looks the same whether assistive technology listens or not. Run twice by
+// tests/viewer/look-with-and-without-a11y on the same kind of display: once with no
+// accessibility bus, picturing the form, and once under the bridge, comparing with that picture.
+TEST_F(ViewerTest, LooksTheSameWhetherAssistiveTechnologyListensOrNot)
+{
+    const QString picture = QString::fromLocal8Bit(qgetenv("MIROLA_LOOK_PICTURE"));
+    if (picture.isEmpty())
+        GTEST_SKIP() << "run by tests/viewer/look-with-and-without-a11y";
+    const bool bridge = qEnvironmentVariableIsSet("MIROLA_A11Y_BRIDGE");
+    ASSERT_EQ(QTest::qWaitFor([] { return QAccessible::isActive(); }, bridge ? 5000 : 0), bridge)
+        << (bridge ? "the bridge did not come up" : "a bridge came up");
+
+    ASSERT_TRUE(testsupport::activate(*form));
+    searchFixture();
+    form->ImVarGrid1->setFocus();
+    ASSERT_TRUE(exchange([&] { QTest::keyClick(form->ImVarGrid1, Qt::Key_Down); }));
+    ASSERT_EQ(form->ImVarGrid1->Row(), 2);
+    EXPECT_GT(readAsAssistiveTechnology(QAccessible::queryAccessibleInterface(form.get())),
+              fixtureStatements * 2);
+    QCoreApplication::processEvents();
+
+    const QImage shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(shot.save(picture));
+    const QString reference = QString::fromLocal8Bit(qgetenv("MIROLA_LOOK_REFERENCE"));
+    if (reference.isEmpty())
+        return;
+    const QImage plain = QImage(reference).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(plain.size(), shot.size());
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != plain.pixel(x, y) && differing++ == 0)
+                first = QPoint(x, y);
+    EXPECT_EQ(differing, 0) << "pixels that differ under the bridge, the first at " << first.x()
+                            << ", " << first.y();
 }
 
 TEST(ViewerForm, SearchIsDisabledWhileAConnectionIsOpen)

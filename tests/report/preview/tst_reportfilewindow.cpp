@@ -9,9 +9,12 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -173,6 +176,29 @@ TEST_F(ReportFile, TheWindowPagesAndZooms)
     EXPECT_EQ(preview.zoom(), ReportFileWindow::minStepZoom);
     window.fitWidth();
     EXPECT_EQ(preview.zoomMode(), zmWidth);
+
+    // To assistive technology the page and the zoom are named with what they show, in words.
+    const auto name = [&](const char* label) {
+        return QAccessible::queryAccessibleInterface(
+                   window.findChild<QLabel*>(QString::fromLatin1(label)))
+            ->text(QAccessible::Name);
+    };
+    window.lastPage();
+    EXPECT_EQ(name("page"), u"전체 4쪽 중 4쪽"_s);
+    EXPECT_EQ(name("zoom"), u"배율 %1%"_s.arg(preview.zoom()));
+}
+
+// Every button has a key, and its tooltip says which.
+TEST_F(ReportFile, EveryButtonHasAKeyThatItsTooltipGives)
+{
+    ReportFileWindow window(std::make_unique<ReportFilePages>(path), path);
+    QStringList tips;
+    for (const QAction* action : window.findChildren<QAction*>())
+        if (!action->text().isEmpty()) // not the separators and the labels' places
+            tips << action->toolTip();
+    EXPECT_EQ(tips, QStringList({u"처음 (Home)"_s, u"이전 (PgUp)"_s, u"다음 (PgDown)"_s,
+                                 u"마지막 (End)"_s, u"출력 (Alt+P)"_s, u"확대 (Alt+I)"_s,
+                                 u"축소 (Alt+O)"_s, u"폭 맞춤 (Alt+W)"_s, u"종료 (Esc)"_s}));
 }
 
 TEST_F(ReportFile, ShowingAFileWaitsForTheWindowToClose)
@@ -185,7 +211,7 @@ TEST_F(ReportFile, ShowingAFileWaitsForTheWindowToClose)
             auto* window = qobject_cast<ReportFileWindow*>(&modal);
             ASSERT_NE(window, nullptr);
             shown = window->pageText() == u"Page : 1/4"_s;
-            window->close();
+            QTest::keyClick(window, Qt::Key_Escape); // 종료's key
         }));
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(shown);
