@@ -107,7 +107,7 @@ TEST(DemoData, HoldsWhatPrintingNeeds)
 
 TEST(RequestGuard, FailedMatchesLockAnAddressForTheWindow)
 {
-    server::RequestGuard guard({3, 1000, true, 5000});
+    server::RequestGuard guard({3, 1000, true, 5000, {}});
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(guard.locked("10.0.0.1", 100 + i));
         guard.recordFailure("10.0.0.1", 100 + i);
@@ -121,21 +121,21 @@ TEST(RequestGuard, FailedMatchesLockAnAddressForTheWindow)
 
 TEST(RequestGuard, GrantsAreForOneAddressAndExpire)
 {
-    server::RequestGuard guard({3, 1000, true, 5000});
+    server::RequestGuard guard({3, 1000, true, 5000, {}});
     guard.grant("10.0.0.1", "2024-02-05", 3, 0);
     EXPECT_TRUE(guard.granted("10.0.0.1", "2024-02-05", 3, 5000));
     EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-05", 3, 5001));
     EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-05", 4, 0));
     EXPECT_FALSE(guard.granted("10.0.0.2", "2024-02-05", 3, 0));
 
-    server::RequestGuard open({3, 1000, false, 5000});
+    server::RequestGuard open({3, 1000, false, 5000, {}});
     EXPECT_TRUE(open.granted("10.0.0.2", "2024-02-05", 3, 0));
 }
 
 TEST(RequestGuard, GrantsKeptFromAnEarlierRunExpireWhenTheyWereTo)
 {
     // Lifetime 5 s; now is 100 s on the wall clock and 7 s on the monotonic one.
-    server::RequestGuard guard({3, 1000, true, 5000});
+    server::RequestGuard guard({3, 1000, true, 5000, {}});
     guard.restoreGrant("10.0.0.1", "2024-02-05", 3, 102000, 7000, 100000);
     guard.restoreGrant("10.0.0.1", "2024-02-06", 1, 99999, 7000, 100000);
     EXPECT_TRUE(guard.granted("10.0.0.1", "2024-02-05", 3, 9000));
@@ -170,6 +170,7 @@ TEST(ServerOptions, CommandLine)
         {"unsent budget not a number", {u"--unsent-budget"_s, u"lots"_s}, false},
         {"no threads", {u"--threads"_s, u"0"_s}, false},
         {"metrics without a port", {u"--metrics"_s, u"127.0.0.1"_s}, false},
+        {"trusted front by name", {u"--trusted-front"_s, u"web.example"_s}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,8 +201,15 @@ TEST(ServerOptions, CommandLine)
                             u"--threads"_s,
                             u"3"_s,
                             u"--metrics"_s,
-                            u"127.0.0.1:9121"_s})
+                            u"127.0.0.1:9121"_s,
+                            u"--trusted-front"_s,
+                            u"::ffff:10.0.0.5"_s,
+                            u"--trusted-front"_s,
+                            u"fd00::5"_s})
                     .isEmpty());
+    // Named as the server names its peers, an IPv4 client of a dual-stack socket as IPv4.
+    EXPECT_EQ(options.guard.trustedFronts, (std::vector<std::string>{"10.0.0.5", "fd00::5"}));
+    EXPECT_EQ(options.server.trustedFronts, options.guard.trustedFronts);
     EXPECT_EQ(options.port, 1500);
     EXPECT_TRUE(options.init);
     EXPECT_FALSE(options.guard.requireGrants);
@@ -335,7 +343,7 @@ protected:
 
     testsupport::TempDir dir;
     std::unique_ptr<server::StatementDatabase> db;
-    server::RequestGuard guard{{3, 60000, true, 30 * 60 * 1000}};
+    server::RequestGuard guard{{3, 60000, true, 30 * 60 * 1000, {}}};
     std::unique_ptr<server::StatementService> service;
     const server::DemoData data = server::demoData(QDate::currentDate());
 };
@@ -416,7 +424,7 @@ TEST_F(StatementServiceTest, TradingDatesNeverCarryTheSecurityNumberAndGrantThei
 
 TEST_F(StatementServiceTest, LinesAreTheStatementsOwnInOrder)
 {
-    server::RequestGuard openGuard({3, 60000, false, 0});
+    server::RequestGuard openGuard({3, 60000, false, 0, {}});
     server::StatementService open(*db, openGuard);
     const server::DemoStatement& big = statementWithLines(data, u"50005"_s, 3);
     const std::string request = exchange::formFrame(
@@ -453,6 +461,26 @@ TEST_F(StatementServiceTest, FailedMatchesLockTheAddress)
     EXPECT_EQ(
         ask(Command::MakeCust, exchange::makeCustText("50001", "1234"), "10.0.0.9", 60001).size(),
         3u);
+}
+
+TEST_F(StatementServiceTest, ATrustedFrontIsNeverLockedWhileOtherAddressesAre)
+{
+    server::RequestGuard frontGuard{{3, 60000, true, 30 * 60 * 1000, {"10.0.0.5"}}};
+    server::StatementService front(*db, frontGuard);
+    const auto askFront = [&](const std::string& text, const std::string& peer, int64_t now) {
+        const std::string request =
+            exchange::formFrame(exchange::requestFields(Command::MakeCust), text);
+        return framesOf(front.answer(peer, exchange::parseFrame(request), now).frames);
+    };
+    for (int i = 0; i < 6; ++i) {
+        askFront(exchange::makeCustText("50001", "0000"), "10.0.0.5", i);
+        askFront(exchange::makeCustText("50001", "0000"), "10.0.0.4", i);
+    }
+    EXPECT_EQ(askFront(exchange::makeCustText("50001", "1234"), "10.0.0.5", 10).size(), 3u)
+        << "the front's visitors go on";
+    EXPECT_EQ(askFront(exchange::makeCustText("50001", "1234"), "10.0.0.4", 10),
+              (Frames{frame("MAKECUST", "END")}));
+    EXPECT_EQ(frontGuard.lockedAddresses(10), 1);
 }
 
 TEST_F(StatementServiceTest, AnEmptyPeriodIsNoWrongNumber)
