@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThreadPool>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -182,8 +183,8 @@ public:
         return queued;
     }
 
-    MHD_Result access(MHD_Connection* c, const char* url, const char* method,
-                      const char* upload, size_t* uploadSize, void** state)
+    MHD_Result access(MHD_Connection* c, const char* url, const char* method, const char* upload,
+                      size_t* uploadSize, void** state)
     {
         auto* e = static_cast<Exchange*>(*state);
         if (!e) {
@@ -291,9 +292,9 @@ bool HttpServer::listen(QString& error)
     if (s.maxConnections <= 0) {
         const long files = raiseOpenFileLimit();
         // Each visitor's connection may hold one to the statement server beside it.
-        s.maxConnections = int(files < 0 ? maxDefaultConnections
-                                         : std::clamp((files - reservedFiles) / 2, 16L,
-                                                      maxDefaultConnections));
+        s.maxConnections =
+            int(files < 0 ? maxDefaultConnections
+                          : std::clamp((files - reservedFiles) / 2, 16L, maxDefaultConnections));
     }
     unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
     sockaddr_in in4{};

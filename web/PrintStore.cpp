@@ -33,9 +33,8 @@ std::optional<std::string> PrintedStatement::page(int n) const
 std::shared_ptr<PrintStore::Slot> PrintStore::slot(const QByteArray& key, int64_t nowMs)
 {
     const std::lock_guard lock(m_mutex);
-    std::erase_if(m_slots, [nowMs](const auto& entry) {
-        return entry.second->lastUsedMs + keepMs < nowMs;
-    });
+    std::erase_if(m_slots,
+                  [nowMs](const auto& entry) { return entry.second->lastUsedMs + keepMs < nowMs; });
     auto found = m_slots.find(key);
     if (found == m_slots.end()) {
         if (m_slots.size() >= maxSlots) {
