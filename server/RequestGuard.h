@@ -28,7 +28,7 @@ public:
         int64_t grantLifetimeMs = 30 * 60 * 1000;
         // Addresses of web fronts that carry many visitors' requests and bound each visitor's
         // failed matches themselves: their failures would otherwise lock every visitor at once.
-        std::vector<std::string> trustedFronts;
+        std::vector<std::string> trustedFronts = {};
     };
     // A statement by trading date and number.
     using Listed = std::pair<std::string, int64_t>;

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThreadPool>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -51,7 +53,9 @@ HttpAnswer refusal(int status, const char* code, const QString& message)
     HttpAnswer a;
     a.status = status;
     a.type = "application/json; charset=utf-8"_ba;
-    a.body = "{\"error\":\""_ba + message.toUtf8() + "\",\"code\":\""_ba + code + "\"}"_ba;
+    a.body =
+        QJsonDocument(QJsonObject{{u"error"_s, message}, {u"code"_s, QString::fromLatin1(code)}})
+            .toJson(QJsonDocument::Compact);
     a.setHeader("Cache-Control"_ba, "no-store"_ba);
     a.setHeader("X-Content-Type-Options"_ba, "nosniff"_ba);
     a.close = true;
@@ -221,7 +225,14 @@ public:
             e->handedOver = true;
             MHD_suspend_connection(c);
             workers.start([this, c, e] {
-                e->answer = slow(e->request);
+                // The connection waits for its answer: it gets one whatever happens.
+                try {
+                    e->answer = slow(e->request);
+                } catch (const std::exception& failure) {
+                    e->answer = refusal(500, "failed",
+                                        u"요청을 처리하지 못했습니다: "_s +
+                                            QString::fromLocal8Bit(failure.what()));
+                }
                 MHD_resume_connection(c);
             });
         }

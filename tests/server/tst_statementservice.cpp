@@ -107,7 +107,7 @@ TEST(DemoData, HoldsWhatPrintingNeeds)
 
 TEST(RequestGuard, FailedMatchesLockAnAddressForTheWindow)
 {
-    server::RequestGuard guard({3, 1000, true, 5000, {}});
+    server::RequestGuard guard({3, 1000, true, 5000});
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(guard.locked("10.0.0.1", 100 + i));
         guard.recordFailure("10.0.0.1", 100 + i);
@@ -121,21 +121,21 @@ TEST(RequestGuard, FailedMatchesLockAnAddressForTheWindow)
 
 TEST(RequestGuard, GrantsAreForOneAddressAndExpire)
 {
-    server::RequestGuard guard({3, 1000, true, 5000, {}});
+    server::RequestGuard guard({3, 1000, true, 5000});
     guard.grant("10.0.0.1", "2024-02-05", 3, 0);
     EXPECT_TRUE(guard.granted("10.0.0.1", "2024-02-05", 3, 5000));
     EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-05", 3, 5001));
     EXPECT_FALSE(guard.granted("10.0.0.1", "2024-02-05", 4, 0));
     EXPECT_FALSE(guard.granted("10.0.0.2", "2024-02-05", 3, 0));
 
-    server::RequestGuard open({3, 1000, false, 5000, {}});
+    server::RequestGuard open({3, 1000, false, 5000});
     EXPECT_TRUE(open.granted("10.0.0.2", "2024-02-05", 3, 0));
 }
 
 TEST(RequestGuard, GrantsKeptFromAnEarlierRunExpireWhenTheyWereTo)
 {
     // Lifetime 5 s; now is 100 s on the wall clock and 7 s on the monotonic one.
-    server::RequestGuard guard({3, 1000, true, 5000, {}});
+    server::RequestGuard guard({3, 1000, true, 5000});
     guard.restoreGrant("10.0.0.1", "2024-02-05", 3, 102000, 7000, 100000);
     guard.restoreGrant("10.0.0.1", "2024-02-06", 1, 99999, 7000, 100000);
     EXPECT_TRUE(guard.granted("10.0.0.1", "2024-02-05", 3, 9000));
@@ -343,7 +343,7 @@ protected:
 
     testsupport::TempDir dir;
     std::unique_ptr<server::StatementDatabase> db;
-    server::RequestGuard guard{{3, 60000, true, 30 * 60 * 1000, {}}};
+    server::RequestGuard guard{{3, 60000, true, 30 * 60 * 1000}};
     std::unique_ptr<server::StatementService> service;
     const server::DemoData data = server::demoData(QDate::currentDate());
 };
@@ -424,7 +424,7 @@ TEST_F(StatementServiceTest, TradingDatesNeverCarryTheSecurityNumberAndGrantThei
 
 TEST_F(StatementServiceTest, LinesAreTheStatementsOwnInOrder)
 {
-    server::RequestGuard openGuard({3, 60000, false, 0, {}});
+    server::RequestGuard openGuard({3, 60000, false, 0});
     server::StatementService open(*db, openGuard);
     const server::DemoStatement& big = statementWithLines(data, u"50005"_s, 3);
     const std::string request = exchange::formFrame(
