@@ -138,20 +138,30 @@ report::TRpPrinter& PrintCommand::generate(const SupplierParticulars& supplier,
 void PrintCommand::exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                             const std::string& path, const ExportOptions& options)
 {
+    exportToEach(supplier, fill, {path}, options);
+}
+
+void PrintCommand::exportToEach(const SupplierParticulars& supplier, const StatementFiller& fill,
+                                const std::vector<std::string>& paths, const ExportOptions& options)
+{
     if (options.dpi < ExportOptions::minDpi || options.dpi > ExportOptions::maxDpi)
         throw std::runtime_error("--dpi wants " + std::to_string(ExportOptions::minDpi) + " to " +
                                  std::to_string(ExportOptions::maxDpi));
     const Running running(*this);
-    const ExportFormat format = exportFormatOf(path);
-    if (format == ExportFormat::None)
-        throw unknownFormat(path);
+    for (const std::string& path : paths) {
+        if (exportFormatOf(path) == ExportFormat::None)
+            throw unknownFormat(path);
+    }
     report::TRpPrinter& printer = generate(supplier, fill, options.compress);
-    if (format == ExportFormat::Png)
-        writePicture(m_report->Report1, path, options.dpi);
-    else if (format == ExportFormat::Pdf)
-        report::WritePdf(printer, path);
-    else
-        printer.SaveReportFile(QString::fromStdString(path));
+    for (const std::string& path : paths) {
+        const ExportFormat format = exportFormatOf(path);
+        if (format == ExportFormat::Png)
+            writePicture(m_report->Report1, path, options.dpi);
+        else if (format == ExportFormat::Pdf)
+            report::WritePdf(printer, path);
+        else
+            printer.SaveReportFile(QString::fromStdString(path));
+    }
 }
 
 void PrintCommand::appendTo(const SupplierParticulars& supplier, const StatementFiller& fill,

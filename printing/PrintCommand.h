@@ -82,6 +82,10 @@ public:
     // cannot be written.
     void exportTo(const SupplierParticulars& supplier, const StatementFiller& fill,
                   const std::string& path, const ExportOptions& options = {});
+    // One generation written to each of `paths`, each file as exportTo would write it alone: a
+    // PDF and the report file of the same pages, say.
+    void exportToEach(const SupplierParticulars& supplier, const StatementFiller& fill,
+                      const std::vector<std::string>& paths, const ExportOptions& options = {});
 
     // The same pages without a window, added at the end of `document`.
     void appendTo(const SupplierParticulars& supplier, const StatementFiller& fill,

@@ -3,7 +3,14 @@
 #include "server/GrantStore.h"
 #include "server/StatementDatabase.h"
 
+#include <algorithm>
+
 namespace server {
+
+bool AccessGuard::trustedFront(const std::string& peer) const
+{
+    return std::ranges::find(m_limits.trustedFronts, peer) != m_limits.trustedFronts.end();
+}
 
 namespace {
 

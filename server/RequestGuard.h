@@ -26,6 +26,9 @@ public:
         // Off: statement lines are answered for any date and number, as the protocol allows.
         bool requireGrants = true;
         int64_t grantLifetimeMs = 30 * 60 * 1000;
+        // Addresses of web fronts that carry many visitors' requests and bound each visitor's
+        // failed matches themselves: their failures would otherwise lock every visitor at once.
+        std::vector<std::string> trustedFronts = {};
     };
     // A statement by trading date and number.
     using Listed = std::pair<std::string, int64_t>;
@@ -33,6 +36,7 @@ public:
     explicit AccessGuard(const Limits& limits) : m_limits(limits) {}
     virtual ~AccessGuard() = default;
     const Limits& limits() const { return m_limits; }
+    bool trustedFront(const std::string& peer) const;
 
     virtual void recordFailure(const std::string& peer, int64_t nowMs) = 0;
     // How many addresses are locked now, for the operators' page.

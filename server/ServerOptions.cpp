@@ -67,6 +67,12 @@ struct Parser
         u"any-statement"_s,
         u"Answer statement-line requests for any statement, not only for those a "
         "trading-date answer listed to the same address in the last 30 minutes."_s};
+    QCommandLineOption trustedFront{
+        u"trusted-front"_s,
+        u"The address of a web front (mirola web) that bounds each visitor's failed matches "
+        "itself: its own address is neither locked by --max-failures nor held to "
+        "--max-per-address. May be given more than once."_s,
+        u"ADDRESS"_s};
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"Show this help."_s};
     QCommandLineOption version{u"version"_s, u"Show the program's version."_s};
 
@@ -77,7 +83,7 @@ struct Parser
             "requests from a SQLite or PostgreSQL database."_s);
         parser.addOptions({listen, db, init, idle, requestTimeout, maxConnections, maxPerAddress,
                            unsentBudget, threads, metrics, maxFailures, failureWindow, anyStatement,
-                           help, version});
+                           trustedFront, help, version});
     }
 };
 
@@ -188,6 +194,17 @@ QString ServerOptions::parse(const QStringList& arguments)
         if (!positive(p.parser.value(p.failureWindow), seconds))
             return u"--failure-window wants a number of seconds"_s;
         guard.failureWindowMs = int64_t(seconds) * 1000;
+    }
+    for (const QString& front : p.parser.values(p.trustedFront)) {
+        QHostAddress a;
+        if (!a.setAddress(front))
+            return u"--trusted-front wants an IP address, not "_s + front;
+        // Named as the server names its peers: an IPv4 address as IPv4 even when mapped.
+        bool v4 = false;
+        const quint32 ipv4 = a.toIPv4Address(&v4);
+        const std::string name = (v4 ? QHostAddress(ipv4) : a).toString().toStdString();
+        guard.trustedFronts.push_back(name);
+        server.trustedFronts.push_back(name);
     }
     return {};
 }

@@ -202,7 +202,9 @@ struct StatementServer::Shared
             const std::lock_guard lock(mutex);
             if (open < settings.maxConnections) {
                 int& count = perAddress[peer];
-                if (count < settings.maxPerAddress) {
+                if (count < settings.maxPerAddress ||
+                    std::ranges::find(settings.trustedFronts, peer) !=
+                        settings.trustedFronts.end()) {
                     ++count;
                     return Admission::Admitted;
                 }

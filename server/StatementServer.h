@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
         int64_t unsentBudgetBytes = 64 * 1024 * 1024;
         // 0: one a core.
         int threads = 0;
+        // Addresses held only to maxConnections: a web front carries many visitors at once.
+        std::vector<std::string> trustedFronts;
 
         // Fills in the connection caps left at 0 for `files` open files (-1: no limit).
         void sizeFor(long files);

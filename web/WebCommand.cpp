@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QLocale>
 #include <iostream>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -64,7 +65,24 @@ int runWebCommand(int argc, char** argv)
     const QCommandLineOption perClient(
         u"max-connections"_s, u"Open connections allowed per client address (default 8)."_s, u"N"_s,
         u"8"_s);
-    parser.addOptions({listen, server, config, cert, key, perClient});
+    const QCommandLineOption total(
+        u"connection-limit"_s,
+        u"Open connections allowed in all (default: half the open-file limit, at most 4096)."_s,
+        u"N"_s);
+    const QCommandLineOption hostName(
+        u"host-name"_s,
+        u"A name the page is served under (may be given more than once). Requests naming any "
+        "other host are refused; an IP address and, on loopback, localhost always do."_s,
+        u"NAME"_s);
+    const QCommandLineOption allowPlain(
+        u"allow-plain-network"_s,
+        u"Serve without TLS on an address other machines reach, security numbers crossing the "
+        "network in clear. Refused without this option."_s);
+    const QCommandLineOption idle(
+        u"idle-timeout"_s, u"Close a connection that sends nothing this long (default 30)."_s,
+        u"SECONDS"_s, u"30"_s);
+    parser.addOptions(
+        {listen, server, config, cert, key, perClient, total, idle, hostName, allowPlain});
     QStringList arguments = application.arguments();
     if (arguments.size() > 1)
         arguments.removeAt(1); // "web"
@@ -93,28 +111,54 @@ int runWebCommand(int argc, char** argv)
     }
     if (!splitHostPort(parser.value(listen), host, port))
         return fail(u"--listen wants HOST:PORT, not "_s + parser.value(listen));
-    options.address =
+    HttpSettings& http = options.http;
+    http.address =
         host == u"localhost"_s ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
-    if (options.address.isNull())
+    if (http.address.isNull())
         return fail(u"--listen wants an IP address, not "_s + host);
-    options.port = port;
+    http.port = port;
     if (parser.isSet(cert) != parser.isSet(key))
         return fail(u"--tls-cert and --tls-key go together"_s);
-    options.tlsCertificate = parser.value(cert);
-    options.tlsKey = parser.value(key);
+    http.tlsCertificate = parser.value(cert);
+    http.tlsKey = parser.value(key);
     bool ok = false;
-    options.maxConnectionsPerClient = parser.value(perClient).toInt(&ok);
-    if (!ok || options.maxConnectionsPerClient < 1)
+    http.maxConnectionsPerClient = parser.value(perClient).toInt(&ok);
+    if (!ok || http.maxConnectionsPerClient < 1)
         return fail(u"--max-connections wants a positive number"_s);
-    options.log = [](const QString& line) { std::cerr << line.toStdString() << std::endl; };
+    if (parser.isSet(total)) {
+        http.maxConnections = parser.value(total).toInt(&ok);
+        if (!ok || http.maxConnections < 1)
+            return fail(u"--connection-limit wants a positive number"_s);
+    }
+    http.idleTimeoutS = parser.value(idle).toInt(&ok);
+    // A day at most, as the statement server's.
+    if (!ok || http.idleTimeoutS < 1 || http.idleTimeoutS > 24 * 3600)
+        return fail(u"--idle-timeout wants a number of seconds, at most 86400"_s);
+    http.hostNames = parser.values(hostName);
+    // Any address but loopback is reached by other machines: the security numbers the page
+    // sends would cross the network in clear.
+    if (!http.address.isLoopback() && http.tlsCertificate.isEmpty()) {
+        if (!parser.isSet(allowPlain))
+            return fail(u"--listen "_s + parser.value(listen) +
+                        u" is reached from the network: give --tls-cert and --tls-key, or "
+                        "--allow-plain-network to send security numbers in clear"_s);
+        std::cerr << "mirola web: warning: serving without TLS on " << host.toStdString()
+                  << ": security numbers cross the network in clear" << std::endl;
+    }
+    options.log = [](const QString& line) {
+        // Lines of the workers, one at a time.
+        static std::mutex mutex;
+        const std::lock_guard lock(mutex);
+        std::cerr << line.toStdString() << std::endl;
+    };
 
     WebServer web(options);
     QString error;
     if (!web.listen(error))
         return fail(error);
-    const QString shown = options.address.protocol() == QAbstractSocket::IPv6Protocol
-                              ? u"["_s + options.address.toString() + u"]"_s
-                              : options.address.toString();
+    const QString shown = http.address.protocol() == QAbstractSocket::IPv6Protocol
+                              ? u"["_s + http.address.toString() + u"]"_s
+                              : http.address.toString();
     std::cerr << "mirola web: listening on " << (web.tls() ? "https" : "http") << "://"
               << shown.toStdString() << ':' << web.port() << "/ (statement server "
               << options.config.host << ':' << options.config.port << ')' << std::endl;

@@ -1,35 +1,25 @@
 #pragma once
 
 #include "viewer/Configuration.h"
+#include "web/GuessGuard.h"
+#include "web/HttpServer.h"
+#include "web/PrintStore.h"
 #include "web/StatementExchange.h"
 
-#include <QHostAddress>
-#include <QObject>
+#include <QSemaphore>
 #include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
 
-class QHttpServer;
-class QHttpServerRequest;
-class QHttpServerResponse;
-class QTcpServer;
-
 namespace web {
 
 struct WebOptions
 {
-    QHostAddress address = QHostAddress::LocalHost; // loopback unless told otherwise
-    quint16 port = 0;
+    HttpSettings http; // where and how the page is served, and the bounds on its visitors
     viewer::Configuration config; // the statement server, the supplier and the seal
     int chainTimeoutMs = 30000;
-    QString tlsCertificate; // PEM files; TLS when both are given
-    QString tlsKey;
-    // A browser opens up to six connections to one site; more from one address is a client
-    // that keeps them open to crowd the others out.
-    int maxConnectionsPerClient = 8;
-    // The largest request body is a search of a few hundred bytes.
-    qint64 maxRequestBytes = 16 * 1024;
+    GuessGuard::Limits guesses;
     // One line per request: address, method, path, status. Never a body.
     std::function<void(const QString&)> log;
 };
@@ -37,13 +27,11 @@ struct WebOptions
 // The viewer as a web page: serves the page and a JSON interface whose every answer comes from
 // one request chain to the statement server, made by the exchange driver, and whose printed
 // statement is the page the export writes.
-class WebServer : public QObject
+class WebServer
 {
-    Q_OBJECT
-
 public:
-    explicit WebServer(WebOptions options, QObject* parent = nullptr);
-    ~WebServer() override;
+    explicit WebServer(WebOptions options);
+    ~WebServer();
 
     // Starts listening; false with a message when the address or the TLS files cannot be used.
     bool listen(QString& error);
@@ -51,17 +39,26 @@ public:
     bool tls() const;
 
 private:
-    void addRoutes();
-    QHttpServerResponse companies();
-    QHttpServerResponse statement(const QHttpServerRequest& request, bool needDate);
-    QHttpServerResponse printed(const QHttpServerRequest& request, bool pdf);
+    std::optional<HttpAnswer> quick(const HttpRequest& request) const;
+    HttpAnswer slow(const HttpRequest& request);
+    HttpAnswer companies();
+    HttpAnswer statement(const HttpRequest& request, bool needDate);
+    HttpAnswer printed(const HttpRequest& request, bool pdf);
+    // The chain of a search, bounded by the visitor's guesses; a refusal when paused.
+    std::optional<HttpAnswer> guardedFetch(const HttpRequest& request, const SearchQuery& query,
+                                           StatementData& data);
+    // The statement printed for this search, made once and held briefly; a refusal instead.
+    std::shared_ptr<const PrintedStatement> print(const HttpRequest& request,
+                                                  const SearchQuery& query, HttpAnswer& refusal);
     ServerAddress serverAddress() const;
-    void logRequest(const QHttpServerRequest& request, const QHttpServerResponse& response) const;
 
     WebOptions m_options;
-    std::unique_ptr<QHttpServer> m_http;
-    QTcpServer* m_tcp = nullptr;
     QSize m_pagePixels;
+    GuessGuard m_guesses;
+    PrintStore m_store;
+    // Generating is work for a core; more at once only share the cores more thinly.
+    QSemaphore m_generators;
+    std::unique_ptr<HttpServer> m_http;
 };
 
 } // namespace web

@@ -27,7 +27,9 @@ TRpEvEnvironment::~TRpEvEnvironment() = default;
 
 TRpEvEnvironment& TRpEvEnvironment::global()
 {
-    static TRpEvEnvironment environment;
+    // One a thread: reports generated side by side (the web front's workers) each count their
+    // own preparations. Nothing adds to it in the programs; a test adds on its own thread.
+    static thread_local TRpEvEnvironment environment;
     return environment;
 }
 

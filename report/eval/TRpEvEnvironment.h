@@ -26,7 +26,8 @@ public:
     TRpEvEnvironment(const TRpEvEnvironment&) = delete;
     TRpEvEnvironment& operator=(const TRpEvEnvironment&) = delete;
 
-    // The environment shared by all reports; names of a report's `Functions` come first.
+    // The environment shared by all reports of a thread; names of a report's `Functions` come
+    // first.
     static TRpEvEnvironment& global();
 
     // Binds the name to the expression; a name already there takes the new expression. An

@@ -170,6 +170,7 @@ TEST(ServerOptions, CommandLine)
         {"unsent budget not a number", {u"--unsent-budget"_s, u"lots"_s}, false},
         {"no threads", {u"--threads"_s, u"0"_s}, false},
         {"metrics without a port", {u"--metrics"_s, u"127.0.0.1"_s}, false},
+        {"trusted front by name", {u"--trusted-front"_s, u"web.example"_s}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,8 +201,15 @@ TEST(ServerOptions, CommandLine)
                             u"--threads"_s,
                             u"3"_s,
                             u"--metrics"_s,
-                            u"127.0.0.1:9121"_s})
+                            u"127.0.0.1:9121"_s,
+                            u"--trusted-front"_s,
+                            u"::ffff:10.0.0.5"_s,
+                            u"--trusted-front"_s,
+                            u"fd00::5"_s})
                     .isEmpty());
+    // Named as the server names its peers, an IPv4 client of a dual-stack socket as IPv4.
+    EXPECT_EQ(options.guard.trustedFronts, (std::vector<std::string>{"10.0.0.5", "fd00::5"}));
+    EXPECT_EQ(options.server.trustedFronts, options.guard.trustedFronts);
     EXPECT_EQ(options.port, 1500);
     EXPECT_TRUE(options.init);
     EXPECT_FALSE(options.guard.requireGrants);
@@ -453,6 +461,26 @@ TEST_F(StatementServiceTest, FailedMatchesLockTheAddress)
     EXPECT_EQ(
         ask(Command::MakeCust, exchange::makeCustText("50001", "1234"), "10.0.0.9", 60001).size(),
         3u);
+}
+
+TEST_F(StatementServiceTest, ATrustedFrontIsNeverLockedWhileOtherAddressesAre)
+{
+    server::RequestGuard frontGuard{{3, 60000, true, 30 * 60 * 1000, {"10.0.0.5"}}};
+    server::StatementService front(*db, frontGuard);
+    const auto askFront = [&](const std::string& text, const std::string& peer, int64_t now) {
+        const std::string request =
+            exchange::formFrame(exchange::requestFields(Command::MakeCust), text);
+        return framesOf(front.answer(peer, exchange::parseFrame(request), now).frames);
+    };
+    for (int i = 0; i < 6; ++i) {
+        askFront(exchange::makeCustText("50001", "0000"), "10.0.0.5", i);
+        askFront(exchange::makeCustText("50001", "0000"), "10.0.0.4", i);
+    }
+    EXPECT_EQ(askFront(exchange::makeCustText("50001", "1234"), "10.0.0.5", 10).size(), 3u)
+        << "the front's visitors go on";
+    EXPECT_EQ(askFront(exchange::makeCustText("50001", "1234"), "10.0.0.4", 10),
+              (Frames{frame("MAKECUST", "END")}));
+    EXPECT_EQ(frontGuard.lockedAddresses(10), 1);
 }
 
 TEST_F(StatementServiceTest, AnEmptyPeriodIsNoWrongNumber)
