@@ -80,8 +80,8 @@ def free_port():
 
 
 class StatementServer:
-    def __init__(self, folder):
-        self.process = Process([os.environ["MIROLA_SERVER_PROGRAM"], "--listen", "127.0.0.1:0",
+    def __init__(self, folder, port=0):
+        self.process = Process([os.environ["MIROLA_SERVER_PROGRAM"], "--listen", "127.0.0.1:%d" % port,
                                 "--db", "sqlite:" + os.path.join(folder, "demo.sqlite")])
         self.port = int(self.process.wait_for(r"listening on 127\.0\.0\.1:(\d+)").group(1))
 
