@@ -429,6 +429,10 @@ class PageTest(fx.DemoTestCase):
                                   (td) => getComputedStyle(td, '::before').content);""")
             for label, caption in zip(labels[2:], ["수량", "단위", "단가", "공급가액", "부가세액"]):
                 self.assertIn('"%s"' % caption, label)
+            # The cards are still a table's rows and cells to a screen reader.
+            first = self.rows("lines")[0]
+            self.assertEqual(first.aria_role, "row")
+            self.assertEqual({td.aria_role for td in first.find_elements(By.TAG_NAME, "td")}, {"cell"})
 
             self.by_id("print").click()
             images = self.print_statement(2)
