@@ -82,8 +82,8 @@ def free_port():
 class StatementServer:
     """The server, with the web front on 127.0.0.1 named as its trusted front unless told not."""
 
-    def __init__(self, folder, trusted_front=True):
-        self.process = Process([os.environ["MIROLA_SERVER_PROGRAM"], "--listen", "127.0.0.1:0",
+    def __init__(self, folder, trusted_front=True, port=0):
+        self.process = Process([os.environ["MIROLA_SERVER_PROGRAM"], "--listen", "127.0.0.1:%d" % port,
                                 "--db", "sqlite:" + os.path.join(folder, "demo.sqlite")] +
                                (["--trusted-front", "127.0.0.1"] if trusted_front else []))
         self.port = int(self.process.wait_for(r"listening on 127\.0\.0\.1:(\d+)").group(1))
