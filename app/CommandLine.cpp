@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "exchange/HostPort.h"
 #include "printing/PrintCommand.h"
 #include "viewer/control/Version.h"
 
@@ -437,19 +438,12 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
 
 bool applyServer(const std::string& server, viewer::Configuration& config, std::string& error)
 {
-    const size_t colon = server.rfind(':');
-    if (colon == std::string::npos || colon == 0) {
-        error = "--server wants HOST:PORT, not '" + server + "'";
+    exchange::HostPort where;
+    error = exchange::parseHostPort(server, exchange::HostPortUse::Connect, "--server", where);
+    if (!error.empty())
         return false;
-    }
-    bool ok = false;
-    const int port = QString::fromStdString(server.substr(colon + 1)).toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-        error = "bad port in --server '" + server + "'";
-        return false;
-    }
-    config.host = server.substr(0, colon);
-    config.port = port;
+    config.host = where.host;
+    config.port = where.port;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "exchange/ExchangeDriver.h"
 
+#include "exchange/HostPort.h"
 #include "exchange/RequestTexts.h"
 #include "text/Cp949.h"
 #include "text/Dates.h"
@@ -146,7 +147,7 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
 
 std::string ExchangeDriver::serverText() const
 {
-    return text::toCp949(m_hostName) + ":" + std::to_string(m_port);
+    return joinHostPort(text::toCp949(m_hostName), m_port);
 }
 
 void ExchangeDriver::close()

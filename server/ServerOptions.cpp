@@ -1,5 +1,7 @@
 #include "server/ServerOptions.h"
 
+#include "exchange/HostPort.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
@@ -91,26 +93,19 @@ bool positive(const QString& text, int& value)
     return true;
 }
 
-bool parseListen(const QString& text, QHostAddress& address, quint16& port)
+// The address and port of a listening option, or what is wrong with them.
+QString parseListen(const QCommandLineParser& parser, const QCommandLineOption& option,
+                    QHostAddress& address, quint16& port)
 {
-    const qsizetype colon = text.lastIndexOf(u':');
-    if (colon < 0)
-        return false;
-    QString host = text.left(colon);
-    bool ok = false;
-    const uint p = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || p > 65535)
-        return false;
-    if (host.startsWith(u'[') && host.endsWith(u']'))
-        host = host.mid(1, host.size() - 2);
-    if (host.isEmpty() || host == u"*"_s)
-        address = QHostAddress(QHostAddress::Any);
-    else if (host == u"localhost"_s)
-        address = QHostAddress(QHostAddress::LocalHost);
-    else if (!address.setAddress(host))
-        return false;
-    port = quint16(p);
-    return true;
+    exchange::HostPort where;
+    const std::string problem =
+        exchange::parseHostPort(parser.value(option).toStdString(), exchange::HostPortUse::Listen,
+                                "--" + option.names().constFirst().toStdString(), where);
+    if (!problem.empty())
+        return QString::fromStdString(problem);
+    address = where.address;
+    port = where.port;
+    return {};
 }
 
 } // namespace
@@ -131,8 +126,9 @@ QString ServerOptions::parse(const QStringList& arguments)
         return u"unexpected argument: "_s + p.parser.positionalArguments().first();
     help = p.parser.isSet(p.help);
     version = p.parser.isSet(p.version);
-    if (p.parser.isSet(p.listen) && !parseListen(p.parser.value(p.listen), address, port))
-        return u"--listen wants HOST:PORT, for example 127.0.0.1:1021"_s;
+    if (p.parser.isSet(p.listen))
+        if (QString problem = parseListen(p.parser, p.listen, address, port); !problem.isEmpty())
+            return problem;
     database = p.parser.value(p.db);
     if (database.isEmpty()) {
         const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -170,8 +166,10 @@ QString ServerOptions::parse(const QStringList& arguments)
         (!positive(p.parser.value(p.threads), server.threads) || server.threads > 1024))
         return u"--threads wants a number from 1 to 1024"_s;
     metrics = p.parser.isSet(p.metrics);
-    if (metrics && !parseListen(p.parser.value(p.metrics), metricsAddress, metricsPort))
-        return u"--metrics wants HOST:PORT, for example 127.0.0.1:9121"_s;
+    if (metrics)
+        if (QString problem = parseListen(p.parser, p.metrics, metricsAddress, metricsPort);
+            !problem.isEmpty())
+            return problem;
     // Found here, before the database is made, rather than when the second listener fails.
     const auto anyAddress = [](const QHostAddress& a) {
         return a == QHostAddress(QHostAddress::Any) || a == QHostAddress(QHostAddress::AnyIPv4) ||

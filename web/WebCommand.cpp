@@ -1,5 +1,6 @@
 #include "web/WebCommand.h"
 
+#include "exchange/HostPort.h"
 #include "gfx/Font.h"
 #include "web/WebServer.h"
 
@@ -18,23 +19,6 @@ int fail(const QString& message)
 {
     std::cerr << "mirola web: " << message.toStdString() << '\n';
     return 2;
-}
-
-// HOST:PORT, the host possibly in brackets (an IPv6 address).
-bool splitHostPort(const QString& s, QString& host, quint16& port)
-{
-    const qsizetype colon = s.lastIndexOf(u':');
-    if (colon <= 0)
-        return false;
-    bool ok = false;
-    const int p = s.mid(colon + 1).toInt(&ok);
-    if (!ok || p < 0 || p > 65535)
-        return false;
-    host = s.left(colon);
-    if (host.startsWith(u'[') && host.endsWith(u']'))
-        host = host.mid(1, host.size() - 2);
-    port = quint16(p);
-    return true;
 }
 
 } // namespace
@@ -83,21 +67,21 @@ int runWebCommand(int argc, char** argv)
     } catch (const std::exception& e) {
         return fail(QString::fromStdString(e.what()));
     }
-    QString host;
-    quint16 port = 0;
+    exchange::HostPort where;
     if (parser.isSet(server)) {
-        if (!splitHostPort(parser.value(server), host, port) || port == 0)
-            return fail(u"--server wants HOST:PORT, not "_s + parser.value(server));
-        options.config.host = host.toStdString();
-        options.config.port = port;
+        const std::string problem = exchange::parseHostPort(
+            parser.value(server).toStdString(), exchange::HostPortUse::Connect, "--server", where);
+        if (!problem.empty())
+            return fail(QString::fromStdString(problem));
+        options.config.host = where.host;
+        options.config.port = where.port;
     }
-    if (!splitHostPort(parser.value(listen), host, port))
-        return fail(u"--listen wants HOST:PORT, not "_s + parser.value(listen));
-    options.address =
-        host == u"localhost"_s ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
-    if (options.address.isNull())
-        return fail(u"--listen wants an IP address, not "_s + host);
-    options.port = port;
+    const std::string problem = exchange::parseHostPort(
+        parser.value(listen).toStdString(), exchange::HostPortUse::Listen, "--listen", where);
+    if (!problem.empty())
+        return fail(QString::fromStdString(problem));
+    options.address = where.address;
+    options.port = where.port;
     if (parser.isSet(cert) != parser.isSet(key))
         return fail(u"--tls-cert and --tls-key go together"_s);
     options.tlsCertificate = parser.value(cert);

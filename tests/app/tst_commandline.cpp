@@ -647,6 +647,20 @@ TEST(CommandLine, TheSecurityNumberComesFromAFileOrStandardInput)
     }
 }
 
+// The viewer's commands read --server as the web front and the server read their addresses:
+// an IPv6 address in brackets.
+TEST(CommandLine, AServerAtABracketedIPv6Address)
+{
+    testsupport::ScriptedPeer peer{QHostAddress(QHostAddress::LocalHostIPv6)};
+    if (peer.port() == 0)
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    playOneStatement(peer);
+    const ProgramRun run =
+        runMirola({u"companies"_s, u"--server"_s, u"[::1]:"_s + QString::number(peer.port())});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "59001 Cut Trading\n");
+}
+
 namespace {
 
 // The files `pid` holds open in `folder` that no name leads to.

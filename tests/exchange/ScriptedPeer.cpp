@@ -4,9 +4,9 @@
 
 namespace testsupport {
 
-ScriptedPeer::ScriptedPeer()
+ScriptedPeer::ScriptedPeer(const QHostAddress& address)
 {
-    m_server.listen(QHostAddress::LocalHost, 0);
+    m_server.listen(address, 0);
     connect(&m_server, &QTcpServer::newConnection, this, &ScriptedPeer::accept);
 }
 

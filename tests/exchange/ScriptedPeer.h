@@ -12,14 +12,14 @@
 
 namespace testsupport {
 
-// A statement server played by the test: listens on 127.0.0.1, records the frames each
-// connection sends and writes whatever bytes the test gives it.
+// A statement server played by the test: listens on 127.0.0.1 (or `address`), records the
+// frames each connection sends and writes whatever bytes the test gives it.
 class ScriptedPeer : public QObject
 {
     Q_OBJECT
 
 public:
-    ScriptedPeer();
+    explicit ScriptedPeer(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
     quint16 port() const { return m_server.serverPort(); }
 
     // Called for every whole frame received, after it is recorded; may answer with send().
