@@ -18,6 +18,16 @@ struct Parser
     QCommandLineParser parser;
     QCommandLineOption listen{
         u"listen"_s, u"Address and port to serve on (default 127.0.0.1:1021)."_s, u"HOST:PORT"_s};
+    QCommandLineOption tlsListen{
+        u"tls-listen"_s,
+        u"Address and port to serve on with TLS, beside --listen or alone (needs --tls-cert "
+        "and --tls-key)."_s,
+        u"HOST:PORT"_s};
+    QCommandLineOption tlsCert{
+        u"tls-cert"_s,
+        u"The TLS port's certificate, PEM, the chain after it; read again on SIGHUP."_s, u"FILE"_s};
+    QCommandLineOption tlsKey{
+        u"tls-key"_s, u"The certificate's private key, PEM; read again on SIGHUP."_s, u"FILE"_s};
     QCommandLineOption db{
         u"db"_s,
         u"sqlite:PATH (default: a file in the user's data folder, created with demo data on "
@@ -77,9 +87,9 @@ struct Parser
         parser.setApplicationDescription(
             u"The reference statement server of mirola: answers the viewer's four "
             "requests from a SQLite or PostgreSQL database."_s);
-        parser.addOptions({listen, db, init, idle, requestTimeout, maxConnections, maxPerAddress,
-                           unsentBudget, threads, metrics, maxFailures, failureWindow, anyStatement,
-                           help, version});
+        parser.addOptions({listen, tlsListen, tlsCert, tlsKey, db, init, idle, requestTimeout,
+                           maxConnections, maxPerAddress, unsentBudget, threads, metrics,
+                           maxFailures, failureWindow, anyStatement, help, version});
     }
 };
 
@@ -129,6 +139,16 @@ QString ServerOptions::parse(const QStringList& arguments)
     if (p.parser.isSet(p.listen))
         if (QString problem = parseListen(p.parser, p.listen, address, port); !problem.isEmpty())
             return problem;
+    tls = p.parser.isSet(p.tlsListen);
+    plain = p.parser.isSet(p.listen) || !tls;
+    if (tls)
+        if (QString problem = parseListen(p.parser, p.tlsListen, tlsAddress, tlsPort);
+            !problem.isEmpty())
+            return problem;
+    if (tls != p.parser.isSet(p.tlsCert) || tls != p.parser.isSet(p.tlsKey))
+        return u"--tls-listen, --tls-cert and --tls-key go together"_s;
+    tlsCertificate = p.parser.value(p.tlsCert);
+    tlsKey = p.parser.value(p.tlsKey);
     database = p.parser.value(p.db);
     if (database.isEmpty()) {
         const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
