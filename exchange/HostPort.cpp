@@ -27,8 +27,8 @@ std::string parseHostPort(std::string_view text, HostPortUse use, std::string_vi
                           HostPort& out)
 {
     const std::string named = std::string(option) + " '" + std::string(text) + "'";
-    const std::string wants = std::string(option) + " wants HOST:PORT, not '" + std::string(text) +
-                              "'";
+    const std::string wants =
+        std::string(option) + " wants HOST:PORT, not '" + std::string(text) + "'";
     std::string_view host;
     std::string_view port;
     bool bracketed = false;
@@ -55,8 +55,8 @@ std::string parseHostPort(std::string_view text, HostPortUse use, std::string_vi
                (use == HostPortUse::Connect ? "1" : "0") + " to 65535";
     QHostAddress address;
     const QString hostText = QString::fromStdString(std::string(host));
-    if (bracketed && (!address.setAddress(hostText) ||
-                      address.protocol() != QAbstractSocket::IPv6Protocol))
+    if (bracketed &&
+        (!address.setAddress(hostText) || address.protocol() != QAbstractSocket::IPv6Protocol))
         return "bad address in " + named + ": brackets hold an IPv6 address";
     if (use == HostPortUse::Connect) {
         if (host.empty())

@@ -1,5 +1,6 @@
 #include "web/WebCommand.h"
 
+#include "exchange/ExchangeDriver.h"
 #include "exchange/HostPort.h"
 #include "gfx/Font.h"
 #include "web/WebServer.h"
@@ -41,6 +42,11 @@ int runWebCommand(int argc, char** argv)
                                     u"Where the page is served (default 127.0.0.1:8080)."_s,
                                     u"HOST:PORT"_s, u"127.0.0.1:8080"_s);
     const QCommandLineOption server(u"server"_s, u"The statement server."_s, u"HOST:PORT"_s);
+    const QCommandLineOption serverTls(
+        u"tls"_s, u"TLS to the statement server, its certificate verified; never plain instead."_s);
+    const QCommandLineOption serverCa(
+        u"ca"_s, u"Trust the statement server's certificate by this PEM file (implies --tls)."_s,
+        u"FILE"_s);
     const QCommandLineOption config(u"config"_s, u"Deployment settings (INI)."_s, u"FILE"_s);
     const QCommandLineOption cert(u"tls-cert"_s, u"Serve over TLS with this PEM certificate."_s,
                                   u"FILE"_s);
@@ -48,7 +54,7 @@ int runWebCommand(int argc, char** argv)
     const QCommandLineOption perClient(
         u"max-connections"_s, u"Open connections allowed per client address (default 8)."_s, u"N"_s,
         u"8"_s);
-    parser.addOptions({listen, server, config, cert, key, perClient});
+    parser.addOptions({listen, server, serverTls, serverCa, config, cert, key, perClient});
     QStringList arguments = application.arguments();
     if (arguments.size() > 1)
         arguments.removeAt(1); // "web"
@@ -76,6 +82,13 @@ int runWebCommand(int argc, char** argv)
         options.config.host = where.host;
         options.config.port = where.port;
     }
+    if (parser.isSet(serverCa)) {
+        options.config.ca = parser.value(serverCa).toStdString();
+        std::string problem;
+        if (exchange::ExchangeDriver::readTrusted(options.config.ca, problem).isEmpty())
+            return fail(u"--ca "_s + QString::fromStdString(problem));
+    }
+    options.config.tls = options.config.tls || parser.isSet(serverTls) || parser.isSet(serverCa);
     const std::string problem = exchange::parseHostPort(
         parser.value(listen).toStdString(), exchange::HostPortUse::Listen, "--listen", where);
     if (!problem.empty())

@@ -13,8 +13,8 @@ struct Case
     const char* name;
     const char* text;
     HostPortUse use;
-    const char* host;    // nullptr: refused
-    int port;            // when read
+    const char* host; // nullptr: refused
+    int port;         // when read
     // For Listen: the address listened on ("any" for both families, as one dual-stack socket);
     // for a refusal: part of its text.
     const char* address;
@@ -61,8 +61,8 @@ TEST(HostPort, Table)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         exchange::HostPort out;
-        const std::string problem = exchange::parseHostPort(
-            c.text, c.use, c.use == connect ? "--server" : "--listen", out);
+        const std::string problem =
+            exchange::parseHostPort(c.text, c.use, c.use == connect ? "--server" : "--listen", out);
         if (!c.host) {
             EXPECT_NE(problem.find(c.address), std::string::npos) << problem;
             continue;
