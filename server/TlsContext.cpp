@@ -56,8 +56,8 @@ TlsContext::~TlsContext()
     SSL_CTX_free(m_context);
 }
 
-std::unique_ptr<TlsContext> TlsContext::load(const QString& certificateFile,
-                                             const QString& keyFile, QString& error)
+std::unique_ptr<TlsContext> TlsContext::load(const QString& certificateFile, const QString& keyFile,
+                                             QString& error)
 {
     std::unique_ptr<TlsContext> tls(new TlsContext(certificateFile, keyFile));
     tls->m_context = tls->make(error);
@@ -81,12 +81,12 @@ SSL_CTX* TlsContext::make(QString& error)
     } else if (SSL_CTX_use_PrivateKey_file(ctx, key.constData(), SSL_FILETYPE_PEM) != 1) {
         error = ERR_GET_REASON(ERR_peek_last_error()) == X509_R_KEY_VALUES_MISMATCH
                     ? u"the key %1 does not belong to the certificate %2"_s.arg(m_keyFile,
-                                                                               m_certificateFile)
+                                                                                m_certificateFile)
                     : u"the key %1 cannot be used: %2"_s.arg(m_keyFile, openSslErrors());
         ERR_clear_error();
     } else if (SSL_CTX_check_private_key(ctx) != 1) {
-        error = u"the key %1 does not belong to the certificate %2"_s.arg(m_keyFile,
-                                                                          m_certificateFile);
+        error =
+            u"the key %1 does not belong to the certificate %2"_s.arg(m_keyFile, m_certificateFile);
         ERR_clear_error();
     } else {
         SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -345,7 +346,7 @@ TEST(CommandLine, OverTlsTheRightCertificateServesAndEachWrongOneIsRefusedWithIt
         return server.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("s.sqlite")),
                              u"--tls-listen"_s, u"127.0.0.1:0"_s, u"--tls-cert"_s,
                              QString::fromStdString(pair.certificate), u"--tls-key"_s,
-                             QString::fromStdString(pair.key)}) &&
+                             QString::fromStdString(pair.key), u"--metrics"_s, u"127.0.0.1:0"_s}) &&
                server.tlsPort() != 0;
     };
     const QString ca = QString::fromStdString(certificates.ca);
@@ -362,6 +363,28 @@ TEST(CommandLine, OverTlsTheRightCertificateServesAndEachWrongOneIsRefusedWithIt
             runMirola(QStringList{u"fetch"_s, u"--server"_s, tls, u"--ca"_s, ca} + statement);
         EXPECT_EQ(fetched.status, 0) << fetched.err;
         EXPECT_EQ(fetched.out, expected.out);
+        // The click on the date is a second connection, which resumes the search's session.
+        const ProgramRun clicked = runMirola(
+            QStringList{u"fetch"_s, u"--server"_s, tls, u"--ca"_s, ca, u"--date"_s, u"2"_s} +
+            statement);
+        EXPECT_EQ(clicked.status, 0) << clicked.err;
+        const auto metrics = QRegularExpression(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s)
+                                 .match(QString::fromStdString(server.errorOutput()));
+        ASSERT_TRUE(metrics.hasMatch());
+        QTcpSocket page;
+        page.connectToHost(QHostAddress::LocalHost, quint16(metrics.captured(1).toUInt()));
+        ASSERT_TRUE(page.waitForConnected(5000));
+        page.write("GET /metrics HTTP/1.0\r\n\r\n");
+        QByteArray body;
+        waitUntil([&] {
+            body += page.readAll();
+            return page.state() == QAbstractSocket::UnconnectedState;
+        });
+        body += page.readAll();
+        EXPECT_TRUE(QRegularExpression(u"\nmirola_tls_resumed_total [1-9]"_s)
+                        .match(QString::fromUtf8(body))
+                        .hasMatch())
+            << body.toStdString();
         // The certificate names localhost as well.
         const ProgramRun byName = runMirola({u"companies"_s, u"--server"_s,
                                              u"localhost:"_s + QString::number(server.tlsPort()),

@@ -186,7 +186,8 @@ TEST_F(TlsServerTest, HostileHandshakesAreClosedWithinTheDeadlineAndOthersServed
     garbage.send("GET / HTTP/1.0\r\n\r\n");
     // A plain viewer on the TLS port.
     RawClient plainOnTls(server.tlsPort(), u"127.0.0.4"_s);
-    plainOnTls.send(exchange::formFrame(std::string(exchange::makeKeyFields), exchange::makeKeyText()));
+    plainOnTls.send(
+        exchange::formFrame(std::string(exchange::makeKeyFields), exchange::makeKeyText()));
     // A TLS viewer on the plain port.
     RawClient tlsOnPlain(server.port(), trusting(), u"127.0.0.5"_s);
     EXPECT_FALSE(tlsOnPlain.connected());

@@ -35,8 +35,8 @@ bool TestCertificates::make(std::string& error)
     if (!openssl(QStringList{u"req"_s, u"-x509"_s} + newKey +
                      QStringList{u"-keyout"_s, file("ca.key"), u"-out"_s, file("ca.pem"),
                                  u"-days"_s, u"30"_s, u"-subj"_s, u"/CN=mirola test CA"_s,
-                                 u"-addext"_s, u"basicConstraints=critical,CA:TRUE"_s,
-                                 u"-addext"_s, u"keyUsage=critical,keyCertSign,cRLSign"_s},
+                                 u"-addext"_s, u"basicConstraints=critical,CA:TRUE"_s, u"-addext"_s,
+                                 u"keyUsage=critical,keyCertSign,cRLSign"_s},
                  error))
         return false;
     const auto signedPair = [&](const char* name, const char* subjectNames, int days, int serial,
