@@ -23,12 +23,12 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <sstream>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
@@ -65,19 +65,18 @@ bool makeCertificates(const QString& dir)
     const QStringList key = {u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:P-256"_s,
                              u"-nodes"_s};
     std::ofstream((dir + u"/ext"_s).toStdString()) << "subjectAltName=IP:127.0.0.1\n";
-    return run(u"openssl"_s, QStringList{u"req"_s, u"-x509"_s} + key +
-                                 QStringList{u"-keyout"_s, dir + u"/ca.key"_s, u"-out"_s,
-                                             dir + u"/ca.pem"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                                             u"/CN=bench CA"_s}) &&
-           run(u"openssl"_s, QStringList{u"req"_s, u"-new"_s} + key +
-                                 QStringList{u"-keyout"_s, dir + u"/server.key"_s, u"-out"_s,
-                                             dir + u"/server.csr"_s, u"-subj"_s,
-                                             u"/CN=127.0.0.1"_s}) &&
+    return run(u"openssl"_s,
+               QStringList{u"req"_s, u"-x509"_s} + key +
+                   QStringList{u"-keyout"_s, dir + u"/ca.key"_s, u"-out"_s, dir + u"/ca.pem"_s,
+                               u"-days"_s, u"2"_s, u"-subj"_s, u"/CN=bench CA"_s}) &&
            run(u"openssl"_s,
-               {u"x509"_s, u"-req"_s, u"-in"_s, dir + u"/server.csr"_s, u"-CA"_s,
-                dir + u"/ca.pem"_s, u"-CAkey"_s, dir + u"/ca.key"_s, u"-set_serial"_s, u"2"_s,
-                u"-days"_s, u"2"_s, u"-extfile"_s, dir + u"/ext"_s, u"-out"_s,
-                dir + u"/server.pem"_s});
+               QStringList{u"req"_s, u"-new"_s} + key +
+                   QStringList{u"-keyout"_s, dir + u"/server.key"_s, u"-out"_s,
+                               dir + u"/server.csr"_s, u"-subj"_s, u"/CN=127.0.0.1"_s}) &&
+           run(u"openssl"_s, {u"x509"_s, u"-req"_s, u"-in"_s, dir + u"/server.csr"_s, u"-CA"_s,
+                              dir + u"/ca.pem"_s, u"-CAkey"_s, dir + u"/ca.key"_s, u"-set_serial"_s,
+                              u"2"_s, u"-days"_s, u"2"_s, u"-extfile"_s, dir + u"/ext"_s, u"-out"_s,
+                              dir + u"/server.pem"_s});
 }
 
 int connectTo(quint16 port)
@@ -177,14 +176,15 @@ bool chain(Connection& c, const Company& company, const exchange::DateRange& ran
                     return c.write(out);
                 if (phase == Phase::Cust) {
                     phase = Phase::Date;
-                    out += exchange::formFrame(exchange::makeDateFields,
-                                               exchange::makeDateText(range, company.code,
-                                                                      company.password));
+                    out += exchange::formFrame(
+                        exchange::makeDateFields,
+                        exchange::makeDateText(range, company.code, company.password));
                 } else {
                     phase = Phase::Data;
-                    out += exchange::formFrame(exchange::makeDataFields,
-                                               haveDate ? exchange::makeDataText(firstDate, firstSeq)
-                                                        : std::string(exchange::socketEnding));
+                    out +=
+                        exchange::formFrame(exchange::makeDataFields,
+                                            haveDate ? exchange::makeDataText(firstDate, firstSeq)
+                                                     : std::string(exchange::socketEnding));
                 }
             }
         }
@@ -251,8 +251,7 @@ void round(Mode mode, quint16 port, SSL_CTX* ctx, int clients, double seconds,
             result.chains += long(latencies.size());
             result.errors += errors;
             result.resumed += reused;
-            result.latenciesMs.insert(result.latenciesMs.end(), latencies.begin(),
-                                      latencies.end());
+            result.latenciesMs.insert(result.latenciesMs.end(), latencies.begin(), latencies.end());
         });
     for (std::thread& t : threads)
         t.join();
@@ -350,13 +349,28 @@ int main(int argc, char** argv)
     const QString logFile = dir.path() + u"/server.log"_s;
     server.setStandardErrorFile(logFile);
     server.start(QString::fromUtf8(MIROLA_SERVER_PROGRAM),
-                 {u"--listen"_s, u"127.0.0.1:0"_s, u"--tls-listen"_s, u"127.0.0.1:0"_s,
-                  u"--tls-cert"_s, dir.path() + u"/server.pem"_s, u"--tls-key"_s,
-                  dir.path() + u"/server.key"_s, u"--db"_s,
-                  u"sqlite:"_s + dir.path() + u"/s.sqlite"_s, u"--threads"_s, threads,
-                  u"--max-connections"_s, QString::number(2 * idle + 1000), u"--max-per-address"_s,
-                  QString::number(2 * idle + 1000), u"--request-timeout"_s, u"3600"_s,
-                  u"--idle-timeout"_s, u"3600"_s, u"--max-failures"_s, u"1000000"_s});
+                 {u"--listen"_s,
+                  u"127.0.0.1:0"_s,
+                  u"--tls-listen"_s,
+                  u"127.0.0.1:0"_s,
+                  u"--tls-cert"_s,
+                  dir.path() + u"/server.pem"_s,
+                  u"--tls-key"_s,
+                  dir.path() + u"/server.key"_s,
+                  u"--db"_s,
+                  u"sqlite:"_s + dir.path() + u"/s.sqlite"_s,
+                  u"--threads"_s,
+                  threads,
+                  u"--max-connections"_s,
+                  QString::number(2 * idle + 1000),
+                  u"--max-per-address"_s,
+                  QString::number(2 * idle + 1000),
+                  u"--request-timeout"_s,
+                  u"3600"_s,
+                  u"--idle-timeout"_s,
+                  u"3600"_s,
+                  u"--max-failures"_s,
+                  u"1000000"_s});
     const QRegularExpression ports(
         u"listening on 127\\.0\\.0\\.1:(\\d+) and with TLS on 127\\.0\\.0\\.1:(\\d+)"_s);
     QRegularExpressionMatch match;
@@ -385,12 +399,12 @@ int main(int argc, char** argv)
     Result results[3];
     for (int r = 0; r < rounds; ++r)
         for (const Mode mode : {Mode::Plain, Mode::Resumed, Mode::Full}) {
-        {
-            const double cpu = cpuSeconds(server.processId());
-            round(mode, mode == Mode::Plain ? plainPort : tlsPort, ctx, clients, seconds, range,
-                  results[int(mode)]);
-            results[int(mode)].serverCpuSeconds += cpuSeconds(server.processId()) - cpu;
-        }
+            {
+                const double cpu = cpuSeconds(server.processId());
+                round(mode, mode == Mode::Plain ? plainPort : tlsPort, ctx, clients, seconds, range,
+                      results[int(mode)]);
+                results[int(mode)].serverCpuSeconds += cpuSeconds(server.processId()) - cpu;
+            }
         }
     std::printf("%d clients, %d rounds of %.0f s each, server --threads %s\n", clients, rounds,
                 seconds, threads.toLocal8Bit().constData());
@@ -400,21 +414,19 @@ int main(int argc, char** argv)
     for (int m = 0; m < 3; ++m) {
         const Result& r = results[m];
         const double rate = double(r.chains) / r.seconds;
-        std::printf("| %s | %.0f | %.2f ms | %.2f ms | %d | %.0f %% | %.3f ms | %.2f x |\n",
-                    modeNames[m], rate, percentile(r.latenciesMs, 0.5),
-                    percentile(r.latenciesMs, 0.99), r.errors,
-                    r.chains ? 100.0 * double(r.resumed) / double(r.chains) : 0.0,
-                    r.chains ? 1000.0 * r.serverCpuSeconds / double(r.chains) : 0.0,
-                    rate / plainRate);
+        std::printf(
+            "| %s | %.0f | %.2f ms | %.2f ms | %d | %.0f %% | %.3f ms | %.2f x |\n", modeNames[m],
+            rate, percentile(r.latenciesMs, 0.5), percentile(r.latenciesMs, 0.99), r.errors,
+            r.chains ? 100.0 * double(r.resumed) / double(r.chains) : 0.0,
+            r.chains ? 1000.0 * r.serverCpuSeconds / double(r.chains) : 0.0, rate / plainRate);
     }
 
     if (idle > 0) {
         for (const bool tls : {false, true}) {
             std::vector<Connection> held;
             int failures = 0;
-            const long grownKb =
-                holdIdle(server.processId(), tls ? tlsPort : plainPort, tls ? ctx : nullptr, idle,
-                         held, failures);
+            const long grownKb = holdIdle(server.processId(), tls ? tlsPort : plainPort,
+                                          tls ? ctx : nullptr, idle, held, failures);
             std::printf("%d idle %s connections held (%d failed): server memory +%ld kB, %.1f kB "
                         "a connection\n",
                         int(held.size()), tls ? "TLS" : "plain", failures, grownKb,

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +83,22 @@ std::string ServerProcess::errorOutput()
 bool ServerProcess::waitForOutput(const std::string& text, int timeoutMs)
 {
     return waitUntil([&] { return errorOutput().find(text) != std::string::npos; }, timeoutMs);
+}
+
+std::string metricsPage(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET /metrics HTTP/1.0\r\n\r\n");
+    QByteArray page;
+    waitUntil([&] {
+        page += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    page += socket.readAll();
+    return page.toStdString();
 }
 
 bool runSql(const std::string& sqlitePath, const QStringList& statements, std::string& error)

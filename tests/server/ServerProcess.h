@@ -40,6 +40,9 @@ private:
     quint16 m_tlsPort = 0;
 };
 
+// The metrics page served on 127.0.0.1:`port`, head and body; empty when none answers.
+std::string metricsPage(quint16 port);
+
 // Runs `statements` on the SQLite database file the server uses, for fixtures beside its demo
 // data; false with the database's message on the first that fails.
 bool runSql(const std::string& sqlitePath, const QStringList& statements, std::string& error);

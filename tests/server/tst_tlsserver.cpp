@@ -15,27 +15,12 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using testsupport::metricsPage;
 using testsupport::RawClient;
 using testsupport::ServerProcess;
 using testsupport::waitUntil;
 
 namespace {
-
-std::string metricsPage(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(5000))
-        return {};
-    socket.write("GET /metrics HTTP/1.0\r\n\r\n");
-    QByteArray page;
-    waitUntil([&] {
-        page += socket.readAll();
-        return socket.state() == QAbstractSocket::UnconnectedState;
-    });
-    page += socket.readAll();
-    return page.toStdString();
-}
 
 class TlsServerTest : public ::testing::Test
 {
