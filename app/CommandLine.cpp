@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "exchange/ExchangeDriver.h"
+#include "exchange/HostPort.h"
 #include "printing/PrintCommand.h"
 #include "viewer/control/Version.h"
 
@@ -53,6 +55,11 @@ struct CommandSpec
 
 const OptionSpec serverOption{"server", "HOST:PORT", "the statement server"};
 const OptionSpec configOption{"config", "FILE", "settings file (mirola.ini)"};
+const OptionSpec tlsOption{"tls", nullptr,
+                           "TLS to the server, its certificate verified; never plain instead"};
+const OptionSpec caOption{"ca", "FILE",
+                          "trust the certificates in this PEM file (implies --tls; default: the "
+                          "system's)"};
 
 // The form's year field holds four digits.
 constexpr Range yearRange{1, 9999};
@@ -62,6 +69,8 @@ constexpr Range countingRange{1, INT_MAX};
 std::vector<OptionSpec> statementOptions()
 {
     return {serverOption,
+            tlsOption,
+            caOption,
             configOption,
             {"company", "CODE", "the company's code, as in the company list"},
             {"password-file", "FILE", "read the security number from the first line of FILE"},
@@ -88,14 +97,18 @@ const std::vector<CommandSpec>& commands()
              "",
              0,
              0,
-             {serverOption, configOption, {"open", "FILE.rpf", "show a saved statement"}},
+             {serverOption,
+              tlsOption,
+              caOption,
+              configOption,
+              {"open", "FILE.rpf", "show a saved statement"}},
              {},
              "the viewer in a window"},
             {"companies",
              "",
              0,
              0,
-             {serverOption, configOption},
+             {serverOption, tlsOption, caOption, configOption},
              {},
              "the company list, one a line"},
             {"fetch",
@@ -188,11 +201,19 @@ const char* const reportHelp = "usage: mirola report info|render|eval [options] 
                                "each with --help\n";
 
 // The keys the viewer reads from its settings file; a file with none of them is some other file.
-const char* const settingsKeys[] = {
-    "server/host",           "server/port",           "server/connectTimeoutMs",
-    "supplier/registration", "supplier/name",         "supplier/representative",
-    "supplier/address",      "supplier/businessType", "supplier/businessItem",
-    "supplier/bankAccount",  "seal/picture"};
+const char* const settingsKeys[] = {"server/host",
+                                    "server/port",
+                                    "server/connectTimeoutMs",
+                                    "server/tls",
+                                    "server/ca",
+                                    "supplier/registration",
+                                    "supplier/name",
+                                    "supplier/representative",
+                                    "supplier/address",
+                                    "supplier/businessType",
+                                    "supplier/businessItem",
+                                    "supplier/bankAccount",
+                                    "seal/picture"};
 
 std::string checkSettingsFile(const std::string& path)
 {
@@ -262,6 +283,11 @@ std::string checkValues(ParsedCommand& c)
     if (c.isSet("config"))
         if (std::string problem = checkSettingsFile(c.value("config")); !problem.empty())
             return problem;
+    if (c.isSet("ca")) {
+        std::string problem;
+        if (exchange::ExchangeDriver::readTrusted(c.value("ca"), problem).isEmpty())
+            return "--ca " + problem;
+    }
     if (c.name == "fetch" || c.name == "export") {
         if (std::string problem = readPassword(c); !problem.empty())
             return problem;
@@ -435,21 +461,21 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
     return -1;
 }
 
+void applyTls(const ParsedCommand& command, viewer::Configuration& config)
+{
+    if (command.isSet("ca"))
+        config.ca = command.value("ca");
+    config.tls = config.tls || command.isSet("tls") || command.isSet("ca");
+}
+
 bool applyServer(const std::string& server, viewer::Configuration& config, std::string& error)
 {
-    const size_t colon = server.rfind(':');
-    if (colon == std::string::npos || colon == 0) {
-        error = "--server wants HOST:PORT, not '" + server + "'";
+    exchange::HostPort where;
+    error = exchange::parseHostPort(server, exchange::HostPortUse::Connect, "--server", where);
+    if (!error.empty())
         return false;
-    }
-    bool ok = false;
-    const int port = QString::fromStdString(server.substr(colon + 1)).toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-        error = "bad port in --server '" + server + "'";
-        return false;
-    }
-    config.host = server.substr(0, colon);
-    config.port = port;
+    config.host = where.host;
+    config.port = where.port;
     return true;
 }
 

@@ -37,6 +37,10 @@ std::string versionText();
 // A wrong command line found after parsing: one line on stderr, status 2.
 int usageError(const std::string& command, const std::string& message);
 
+// "--tls" and "--ca FILE" into the configuration: they add to the settings file's, never take
+// TLS away.
+void applyTls(const ParsedCommand& command, viewer::Configuration& config);
+
 // "--server HOST:PORT" into the configuration.
 bool applyServer(const std::string& server, viewer::Configuration& config, std::string& error);
 

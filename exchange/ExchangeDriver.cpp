@@ -1,5 +1,6 @@
 #include "exchange/ExchangeDriver.h"
 
+#include "exchange/HostPort.h"
 #include "exchange/RequestTexts.h"
 #include "text/Cp949.h"
 #include "text/Dates.h"
@@ -7,21 +8,66 @@
 
 #include <QDate>
 #include <QEventLoop>
+#include <QFile>
 #include <QPointer>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
+#include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace exchange {
 
-ExchangeDriver::ExchangeDriver(ViewerHost& host, QObject* parent)
-    : QObject(parent), m_host(host), m_socket(new QTcpSocket(this)), m_hostName(u"localhost"_s)
+namespace {
+
+CertificateProblem problemOf(QSslError::SslError error)
 {
-    connect(m_socket, &QTcpSocket::connected, this, &ExchangeDriver::ClientSocket1Connect);
-    connect(m_socket, &QTcpSocket::disconnected, this, &ExchangeDriver::socketDisconnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &ExchangeDriver::ClientSocket1Read);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &ExchangeDriver::ClientSocket1Error);
+    switch (error) {
+    case QSslError::CertificateExpired:
+        return CertificateProblem::Expired;
+    case QSslError::CertificateNotYetValid:
+        return CertificateProblem::NotYetValid;
+    case QSslError::HostNameMismatch:
+        return CertificateProblem::NameMismatch;
+    case QSslError::SelfSignedCertificate:
+        return CertificateProblem::SelfSigned;
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+    case QSslError::CertificateRejected:
+    case QSslError::InvalidCaCertificate:
+        return CertificateProblem::UntrustedIssuer;
+    case QSslError::CertificateRevoked:
+        return CertificateProblem::Revoked;
+    case QSslError::NoPeerCertificate:
+        return CertificateProblem::Missing;
+    default:
+        return CertificateProblem::Other;
+    }
+}
+
+} // namespace
+
+ExchangeDriver::ExchangeDriver(ViewerHost& host, QObject* parent)
+    : QObject(parent), m_host(host), m_socket(new QSslSocket(this)), m_hostName(u"localhost"_s)
+{
+    // On a TLS connection the connect handler waits for the verified handshake.
+    connect(m_socket, &QSslSocket::connected, this, [this] {
+        if (!m_tls)
+            ClientSocket1Connect();
+    });
+    connect(m_socket, &QSslSocket::encrypted, this, &ExchangeDriver::socketEncrypted);
+    connect(m_socket, &QSslSocket::sslErrors, this,
+            [this](const QList<QSslError>& errors) { m_sslErrors = errors; });
+    connect(m_socket, &QSslSocket::newSessionTicketReceived, this,
+            &ExchangeDriver::keepSessionTicket);
+    connect(m_socket, &QSslSocket::disconnected, this, &ExchangeDriver::socketDisconnected);
+    connect(m_socket, &QSslSocket::readyRead, this, &ExchangeDriver::ClientSocket1Read);
+    connect(m_socket, &QSslSocket::errorOccurred, this, &ExchangeDriver::ClientSocket1Error);
 }
 
 ExchangeDriver::~ExchangeDriver()
@@ -34,8 +80,58 @@ ExchangeDriver::~ExchangeDriver()
 
 void ExchangeDriver::setServer(const QString& hostName, quint16 port)
 {
+    if (hostName != m_hostName || port != m_port)
+        m_sessionTicket.clear();
     m_hostName = hostName;
     m_port = port;
+}
+
+void ExchangeDriver::setTls(bool enabled, const std::string& caFile)
+{
+    m_tls = enabled;
+    m_trustProblem.clear();
+    m_trusted = caFile.empty() ? QList<QSslCertificate>() : readTrusted(caFile, m_trustProblem);
+    m_sessionTicket.clear();
+}
+
+QList<QSslCertificate> ExchangeDriver::readTrusted(const std::string& file, std::string& error)
+{
+    QFile f(QFile::decodeName(QByteArray::fromStdString(file)));
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = "cannot read " + file + ": " + f.errorString().toStdString();
+        return {};
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromDevice(&f, QSsl::Pem);
+    if (certificates.isEmpty())
+        error = file + " holds no PEM certificate";
+    return certificates;
+}
+
+void ExchangeDriver::socketEncrypted()
+{
+    keepSessionTicket();
+    ClientSocket1Connect();
+}
+
+void ExchangeDriver::keepSessionTicket()
+{
+    const QByteArray ticket = m_socket->sslConfiguration().sessionTicket();
+    if (!ticket.isEmpty())
+        m_sessionTicket = ticket;
+}
+
+std::string ExchangeDriver::protection() const
+{
+    if (!m_tls)
+        return {};
+    switch (m_socket->sessionProtocol()) {
+    case QSsl::TlsV1_2:
+        return "TLS 1.2";
+    case QSsl::TlsV1_3:
+        return "TLS 1.3";
+    default:
+        return "TLS";
+    }
 }
 
 void ExchangeDriver::MakeKeyExecute()
@@ -115,7 +211,26 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
             m_pendingOutcome.reset();
             m_host.setStatusText(connectingText(serverText()));
             m_host.exchangeStarted();
-            m_socket->connectToHost(m_hostName, m_port);
+            m_sslErrors.clear();
+            if (m_tls && !m_trustProblem.empty()) {
+                m_pendingOutcome = Outcome::Failed;
+                m_failureDetail = m_trustProblem;
+                ClientSocket1Disconnect();
+            } else if (m_tls) {
+                QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+                tls.setProtocol(QSsl::TlsV1_2OrLater);
+                tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+                if (!m_trusted.isEmpty())
+                    tls.setCaCertificates(m_trusted);
+                tls.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+                tls.setSessionTicket(m_sessionTicket);
+                m_socket->setSslConfiguration(tls);
+                // The name is verified against the certificate: a name, or an address when the
+                // server is given as one.
+                m_socket->connectToHostEncrypted(m_hostName, m_port);
+            } else {
+                m_socket->connectToHost(m_hostName, m_port);
+            }
         }
         QEventLoop loop;
         m_wait = &loop;
@@ -146,7 +261,7 @@ bool ExchangeDriver::SocketSendData(const std::string& frame)
 
 std::string ExchangeDriver::serverText() const
 {
-    return text::toCp949(m_hostName) + ":" + std::to_string(m_port);
+    return joinHostPort(text::toCp949(m_hostName), m_port);
 }
 
 void ExchangeDriver::close()
@@ -175,7 +290,7 @@ void ExchangeDriver::ClientSocket1Connect()
     m_host.setSearchEnabled(false);
     m_host.setGrid1ClickAttached(false);
     m_reader.clear();
-    m_host.setStatusText(connectedText(peerAddress()));
+    m_host.setStatusText(connectedText(peerAddress(), protection()));
     if (m_wait)
         m_wait->quit();
 }
@@ -215,7 +330,7 @@ void ExchangeDriver::ClientSocket1Read()
     if (!m_active)
         return;
     const int rowsBefore = m_rows;
-    m_host.setStatusText(receivingText(peerAddress(), rowsBefore));
+    m_host.setStatusText(receivingText(peerAddress(), rowsBefore, protection()));
     // Straight into the reassembly buffer, without a copy in between.
     const qint64 available = m_socket->bytesAvailable();
     if (available > 0) {
@@ -239,7 +354,7 @@ void ExchangeDriver::ClientSocket1Read()
     // Again after the dispatch, so that the count includes this read's rows, unless an END in
     // it has closed the connection and said how it ended.
     if (m_active && m_rows != rowsBefore)
-        m_host.setStatusText(receivingText(peerAddress(), m_rows));
+        m_host.setStatusText(receivingText(peerAddress(), m_rows, protection()));
     // A length that cannot be read would stop the stream for good.
     if (badLength) {
         m_failureDetail = error;
@@ -264,8 +379,37 @@ void ExchangeDriver::ClientSocket1Error(QAbstractSocket::SocketError error)
         case QAbstractSocket::SocketTimeoutError:
             m_pendingOutcome = Outcome::TimedOut;
             break;
+        case QAbstractSocket::SslHandshakeFailedError:
+            if (!m_sslErrors.isEmpty()) {
+                m_pendingOutcome = Outcome::Untrusted;
+                const std::string host = text::toCp949(m_hostName);
+                std::vector<CertificateProblem> named;
+                for (const QSslError& e : std::as_const(m_sslErrors)) {
+                    const CertificateProblem problem = problemOf(e.error());
+                    if (std::find(named.begin(), named.end(), problem) != named.end())
+                        continue;
+                    named.push_back(problem);
+                    if (!m_failureDetail.empty())
+                        m_failureDetail += ", ";
+                    m_failureDetail +=
+                        certificateProblemText(problem, host, text::toCp949(e.errorString()));
+                }
+                break;
+            }
+            m_pendingOutcome = Outcome::Failed;
+            m_failureDetail = text::cp949("보안 연결(TLS)을 맺지 못했습니다: ") +
+                              text::toCp949(m_socket->errorString());
+            break;
         case QAbstractSocket::RemoteHostClosedError:
-            break; // cut or not depends on whether an answer was still open
+            // Closed before the handshake was through: a port that does not speak TLS, or a
+            // server that refused ours.
+            if (m_tls && !m_active) {
+                m_pendingOutcome = Outcome::Failed;
+                m_failureDetail = text::cp949(
+                    "보안 연결(TLS)을 맺는 도중에 서버가 연결을 끊었습니다 (TLS 포트가 맞는지 "
+                    "확인하십시오)");
+            }
+            break; // otherwise cut or not depends on whether an answer was still open
         default:
             m_pendingOutcome = Outcome::Failed;
             m_failureDetail = text::toCp949(m_socket->errorString());

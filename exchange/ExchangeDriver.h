@@ -7,14 +7,17 @@
 #include "exchange/ViewerHost.h"
 
 #include <QAbstractSocket>
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 #include <optional>
 #include <string>
 #include <utility>
 
 class QEventLoop;
-class QTcpSocket;
+class QSslSocket;
 
 namespace exchange {
 
@@ -38,6 +41,14 @@ public:
     quint16 port() const { return m_port; }
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     int connectTimeoutMs() const { return m_connectTimeoutMs; }
+    // TLS on every connection from now on, the server's certificate verified against the PEM
+    // file `caFile` (the system's trusted certificates when empty) and the host name; a
+    // certificate that fails refuses the connection, which is never made plain instead. A file
+    // that cannot be read refuses every connection.
+    void setTls(bool enabled, const std::string& caFile = {});
+    bool tls() const { return m_tls; }
+    // The certificates of a PEM file to trust; empty with `error` set when it has none.
+    static QList<QSslCertificate> readTrusted(const std::string& file, std::string& error);
 
     // True from the connect handler to the disconnect handler.
     bool isActive() const { return m_active; }
@@ -93,9 +104,20 @@ private:
     void socketDisconnected();
     void closeConnection(Outcome outcome);
     std::string peerAddress() const;
+    void socketEncrypted();
+    void keepSessionTicket();
+    // The protocol of the TLS connection ("TLSv1.3"); empty on a plain one.
+    std::string protection() const;
 
     ViewerHost& m_host;
-    QTcpSocket* m_socket;
+    QSslSocket* m_socket;
+    bool m_tls = false;
+    QList<QSslCertificate> m_trusted;
+    std::string m_trustProblem;
+    // The last session's ticket: the next connection of a chain resumes it instead of a whole
+    // handshake.
+    QByteArray m_sessionTicket;
+    QList<QSslError> m_sslErrors;
     FrameReader m_reader;
     QString m_hostName;
     quint16 m_port = defaultPort;

@@ -10,6 +10,14 @@ namespace {
 constexpr const char* refusalNames[] = {"max_connections", "max_per_address"};
 constexpr const char* closeNames[] = {"idle", "request_deadline", "not_reading", "unsent_budget",
                                       "bad_length"};
+constexpr const char* handshakeFailureNames[] = {"not_tls",
+                                                 "protocol_version",
+                                                 "no_shared_cipher",
+                                                 "certificate_refused",
+                                                 "peer_closed",
+                                                 "deadline",
+                                                 "other"};
+static_assert(std::size(handshakeFailureNames) == size_t(Metrics::HandshakeFailure::Count));
 constexpr const char* kindNames[] = {"MAKEKEY", "MAKECUST", "MAKEDATE", "MAKEDATA", "other"};
 constexpr const char* outcomeNames[] = {"answered", "malformed", "refused", "database_error",
                                         "no_statement"};
@@ -55,6 +63,25 @@ std::string Metrics::page(int lockedAddresses, bool databaseUp) const
     for (size_t i = 0; i < m_closed.size(); ++i)
         line(out, "mirola_connections_dropped_total{reason=\"%s\"} %lld\n", closeNames[i],
              (long long)m_closed[i].load());
+    out += "# HELP mirola_tls_connections_open Connections of the TLS port open now.\n"
+           "# TYPE mirola_tls_connections_open gauge\n";
+    line(out, "mirola_tls_connections_open %lld\n", (long long)tlsOpen.load());
+    out += "# HELP mirola_tls_handshakes_total TLS handshakes completed.\n"
+           "# TYPE mirola_tls_handshakes_total counter\n";
+    line(out, "mirola_tls_handshakes_total %lld\n", (long long)tlsHandshakes.load());
+    out += "# HELP mirola_tls_resumed_total TLS handshakes that resumed an earlier session.\n"
+           "# TYPE mirola_tls_resumed_total counter\n";
+    line(out, "mirola_tls_resumed_total %lld\n", (long long)tlsResumed.load());
+    out += "# HELP mirola_tls_handshake_failures_total TLS handshakes that failed, by reason.\n"
+           "# TYPE mirola_tls_handshake_failures_total counter\n";
+    for (size_t i = 0; i < m_handshakeFailures.size(); ++i)
+        line(out, "mirola_tls_handshake_failures_total{reason=\"%s\"} %lld\n",
+             handshakeFailureNames[i], (long long)m_handshakeFailures[i].load());
+    out += "# HELP mirola_tls_reloads_total Certificate reloads on SIGHUP, by result.\n"
+           "# TYPE mirola_tls_reloads_total counter\n";
+    line(out, "mirola_tls_reloads_total{result=\"loaded\"} %lld\n", (long long)tlsReloads.load());
+    line(out, "mirola_tls_reloads_total{result=\"failed\"} %lld\n",
+         (long long)tlsReloadFailures.load());
     out += "# HELP mirola_unsent_bytes Answer bytes waiting for slow readers.\n"
            "# TYPE mirola_unsent_bytes gauge\n";
     line(out, "mirola_unsent_bytes %lld\n", (long long)unsentBytes.load());

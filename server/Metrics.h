@@ -17,13 +17,32 @@ public:
     // By command word, as in exchange::Command.
     static constexpr int requestKinds = 5;
     enum class Outcome { Answered, Malformed, Refused, DatabaseError, NoStatement, Count };
+    // Why a TLS handshake did not complete.
+    enum class HandshakeFailure {
+        NotTls,             // the first bytes are no TLS record: a plain client or garbage
+        ProtocolVersion,    // a version below the minimum
+        NoSharedCipher,     // no cipher or group both sides take
+        CertificateRefused, // the client's alert: it does not accept the certificate
+        PeerClosed,         // the client closed during the handshake
+        Deadline,           // not complete within the request deadline
+        Other,
+        Count
+    };
 
     std::atomic<int64_t> open{0};
     std::atomic<int64_t> accepted{0};
     std::atomic<int64_t> unsentBytes{0};
+    // Open connections of the TLS port; completed TLS handshakes, and those of them that resumed
+    // a session.
+    std::atomic<int64_t> tlsOpen{0};
+    std::atomic<int64_t> tlsHandshakes{0};
+    std::atomic<int64_t> tlsResumed{0};
+    std::atomic<int64_t> tlsReloads{0};
+    std::atomic<int64_t> tlsReloadFailures{0};
 
     void refused(Refusal why) { ++m_refused[size_t(why)]; }
     void closed(Close why) { ++m_closed[size_t(why)]; }
+    void handshakeFailed(HandshakeFailure why) { ++m_handshakeFailures[size_t(why)]; }
     void request(int kind, int outcome, int64_t micros);
 
     // The page in the Prometheus text form.
@@ -36,6 +55,7 @@ private:
 
     std::array<std::atomic<int64_t>, size_t(Refusal::Count)> m_refused{};
     std::array<std::atomic<int64_t>, size_t(Close::Count)> m_closed{};
+    std::array<std::atomic<int64_t>, size_t(HandshakeFailure::Count)> m_handshakeFailures{};
     std::array<std::array<std::atomic<int64_t>, size_t(Outcome::Count)>, requestKinds> m_requests{};
     std::array<std::atomic<int64_t>, bucketMicros.size() + 1> m_buckets{};
     std::atomic<int64_t> m_latencySumMicros{0};

@@ -1,5 +1,7 @@
 #include "server/ServerOptions.h"
 
+#include "exchange/HostPort.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
@@ -16,6 +18,16 @@ struct Parser
     QCommandLineParser parser;
     QCommandLineOption listen{
         u"listen"_s, u"Address and port to serve on (default 127.0.0.1:1021)."_s, u"HOST:PORT"_s};
+    QCommandLineOption tlsListen{
+        u"tls-listen"_s,
+        u"Address and port to serve on with TLS, beside --listen or alone (needs --tls-cert "
+        "and --tls-key)."_s,
+        u"HOST:PORT"_s};
+    QCommandLineOption tlsCert{
+        u"tls-cert"_s,
+        u"The TLS port's certificate, PEM, the chain after it; read again on SIGHUP."_s, u"FILE"_s};
+    QCommandLineOption tlsKey{
+        u"tls-key"_s, u"The certificate's private key, PEM; read again on SIGHUP."_s, u"FILE"_s};
     QCommandLineOption db{
         u"db"_s,
         u"sqlite:PATH (default: a file in the user's data folder, created with demo data on "
@@ -81,9 +93,9 @@ struct Parser
         parser.setApplicationDescription(
             u"The reference statement server of mirola: answers the viewer's four "
             "requests from a SQLite or PostgreSQL database."_s);
-        parser.addOptions({listen, db, init, idle, requestTimeout, maxConnections, maxPerAddress,
-                           unsentBudget, threads, metrics, maxFailures, failureWindow, anyStatement,
-                           trustedFront, help, version});
+        parser.addOptions({listen, tlsListen, tlsCert, tlsKey, db, init, idle, requestTimeout,
+                           maxConnections, maxPerAddress, unsentBudget, threads, metrics,
+                           maxFailures, failureWindow, anyStatement, trustedFront, help, version});
     }
 };
 
@@ -97,26 +109,19 @@ bool positive(const QString& text, int& value)
     return true;
 }
 
-bool parseListen(const QString& text, QHostAddress& address, quint16& port)
+// The address and port of a listening option, or what is wrong with them.
+QString parseListen(const QCommandLineParser& parser, const QCommandLineOption& option,
+                    QHostAddress& address, quint16& port)
 {
-    const qsizetype colon = text.lastIndexOf(u':');
-    if (colon < 0)
-        return false;
-    QString host = text.left(colon);
-    bool ok = false;
-    const uint p = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || p > 65535)
-        return false;
-    if (host.startsWith(u'[') && host.endsWith(u']'))
-        host = host.mid(1, host.size() - 2);
-    if (host.isEmpty() || host == u"*"_s)
-        address = QHostAddress(QHostAddress::Any);
-    else if (host == u"localhost"_s)
-        address = QHostAddress(QHostAddress::LocalHost);
-    else if (!address.setAddress(host))
-        return false;
-    port = quint16(p);
-    return true;
+    exchange::HostPort where;
+    const std::string problem =
+        exchange::parseHostPort(parser.value(option).toStdString(), exchange::HostPortUse::Listen,
+                                "--" + option.names().constFirst().toStdString(), where);
+    if (!problem.empty())
+        return QString::fromStdString(problem);
+    address = where.address;
+    port = where.port;
+    return {};
 }
 
 } // namespace
@@ -137,8 +142,19 @@ QString ServerOptions::parse(const QStringList& arguments)
         return u"unexpected argument: "_s + p.parser.positionalArguments().first();
     help = p.parser.isSet(p.help);
     version = p.parser.isSet(p.version);
-    if (p.parser.isSet(p.listen) && !parseListen(p.parser.value(p.listen), address, port))
-        return u"--listen wants HOST:PORT, for example 127.0.0.1:1021"_s;
+    if (p.parser.isSet(p.listen))
+        if (QString problem = parseListen(p.parser, p.listen, address, port); !problem.isEmpty())
+            return problem;
+    tls = p.parser.isSet(p.tlsListen);
+    plain = p.parser.isSet(p.listen) || !tls;
+    if (tls)
+        if (QString problem = parseListen(p.parser, p.tlsListen, tlsAddress, tlsPort);
+            !problem.isEmpty())
+            return problem;
+    if (tls != p.parser.isSet(p.tlsCert) || tls != p.parser.isSet(p.tlsKey))
+        return u"--tls-listen, --tls-cert and --tls-key go together"_s;
+    tlsCertificate = p.parser.value(p.tlsCert);
+    tlsKey = p.parser.value(p.tlsKey);
     database = p.parser.value(p.db);
     if (database.isEmpty()) {
         const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -176,8 +192,10 @@ QString ServerOptions::parse(const QStringList& arguments)
         (!positive(p.parser.value(p.threads), server.threads) || server.threads > 1024))
         return u"--threads wants a number from 1 to 1024"_s;
     metrics = p.parser.isSet(p.metrics);
-    if (metrics && !parseListen(p.parser.value(p.metrics), metricsAddress, metricsPort))
-        return u"--metrics wants HOST:PORT, for example 127.0.0.1:9121"_s;
+    if (metrics)
+        if (QString problem = parseListen(p.parser, p.metrics, metricsAddress, metricsPort);
+            !problem.isEmpty())
+            return problem;
     // Found here, before the database is made, rather than when the second listener fails.
     const auto anyAddress = [](const QHostAddress& a) {
         return a == QHostAddress(QHostAddress::Any) || a == QHostAddress(QHostAddress::AnyIPv4) ||

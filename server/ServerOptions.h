@@ -17,6 +17,13 @@ struct ServerOptions
 
     QHostAddress address = QHostAddress(QHostAddress::LocalHost);
     quint16 port = defaultPort;
+    // The plain port is served unless only a TLS port is asked for.
+    bool plain = true;
+    bool tls = false;
+    QHostAddress tlsAddress;
+    quint16 tlsPort = 0;
+    QString tlsCertificate;
+    QString tlsKey;
     QString database; // sqlite:PATH or postgresql://...
     bool init = false;
     bool help = false;

@@ -3,6 +3,7 @@
 #include "exchange/FrameReader.h"
 #include "server/Metrics.h"
 #include "server/StatementService.h"
+#include "server/TlsContext.h"
 #include "server/UnsentBudget.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,8 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <string>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -58,6 +62,52 @@ constexpr int requestsPerTurn = 16;
 constexpr int64_t refusalLogIntervalMs = 10 * 1000;
 // Addresses whose refusals are counted apart in an interval; beyond them, counted together.
 constexpr size_t maxRefusedAddresses = 10000;
+// The most plaintext one TLS record carries. A read stops while less room than this is left, so
+// that a record is never taken in part: what TLS holds decrypted would get no readiness event.
+constexpr size_t maxTlsRecordBytes = 16 * 1024;
+
+constexpr const char* handshakeFailureTexts[] = {
+    "not TLS",          "protocol version too old",
+    "no shared cipher", "client refused the certificate",
+    "client closed",    "not complete within the request deadline",
+    "TLS error"};
+static_assert(std::size(handshakeFailureTexts) == size_t(Metrics::HandshakeFailure::Count));
+
+// Why a handshake failed, from OpenSSL's error as SSL_get_error() and its queue tell it.
+Metrics::HandshakeFailure handshakeFailure(int sslError)
+{
+    using F = Metrics::HandshakeFailure;
+    if (sslError == SSL_ERROR_ZERO_RETURN || sslError == SSL_ERROR_SYSCALL)
+        return F::PeerClosed;
+    const unsigned long error = ERR_peek_last_error();
+    if (ERR_GET_LIB(error) != ERR_LIB_SSL)
+        return F::Other;
+    switch (ERR_GET_REASON(error)) {
+    case SSL_R_WRONG_VERSION_NUMBER:
+    case SSL_R_HTTP_REQUEST:
+    case SSL_R_HTTPS_PROXY_REQUEST:
+    case SSL_R_UNKNOWN_PROTOCOL:
+    case SSL_R_PACKET_LENGTH_TOO_LONG:
+    case SSL_R_RECORD_LENGTH_MISMATCH:
+        return F::NotTls;
+    case SSL_R_UNSUPPORTED_PROTOCOL:
+    case SSL_R_VERSION_TOO_LOW:
+        return F::ProtocolVersion;
+    case SSL_R_NO_SHARED_CIPHER:
+    case SSL_R_NO_SHARED_GROUPS:
+        return F::NoSharedCipher;
+    case SSL_R_SSLV3_ALERT_BAD_CERTIFICATE:
+    case SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE:
+    case SSL_R_SSLV3_ALERT_CERTIFICATE_REVOKED:
+    case SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED:
+    case SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN:
+    case SSL_R_TLSV1_ALERT_UNKNOWN_CA:
+    case SSL_R_TLSV1_ALERT_ACCESS_DENIED:
+        return F::CertificateRefused;
+    default:
+        return F::Other;
+    }
+}
 
 // The command word as it may appear in a log line: printable ASCII only.
 std::string loggable(std::string_view word)
@@ -275,6 +325,7 @@ struct StatementServer::Shared
     const Settings settings;
     Metrics& metrics;
     UnsentBudget budget;
+    TlsContext* tls = nullptr;
     std::vector<Loop*> loops;
     std::mutex mutex;
     std::unordered_map<std::string, int> perAddress;
@@ -306,6 +357,9 @@ struct Connection
     // In the list of connections whose next turn is due.
     bool queued = false;
     uint32_t watched = 0;
+    // Null on the plain port.
+    SSL* ssl = nullptr;
+    bool handshaking = false;
     int64_t lastActivityMs = 0;
     // When the first byte of a request not yet whole arrived; -1 for none.
     int64_t requestStartMs = -1;
@@ -321,17 +375,20 @@ struct Connection
 class StatementServer::Loop
 {
 public:
-    Loop(Shared& shared, int listenFd, int index)
-        : m_shared(shared), m_listen(listenFd), m_index(index)
+    // Either listening descriptor may be -1, for no such port.
+    Loop(Shared& shared, int listenFd, int tlsListenFd, int index)
+        : m_shared(shared), m_listen(listenFd), m_tlsListen(tlsListenFd), m_index(index)
     {
     }
 
     ~Loop()
     {
-        for (const auto& c : m_connections)
+        for (const auto& c : m_connections) {
+            SSL_free(c->ssl);
             if (c->fd >= 0)
                 ::close(c->fd);
-        for (int fd : {m_listen, m_epoll, m_wake})
+        }
+        for (int fd : {m_listen, m_tlsListen, m_epoll, m_wake})
             if (fd >= 0)
                 ::close(fd);
     }
@@ -389,14 +446,18 @@ public:
             for (int i = 0; i < n; ++i) {
                 void* const what = events[i].data.ptr;
                 if (what == nullptr) {
-                    accept();
+                    accept(m_listen, false);
+                } else if (what == &m_tlsListen) {
+                    accept(m_tlsListen, true);
                 } else if (what == this) {
                     takeMailbox();
                 } else {
                     auto& c = *static_cast<Connection*>(what);
                     if (c.fd < 0)
                         continue;
-                    if ((events[i].events & (EPOLLERR | EPOLLHUP)) && !(c.watched & EPOLLIN))
+                    if (c.handshaking)
+                        handshake(c);
+                    else if ((events[i].events & (EPOLLERR | EPOLLHUP)) && !(c.watched & EPOLLIN))
                         close(c);
                     else if (events[i].events & (EPOLLIN | EPOLLERR | EPOLLHUP))
                         read(c);
@@ -431,12 +492,12 @@ public:
     }
 
 private:
-    void accept()
+    void accept(int listening, bool tls)
     {
         for (int i = 0; i < acceptsPerTurn; ++i) {
             sockaddr_storage address{};
             socklen_t length = sizeof address;
-            const int fd = ::accept4(m_listen, reinterpret_cast<sockaddr*>(&address), &length,
+            const int fd = ::accept4(listening, reinterpret_cast<sockaddr*>(&address), &length,
                                      SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0) {
                 if (errno == EINTR || errno == ECONNABORTED)
@@ -465,6 +526,20 @@ private:
             }
             ++m_shared.metrics.accepted;
             auto c = std::make_unique<Connection>();
+            if (tls) {
+                c->ssl = m_shared.tls->newConnection();
+                if (!c->ssl || SSL_set_fd(c->ssl, fd) != 1) {
+                    log("%s closed: no TLS object: %s\n", peer.c_str(),
+                        openSslErrors().toLocal8Bit().constData());
+                    SSL_free(c->ssl);
+                    m_shared.release(peer);
+                    ::close(fd);
+                    continue;
+                }
+                SSL_set_accept_state(c->ssl);
+                c->handshaking = true;
+                ++m_shared.metrics.tlsOpen;
+            }
             c->fd = fd;
             c->index = m_connections.size();
             c->peer = std::move(peer);
@@ -500,21 +575,109 @@ private:
         m_log.clear();
     }
 
-    // A new connection wakes one waiting loop, not all of them. False when the listening socket
+    // A new connection wakes one waiting loop, not all of them. False when a listening socket
     // could not be watched; the loop stays paused and tries again at the next sweep.
     bool watchListener(bool on)
     {
         int result = 0;
-        if (on) {
-            epoll_event e{};
-            e.events = EPOLLIN | EPOLLEXCLUSIVE;
-            e.data.ptr = nullptr;
-            result = ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &e);
-        } else {
-            result = ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, m_listen, nullptr);
+        for (int* listening : {&m_listen, &m_tlsListen}) {
+            if (*listening < 0)
+                continue;
+            if (on) {
+                epoll_event e{};
+                e.events = EPOLLIN | EPOLLEXCLUSIVE;
+                // The plain port's events carry no pointer, the TLS port's its descriptor's.
+                e.data.ptr = listening == &m_listen ? nullptr : listening;
+                // Already watched after a partial failure: that one stays as it is.
+                if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, *listening, &e) != 0 && errno != EEXIST)
+                    result = -1;
+            } else {
+                ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, *listening, nullptr);
+            }
         }
         m_listenPaused = !on || result != 0;
         return result == 0;
+    }
+
+    // Takes the handshake as far as the bytes here allow; once complete, reads what came with it.
+    void handshake(Connection& c)
+    {
+        ERR_clear_error();
+        const int result = SSL_do_handshake(c.ssl);
+        if (result == 1) {
+            c.handshaking = false;
+            ++m_shared.metrics.tlsHandshakes;
+            if (SSL_session_reused(c.ssl))
+                ++m_shared.metrics.tlsResumed;
+            if (watch(c, EPOLLIN))
+                read(c);
+            return;
+        }
+        const int error = SSL_get_error(c.ssl, result);
+        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
+            watch(c, error == SSL_ERROR_WANT_READ ? EPOLLIN : EPOLLOUT);
+            return;
+        }
+        failHandshake(c, handshakeFailure(error));
+    }
+
+    void failHandshake(Connection& c, Metrics::HandshakeFailure why)
+    {
+        ERR_clear_error();
+        m_shared.metrics.handshakeFailed(why);
+        log("%s closed: TLS handshake failed: %s\n", c.peer.c_str(),
+            handshakeFailureTexts[size_t(why)]);
+        close(c);
+    }
+
+    // What one read brought into m_buffer: > 0 bytes, 0 at the client's end, -1 for nothing yet,
+    // -2 for a connection that failed.
+    ssize_t receive(Connection& c, bool& ended)
+    {
+        ended = false;
+        if (!c.ssl) {
+            const ssize_t n = ::recv(c.fd, m_buffer, sizeof m_buffer, 0);
+            if (n < 0)
+                return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? -1 : -2;
+            ended = n == 0;
+            return n;
+        }
+        size_t got = 0;
+        ERR_clear_error();
+        while (got + maxTlsRecordBytes <= sizeof m_buffer) {
+            const int n = SSL_read(c.ssl, m_buffer + got, int(sizeof m_buffer - got));
+            if (n > 0) {
+                got += size_t(n);
+                continue;
+            }
+            const int error = SSL_get_error(c.ssl, n);
+            if (error == SSL_ERROR_ZERO_RETURN)
+                ended = true;
+            else if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+                return got > 0 ? ssize_t(got) : -2;
+            break;
+        }
+        ERR_clear_error();
+        return got > 0 || ended ? ssize_t(got) : -1;
+    }
+
+    // What one write took: > 0 bytes, -1 for nothing now, -2 for a connection that failed.
+    ssize_t transmit(Connection& c)
+    {
+        if (!c.ssl) {
+            const ssize_t n = ::send(c.fd, c.out.data() + c.outStart, c.pending(), MSG_NOSIGNAL);
+            if (n < 0)
+                return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? -1 : -2;
+            return n;
+        }
+        ERR_clear_error();
+        const int n = SSL_write(c.ssl, c.out.data() + c.outStart,
+                                int(std::min<size_t>(c.pending(), INT32_MAX)));
+        if (n > 0)
+            return n;
+        const int error = SSL_get_error(c.ssl, n);
+        ERR_clear_error();
+        return error == SSL_ERROR_WANT_WRITE || error == SSL_ERROR_WANT_READ ? -1 : -2;
     }
 
     // False when the connection could not be watched, and is closed: unwatched, it would hang.
@@ -536,20 +699,21 @@ private:
 
     void read(Connection& c)
     {
-        const ssize_t n = ::recv(c.fd, m_buffer, sizeof m_buffer, 0);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        bool ended = false;
+        const ssize_t n = receive(c, ended);
+        if (n == -1)
             return;
-        if (n < 0 || (n == 0 && c.pending() == 0 && !c.framesWaiting))
+        if (n == -2 || (n == 0 && c.pending() == 0 && !c.framesWaiting))
             // The client is gone, or has all it asked for.
             return close(c);
-        if (n == 0) {
+        if (n > 0)
+            c.reader.feed(std::string_view(m_buffer, size_t(n)));
+        if (ended) {
             // The client has sent all it will, and still reads: it gets every answer it is owed,
             // then the connection closes. A request left half is never completed.
             c.peerDone = true;
             c.requestStartMs = -1;
-            return progress(c);
         }
-        c.reader.feed(std::string_view(m_buffer, size_t(n)));
         progress(c);
     }
 
@@ -636,12 +800,10 @@ private:
     {
         size_t sent = 0;
         while (c.pending() > 0) {
-            const ssize_t n = ::send(c.fd, c.out.data() + c.outStart, c.pending(), MSG_NOSIGNAL);
+            const ssize_t n = transmit(c);
+            if (n == -1)
+                break;
             if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                if (errno == EAGAIN || errno == EWOULDBLOCK)
-                    break;
                 close(c);
                 return false;
             }
@@ -708,8 +870,11 @@ private:
         // Backwards: a dropped connection's place is taken by the last one.
         for (size_t i = m_connections.size(); i-- > 0;) {
             Connection& c = *m_connections[i];
-            if (c.requestStartMs >= 0 && (c.watched & EPOLLIN) &&
-                now - c.requestStartMs >= s.requestTimeoutMs)
+            // The handshake counts in the first request's deadline, whichever way it waits.
+            if (c.handshaking && now - c.requestStartMs >= s.requestTimeoutMs)
+                failHandshake(c, Metrics::HandshakeFailure::Deadline);
+            else if (c.requestStartMs >= 0 && (c.watched & EPOLLIN) &&
+                     now - c.requestStartMs >= s.requestTimeoutMs)
                 drop(c, Metrics::Close::RequestDeadline,
                      "request not complete within its deadline");
             else if (now - c.lastActivityMs >= s.idleTimeoutMs)
@@ -730,6 +895,15 @@ private:
     {
         if (c.fd < 0)
             return;
+        if (c.ssl) {
+            // The client learns the end is meant; it is not waited for.
+            if (!c.handshaking)
+                SSL_shutdown(c.ssl);
+            ERR_clear_error();
+            SSL_free(c.ssl);
+            c.ssl = nullptr;
+            --m_shared.metrics.tlsOpen;
+        }
         ::close(c.fd);
         c.fd = -1;
         m_shared.metrics.unsentBytes -= int64_t(c.counted);
@@ -753,6 +927,7 @@ private:
 
     Shared& m_shared;
     int m_listen = -1;
+    int m_tlsListen = -1;
     const int m_index;
     int m_epoll = -1;
     int m_wake = -1;
@@ -779,32 +954,62 @@ StatementServer::~StatementServer()
     stop();
 }
 
+void StatementServer::setTls(TlsContext* tls)
+{
+    m_shared->tls = tls;
+}
+
 bool StatementServer::start(const QHostAddress& address, quint16 port, QString& error)
+{
+    return start(Endpoint{address, port}, std::nullopt, error);
+}
+
+bool StatementServer::start(const std::optional<Endpoint>& plain,
+                            const std::optional<Endpoint>& tls, QString& error)
 {
     stop();
     error.clear();
+    if (tls && !m_shared->tls) {
+        error = QStringLiteral("a TLS port needs a certificate");
+        return false;
+    }
+    if (tls)
+        // OpenSSL writes to the socket with write(), which raises SIGPIPE on a connection the
+        // client has reset; that must end the connection, not the server.
+        ::signal(SIGPIPE, SIG_IGN);
     const int threads = m_settings.threads > 0
                             ? m_settings.threads
                             : std::max(1, int(std::thread::hardware_concurrency()));
-    const int listening = listener(address, port, error);
-    if (listening < 0)
+    const int listening = plain ? listener(plain->address, plain->port, error) : -1;
+    if (plain && listening < 0)
         return false;
-    m_port = portOf(listening);
+    const int tlsListening = tls ? listener(tls->address, tls->port, error) : -1;
+    if (tls && tlsListening < 0) {
+        if (listening >= 0)
+            ::close(listening);
+        return false;
+    }
+    m_port = listening >= 0 ? portOf(listening) : 0;
+    m_tlsPort = tlsListening >= 0 ? portOf(tlsListening) : 0;
     m_shared->budget.setLoops(threads);
-    // Each loop holds and closes a descriptor of its own for the one socket.
+    // Each loop holds and closes a descriptor of its own for each socket.
+    const auto duplicate = [](int fd) { return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0); };
     bool made = true;
     for (int i = 0; i < threads && made; ++i) {
-        const int fd = ::fcntl(listening, F_DUPFD_CLOEXEC, 0);
-        if (fd < 0) {
+        const int fd = duplicate(listening);
+        const int tlsFd = duplicate(tlsListening);
+        m_loops.push_back(std::make_unique<Loop>(*m_shared, fd, tlsFd, i));
+        m_shared->loops.push_back(m_loops.back().get());
+        if ((listening >= 0 && fd < 0) || (tlsListening >= 0 && tlsFd < 0)) {
             error = systemError();
             made = false;
             break;
         }
-        m_loops.push_back(std::make_unique<Loop>(*m_shared, fd, i));
-        m_shared->loops.push_back(m_loops.back().get());
         made = m_loops.back()->init(error);
     }
-    ::close(listening);
+    for (const int fd : {listening, tlsListening})
+        if (fd >= 0)
+            ::close(fd);
     if (!made) {
         m_shared->loops.clear();
         m_loops.clear();

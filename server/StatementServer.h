@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@ class AccessGuard;
 class Metrics;
 class StatementDatabase;
 class StatementService;
+class TlsContext;
 
 // Milliseconds of a monotonic clock, for the time windows of the guard.
 int64_t monotonicMs();
@@ -69,12 +71,25 @@ public:
     StatementServer(const Settings& settings, ServiceFactory factory, Metrics& metrics);
     ~StatementServer();
 
+    struct Endpoint
+    {
+        QHostAddress address;
+        quint16 port = 0;
+    };
+
     // Binds the listening sockets, starts the threads and waits until each has its service.
     bool start(const QHostAddress& address, quint16 port, QString& error);
+    // The same with a plain port, a TLS port or both; the TLS port takes the certificate of
+    // setTls().
+    bool start(const std::optional<Endpoint>& plain, const std::optional<Endpoint>& tls,
+               QString& error);
+    // Kept by the caller for as long as the server runs.
+    void setTls(TlsContext* tls);
     // Closes every connection and ends the threads.
     void stop();
 
     quint16 port() const { return m_port; }
+    quint16 tlsPort() const { return m_tlsPort; }
     int threads() const { return int(m_loops.size()); }
 
     class Loop;
@@ -87,6 +102,7 @@ private:
     std::vector<std::unique_ptr<Loop>> m_loops;
     std::vector<std::thread> m_threads;
     quint16 m_port = 0;
+    quint16 m_tlsPort = 0;
 };
 
 // Raises the soft limit of open files to the hard one; returns the limit now in force.

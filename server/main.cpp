@@ -1,4 +1,5 @@
 // mirola-server: the reference statement server.
+#include "exchange/HostPort.h"
 #include "server/DatabaseHealth.h"
 #include "server/GrantStore.h"
 #include "server/Metrics.h"
@@ -8,6 +9,7 @@
 #include "server/StatementDatabase.h"
 #include "server/StatementServer.h"
 #include "server/StatementService.h"
+#include "server/TlsContext.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,25 +36,38 @@ constexpr int logFlushIntervalMs = 200;
 
 int signalPipe[2] = {-1, -1};
 
-void onStopSignal(int)
+void onSignal(int number)
 {
-    const char byte = 1;
+    const char byte = char(number);
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the event loop, so that the log is flushed and the database closed.
-void stopOnSignals(QCoreApplication& app)
+// SIGTERM and SIGINT end the event loop, so that the log is flushed and the database closed;
+// SIGHUP runs `onHangup` on it.
+void handleSignals(QCoreApplication& app, std::function<void()> onHangup)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, onHangup] {
+        char byte = 0;
+        if (::read(signalPipe[0], &byte, 1) == 1 && byte == SIGHUP)
+            onHangup();
+        else
+            app.quit();
+    });
     struct sigaction action = {};
-    action.sa_handler = onStopSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(number, &action, nullptr);
+}
+
+// "address:port", an IPv6 address in brackets.
+std::string endpointText(const QHostAddress& address, quint16 port)
+{
+    return exchange::joinHostPort(address.toString().toStdString(), port);
 }
 
 // One SQLite file serves one server: the failed matches live in its memory, and the grants too,
@@ -181,9 +197,28 @@ int main(int argc, char** argv)
         return service;
     };
     server::StatementServer statementServer(options.server, factory, metrics);
-    if (!statementServer.start(options.address, options.port, error)) {
-        std::fprintf(stderr, "mirola-server: cannot listen on %s:%u: %s\n",
-                     options.address.toString().toLocal8Bit().constData(), options.port,
+    std::unique_ptr<server::TlsContext> tls;
+    if (options.tls) {
+        tls = server::TlsContext::load(options.tlsCertificate, options.tlsKey, error);
+        if (!tls) {
+            std::fprintf(stderr, "mirola-server: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        statementServer.setTls(tls.get());
+    }
+    using Endpoint = server::StatementServer::Endpoint;
+    const std::string plainText = endpointText(options.address, options.port);
+    const std::string tlsText = endpointText(options.tlsAddress, options.tlsPort);
+    if (!statementServer.start(
+            options.plain ? std::optional(Endpoint{options.address, options.port}) : std::nullopt,
+            options.tls ? std::optional(Endpoint{options.tlsAddress, options.tlsPort})
+                        : std::nullopt,
+            error)) {
+        std::fprintf(stderr, "mirola-server: cannot listen on %s: %s\n",
+                     (options.plain && options.tls ? plainText + " and " + tlsText
+                      : options.plain              ? plainText
+                                                   : tlsText)
+                         .c_str(),
                      error.toLocal8Bit().constData());
         return 1;
     }
@@ -199,15 +234,38 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mirola-server: metrics on %s:%u\n",
                      options.metricsAddress.toString().toLocal8Bit().constData(), page.port());
     }
-    std::fprintf(stderr, "mirola-server: listening on %s:%u, statements in %s, %d threads\n",
-                 options.address.toString().toLocal8Bit().constData(), statementServer.port(),
+    std::string serving;
+    if (options.plain)
+        serving = "on " + endpointText(options.address, statementServer.port());
+    if (options.tls)
+        serving += std::string(options.plain ? " and " : "") + "with TLS on " +
+                   endpointText(options.tlsAddress, statementServer.tlsPort()) + " (" +
+                   tls->describe().toStdString() + ")";
+    std::fprintf(stderr, "mirola-server: listening %s, statements in %s, %d threads\n",
+                 serving.c_str(),
                  sqlite ? options.database.toLocal8Bit().constData() : "PostgreSQL",
                  statementServer.threads());
     std::fflush(stderr);
     QTimer logFlush;
     QObject::connect(&logFlush, &QTimer::timeout, [] { std::fflush(stderr); });
     logFlush.start(logFlushIntervalMs);
-    stopOnSignals(app);
+    handleSignals(app, [&] {
+        QString why;
+        if (!tls)
+            std::fprintf(stderr, "mirola-server: SIGHUP: no certificate to read again\n");
+        else if (tls->reload(why)) {
+            ++metrics.tlsReloads;
+            std::fprintf(stderr, "mirola-server: certificate read again: %s\n",
+                         tls->describe().toLocal8Bit().constData());
+        } else {
+            ++metrics.tlsReloadFailures;
+            std::fprintf(stderr,
+                         "mirola-server: certificate not read again, the one in use "
+                         "stays: %s\n",
+                         why.toLocal8Bit().constData());
+        }
+        std::fflush(stderr);
+    });
     const int status = app.exec();
     statementServer.stop();
     std::fprintf(stderr, "mirola-server: stopped\n");

@@ -1,5 +1,6 @@
 #include "viewer/Configuration.h"
 
+#include "exchange/ExchangeDriver.h"
 #include "text/Cp949.h"
 
 #include <QFile>
@@ -94,6 +95,24 @@ Configuration Configuration::fromFile(const std::string& path)
         if (!ok || port < 1 || port > 65535)
             throw std::runtime_error("bad server/port in " + path);
         c.port = port;
+    }
+    if (s.contains(u"server/tls"_s)) {
+        const QString tls = s.value(u"server/tls"_s).toString().trimmed().toLower();
+        if (tls != u"on"_s && tls != u"off"_s)
+            throw std::runtime_error("bad server/tls in " + path + ": on or off");
+        c.tls = tls == u"on"_s;
+    }
+    if (s.contains(u"server/ca"_s)) {
+        // Like the seal picture, a relative name is taken from the configuration file's folder.
+        QString ca = s.value(u"server/ca"_s).toString();
+        if (QFileInfo(ca).isRelative())
+            ca = QFileInfo(file).absolutePath() + u'/' + ca;
+        c.ca = QFile::encodeName(ca).toStdString();
+        std::string problem;
+        if (exchange::ExchangeDriver::readTrusted(c.ca, problem).isEmpty())
+            throw std::runtime_error("bad server/ca in " + path + ": " + problem);
+        // A certificate to trust says the server speaks TLS.
+        c.tls = c.tls || !s.contains(u"server/tls"_s);
     }
     if (s.contains(u"server/connectTimeoutMs"_s))
         c.connectTimeoutMs = std::max(1, s.value(u"server/connectTimeoutMs"_s).toInt());

@@ -16,6 +16,10 @@ struct Configuration
     std::string host = "127.0.0.1";
     int port = 1021;
     int connectTimeoutMs = 10000;
+    // TLS to the server, its certificate verified against the certificates in `ca` (a PEM file),
+    // or the system's trusted ones when `ca` is empty.
+    bool tls = false;
+    std::string ca;
     SupplierParticulars supplier;
     gfx::Bitmap seal; // 154 x 154, 24 bits
 

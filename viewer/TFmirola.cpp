@@ -95,6 +95,7 @@ TFmirola::TFmirola(const Configuration& config, QWidget* parent) : QWidget(paren
     ClientSocket1 = new exchange::ExchangeDriver(*this, this);
     ClientSocket1->setServer(QString::fromStdString(config.host), quint16(config.port));
     ClientSocket1->setConnectTimeoutMs(config.connectTimeoutMs);
+    ClientSocket1->setTls(config.tls, config.ca);
 
     buildActions();
     buildLayout();

@@ -109,6 +109,7 @@ StatementData runChain(const ServerAddress& server, const SearchQuery& query, bo
         exchange::ExchangeDriver driver(host);
         driver.setServer(QString::fromStdString(server.host), quint16(server.port));
         driver.setConnectTimeoutMs(server.connectTimeoutMs);
+        driver.setTls(server.tls, server.ca);
         QEventLoop loop;
         host.onClosed = [&loop] { loop.quit(); };
         bool timedOut = false;

@@ -14,6 +14,9 @@ struct ServerAddress
     std::string host;
     int port = 0;
     int connectTimeoutMs = 10000;
+    // TLS, verified against the PEM file `ca` or the system's trusted certificates.
+    bool tls = false;
+    std::string ca;
     // The whole chain, from connecting to the last answer; a server that connects and then
     // stays silent would otherwise hold the page's request for ever.
     int chainTimeoutMs = 30000;

@@ -1,5 +1,7 @@
 #include "web/WebCommand.h"
 
+#include "exchange/ExchangeDriver.h"
+#include "exchange/HostPort.h"
 #include "gfx/Font.h"
 #include "web/WebServer.h"
 
@@ -19,23 +21,6 @@ int fail(const QString& message)
 {
     std::cerr << "mirola web: " << message.toStdString() << '\n';
     return 2;
-}
-
-// HOST:PORT, the host possibly in brackets (an IPv6 address).
-bool splitHostPort(const QString& s, QString& host, quint16& port)
-{
-    const qsizetype colon = s.lastIndexOf(u':');
-    if (colon <= 0)
-        return false;
-    bool ok = false;
-    const int p = s.mid(colon + 1).toInt(&ok);
-    if (!ok || p < 0 || p > 65535)
-        return false;
-    host = s.left(colon);
-    if (host.startsWith(u'[') && host.endsWith(u']'))
-        host = host.mid(1, host.size() - 2);
-    port = quint16(p);
-    return true;
 }
 
 } // namespace
@@ -58,6 +43,11 @@ int runWebCommand(int argc, char** argv)
                                     u"Where the page is served (default 127.0.0.1:8080)."_s,
                                     u"HOST:PORT"_s, u"127.0.0.1:8080"_s);
     const QCommandLineOption server(u"server"_s, u"The statement server."_s, u"HOST:PORT"_s);
+    const QCommandLineOption serverTls(
+        u"tls"_s, u"TLS to the statement server, its certificate verified; never plain instead."_s);
+    const QCommandLineOption serverCa(
+        u"ca"_s, u"Trust the statement server's certificate by this PEM file (implies --tls)."_s,
+        u"FILE"_s);
     const QCommandLineOption config(u"config"_s, u"Deployment settings (INI)."_s, u"FILE"_s);
     const QCommandLineOption cert(u"tls-cert"_s, u"Serve over TLS with this PEM certificate."_s,
                                   u"FILE"_s);
@@ -81,8 +71,8 @@ int runWebCommand(int argc, char** argv)
     const QCommandLineOption idle(
         u"idle-timeout"_s, u"Close a connection that sends nothing this long (default 30)."_s,
         u"SECONDS"_s, u"30"_s);
-    parser.addOptions(
-        {listen, server, config, cert, key, perClient, total, idle, hostName, allowPlain});
+    parser.addOptions({listen, server, serverTls, serverCa, config, cert, key, perClient, total, idle,
+                       hostName, allowPlain});
     QStringList arguments = application.arguments();
     if (arguments.size() > 1)
         arguments.removeAt(1); // "web"
@@ -101,22 +91,29 @@ int runWebCommand(int argc, char** argv)
     } catch (const std::exception& e) {
         return fail(QString::fromStdString(e.what()));
     }
-    QString host;
-    quint16 port = 0;
+    exchange::HostPort where;
     if (parser.isSet(server)) {
-        if (!splitHostPort(parser.value(server), host, port) || port == 0)
-            return fail(u"--server wants HOST:PORT, not "_s + parser.value(server));
-        options.config.host = host.toStdString();
-        options.config.port = port;
+        const std::string problem = exchange::parseHostPort(
+            parser.value(server).toStdString(), exchange::HostPortUse::Connect, "--server", where);
+        if (!problem.empty())
+            return fail(QString::fromStdString(problem));
+        options.config.host = where.host;
+        options.config.port = where.port;
     }
-    if (!splitHostPort(parser.value(listen), host, port))
-        return fail(u"--listen wants HOST:PORT, not "_s + parser.value(listen));
+    if (parser.isSet(serverCa)) {
+        options.config.ca = parser.value(serverCa).toStdString();
+        std::string problem;
+        if (exchange::ExchangeDriver::readTrusted(options.config.ca, problem).isEmpty())
+            return fail(u"--ca "_s + QString::fromStdString(problem));
+    }
+    options.config.tls = options.config.tls || parser.isSet(serverTls) || parser.isSet(serverCa);
+    const std::string problem = exchange::parseHostPort(
+        parser.value(listen).toStdString(), exchange::HostPortUse::Listen, "--listen", where);
+    if (!problem.empty())
+        return fail(QString::fromStdString(problem));
     HttpSettings& http = options.http;
-    http.address =
-        host == u"localhost"_s ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
-    if (http.address.isNull())
-        return fail(u"--listen wants an IP address, not "_s + host);
-    http.port = port;
+    http.address = where.address;
+    http.port = where.port;
     if (parser.isSet(cert) != parser.isSet(key))
         return fail(u"--tls-cert and --tls-key go together"_s);
     http.tlsCertificate = parser.value(cert);
@@ -142,7 +139,7 @@ int runWebCommand(int argc, char** argv)
             return fail(u"--listen "_s + parser.value(listen) +
                         u" is reached from the network: give --tls-cert and --tls-key, or "
                         "--allow-plain-network to send security numbers in clear"_s);
-        std::cerr << "mirola web: warning: serving without TLS on " << host.toStdString()
+        std::cerr << "mirola web: warning: serving without TLS on " << parser.value(listen).toStdString()
                   << ": security numbers cross the network in clear" << std::endl;
     }
     options.log = [](const QString& line) {
@@ -161,7 +158,8 @@ int runWebCommand(int argc, char** argv)
                               : http.address.toString();
     std::cerr << "mirola web: listening on " << (web.tls() ? "https" : "http") << "://"
               << shown.toStdString() << ':' << web.port() << "/ (statement server "
-              << options.config.host << ':' << options.config.port << ')' << std::endl;
+              << exchange::joinHostPort(options.config.host, options.config.port)
+              << (options.config.tls ? ", TLS" : "") << ')' << std::endl;
     return application.exec();
 }
 

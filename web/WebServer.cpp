@@ -283,6 +283,8 @@ ServerAddress WebServer::serverAddress() const
     ServerAddress a;
     a.host = m_options.config.host;
     a.port = m_options.config.port;
+    a.tls = m_options.config.tls;
+    a.ca = m_options.config.ca;
     a.connectTimeoutMs = m_options.config.connectTimeoutMs;
     a.chainTimeoutMs = m_options.chainTimeoutMs;
     return a;

@@ -4,6 +4,7 @@
 #include "tests/exchange/ScriptedPeer.h"
 #include "tests/report/print/PdfTools.h"
 #include "tests/server/ServerProcess.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -347,6 +349,104 @@ bool hasWords(const QString& text, const char* words)
 
 } // namespace
 
+// The server's TLS port: fetch and export verify its certificate and print what the plain port
+// gives; each wrong certificate is refused with its reason before any request goes out, and a
+// refusal is never followed by a plain connection.
+TEST(CommandLine, OverTlsTheRightCertificateServesAndEachWrongOneIsRefusedWithItsReason)
+{
+    testsupport::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make(error)) << error;
+    testsupport::TempDir dir;
+    const auto serve = [&](testsupport::ServerProcess& server,
+                           const testsupport::TestCertificates::Pair& pair) {
+        return server.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("s.sqlite")),
+                             u"--tls-listen"_s, u"127.0.0.1:0"_s, u"--tls-cert"_s,
+                             QString::fromStdString(pair.certificate), u"--tls-key"_s,
+                             QString::fromStdString(pair.key), u"--metrics"_s, u"127.0.0.1:0"_s}) &&
+               server.tlsPort() != 0;
+    };
+    const QString ca = QString::fromStdString(certificates.ca);
+    const QStringList statement = {u"--company"_s, u"50001"_s, u"--password"_s, u"1234"_s};
+    {
+        testsupport::ServerProcess server;
+        ASSERT_TRUE(serve(server, certificates.good)) << server.errorOutput();
+        const QString plain = u"127.0.0.1:"_s + QString::number(server.port());
+        const QString tls = u"127.0.0.1:"_s + QString::number(server.tlsPort());
+        const ProgramRun expected =
+            runMirola(QStringList{u"fetch"_s, u"--server"_s, plain} + statement);
+        ASSERT_EQ(expected.status, 0) << expected.err;
+        const ProgramRun fetched =
+            runMirola(QStringList{u"fetch"_s, u"--server"_s, tls, u"--ca"_s, ca} + statement);
+        EXPECT_EQ(fetched.status, 0) << fetched.err;
+        EXPECT_EQ(fetched.out, expected.out);
+        // The click on the date is a second connection, which resumes the search's session.
+        const ProgramRun clicked = runMirola(
+            QStringList{u"fetch"_s, u"--server"_s, tls, u"--ca"_s, ca, u"--date"_s, u"2"_s} +
+            statement);
+        EXPECT_EQ(clicked.status, 0) << clicked.err;
+        const auto metrics = QRegularExpression(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s)
+                                 .match(QString::fromStdString(server.errorOutput()));
+        ASSERT_TRUE(metrics.hasMatch());
+        const std::string body = testsupport::metricsPage(quint16(metrics.captured(1).toUInt()));
+        EXPECT_TRUE(QRegularExpression(u"\nmirola_tls_resumed_total [1-9]"_s)
+                        .match(QString::fromStdString(body))
+                        .hasMatch())
+            << body;
+        // The certificate names localhost as well.
+        const ProgramRun byName = runMirola({u"companies"_s, u"--server"_s,
+                                             u"localhost:"_s + QString::number(server.tlsPort()),
+                                             u"--tls"_s, u"--ca"_s, ca});
+        EXPECT_EQ(byName.status, 0) << byName.err;
+        EXPECT_NE(byName.out.find("50001"), std::string::npos) << byName.out;
+        const QString pdf = QString::fromStdString(dir.file("tls.pdf"));
+        const ProgramRun exported =
+            runMirola(QStringList{u"export"_s, u"--server"_s, tls, u"--ca"_s, ca, u"--out"_s, pdf} +
+                      statement);
+        EXPECT_EQ(exported.status, 0) << exported.err;
+        EXPECT_TRUE(QFile::exists(pdf));
+        // Without the test's CA, the system's trusted issuers do not know it.
+        const ProgramRun untrusted = runMirola({u"companies"_s, u"--server"_s, tls, u"--tls"_s});
+        EXPECT_EQ(untrusted.status, 1) << untrusted.err;
+        EXPECT_NE(untrusted.err.find("신뢰할 수 없는 발급자"), std::string::npos) << untrusted.err;
+        // TLS to the plain port fails; nothing is tried without TLS.
+        const ProgramRun onPlain = runMirola({u"companies"_s, u"--server"_s, plain, u"--ca"_s, ca});
+        EXPECT_EQ(onPlain.status, 1) << onPlain.err;
+        EXPECT_NE(onPlain.err.find("TLS"), std::string::npos) << onPlain.err;
+        EXPECT_TRUE(server.waitForOutput("closed: sent a frame length that cannot be read"));
+    }
+    struct Case
+    {
+        const char* name;
+        const testsupport::TestCertificates::Pair& pair;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"expired", certificates.expired, "인증서가 만료되었습니다"},
+        {"for another name", certificates.wrongName, "이름 불일치"},
+        {"self-signed", certificates.selfSigned, "신뢰할 수 없는 발급자"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ServerProcess server;
+        ASSERT_TRUE(serve(server, c.pair)) << server.errorOutput();
+        const ProgramRun run = runMirola(
+            QStringList{u"fetch"_s, u"--server"_s,
+                        u"127.0.0.1:"_s + QString::number(server.tlsPort()), u"--ca"_s, ca} +
+            statement);
+        EXPECT_EQ(run.status, 1) << run.err;
+        const std::vector<std::string> lines = ownLines(run.err);
+        ASSERT_EQ(lines.size(), 1u) << run.err;
+        EXPECT_NE(lines[0].find("인증서를 받아들일 수 없어 연결하지 않았습니다"), std::string::npos)
+            << lines[0];
+        EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_TRUE(server.waitForOutput("closed: TLS handshake failed"));
+        EXPECT_EQ(server.errorOutput().find("127.0.0.1 MAKE"), std::string::npos)
+            << "a request was answered: " << server.errorOutput();
+    }
+}
+
 TEST(CommandLine, ExportAllWritesThePeriodInDateOrder)
 {
     testsupport::TempDir dir;
@@ -662,6 +762,20 @@ TEST(CommandLine, TheSecurityNumberComesFromAFileOrStandardInput)
                 custRequest = peer.frames()[i];
         EXPECT_NE(custRequest.find("USERPASS = \"0715\""), std::string::npos) << custRequest;
     }
+}
+
+// The viewer's commands read --server as the web front and the server read their addresses:
+// an IPv6 address in brackets.
+TEST(CommandLine, AServerAtABracketedIPv6Address)
+{
+    testsupport::ScriptedPeer peer{QHostAddress(QHostAddress::LocalHostIPv6)};
+    if (peer.port() == 0)
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    playOneStatement(peer);
+    const ProgramRun run =
+        runMirola({u"companies"_s, u"--server"_s, u"[::1]:"_s + QString::number(peer.port())});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "59001 Cut Trading\n");
 }
 
 namespace {

@@ -2,17 +2,42 @@
 
 #include "exchange/Frame.h"
 
+#include <QFile>
+#include <QSslKey>
+#include <QSslServer>
+
 namespace testsupport {
 
-ScriptedPeer::ScriptedPeer()
+ScriptedPeer::ScriptedPeer(const QHostAddress& address) : m_server(std::make_unique<QTcpServer>())
 {
-    m_server.listen(QHostAddress::LocalHost, 0);
-    connect(&m_server, &QTcpServer::newConnection, this, &ScriptedPeer::accept);
+    listen(address);
+}
+
+ScriptedPeer::ScriptedPeer(const std::string& certificate, const std::string& key)
+{
+    auto server = std::make_unique<QSslServer>();
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificateChain(QSslCertificate::fromPath(QString::fromStdString(certificate)));
+    QFile keyFile(QString::fromStdString(key));
+    keyFile.open(QIODevice::ReadOnly);
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Ec));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    server->setSslConfiguration(tls);
+    m_server = std::move(server);
+    listen(QHostAddress(QHostAddress::LocalHost));
+}
+
+void ScriptedPeer::listen(const QHostAddress& address)
+{
+    m_server->listen(address, 0);
+    connect(m_server.get(), &QTcpServer::newConnection, this, &ScriptedPeer::accept);
+    // A TLS connection is pending only once its handshake is through.
+    connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, &ScriptedPeer::accept);
 }
 
 void ScriptedPeer::accept()
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         ++m_connections;
         m_connection = socket;
         m_reader.clear();

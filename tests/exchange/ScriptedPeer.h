@@ -7,20 +7,23 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace testsupport {
 
-// A statement server played by the test: listens on 127.0.0.1, records the frames each
-// connection sends and writes whatever bytes the test gives it.
+// A statement server played by the test: listens on 127.0.0.1 (or `address`), records the
+// frames each connection sends and writes whatever bytes the test gives it.
 class ScriptedPeer : public QObject
 {
     Q_OBJECT
 
 public:
-    ScriptedPeer();
-    quint16 port() const { return m_server.serverPort(); }
+    explicit ScriptedPeer(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
+    // The same inside TLS, with this PEM certificate and key.
+    ScriptedPeer(const std::string& certificate, const std::string& key);
+    quint16 port() const { return m_server->serverPort(); }
 
     // Called for every whole frame received, after it is recorded; may answer with send().
     std::function<void(const std::string& frame)> onFrame;
@@ -39,7 +42,9 @@ private:
     void accept();
     void read();
 
-    QTcpServer m_server;
+    void listen(const QHostAddress& address);
+
+    std::unique_ptr<QTcpServer> m_server;
     QPointer<QTcpSocket> m_connection;
     exchange::FrameReader m_reader;
     std::vector<std::string> m_frames;

@@ -49,6 +49,7 @@ void TestHost::setGrid1ClickAttached(bool attached)
 void TestHost::setStatusText(const std::string& text)
 {
     status = text;
+    statuses.push_back(text);
     if (text.find(text::cp949("받는 중")) != std::string::npos)
         ++readEvents;
 }

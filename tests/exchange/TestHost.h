@@ -51,6 +51,7 @@ public:
     bool searchEnabled = true;
     bool clickAttached = false;
     std::string status;
+    std::vector<std::string> statuses; // every status text, in order
     // Every switch of search and grid-1 click, in order: "search off", "click on", ...
     std::vector<std::string> switches;
     int readEvents = 0; // status texts of a read event, one or more a read

@@ -2,13 +2,16 @@
 #include "exchange/RequestTexts.h"
 #include "tests/exchange/ScriptedPeer.h"
 #include "tests/exchange/TestHost.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 
 #include <QDate>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 using exchange::ExchangeDriver;
@@ -405,4 +408,49 @@ TEST_F(ExchangeDriverTest, ImpossibleDateStopsTheChainAndKeepsTheConnection)
     EXPECT_TRUE(host.searchEnabled);
     EXPECT_TRUE(host.clickAttached);
     EXPECT_TRUE(waitUntil([&] { return !peer.connected(); }));
+}
+
+// Over TLS the driver sends and acknowledges the same frames as over a plain connection, and
+// the status line says the connection is protected, by which protocol.
+TEST(ExchangeDriverTls, TheSameFramesAndAProtectedStatusLine)
+{
+    testsupport::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make(error)) << error;
+    const std::string answer = serverFrame("MAKEKEY", "OPN") +
+                               serverFrame("MAKEKEY", "DATA", "50001|Alpha Trading|02-555-0101|") +
+                               serverFrame("MAKEKEY", "END");
+    std::vector<Frames> sent;
+    std::vector<std::vector<std::string>> statuses;
+    for (const bool tls : {false, true}) {
+        SCOPED_TRACE(tls ? "TLS" : "plain");
+        std::unique_ptr<testsupport::ScriptedPeer> peer =
+            tls ? std::make_unique<testsupport::ScriptedPeer>(certificates.good.certificate,
+                                                              certificates.good.key)
+                : std::make_unique<testsupport::ScriptedPeer>();
+        peer->onFrame = [&](const std::string& frame) {
+            if (exchange::parseFrame(frame).type == "DATA")
+                peer->send(answer);
+        };
+        testsupport::TestHost host;
+        ExchangeDriver driver(host);
+        driver.setServer(u"127.0.0.1"_s, peer->port());
+        driver.setTls(tls, certificates.ca);
+        driver.MakeKeyExecute();
+        ASSERT_TRUE(waitUntil([&] { return host.status == text::cp949("받기 끝: 1건"); }))
+            << text::fromCp949(host.status).toStdString();
+        ASSERT_TRUE(waitUntil([&] { return peer->frames().size() == 3; }));
+        EXPECT_EQ(host.custList, (Frames{prompt, "50001 Alpha Trading"}));
+        sent.push_back(peer->frames());
+        statuses.push_back(host.statuses);
+    }
+    EXPECT_EQ(sent[1], sent[0]);
+    const auto said = [](const std::vector<std::string>& texts, const char* utf8) {
+        return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
+            return t.find(text::cp949(utf8)) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(said(statuses[1], "에 보안 연결됨 (TLS 1.3, 인증서 확인됨)"));
+    EXPECT_TRUE(said(statuses[1], "에서 받는 중 (보안 연결, TLS 1.3): "));
+    EXPECT_FALSE(said(statuses[0], "보안"));
 }

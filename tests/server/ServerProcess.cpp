@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +40,7 @@ bool ServerProcess::launch(const QString& program, const QStringList& arguments)
     stop();
     m_output.clear();
     m_port = 0;
+    m_tlsPort = 0;
     m_process.setProgram(program);
     m_process.setArguments(arguments);
     m_process.start();
@@ -49,6 +52,10 @@ bool ServerProcess::launch(const QString& program, const QStringList& arguments)
             const auto match = listening.match(QString::fromStdString(errorOutput()));
             if (match.hasMatch())
                 m_port = quint16(match.captured(1).toUInt());
+            const auto tls = QRegularExpression(u"with TLS on 127\\.0\\.0\\.1:(\\d+)"_s)
+                                 .match(QString::fromStdString(errorOutput()));
+            if (tls.hasMatch())
+                m_tlsPort = quint16(tls.captured(1).toUInt());
             return match.hasMatch() || m_process.state() == QProcess::NotRunning;
         },
         30000);
@@ -78,6 +85,22 @@ bool ServerProcess::waitForOutput(const std::string& text, int timeoutMs)
     return waitUntil([&] { return errorOutput().find(text) != std::string::npos; }, timeoutMs);
 }
 
+std::string metricsPage(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET /metrics HTTP/1.0\r\n\r\n");
+    QByteArray page;
+    waitUntil([&] {
+        page += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    page += socket.readAll();
+    return page.toStdString();
+}
+
 bool runSql(const std::string& sqlitePath, const QStringList& statements, std::string& error)
 {
     const QString connection = u"fixture"_s;
@@ -101,9 +124,10 @@ bool runSql(const std::string& sqlitePath, const QStringList& statements, std::s
 
 struct RawClient::Private
 {
-    QTcpSocket socket;
+    QSslSocket socket;
     exchange::FrameReader reader;
     std::vector<std::string> frames;
+    QString tlsError;
 
     void read()
     {
@@ -128,11 +152,49 @@ RawClient::RawClient(quint16 port, const QString& from) : d(std::make_unique<Pri
     });
 }
 
+RawClient::RawClient(quint16 port, const Tls& tls, const QString& from)
+    : d(std::make_unique<Private>())
+{
+    QObject::connect(&d->socket, &QTcpSocket::readyRead, [this] { d->read(); });
+    QObject::connect(&d->socket, &QSslSocket::errorOccurred,
+                     [this] { d->tlsError = d->socket.errorString(); });
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslCertificate::fromPath(QString::fromStdString(tls.ca)));
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+    configuration.setSessionTicket(tls.ticket);
+    d->socket.setSslConfiguration(configuration);
+    if (!from.isEmpty())
+        d->socket.bind(QHostAddress(from));
+    d->socket.connectToHostEncrypted(u"127.0.0.1"_s, port);
+    waitUntil([&] {
+        return d->socket.isEncrypted() || d->socket.state() == QAbstractSocket::UnconnectedState ||
+               !d->tlsError.isEmpty();
+    });
+}
+
+QByteArray RawClient::sessionTicket()
+{
+    waitUntil([&] { return !d->socket.sslConfiguration().sessionTicket().isEmpty(); }, 2000);
+    return d->socket.sslConfiguration().sessionTicket();
+}
+
+QByteArray RawClient::peerSerial() const
+{
+    return d->socket.peerCertificate().serialNumber();
+}
+
+QString RawClient::tlsError() const
+{
+    return d->tlsError;
+}
+
 RawClient::~RawClient() = default;
 
 bool RawClient::connected() const
 {
-    return d->socket.state() == QAbstractSocket::ConnectedState;
+    return d->socket.state() == QAbstractSocket::ConnectedState &&
+           (d->socket.mode() == QSslSocket::UnencryptedMode || d->socket.isEncrypted());
 }
 
 void RawClient::send(const std::string& bytes)

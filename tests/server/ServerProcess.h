@@ -23,6 +23,9 @@ public:
     void stop();
 
     quint16 port() const { return m_port; }
+    // The TLS port, when --tls-listen was given; 0 otherwise.
+    quint16 tlsPort() const { return m_tlsPort; }
+    qint64 pid() const { return m_process.processId(); }
     // Everything the server wrote on stderr so far.
     std::string errorOutput();
     // Waits until stderr holds `text`.
@@ -34,7 +37,11 @@ private:
     QProcess m_process;
     std::string m_output;
     quint16 m_port = 0;
+    quint16 m_tlsPort = 0;
 };
+
+// The metrics page served on 127.0.0.1:`port`, head and body; empty when none answers.
+std::string metricsPage(quint16 port);
 
 // Runs `statements` on the SQLite database file the server uses, for fixtures beside its demo
 // data; false with the database's message on the first that fails.
@@ -46,6 +53,21 @@ class RawClient
 public:
     // Connects to 127.0.0.1 from `from`, another loopback address such as 127.0.0.2 when given.
     explicit RawClient(quint16 port, const QString& from = {});
+    // The same over TLS, the server's certificate verified against the PEM file `ca`, and the
+    // session of `ticket` resumed when one is given.
+    struct Tls
+    {
+        std::string ca;
+        QByteArray ticket;
+    };
+    RawClient(quint16 port, const Tls& tls, const QString& from = {});
+    // The ticket of the TLS session, for a later connection to resume it; waits for it a little,
+    // since TLS 1.3 sends it after the handshake.
+    QByteArray sessionTicket();
+    // The serial number of the certificate the server showed.
+    QByteArray peerSerial() const;
+    // What the TLS handshake failed with; empty while it has not.
+    QString tlsError() const;
     ~RawClient();
     bool connected() const;
     void send(const std::string& bytes);

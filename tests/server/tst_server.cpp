@@ -30,6 +30,7 @@
 
 using namespace Qt::StringLiterals;
 using exchange::ViewerHost;
+using testsupport::metricsPage;
 using testsupport::RawClient;
 using testsupport::ServerProcess;
 using testsupport::waitUntil;
@@ -501,22 +502,6 @@ quint16 metricsPortOf(ServerProcess& server)
     const QRegularExpression served(u"metrics on 127\\.0\\.0\\.1:(\\d+)"_s);
     const auto match = served.match(QString::fromStdString(server.errorOutput()));
     return match.hasMatch() ? quint16(match.captured(1).toUInt()) : 0;
-}
-
-std::string metricsPage(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(5000))
-        return {};
-    socket.write("GET /metrics HTTP/1.0\r\n\r\n");
-    QByteArray page;
-    waitUntil([&] {
-        page += socket.readAll();
-        return socket.state() == QAbstractSocket::UnconnectedState;
-    });
-    page += socket.readAll();
-    return page.toStdString();
 }
 
 } // namespace

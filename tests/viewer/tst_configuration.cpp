@@ -1,4 +1,5 @@
 // The deployment settings read from an INI file, as an administrator writes it.
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 #include "viewer/Configuration.h"
@@ -52,3 +53,55 @@ TEST(Configuration, QuotesInATextAreKept)
 }
 
 } // namespace
+
+// The server section's TLS keys: tls on or off, and a CA file relative to the settings file that
+// must hold a certificate, which turns TLS on unless tls says off.
+TEST(Configuration, TlsAndItsTrustedCertificates)
+{
+    testsupport::TempDir dir;
+    QFile pem(QString::fromStdString(dir.file("ca.pem")));
+    ASSERT_TRUE(pem.open(QIODevice::WriteOnly));
+    testsupport::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make(error)) << error;
+    QFile ca(QString::fromStdString(certificates.ca));
+    ASSERT_TRUE(ca.open(QIODevice::ReadOnly));
+    pem.write(ca.readAll());
+    pem.close();
+    QFile(QString::fromStdString(dir.file("empty.pem"))).open(QIODevice::WriteOnly);
+
+    struct Case
+    {
+        const char* name;
+        const char* ini;
+        bool tls;
+        bool withCa;
+        const char* refusal; // nullptr when read
+    };
+    const Case cases[] = {
+        {"nothing said: plain", "[server]\nhost=h\n", false, false, nullptr},
+        {"tls on", "[server]\ntls=on\n", true, false, nullptr},
+        {"tls off", "[server]\ntls=OFF\n", false, false, nullptr},
+        {"a CA file turns it on", "[server]\nca=ca.pem\n", true, true, nullptr},
+        {"a CA file with tls off", "[server]\ntls=off\nca=ca.pem\n", false, true, nullptr},
+        {"tls neither on nor off", "[server]\ntls=yes please\n", false, false, "bad server/tls"},
+        {"a CA file that is not there", "[server]\nca=none.pem\n", false, false, "bad server/ca"},
+        {"a CA file without a certificate", "[server]\nca=empty.pem\n", false, false,
+         "holds no PEM certificate"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refusal) {
+            try {
+                readIni(dir, c.ini);
+                ADD_FAILURE() << "read";
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+            }
+            continue;
+        }
+        const viewer::Configuration config = readIni(dir, c.ini);
+        EXPECT_EQ(config.tls, c.tls);
+        EXPECT_EQ(config.ca, c.withCa ? dir.file("ca.pem") : std::string());
+    }
+}

@@ -3,6 +3,7 @@
 // each way of ending is told apart.
 #include "exchange/RequestTexts.h"
 #include "tests/exchange/ScriptedPeer.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestSupport.h"
 #include "web/StatementExchange.h"
 
@@ -203,4 +204,46 @@ TEST_F(StatementExchangeTest, CompanyListLeavesThePromptOut)
         runOffThisThread([this] { return web::fetchCompanies(server); });
     EXPECT_EQ(data.end, web::ChainEnd::Complete);
     EXPECT_EQ(data.companies, (Frames{"50001 Alpha", "50002 Beta"}));
+}
+
+// The web front's chains over TLS: the same frames as plain with a trusted certificate, nothing
+// sent to a server whose certificate is not trusted.
+TEST(StatementExchangeTls, TrustedServerAnswersUntrustedOneGetsNothing)
+{
+    testsupport::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make(error)) << error;
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted ? "trusted" : "self-signed");
+        const auto& pair = trusted ? certificates.good : certificates.selfSigned;
+        testsupport::ScriptedPeer peer(pair.certificate, pair.key);
+        peer.onFrame = [&peer](const std::string& frame) {
+            if (exchange::parseFrame(frame).type == "DATA")
+                peer.send(serverFrame("MAKEKEY", "DATA", "50001|Alpha|02|") +
+                          serverFrame("MAKEKEY", "END"));
+        };
+        web::ServerAddress server;
+        server.host = "127.0.0.1";
+        server.port = peer.port();
+        server.chainTimeoutMs = 10000;
+        server.tls = true;
+        server.ca = certificates.ca;
+        auto result = std::async(std::launch::async, [&] { return web::fetchCompanies(server); });
+        ASSERT_TRUE(waitUntil(
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            20000));
+        const web::StatementData data = result.get();
+        if (trusted) {
+            EXPECT_EQ(data.end, web::ChainEnd::Complete);
+            EXPECT_EQ(data.companies, (Frames{"50001 Alpha"}));
+            ASSERT_TRUE(waitUntil([&] { return peer.frames().size() == 2; }));
+            EXPECT_EQ(peer.frames(),
+                      (Frames{exchange::formFrame(exchange::makeKeyFields, exchange::makeKeyText()),
+                              ack("MAKEKEY", "DRS  ")}));
+        } else {
+            EXPECT_EQ(data.end, web::ChainEnd::Unreachable);
+            EXPECT_TRUE(data.companies.empty());
+            EXPECT_TRUE(peer.frames().empty());
+        }
+    }
 }
