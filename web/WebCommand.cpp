@@ -71,8 +71,8 @@ int runWebCommand(int argc, char** argv)
     const QCommandLineOption idle(
         u"idle-timeout"_s, u"Close a connection that sends nothing this long (default 30)."_s,
         u"SECONDS"_s, u"30"_s);
-    parser.addOptions({listen, server, serverTls, serverCa, config, cert, key, perClient, total, idle,
-                       hostName, allowPlain});
+    parser.addOptions({listen, server, serverTls, serverCa, config, cert, key, perClient, total,
+                       idle, hostName, allowPlain});
     QStringList arguments = application.arguments();
     if (arguments.size() > 1)
         arguments.removeAt(1); // "web"
@@ -139,7 +139,8 @@ int runWebCommand(int argc, char** argv)
             return fail(u"--listen "_s + parser.value(listen) +
                         u" is reached from the network: give --tls-cert and --tls-key, or "
                         "--allow-plain-network to send security numbers in clear"_s);
-        std::cerr << "mirola web: warning: serving without TLS on " << parser.value(listen).toStdString()
+        std::cerr << "mirola web: warning: serving without TLS on "
+                  << parser.value(listen).toStdString()
                   << ": security numbers cross the network in clear" << std::endl;
     }
     options.log = [](const QString& line) {
