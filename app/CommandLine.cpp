@@ -283,11 +283,6 @@ std::string checkValues(ParsedCommand& c)
     if (c.isSet("config"))
         if (std::string problem = checkSettingsFile(c.value("config")); !problem.empty())
             return problem;
-    if (c.isSet("ca")) {
-        std::string problem;
-        if (exchange::ExchangeDriver::readTrusted(c.value("ca"), problem).isEmpty())
-            return "--ca " + problem;
-    }
     if (c.name == "fetch" || c.name == "export") {
         if (std::string problem = readPassword(c); !problem.empty())
             return problem;
@@ -461,11 +456,19 @@ int parseCommandLine(int argc, char** argv, ParsedCommand& command)
     return -1;
 }
 
-void applyTls(const ParsedCommand& command, viewer::Configuration& config)
+bool applyTls(const ParsedCommand& command, viewer::Configuration& config, std::string& error)
 {
-    if (command.isSet("ca"))
+    // Read here, not with the other values: certificates need the TLS library, which wants the
+    // application object.
+    if (command.isSet("ca")) {
+        if (exchange::ExchangeDriver::readTrusted(command.value("ca"), error).isEmpty()) {
+            error = "--ca " + error;
+            return false;
+        }
         config.ca = command.value("ca");
+    }
     config.tls = config.tls || command.isSet("tls") || command.isSet("ca");
+    return true;
 }
 
 bool applyServer(const std::string& server, viewer::Configuration& config, std::string& error)

@@ -38,8 +38,8 @@ std::string versionText();
 int usageError(const std::string& command, const std::string& message);
 
 // "--tls" and "--ca FILE" into the configuration: they add to the settings file's, never take
-// TLS away.
-void applyTls(const ParsedCommand& command, viewer::Configuration& config);
+// TLS away. False, with `error` for the command line, when the --ca file holds no certificate.
+bool applyTls(const ParsedCommand& command, viewer::Configuration& config, std::string& error);
 
 // "--server HOST:PORT" into the configuration.
 bool applyServer(const std::string& server, viewer::Configuration& config, std::string& error);

@@ -198,7 +198,8 @@ int main(int argc, char** argv)
     std::string error;
     if (c.isSet("server") && !app::applyServer(c.value("server"), config, error))
         return app::usageError(c.name, error);
-    app::applyTls(c, config);
+    if (!app::applyTls(c, config, error))
+        return app::usageError(c.name, error);
 
     if (c.name.empty())
         return app::runViewerWindow(config);
