@@ -92,6 +92,9 @@ public:
     void close();
 
     void ClientSocket1Connect();
+    // Whether this driver's connections are TLS: it never falls back to plain.
+    bool isProtected() const { return m_tls; }
+
     void ClientSocket1Disconnect();
     void ClientSocket1Read();
     void ClientSocket1Error(QAbstractSocket::SocketError error);

@@ -570,8 +570,10 @@ void TFmirola::exchangeEnded()
     if (unfinished == exchange::Command::MakeData)
         markTotals();
     // A failure keeps its own words; a whole answer is told by what it put on the form.
+    // The protection stays on the line once the answer is in, where the user reads it.
     if (ClientSocket1->lastOutcome() == exchange::Outcome::Complete)
-        setStatusText(text::cp949("받기 끝: ") + screenSummary());
+        setStatusText(text::cp949("받기 끝: ") + screenSummary() +
+                      (ClientSocket1->isProtected() ? text::cp949(" (보안 연결)") : std::string()));
     // Not from inside the disconnect handler: a follow-up opens a connection of its own.
     if (!m_followUpQueued) {
         m_followUpQueued = true;

@@ -7,6 +7,7 @@
 #include "tests/report/print/PdfTools.h"
 #include "tests/server/ServerProcess.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/TestSupport.h"
 #include "text/Cp949.h"
 #include "viewer/GridCues.h"
@@ -201,10 +202,13 @@ protected:
     }
 
     // Waits for the start-up timer's exchange to end, with the company list or with a failure.
-    void startForm(quint16 port, bool listExpected = true)
+    void startForm(quint16 port, bool listExpected = true,
+                   const std::function<void(viewer::Configuration&)>& adjust = {})
     {
         viewer::Configuration config = viewer::Configuration::defaults();
         config.port = port;
+        if (adjust)
+            adjust(config);
         form = std::make_unique<TFmirola>(config);
         form->messageSink = [this](const std::string& text) { messages.push_back(text); };
         form->show();
@@ -386,6 +390,32 @@ TEST_F(ViewerTest, SearchFillsParticularsDatesLinesAndTotalsAndAClickReplacesThe
     EXPECT_EQ(form->CustList->count(), companies);
     EXPECT_FALSE(form->ImVarGrid1->OnClick);
     EXPECT_FALSE(form->ClientSocket1->isBusy());
+}
+
+// Over TLS the whole chain runs as over plain, and the status line still says the connection
+// was protected once the answer is in.
+TEST_F(ViewerTest, OverTlsTheStatusLineSaysTheAnswerCameProtected)
+{
+    testsupport::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make(error)) << error;
+    testsupport::ServerProcess secure;
+    ASSERT_TRUE(
+        secure.start({u"--db"_s, QString::fromStdString("sqlite:" + dir.file("secure.sqlite")),
+                      u"--tls-listen"_s, u"127.0.0.1:0"_s, u"--tls-cert"_s,
+                      QString::fromStdString(certificates.good.certificate), u"--tls-key"_s,
+                      QString::fromStdString(certificates.good.key)}))
+        << secure.errorOutput();
+    startForm(secure.tlsPort(), true, [&](viewer::Configuration& config) {
+        config.tls = true;
+        config.ca = certificates.ca;
+    });
+    EXPECT_EQ(status(), cp("받기 끝: 업체 ") + std::to_string(form->CustList->count() - 1) +
+                            cp("곳 (보안 연결)"));
+    search("50001", "1234");
+    EXPECT_GT(form->ImVarGrid2->DataRowCount(), 0);
+    EXPECT_TRUE(status().ends_with(cp("건 (보안 연결)")))
+        << text::fromCp949(status()).toStdString();
 }
 
 TEST_F(ViewerTest, SearchWithThePromptSelectedShowsTheMessageAndOpensNoConnection)
