@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
+#include <type_traits>
 
 namespace server {
 
@@ -29,6 +31,30 @@ void line(std::string& out, const char* format, auto... values)
     out.append(buffer, size_t(std::max(0, std::min(n, int(sizeof buffer) - 1))));
 }
 
+// A metric's HELP and TYPE lines, which name it once for all its lines.
+void family(std::string& out, const char* name, const char* type, const char* help)
+{
+    line(out, "# HELP %s %s\n# TYPE %s %s\n", name, help, name, type);
+}
+
+// A metric of one value.
+void single(std::string& out, const char* name, const char* type, const char* help, int64_t value)
+{
+    family(out, name, type, help);
+    line(out, "%s %lld\n", name, (long long)value);
+}
+
+// A counter with a value for each of `names`, told apart by `label`.
+template <size_t N>
+void byLabel(std::string& out, const char* name, const char* help, const char* label,
+             const char* const (&names)[N], const auto& counters)
+{
+    static_assert(N == std::tuple_size_v<std::remove_cvref_t<decltype(counters)>>);
+    family(out, name, "counter", help);
+    for (size_t i = 0; i < N; ++i)
+        line(out, "%s{%s=\"%s\"} %lld\n", name, label, names[i], (long long)counters[i].load());
+}
+
 } // namespace
 
 void Metrics::request(int kind, int outcome, int64_t micros)
@@ -44,58 +70,38 @@ void Metrics::request(int kind, int outcome, int64_t micros)
 std::string Metrics::page(int lockedAddresses, bool databaseUp) const
 {
     std::string out;
-    out += "# HELP mirola_database_up Whether every database connection of the server is open.\n"
-           "# TYPE mirola_database_up gauge\n";
-    line(out, "mirola_database_up %d\n", databaseUp ? 1 : 0);
-    out += "# HELP mirola_connections_open Client connections open now.\n"
-           "# TYPE mirola_connections_open gauge\n";
-    line(out, "mirola_connections_open %lld\n", (long long)open.load());
-    out += "# HELP mirola_connections_accepted_total Client connections accepted.\n"
-           "# TYPE mirola_connections_accepted_total counter\n";
-    line(out, "mirola_connections_accepted_total %lld\n", (long long)accepted.load());
-    out += "# HELP mirola_connections_refused_total Connections refused, by reason.\n"
-           "# TYPE mirola_connections_refused_total counter\n";
-    for (size_t i = 0; i < m_refused.size(); ++i)
-        line(out, "mirola_connections_refused_total{reason=\"%s\"} %lld\n", refusalNames[i],
-             (long long)m_refused[i].load());
-    out += "# HELP mirola_connections_dropped_total Connections the server closed, by reason.\n"
-           "# TYPE mirola_connections_dropped_total counter\n";
-    for (size_t i = 0; i < m_closed.size(); ++i)
-        line(out, "mirola_connections_dropped_total{reason=\"%s\"} %lld\n", closeNames[i],
-             (long long)m_closed[i].load());
-    out += "# HELP mirola_tls_connections_open Connections of the TLS port open now.\n"
-           "# TYPE mirola_tls_connections_open gauge\n";
-    line(out, "mirola_tls_connections_open %lld\n", (long long)tlsOpen.load());
-    out += "# HELP mirola_tls_handshakes_total TLS handshakes completed.\n"
-           "# TYPE mirola_tls_handshakes_total counter\n";
-    line(out, "mirola_tls_handshakes_total %lld\n", (long long)tlsHandshakes.load());
-    out += "# HELP mirola_tls_resumed_total TLS handshakes that resumed an earlier session.\n"
-           "# TYPE mirola_tls_resumed_total counter\n";
-    line(out, "mirola_tls_resumed_total %lld\n", (long long)tlsResumed.load());
-    out += "# HELP mirola_tls_handshake_failures_total TLS handshakes that failed, by reason.\n"
-           "# TYPE mirola_tls_handshake_failures_total counter\n";
-    for (size_t i = 0; i < m_handshakeFailures.size(); ++i)
-        line(out, "mirola_tls_handshake_failures_total{reason=\"%s\"} %lld\n",
-             handshakeFailureNames[i], (long long)m_handshakeFailures[i].load());
-    out += "# HELP mirola_tls_reloads_total Certificate reloads on SIGHUP, by result.\n"
-           "# TYPE mirola_tls_reloads_total counter\n";
+    single(out, "mirola_database_up", "gauge",
+           "Whether every database connection of the server is open.", databaseUp ? 1 : 0);
+    single(out, "mirola_connections_open", "gauge", "Client connections open now.", open.load());
+    single(out, "mirola_connections_accepted_total", "counter", "Client connections accepted.",
+           accepted.load());
+    byLabel(out, "mirola_connections_refused_total", "Connections refused, by reason.", "reason",
+            refusalNames, m_refused);
+    byLabel(out, "mirola_connections_dropped_total", "Connections the server closed, by reason.",
+            "reason", closeNames, m_closed);
+    single(out, "mirola_tls_connections_open", "gauge", "Connections of the TLS port open now.",
+           tlsOpen.load());
+    single(out, "mirola_tls_handshakes_total", "counter", "TLS handshakes completed.",
+           tlsHandshakes.load());
+    single(out, "mirola_tls_resumed_total", "counter",
+           "TLS handshakes that resumed an earlier session.", tlsResumed.load());
+    byLabel(out, "mirola_tls_handshake_failures_total", "TLS handshakes that failed, by reason.",
+            "reason", handshakeFailureNames, m_handshakeFailures);
+    family(out, "mirola_tls_reloads_total", "counter", "Certificate reloads on SIGHUP, by result.");
     line(out, "mirola_tls_reloads_total{result=\"loaded\"} %lld\n", (long long)tlsReloads.load());
     line(out, "mirola_tls_reloads_total{result=\"failed\"} %lld\n",
          (long long)tlsReloadFailures.load());
-    out += "# HELP mirola_unsent_bytes Answer bytes waiting for slow readers.\n"
-           "# TYPE mirola_unsent_bytes gauge\n";
-    line(out, "mirola_unsent_bytes %lld\n", (long long)unsentBytes.load());
-    out += "# HELP mirola_requests_total Requests, by command and outcome.\n"
-           "# TYPE mirola_requests_total counter\n";
+    single(out, "mirola_unsent_bytes", "gauge", "Answer bytes waiting for slow readers.",
+           unsentBytes.load());
+    family(out, "mirola_requests_total", "counter", "Requests, by command and outcome.");
     for (size_t k = 0; k < m_requests.size(); ++k)
         for (size_t o = 0; o < m_requests[k].size(); ++o)
             line(out, "mirola_requests_total{command=\"%s\",outcome=\"%s\"} %lld\n", kindNames[k],
                  outcomeNames[o], (long long)m_requests[k][o].load());
-    out += "# HELP mirola_locked_addresses Addresses locked for failed security-number matches.\n"
-           "# TYPE mirola_locked_addresses gauge\n";
-    line(out, "mirola_locked_addresses %d\n", lockedAddresses);
-    out += "# HELP mirola_request_seconds Time to answer a request, the queries included.\n"
-           "# TYPE mirola_request_seconds histogram\n";
+    single(out, "mirola_locked_addresses", "gauge",
+           "Addresses locked for failed security-number matches.", lockedAddresses);
+    family(out, "mirola_request_seconds", "histogram",
+           "Time to answer a request, the queries included.");
     int64_t cumulative = 0;
     for (size_t i = 0; i < bucketMicros.size(); ++i) {
         cumulative += m_buckets[i].load();
