@@ -3,6 +3,7 @@
 // as the viewer does), and the same chains' queries run in-process on the same database as the
 // ceiling. The two alternate in short rounds so that both see the same load from the rest of
 // the machine.
+#include "bench/server/DemoCompanies.h"
 #include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
 #include "exchange/ResponseRows.h"
@@ -41,15 +42,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Company
-{
-    std::string code;
-    std::string password;
-};
-
-// The listed demo companies with their security numbers.
-const std::vector<Company> companies = {
-    {"50001", "1234"}, {"50002", "5678"}, {"50003", "3141"}, {"50004", "2468"}, {"50005", "9090"}};
+using bench::Company;
+const std::vector<Company>& companies = bench::demoCompanies;
 
 std::string custRequest(const Company& c)
 {

@@ -4,6 +4,7 @@
 // over TLS with a full handshake each, in alternating short rounds so that all three see the same
 // load from the rest of the machine. Then idle connections held open, TLS against plain, with the
 // server's resident memory before and after.
+#include "bench/server/DemoCompanies.h"
 #include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
 #include "exchange/ResponseRows.h"
@@ -40,14 +41,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Company
-{
-    std::string code;
-    std::string password;
-};
-
-const std::vector<Company> companies = {
-    {"50001", "1234"}, {"50002", "5678"}, {"50003", "3141"}, {"50004", "2468"}, {"50005", "9090"}};
+using bench::Company;
+const std::vector<Company>& companies = bench::demoCompanies;
 
 enum class Mode { Plain, Resumed, Full };
 const char* const modeNames[] = {"plain", "TLS, session resumed", "TLS, full handshake"};
