@@ -2,8 +2,9 @@
 // one database, clients running whole search chains (one connection a chain, every frame
 // acknowledged as the viewer does) over plain, over TLS resuming the last chain's session, and
 // over TLS with a full handshake each, in alternating short rounds so that all three see the same
-// load from the rest of the machine. Then idle connections held open, TLS against plain, with the
-// server's resident memory before and after.
+// load from the rest of the machine. Then OpenSSL's own cost of a resumed connection, measured in
+// memory, as the bound on what any server can reach over TLS; and idle connections held open, TLS
+// against plain, with the server's resident memory before and after.
 #include "bench/server/DemoCompanies.h"
 #include "exchange/FrameReader.h"
 #include "exchange/RequestTexts.h"
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -46,6 +48,7 @@ const std::vector<Company>& companies = bench::demoCompanies;
 
 enum class Mode { Plain, Resumed, Full };
 const char* const modeNames[] = {"plain", "TLS, session resumed", "TLS, full handshake"};
+const char* const modeKeys[] = {"plain", "resumed", "full"};
 
 bool run(const QString& program, const QStringList& arguments)
 {
@@ -305,6 +308,98 @@ long holdIdle(qint64 pid, quint16 port, SSL_CTX* ctx, int count, std::vector<Con
     return residentKb(pid) - before;
 }
 
+uint64_t threadCpuNs()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return uint64_t(t.tv_sec) * 1000000000u + uint64_t(t.tv_nsec);
+}
+
+struct HandshakeCost
+{
+    double serverUs = 0;
+    double clientUs = 0;
+    int resumed = 0;
+};
+
+// OpenSSL alone: a server and a client TLS object joined in memory, without sockets or the
+// protocol, each connection resuming the last one's session, one byte each way (so the ticket
+// arrives) and closed as the server closes. Each side's CPU is the least a resumed TLS
+// connection adds to a chain, whatever the server around it does.
+HandshakeCost handshakesInMemory(SSL_CTX* client, const QString& dir, int maxVersion, int count)
+{
+    SSL_CTX* server = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_use_certificate_chain_file(server, (dir + u"/server.pem"_s).toLocal8Bit().constData());
+    SSL_CTX_use_PrivateKey_file(server, (dir + u"/server.key"_s).toLocal8Bit().constData(),
+                                SSL_FILETYPE_PEM);
+    SSL_CTX_set_num_tickets(server, 1); // as the statement server issues them
+    HandshakeCost cost;
+    uint64_t serverNs = 0;
+    uint64_t clientNs = 0;
+    const auto onServer = [&](auto&& call) {
+        const uint64_t t = threadCpuNs();
+        call();
+        serverNs += threadCpuNs() - t;
+    };
+    const auto onClient = [&](auto&& call) {
+        const uint64_t t = threadCpuNs();
+        call();
+        clientNs += threadCpuNs() - t;
+    };
+    SSL_SESSION* session = nullptr;
+    char byte[16];
+    for (int i = 0; i < count; ++i) {
+        BIO* serverEnd = nullptr;
+        BIO* clientEnd = nullptr;
+        BIO_new_bio_pair(&serverEnd, 0, &clientEnd, 0);
+        SSL* s = nullptr;
+        SSL* c = nullptr;
+        onServer([&] {
+            s = SSL_new(server);
+            SSL_set_bio(s, serverEnd, serverEnd);
+            SSL_set_accept_state(s);
+        });
+        onClient([&] {
+            c = SSL_new(client);
+            SSL_set_bio(c, clientEnd, clientEnd);
+            SSL_set_max_proto_version(c, maxVersion);
+            X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(c), "127.0.0.1");
+            SSL_set_connect_state(c);
+            if (session)
+                SSL_set_session(c, session);
+        });
+        bool clientDone = false;
+        bool serverDone = false;
+        for (int step = 0; step < 10 && !(clientDone && serverDone); ++step) {
+            onClient([&] { clientDone = clientDone || SSL_do_handshake(c) == 1; });
+            onServer([&] { serverDone = serverDone || SSL_do_handshake(s) == 1; });
+        }
+        onServer([&] { SSL_write(s, "a", 1); });
+        onClient([&] {
+            SSL_read(c, byte, sizeof byte);
+            SSL_write(c, "b", 1);
+        });
+        onServer([&] { SSL_read(s, byte, sizeof byte); });
+        onClient([&] {
+            cost.resumed += SSL_session_reused(c);
+            SSL_SESSION_free(session);
+            session = SSL_get1_session(c);
+            SSL_shutdown(c);
+        });
+        onServer([&] {
+            SSL_read(s, byte, sizeof byte);
+            SSL_shutdown(s);
+            SSL_free(s);
+        });
+        onClient([&] { SSL_free(c); });
+    }
+    SSL_SESSION_free(session);
+    SSL_CTX_free(server);
+    cost.serverUs = double(serverNs) / 1e3 / count;
+    cost.clientUs = double(clientNs) / 1e3 / count;
+    return cost;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -315,6 +410,7 @@ int main(int argc, char** argv)
     int rounds = 3;
     int idle = 10000;
     QString threads = u"2"_s;
+    QStringList modes = {u"plain"_s, u"resumed"_s, u"full"_s};
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == u"--clients"_s)
@@ -327,6 +423,8 @@ int main(int argc, char** argv)
             idle = args[i + 1].toInt();
         else if (args[i] == u"--threads"_s)
             threads = args[i + 1];
+        else if (args[i] == u"--modes"_s) // to profile one kind of chain alone
+            modes = args[i + 1].split(u',');
     }
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);
@@ -394,7 +492,7 @@ int main(int argc, char** argv)
     Result results[3];
     for (int r = 0; r < rounds; ++r)
         for (const Mode mode : {Mode::Plain, Mode::Resumed, Mode::Full}) {
-            {
+            if (modes.contains(QString::fromLatin1(modeKeys[int(mode)]))) {
                 const double cpu = cpuSeconds(server.processId());
                 round(mode, mode == Mode::Plain ? plainPort : tlsPort, ctx, clients, seconds, range,
                       results[int(mode)]);
@@ -408,12 +506,29 @@ int main(int argc, char** argv)
     const double plainRate = double(results[0].chains) / results[0].seconds;
     for (int m = 0; m < 3; ++m) {
         const Result& r = results[m];
+        if (r.seconds == 0)
+            continue;
         const double rate = double(r.chains) / r.seconds;
         std::printf(
             "| %s | %.0f | %.2f ms | %.2f ms | %d | %.0f %% | %.3f ms | %.2f x |\n", modeNames[m],
             rate, percentile(r.latenciesMs, 0.5), percentile(r.latenciesMs, 0.99), r.errors,
             r.chains ? 100.0 * double(r.resumed) / double(r.chains) : 0.0,
             r.chains ? 1000.0 * r.serverCpuSeconds / double(r.chains) : 0.0, rate / plainRate);
+    }
+
+    // The least TLS can add, against what a whole plain chain costs the server.
+    const double plainCpuUs =
+        results[0].chains ? 1e6 * results[0].serverCpuSeconds / double(results[0].chains) : 0;
+    for (const int version : {TLS1_3_VERSION, TLS1_2_VERSION}) {
+        const HandshakeCost floor = handshakesInMemory(ctx, dir.path(), version, 2000);
+        std::printf("OpenSSL alone, in memory, TLS 1.%d resumed (%d of 2000): server %.1f us, "
+                    "client %.1f us a connection",
+                    version == TLS1_3_VERSION ? 3 : 2, floor.resumed, floor.serverUs,
+                    floor.clientUs);
+        if (plainCpuUs > 0)
+            std::printf("; at best %.2f x plain by server CPU",
+                        plainCpuUs / (plainCpuUs + floor.serverUs));
+        std::printf("\n");
     }
 
     if (idle > 0) {
