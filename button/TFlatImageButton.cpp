@@ -43,9 +43,9 @@ public:
     QString text(QAccessible::Text t) const override
     {
         const TFlatImageButton* b = button();
-        const QString tip = !b->toolTip().isEmpty() ? b->toolTip()
-                            : b->action()           ? b->action()->toolTip()
-                                                    : QString();
+        QString tip = !b->toolTip().isEmpty() ? b->toolTip()
+                      : b->action()           ? b->action()->toolTip()
+                                              : QString();
         switch (t) {
         case QAccessible::Name: {
             QString caption = text::fromCp949(b->caption());

@@ -27,8 +27,7 @@ std::string parseHostPort(std::string_view text, HostPortUse use, std::string_vi
                           HostPort& out)
 {
     const std::string named = std::string(option) + " '" + std::string(text) + "'";
-    const std::string wants =
-        std::string(option) + " wants HOST:PORT, not '" + std::string(text) + "'";
+    std::string wants = std::string(option) + " wants HOST:PORT, not '" + std::string(text) + "'";
     std::string_view host;
     std::string_view port;
     bool bracketed = false;

@@ -39,6 +39,8 @@ const Template& templateOf(Command command)
         {Slot::Quoted, Slot::Quoted}};
     static const Template makeDate{
         makeDateFields,
+        // One query written over several lines, not a list with a comma missing.
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
         {"SELECT SUBULM.SUBULDATE, SUBULM.SUBULSEQ, SUBULM.ICUSTCODE, CUSTS.USERPASS, "
          "SUBULM.IOCODE  FROM SUBULM       LEFT OUTER JOIN CUSTS ON ( CUSTS.CUSTCODE = "
          "SUBULM.ICUSTCODE ) WHERE SUBULM.SUBULDATE >= \"",

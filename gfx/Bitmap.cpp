@@ -139,9 +139,10 @@ std::string Bitmap::toBmp() const
     const QList<QRgb> table = m_image.colorTable();
     for (int i = 0; i < paletteSize; ++i) {
         const QRgb c = i < table.size() ? table[i] : 0;
-        out[size_t(54 + i * 4)] = char(qBlue(c));
-        out[size_t(55 + i * 4)] = char(qGreen(c));
-        out[size_t(56 + i * 4)] = char(qRed(c));
+        const size_t at = 54 + size_t(i) * 4;
+        out[at] = char(qBlue(c));
+        out[at + 1] = char(qGreen(c));
+        out[at + 2] = char(qRed(c));
     }
     for (int y = 0; y < h; ++y) {
         unsigned char* row =

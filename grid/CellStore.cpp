@@ -12,13 +12,19 @@ bool slotBefore(const CellStore::Slot& s, int col)
     return s.col < col;
 }
 
+// Rows count from −1, the header; their records from 0.
+size_t recordIndex(int row)
+{
+    return size_t(row) + 1;
+}
+
 } // namespace
 
 const CellStore::RowRecord* CellStore::findRow(int row) const
 {
     if (row < -1)
         return nullptr;
-    const size_t index = size_t(row + 1);
+    const size_t index = recordIndex(row);
     const size_t block = index / rowsPerBlock;
     if (block >= m_blocks.size() || !m_blocks[block])
         return nullptr;
@@ -39,7 +45,7 @@ TImDataItem* CellStore::item(int col, int row) const
 CellStore::Slot& CellStore::slot(int col, int row, int rowWidth)
 {
     assert(col >= -1 && row >= -1);
-    const size_t index = size_t(row + 1);
+    const size_t index = recordIndex(row);
     const size_t block = index / rowsPerBlock;
     if (block >= m_blocks.size())
         m_blocks.resize(block + 1);

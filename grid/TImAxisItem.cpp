@@ -34,13 +34,13 @@ void TImAxisItem::ensureSizes() const
 {
     if (!m_sizes.empty())
         return;
-    m_sizes.assign(size_t(m_cellCount + 3), m_defaultCellSize);
-    m_sizes.front() = -1;                  // leading indicator
-    m_sizes[size_t(m_cellCount + 1)] = -1; // trailing indicator
+    m_sizes.assign(entry(m_cellCount) + 2, m_defaultCellSize);
+    m_sizes.front() = -1;             // leading indicator
+    m_sizes[entry(m_cellCount)] = -1; // trailing indicator
     for (int i = 0; i < m_leading.Count() && i < m_cellCount; ++i)
-        m_sizes[size_t(i + 1)] = m_leading.DefaultSize();
+        m_sizes[entry(i)] = m_leading.DefaultSize();
     for (int i = std::max(0, m_cellCount - m_trailing.Count()); i < m_cellCount; ++i)
-        m_sizes[size_t(i + 1)] = m_trailing.DefaultSize();
+        m_sizes[entry(i)] = m_trailing.DefaultSize();
     m_sizes.back() = m_trailing.DefaultSize(); // the spare entry after the trailing indicator
     m_sums.assign(1, 0);
 }
@@ -55,7 +55,7 @@ void TImAxisItem::ensureSums(int index) const
 {
     ensureSizes();
     // m_sums[k] is the position of cell k − 1; the position of cell −1 is 0.
-    for (size_t k = m_sums.size(); k <= size_t(index + 1); ++k)
+    for (size_t k = m_sums.size(); k <= entry(index); ++k)
         m_sums.push_back(m_sums[k - 1] + span(int(k) - 2));
 }
 
@@ -116,7 +116,7 @@ void TImAxisItem::fillSizes(int from, int to, int size)
     if (m_sizes.empty() || from >= to)
         return;
     for (int i = from; i < to; ++i)
-        m_sizes[size_t(i + 1)] = size;
+        m_sizes[entry(i)] = size;
     cutSums(from);
 }
 
@@ -173,7 +173,7 @@ void TImAxisItem::setCellSize(int index, int size)
     size = std::max(-1, size);
     if (rawSize(index) == size)
         return;
-    m_sizes[size_t(index + 1)] = size;
+    m_sizes[entry(index)] = size;
     cutSums(index);
     changed(Change::Geometry);
 }
@@ -183,7 +183,7 @@ int TImAxisItem::CellPosition(int index) const
     if (index < -1 || index > m_cellCount + 1)
         throw EInvalidGridOperation::indexOutOfRange("InternalGetCellSums", index, m_cellCount);
     ensureSums(index);
-    return m_sums[size_t(index + 1)];
+    return m_sums[entry(index)];
 }
 
 void TImAxisItem::readCellSizes(std::string_view text)

@@ -171,7 +171,9 @@ private:
     void cutSums(int fromIndex) const;
     // Cells from … to − 1 take `size`.
     void fillSizes(int from, int to, int size);
-    int rawSize(int index) const { return m_sizes[size_t(index + 1)]; }
+    // The entry of cell `index` in m_sizes and m_sums: they start with the leading indicator, −1.
+    static size_t entry(int index) { return size_t(index) + 1; }
+    int rawSize(int index) const { return m_sizes[entry(index)]; }
     int span(int index) const; // size plus line of a shown cell, 0 for a hidden one
     void stripCountChanged(bool leading, int oldCount);
     void stripSizeChanged(bool leading);

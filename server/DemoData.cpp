@@ -99,6 +99,7 @@ DemoLine line(const QString& itemCode, int64_t qty)
 std::vector<DemoLine> lines(const std::vector<QString>& pool, int count, int month)
 {
     std::vector<DemoLine> out;
+    out.reserve(size_t(count));
     for (int j = 0; j < count; ++j)
         out.push_back(line(pool[size_t(j + month) % pool.size()], 1 + (j * 7 + month * 3) % 40));
     return out;

@@ -49,13 +49,14 @@ void handleSignals(QCoreApplication& app, std::function<void()> onHangup)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, onHangup] {
-        char byte = 0;
-        if (::read(signalPipe[0], &byte, 1) == 1 && byte == SIGHUP)
-            onHangup();
-        else
-            app.quit();
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app,
+                     [&app, onHangup = std::move(onHangup)] {
+                         char byte = 0;
+                         if (::read(signalPipe[0], &byte, 1) == 1 && byte == SIGHUP)
+                             onHangup();
+                         else
+                             app.quit();
+                     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -95,6 +96,63 @@ QString claimSqliteFile(const QString& path)
         return u"another mirola-server serves this file; one SQLite file serves one server "
                "(several servers share a PostgreSQL database)"_s;
     return u"cannot lock it: "_s + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Reads the grants the SQLite file kept into the guard, and has the guard keep new ones there.
+// Null when the file cannot keep them; the guard then keeps them in memory only.
+std::unique_ptr<server::GrantStore> keepGrants(const server::ServerOptions& options,
+                                               const server::DatabaseLocation& location,
+                                               server::RequestGuard& guard)
+{
+    QString error;
+    std::vector<server::GrantStore::Grant> live;
+    std::unique_ptr<server::GrantStore> store =
+        server::GrantStore::open(location.name, live, error);
+    if (!store) {
+        std::fprintf(stderr,
+                     "mirola-server: %s: grants cannot be kept in the file, only in "
+                     "memory until the server stops: %s\n",
+                     options.database.toLocal8Bit().constData(), error.toLocal8Bit().constData());
+    }
+    const int64_t now = server::monotonicMs();
+    const int64_t wallNow = server::GrantStore::wallClockMs();
+    for (const server::GrantStore::Grant& g : live)
+        guard.restoreGrant(g.peer, g.date, g.seq, g.expiresMs, now, wallNow);
+    guard.keepGrantsIn(store.get());
+    return store;
+}
+
+// What SIGHUP does: the certificate and key are read again; a failure keeps the ones in use.
+void readCertificateAgain(server::TlsContext* tls, server::Metrics& metrics)
+{
+    QString why;
+    if (!tls)
+        std::fprintf(stderr, "mirola-server: SIGHUP: no certificate to read again\n");
+    else if (tls->reload(why)) {
+        ++metrics.tlsReloads;
+        std::fprintf(stderr, "mirola-server: certificate read again: %s\n",
+                     tls->describe().toLocal8Bit().constData());
+    } else {
+        ++metrics.tlsReloadFailures;
+        std::fprintf(stderr,
+                     "mirola-server: certificate not read again, the one in use stays: %s\n",
+                     why.toLocal8Bit().constData());
+    }
+    std::fflush(stderr);
+}
+
+// "on ADDRESS:PORT and with TLS on ADDRESS:PORT (certificate)", the ports as bound.
+std::string servingText(const server::ServerOptions& options,
+                        const server::StatementServer& statementServer, server::TlsContext* tls)
+{
+    std::string serving;
+    if (options.plain)
+        serving = "on " + endpointText(options.address, statementServer.port());
+    if (tls)
+        serving += std::string(options.plain ? " and " : "") + "with TLS on " +
+                   endpointText(options.tlsAddress, statementServer.tlsPort()) + " (" +
+                   tls->describe().toStdString() + ")";
+    return serving;
 }
 
 } // namespace
@@ -155,23 +213,9 @@ int main(int argc, char** argv)
     // database through its own connection, and this one counts locked addresses for the page.
     server::RequestGuard memoryGuard(options.guard);
     // On SQLite the grants are kept in the file too, so that a restart keeps them.
-    std::unique_ptr<server::GrantStore> grantStore;
-    if (sqlite && options.guard.requireGrants) {
-        std::vector<server::GrantStore::Grant> live;
-        grantStore = server::GrantStore::open(location.name, live, error);
-        if (!grantStore) {
-            std::fprintf(stderr,
-                         "mirola-server: %s: grants cannot be kept in the file, only in "
-                         "memory until the server stops: %s\n",
-                         options.database.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
-        }
-        const int64_t now = server::monotonicMs();
-        const int64_t wallNow = server::GrantStore::wallClockMs();
-        for (const server::GrantStore::Grant& g : live)
-            memoryGuard.restoreGrant(g.peer, g.date, g.seq, g.expiresMs, now, wallNow);
-        memoryGuard.keepGrantsIn(grantStore.get());
-    }
+    const std::unique_ptr<server::GrantStore> grantStore =
+        sqlite && options.guard.requireGrants ? keepGrants(options, location, memoryGuard)
+                                              : nullptr;
     server::DatabaseGuard databaseGuard(options.guard, *db);
     server::AccessGuard& pageGuard =
         sqlite ? static_cast<server::AccessGuard&>(memoryGuard) : databaseGuard;
@@ -234,38 +278,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mirola-server: metrics on %s:%u\n",
                      options.metricsAddress.toString().toLocal8Bit().constData(), page.port());
     }
-    std::string serving;
-    if (options.plain)
-        serving = "on " + endpointText(options.address, statementServer.port());
-    if (options.tls)
-        serving += std::string(options.plain ? " and " : "") + "with TLS on " +
-                   endpointText(options.tlsAddress, statementServer.tlsPort()) + " (" +
-                   tls->describe().toStdString() + ")";
     std::fprintf(stderr, "mirola-server: listening %s, statements in %s, %d threads\n",
-                 serving.c_str(),
+                 servingText(options, statementServer, tls.get()).c_str(),
                  sqlite ? options.database.toLocal8Bit().constData() : "PostgreSQL",
                  statementServer.threads());
     std::fflush(stderr);
     QTimer logFlush;
     QObject::connect(&logFlush, &QTimer::timeout, [] { std::fflush(stderr); });
     logFlush.start(logFlushIntervalMs);
-    handleSignals(app, [&] {
-        QString why;
-        if (!tls)
-            std::fprintf(stderr, "mirola-server: SIGHUP: no certificate to read again\n");
-        else if (tls->reload(why)) {
-            ++metrics.tlsReloads;
-            std::fprintf(stderr, "mirola-server: certificate read again: %s\n",
-                         tls->describe().toLocal8Bit().constData());
-        } else {
-            ++metrics.tlsReloadFailures;
-            std::fprintf(stderr,
-                         "mirola-server: certificate not read again, the one in use "
-                         "stays: %s\n",
-                         why.toLocal8Bit().constData());
-        }
-        std::fflush(stderr);
-    });
+    handleSignals(app, [&] { readCertificateAgain(tls.get(), metrics); });
     const int status = app.exec();
     statementServer.stop();
     std::fprintf(stderr, "mirola-server: stopped\n");

@@ -61,7 +61,7 @@ QString GridCues::clippedText(const QPoint& clientPos) const
     if (cell.col < 0 || cell.col >= m_grid.DataColCount() || dataRow < 0 ||
         dataRow >= m_grid.DataRowCount())
         return {};
-    const QString whole = text::fromCp949(m_grid.GetDataCell(cell.col, dataRow).toString());
+    QString whole = text::fromCp949(m_grid.GetDataCell(cell.col, dataRow).toString());
     const gfx::Rect r = m_grid.CellRect(cell.col, cell.row);
     const QFontMetrics metrics(gfx::toQFont(m_grid.Font(), gfx::ScreenDpi));
     if (whole.isEmpty() || metrics.horizontalAdvance(whole) <= r.width() - 2 * textMarginPixels)

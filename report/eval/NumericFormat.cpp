@@ -174,7 +174,7 @@ std::string formatSection(const Section& sec, double magnitude, bool minus, bool
     const int minInt = sec.firstZeroInt < 0 ? 0 : sec.intPlaceholders - sec.firstZeroInt;
     if (int(p.integer.size()) < minInt)
         p.integer.insert(0, size_t(minInt - int(p.integer.size())), '0');
-    const size_t minDec = size_t(sec.lastZeroDec + 1);
+    const size_t minDec = sec.lastZeroDec < 0 ? 0 : size_t(sec.lastZeroDec) + 1;
     if (p.fraction.size() < minDec)
         p.fraction.append(minDec - p.fraction.size(), '0');
 

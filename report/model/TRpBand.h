@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace report {
@@ -59,11 +60,11 @@ public:
     std::function<void(TRpBand&)> AfterPrint;
 
     // Printables on the band, owned by it, in child order.
-    template <class T> T& add(std::string name)
+    template <class T> T& add(std::string_view name)
     {
         auto printable = std::make_unique<T>();
         T& added = *printable;
-        adopt(std::move(printable), std::move(name));
+        adopt(std::move(printable), std::string(name));
         return added;
     }
     const std::vector<std::unique_ptr<TRpPrintable>>& printables() const { return m_printables; }

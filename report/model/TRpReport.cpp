@@ -422,7 +422,9 @@ void TRpReport::NextColumn()
             const int usable =
                 Round(pageNative(TRpPage::WidthIndex) - (pageNative(TRpPage::LeftMarginIndex) +
                                                          pageNative(TRpPage::RightMarginIndex)));
-            columnWidth = (usable - (columns - 1) * space) / columns;
+            // Columns start on whole native units.
+            const int width = (usable - (columns - 1) * space) / columns;
+            columnWidth = width;
         }
         m_printX += Round(pageNative(TRpPage::ColumnSpaceIndex)) + columnWidth;
         m_printY = m_columnStartY;

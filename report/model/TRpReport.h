@@ -72,11 +72,11 @@ public:
     gfx::Color color = gfx::clWhite;
 
     // Children, owned by the report, in child order (also the drawing order).
-    template <class T> T& add(std::string name)
+    template <class T> T& add(std::string_view name)
     {
         auto printable = std::make_unique<T>();
         T& added = *printable;
-        adopt(std::move(printable), std::move(name));
+        adopt(std::move(printable), std::string(name));
         return added;
     }
     TRpBand& addBand(TRpBandType type, std::string name);

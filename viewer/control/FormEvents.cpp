@@ -62,7 +62,7 @@ QString characterOf(int16_t key)
     if (value > 0xFF)
         bytes.push_back(char(value >> 8));
     bytes.push_back(char(value & 0xFF));
-    const QString decoded = text::fromCp949(bytes);
+    QString decoded = text::fromCp949(bytes);
     const QStringList characters = charactersOf(decoded);
     if (characters.size() != 1 || decoded.contains(QChar::ReplacementCharacter) ||
         text::toCp949(decoded) != bytes)

@@ -68,7 +68,8 @@ MirolaControl::MirolaControl(QWidget* site, const Configuration& config)
     form->show();
     m_formDestroyed =
         QObject::connect(form.get(), &QObject::destroyed, [this] { fire(DISPID_OnDestroy); });
-    form.release();
+    // Complete: from here the form lives as long as its window, and m_form follows it.
+    m_form = form.release();
 }
 
 MirolaControl::~MirolaControl()
