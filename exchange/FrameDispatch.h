@@ -131,7 +131,8 @@ inline void dispatchFrame(const Frame& frame, FrameHandler& handler)
             return;
         }
     }
-    // A short header's fields are cut off and kept nowhere.
+    // A short header, whose fields are cut off, or other fields met inside a row handler: kept
+    // nowhere.
     handler.act(FrameHandler::actionOf(frame), frame.body);
 }
 
