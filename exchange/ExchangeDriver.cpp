@@ -341,9 +341,7 @@ void ExchangeDriver::ClientSocket1Read()
     std::string error;
     bool badLength = false;
     try {
-        const FrameReader::Status status =
-            m_reader.takeFrames([this](std::string_view frame) { dispatchFrame(frame, *this); });
-        if (status == FrameReader::Status::Error) {
+        if (dispatchFrames(m_reader, *this) == FrameReader::Status::Error) {
             badLength = true;
             error = m_reader.errorMessage();
         }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -58,32 +57,6 @@ constexpr std::string_view trimmed(std::string_view s)
     while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 32)
         --end;
     return s.substr(begin, end - begin);
-}
-
-// The value of five plain decimal digits at `field`, -1 when any of them is not one: the
-// length field as every well-behaved peer sends it. Reads 8 bytes (the header has 25). Where
-// the next frame starts waits for this value, so each digit is weighted on its own and the
-// products summed, a few cycles after the bytes are read; the checks of the bytes only decide
-// branches and delay nothing. Rows are far shorter than 1000 bytes, so the first two digits
-// are zeros in almost every frame and their products are left out then.
-inline int64_t fiveDigits(const char* field)
-{
-    static_assert(std::endian::native == std::endian::little);
-    uint64_t v;
-    std::memcpy(&v, field, sizeof v); // the first byte is the lowest
-    // Each of the five low bytes 0x30-0x39: high half 3, and still 3 after adding 6. Only a
-    // byte that fails anyway carries over, into the bytes above it; past the fifth the result
-    // is masked off, so the bytes after the field do not count.
-    constexpr uint64_t highHalves = 0xF0'F0F0'F0F0u;
-    constexpr uint64_t zeros = 0x30'3030'3030u;
-    if (((v & highHalves) ^ zeros) | (((v + 0x06'0606'0606u) & highHalves) ^ zeros))
-        return -1;
-    const auto byte = [field](int i) { return uint32_t(static_cast<unsigned char>(field[i])); };
-    if ((v & 0xFFFF) == 0x3030) [[likely]]
-        return int64_t(byte(2) * 100 + byte(3) * 10 + byte(4)) - int64_t('0') * 111;
-    const uint32_t high = byte(0) * 10000 + byte(1) * 1000;
-    const int64_t low = int64_t(byte(2)) * 100 + int64_t(byte(3)) * 10 + int64_t(byte(4));
-    return int64_t(high) + low - int64_t('0') * 11111;
 }
 
 // Bytes [from, from + count) of `s` as far as it reaches.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/Frame.h"
+#include "exchange/FrameReader.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace exchange {
 class FrameHandler
 {
 public:
-    FrameHandler() : m_action(actionOf(std::string_view(noFields, headerBytes))) {}
+    FrameHandler() : m_action(actionOf(parseFrame(std::string_view(noFields, headerBytes)))) {}
     virtual ~FrameHandler() = default;
     virtual void sendFrame(std::string_view frame) = 0;
     // The body of a DATA frame of one of the four commands.
@@ -22,7 +23,7 @@ public:
     virtual void answerEnded(Command command) = 0;
 
 private:
-    friend void dispatchFrame(std::string_view frame, FrameHandler& handler);
+    friend void dispatchFrame(const Frame& frame, FrameHandler& handler);
 
     static constexpr size_t fieldsBytes = commandFieldBytes + typeFieldBytes;
 
@@ -41,9 +42,8 @@ private:
         std::array<char, headerBytes> ack; // for Row, Data and Open
     };
 
-    static Action actionOf(std::string_view frame)
+    static Action actionOf(const Frame& f)
     {
-        const Frame f = parseFrame(frame);
         Action a;
         a.command = commandOf(f.command);
         a.kind = f.type == "DATA"
@@ -116,26 +116,36 @@ private:
 // answerEnded(), which may close the connection and empty the buffer the frame lives in, nor
 // after rowArrived(), which may run a nested event loop that reads into that buffer: the
 // acknowledgement is taken from the header before. Inline: it runs for every frame received.
-inline void dispatchFrame(std::string_view frame, FrameHandler& handler)
+inline void dispatchFrame(const Frame& frame, FrameHandler& handler)
 {
-    if (frame.size() >= headerBytes) {
-        const char* const fields = frame.data() + lengthFieldBytes;
-        const std::string_view body = frame.substr(headerBytes);
+    if (frame.header.size() == headerBytes) {
+        const char* const fields = frame.header.data() + lengthFieldBytes;
         if (FrameHandler::sameFields(fields, handler.m_fields.data())) [[likely]] {
-            handler.act(handler.m_action, body);
+            handler.act(handler.m_action, frame.body);
             return;
         }
         if (handler.m_rowDepth == 0) {
             std::memcpy(handler.m_fields.data(), fields, FrameHandler::fieldsBytes);
             handler.m_action = FrameHandler::actionOf(frame);
-            handler.act(handler.m_action, body);
+            handler.act(handler.m_action, frame.body);
             return;
         }
-        handler.act(FrameHandler::actionOf(frame), body);
-        return;
     }
-    // A short header: its fields are cut off and kept nowhere.
-    handler.act(FrameHandler::actionOf(frame), {});
+    // A short header, whose fields are cut off, or other fields met inside a row handler: kept
+    // nowhere.
+    handler.act(FrameHandler::actionOf(frame), frame.body);
+}
+
+// Takes every whole frame out of `reader` and acts on it, in arrival order, until it returns
+// NeedMore or Error. A handler may clear the reader, give its buffer back, read more into it or
+// take frames out of it from a nested event loop: each turn asks the reader afresh.
+inline FrameReader::Status dispatchFrames(FrameReader& reader, FrameHandler& handler)
+{
+    Frame frame;
+    FrameReader::Status status;
+    while ((status = reader.next(frame)) == FrameReader::Status::Frame)
+        dispatchFrame(frame, handler);
+    return status;
 }
 
 } // namespace exchange

@@ -18,11 +18,12 @@ void FrameReader::feed(std::string_view bytes)
 
 char* FrameReader::prepare(size_t bytes)
 {
+    if (m_start == m_end && m_capacity > maxIdleBufferBytes)
+        giveBufferBack();
     if (m_start > 0 && m_start * 2 >= m_end) {
         std::memmove(m_buffer.get(), m_buffer.get() + m_start, m_end - m_start);
         m_end -= m_start;
         m_start = 0;
-        ++m_moves;
     }
     if (m_capacity - m_end < bytes) {
         const size_t capacity = std::max(m_capacity * 2, m_end + bytes);
@@ -31,7 +32,6 @@ char* FrameReader::prepare(size_t bytes)
             std::memcpy(grown.get(), m_buffer.get() + m_start, m_end - m_start);
         m_end -= m_start;
         m_start = 0;
-        ++m_moves;
         m_buffer = std::move(grown);
         m_capacity = capacity;
     }
@@ -67,7 +67,6 @@ int64_t FrameReader::readLength(std::string_view field)
 void FrameReader::clear()
 {
     m_start = 0;
-    ++m_moves;
     m_end = 0;
     m_failed = false;
     m_errorMessage.clear();
@@ -76,8 +75,15 @@ void FrameReader::clear()
 void FrameReader::release()
 {
     clear();
+    giveBufferBack();
+}
+
+void FrameReader::giveBufferBack()
+{
     m_buffer.reset();
     m_capacity = 0;
+    m_start = 0;
+    m_end = 0;
 }
 
 } // namespace exchange

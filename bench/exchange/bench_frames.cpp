@@ -116,8 +116,7 @@ void ReassembleAndDispatch(benchmark::State& state)
             const size_t n = std::min(readBytes, bytes.size() - at);
             std::memcpy(reader.prepare(n), bytes.data() + at, n);
             reader.commit(n);
-            reader.takeFrames(
-                [&sink](std::string_view frame) { exchange::dispatchFrame(frame, sink); });
+            exchange::dispatchFrames(reader, sink);
             sink.flush();
         }
         // Every row arrived whole and was acknowledged.

@@ -57,6 +57,8 @@ void TestHost::setStatusText(const std::string& text)
 void TestHost::SocketMakeKey(std::string_view row)
 {
     custList.push_back(exchange::companyItem(row));
+    if (afterCompanyRow)
+        afterCompanyRow();
 }
 
 void TestHost::SocketMakeCust(std::string_view row)

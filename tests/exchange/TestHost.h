@@ -4,6 +4,7 @@
 #include "exchange/ViewerHost.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -57,6 +58,8 @@ public:
     int readEvents = 0; // status texts of a read event, one or more a read
     int clears2 = 0;
     std::vector<std::string> messages;
+    // Runs after each company row, as a handler that opens a message box would.
+    std::function<void()> afterCompanyRow;
 };
 
 } // namespace testsupport

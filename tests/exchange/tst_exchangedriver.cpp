@@ -7,11 +7,13 @@
 #include "text/Cp949.h"
 
 #include <QDate>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using exchange::ExchangeDriver;
@@ -285,6 +287,35 @@ TEST_F(ExchangeDriverTest, FramingCases)
         driver.close();
         EXPECT_FALSE(driver.isBusy());
     }
+}
+
+// A row handler may run an event loop (a message box) in which the user closes the connection:
+// the rows after it in the same read go with the buffer, and the next search reads afresh.
+TEST_F(ExchangeDriverTest, ConnectionClosedFromAnEventLoopInsideARowHandler)
+{
+    answers["MAKEKEY"] =
+        serverFrame("MAKEKEY", "OPN") + serverFrame("MAKEKEY", "DATA", "50001|Alpha|02|") +
+        serverFrame("MAKEKEY", "DATA", "50002|Beta|03|") + serverFrame("MAKEKEY", "END");
+    bool closeOnce = true;
+    host.afterCompanyRow = [&] {
+        if (!std::exchange(closeOnce, false))
+            return;
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            driver.close();
+            loop.quit();
+        });
+        loop.exec();
+    };
+    driver.MakeKeyExecute();
+    ASSERT_TRUE(waitUntil([&] { return !driver.isBusy() && !peer.connected(); }));
+    EXPECT_EQ(host.custList, (Frames{prompt, "50001 Alpha"}));
+    EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::ClosedByUser);
+
+    driver.MakeKeyExecute();
+    ASSERT_TRUE(waitUntil([&] { return !driver.isBusy() && !peer.connected(); }));
+    EXPECT_EQ(host.custList, (Frames{prompt, "50001 Alpha", "50002 Beta"}));
+    EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Complete);
 }
 
 TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)

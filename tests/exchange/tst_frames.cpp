@@ -2,7 +2,6 @@
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -35,18 +34,12 @@ Taken taken(const Frame& f)
             std::string(f.body)};
 }
 
-// Feeds the pieces one after another and takes out every frame after each, with next() or
-// with takeFrames().
-std::vector<Taken> takeAll(FrameReader& reader, const std::vector<std::string>& pieces,
-                           bool inOneLoop = false)
+// Feeds the pieces one after another and takes out every frame after each.
+std::vector<Taken> takeAll(FrameReader& reader, const std::vector<std::string>& pieces)
 {
     std::vector<Taken> out;
     for (const std::string& piece : pieces) {
         reader.feed(piece);
-        if (inOneLoop) {
-            reader.takeFrames([&](std::string_view f) { out.push_back(taken(parseFrame(f))); });
-            continue;
-        }
         Frame f;
         while (reader.next(f) == FrameReader::Status::Frame)
             out.push_back(taken(f));
@@ -115,23 +108,54 @@ TEST(FrameReader, CutsFramesInArrivalOrder)
          {opn + data.substr(0, 30), data.substr(30) + end},
          {opn, data, end}},
     };
-    for (const Case& c : cases)
-        for (const bool inOneLoop : {false, true}) {
-            SCOPED_TRACE(c.name + std::string(inOneLoop ? ", in one loop" : ", one by one"));
-            FrameReader reader;
-            std::vector<Taken> expected;
-            for (const std::string& f : c.frames)
-                expected.push_back(taken(parseFrame(f)));
-            EXPECT_EQ(takeAll(reader, c.pieces, inOneLoop), expected);
-            EXPECT_EQ(reader.bufferedBytes(), 0u);
-            EXPECT_FALSE(reader.hasError());
-        }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameReader reader;
+        std::vector<Taken> expected;
+        for (const std::string& f : c.frames)
+            expected.push_back(taken(parseFrame(f)));
+        EXPECT_EQ(takeAll(reader, c.pieces), expected);
+        EXPECT_EQ(reader.bufferedBytes(), 0u);
+        EXPECT_FALSE(reader.hasError());
+    }
 }
 
-// What a frame's handler may do to the reader while takeFrames() runs: the viewer closes the
-// connection on an END frame (emptying the reader), and a row handler may run a nested event
-// loop that reads into the reader and takes frames out of it.
-TEST(FrameReader, TakeFramesGoesOnFromWhereItsHandlerLeavesTheReader)
+namespace {
+
+// Keys each row by its body and each END frame by "END", and does to the reader what the test
+// put under the key, as the viewer's handlers do from inside dispatchFrames().
+struct ReaderUser : FrameHandler
+{
+    explicit ReaderUser(FrameReader& r) : reader(r) {}
+    void sendFrame(std::string_view) override {}
+    void rowArrived(Command, std::string_view body) override { handle(std::string(body)); }
+    void answerEnded(Command) override { handle("END"); }
+    void handle(const std::string& key)
+    {
+        seen.push_back(prefix + key);
+        if (const auto action = on.find(key); action != on.end())
+            action->second(*this);
+    }
+    // Takes the rest out from inside a handler, as an event loop run by it would.
+    void nestedLoop()
+    {
+        prefix = "nested ";
+        dispatchFrames(reader, *this);
+        prefix.clear();
+    }
+
+    FrameReader& reader;
+    std::map<std::string, std::function<void(ReaderUser&)>> on;
+    std::vector<std::string> seen;
+    std::string prefix;
+};
+
+} // namespace
+
+// What a frame's handler may do to the reader while dispatchFrames() runs: the viewer closes
+// the connection on an END frame (emptying the reader), and a row handler may run a nested
+// event loop that reads into the reader, takes frames out of it or closes the connection.
+TEST(FrameReader, DispatchGoesOnFromWhereItsHandlerLeavesTheReader)
 {
     const std::string opn = frameOf("MAKEKEY", "OPN");
     const std::string end = frameOf("MAKEKEY", "END");
@@ -140,67 +164,68 @@ TEST(FrameReader, TakeFramesGoesOnFromWhereItsHandlerLeavesTheReader)
     {
         const char* name;
         std::string bytes;
-        // What the handler does on the frame whose body (or type, for a frame without one)
-        // is the key.
-        std::map<std::string, std::function<void(FrameReader&, std::vector<std::string>&)>> on;
-        std::vector<std::string> seen; // body, or type, of each frame handed out, in order
+        std::map<std::string, std::function<void(ReaderUser&)>> on;
+        std::vector<std::string> seen; // the keys handled, in order
         FrameReader::Status status;
         size_t buffered;
     };
-    const auto takeRest = [](FrameReader& r, std::vector<std::string>& seen) {
-        r.takeFrames(
-            [&](std::string_view f) { seen.push_back("nested " + taken(parseFrame(f)).body); });
-    };
+    const auto nestedLoop = [](ReaderUser& u) { u.nestedLoop(); };
     const std::vector<Case> cases = {
         {"emptied on an end frame",
          opn + data('a') + end + data('b') + opn,
-         {{"END", [](FrameReader& r, auto&) { r.clear(); }}},
-         {"OPN", "a|", "END"},
+         {{"END", [](ReaderUser& u) { u.reader.clear(); }}},
+         {"a|", "END"},
          FrameReader::Status::NeedMore,
          0},
         {"its buffer given back on an end frame, as when the connection closes",
          opn + data('a') + end + data('b') + opn,
-         {{"END", [](FrameReader& r, auto&) { r.release(); }}},
-         {"OPN", "a|", "END"},
+         {{"END", [](ReaderUser& u) { u.reader.release(); }}},
+         {"a|", "END"},
          FrameReader::Status::NeedMore,
          0},
         {"more read in, the rest moved to the front of the buffer",
          data('a') + data('b').substr(0, 10),
-         {{"a|", [&](FrameReader& r, auto&) { r.feed(data('b').substr(10)); }}},
+         {{"a|", [&](ReaderUser& u) { u.reader.feed(data('b').substr(10)); }}},
          {"a|", "b|"},
          FrameReader::Status::NeedMore,
          0},
         {"more read in, the buffer grown",
          data('a') + data('b') + data('c').substr(0, 10),
          {{"a|",
-           [&](FrameReader& r, auto&) {
+           [&](ReaderUser& u) {
                const std::string more = data('c').substr(10) + data('d') + std::string(5, '0');
-               std::memcpy(r.prepare(1 << 20), more.data(), more.size());
-               r.commit(more.size());
+               std::memcpy(u.reader.prepare(1 << 20), more.data(), more.size());
+               u.reader.commit(more.size());
            }}},
          {"a|", "b|", "c|", "d|"},
          FrameReader::Status::NeedMore,
          5},
         {"the rest taken in a nested loop",
          data('a') + data('b') + data('c'),
-         {{"a|", takeRest}},
+         {{"a|", nestedLoop}},
          {"a|", "nested b|", "nested c|"},
+         FrameReader::Status::NeedMore,
+         0},
+        {"the connection closed in a nested loop",
+         data('a') + data('b') + data('c') + end,
+         {{"a|", nestedLoop}, {"b|", [](ReaderUser& u) { u.reader.release(); }}},
+         {"a|", "nested b|"},
          FrameReader::Status::NeedMore,
          0},
         {"one taken with next()",
          data('a') + data('b') + data('c'),
          {{"a|",
-           [](FrameReader& r, std::vector<std::string>& seen) {
+           [](ReaderUser& u) {
                Frame f;
-               ASSERT_EQ(r.next(f), FrameReader::Status::Frame);
-               seen.push_back("next " + std::string(f.body));
+               ASSERT_EQ(u.reader.next(f), FrameReader::Status::Frame);
+               u.seen.push_back("next " + std::string(f.body));
            }}},
          {"a|", "next b|", "c|"},
          FrameReader::Status::NeedMore,
          0},
         {"a nested loop fails on a bad length",
          data('a') + data('b') + "abcdeMAKEKEY        END  ",
-         {{"a|", takeRest}},
+         {{"a|", nestedLoop}},
          {"a|", "nested b|"},
          FrameReader::Status::Error,
          25},
@@ -209,16 +234,10 @@ TEST(FrameReader, TakeFramesGoesOnFromWhereItsHandlerLeavesTheReader)
         SCOPED_TRACE(c.name);
         FrameReader reader;
         reader.feed(c.bytes);
-        std::vector<std::string> seen;
-        const FrameReader::Status status = reader.takeFrames([&](std::string_view f) {
-            const Frame frame = parseFrame(f);
-            const std::string key(frame.body.empty() ? frame.type : frame.body);
-            seen.push_back(key);
-            if (const auto action = c.on.find(key); action != c.on.end())
-                action->second(reader, seen);
-        });
-        EXPECT_EQ(seen, c.seen);
-        EXPECT_EQ(status, c.status);
+        ReaderUser user(reader);
+        user.on = c.on;
+        EXPECT_EQ(dispatchFrames(reader, user), c.status);
+        EXPECT_EQ(user.seen, c.seen);
         EXPECT_EQ(reader.bufferedBytes(), c.buffered);
     }
 }
@@ -254,6 +273,42 @@ TEST(FrameReader, ReadsStraightIntoItsRoom)
     ASSERT_EQ(reader.next(f), FrameReader::Status::Frame);
     EXPECT_EQ(f.body, "50001|Alpha|02|");
     EXPECT_EQ(reader.bufferedBytes(), 0u);
+}
+
+// A buffer grown past the idle limit by one large read is given back at the next read, and only
+// when it holds nothing: bytes of a frame still coming are never dropped with it.
+TEST(FrameReader, GivesBackABufferGrownByABurstOnceEmpty)
+{
+    const std::string data = frameOf("MAKEKEY", "DATA", "50001|Alpha|02|");
+    const size_t limit = FrameReader::maxIdleBufferBytes;
+    struct Case
+    {
+        const char* name;
+        size_t burstRoom; // room asked for the first read, which brings one frame and `part`
+        size_t part;      // bytes of the next frame in that read
+        bool givenBack;
+    };
+    const std::vector<Case> cases = {
+        {"emptied after a burst", 4 * limit, 0, true},
+        {"a frame's beginning still held", 4 * limit, 10, false},
+        {"within the limit", limit, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameReader reader;
+        const std::string first = data + data.substr(0, c.part);
+        std::memcpy(reader.prepare(c.burstRoom), first.data(), first.size());
+        reader.commit(first.size());
+        Frame f;
+        ASSERT_EQ(reader.next(f), FrameReader::Status::Frame);
+        ASSERT_EQ(reader.next(f), FrameReader::Status::NeedMore);
+        EXPECT_GE(reader.capacityBytes(), c.burstRoom);
+        const auto frames = takeAll(reader, {data.substr(c.part) + data});
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_EQ(frames[0].body, "50001|Alpha|02|");
+        EXPECT_EQ(frames[1].body, "50001|Alpha|02|");
+        EXPECT_EQ(reader.capacityBytes() < c.burstRoom, c.givenBack);
+    }
 }
 
 TEST(FrameReader, ShortDeclaredLengthIsConsumedAsAFrame)
@@ -360,7 +415,7 @@ TEST(FrameDispatch, ActsByType)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingHandler handler;
-        dispatchFrame(c.frame, handler);
+        dispatchFrame(parseFrame(c.frame), handler);
         EXPECT_EQ(handler.events, c.events);
     }
 }
@@ -402,7 +457,7 @@ TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
         expected.push_back("send " + std::string(ack.data(), ack.size()));
     }
     for (const std::string& bytes : frames)
-        dispatchFrame(bytes, handler);
+        dispatchFrame(parseFrame(bytes), handler);
     EXPECT_EQ(handler.events, expected);
 
     // A row handler that receives a row of its own answer and an open frame of another answer
@@ -414,14 +469,14 @@ TEST(FrameDispatch, EachAcknowledgementCarriesItsOwnFrame)
         {
             RecordingHandler::rowArrived(command, body);
             if (!std::exchange(nested, true)) {
-                dispatchFrame(frameOf("MAKEDATA", "DATA", "z|"), *this);
-                dispatchFrame(frameOf("MAKEKEY", "OPN"), *this);
+                dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "z|")), *this);
+                dispatchFrame(parseFrame(frameOf("MAKEKEY", "OPN")), *this);
             }
         }
     } nesting;
-    dispatchFrame(frameOf("MAKEDATA", "DATA", "x|"), nesting);
-    dispatchFrame(frameOf("MAKEDATA", "DATA", "y|"), nesting);
-    dispatchFrame(frameOf("MAKEKEY", "OPN"), nesting);
+    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "x|")), nesting);
+    dispatchFrame(parseFrame(frameOf("MAKEDATA", "DATA", "y|")), nesting);
+    dispatchFrame(parseFrame(frameOf("MAKEKEY", "OPN")), nesting);
     EXPECT_EQ(
         nesting.events,
         (std::vector<std::string>{
@@ -454,7 +509,7 @@ TEST(FrameDispatch, AFrameIsAnsweredAlikeWhateverCameBefore)
         for (const std::string& f : sequence) {
             RecordingHandler fresh;
             RecordingHandler& handler = freshEach ? fresh : shared;
-            dispatchFrame(f, handler);
+            dispatchFrame(parseFrame(f), handler);
             out.insert(out.end(), handler.events.begin(), handler.events.end());
             handler.events.clear();
         }
@@ -465,32 +520,5 @@ TEST(FrameDispatch, AFrameIsAnsweredAlikeWhateverCameBefore)
             SCOPED_TRACE(testing::PrintToString(first) + " then " + testing::PrintToString(second));
             const std::vector<std::string> sequence = {first, second, first};
             EXPECT_EQ(events(sequence, false), events(sequence, true));
-        }
-}
-
-// The length field's fast reading against the plain one: every five-digit value, and every
-// field with one byte that is not a digit.
-TEST(Frames, FiveDigitLengthFields)
-{
-    const auto plain = [](const char* f) -> int64_t {
-        int64_t n = 0;
-        for (int i = 0; i < 5; ++i) {
-            if (f[i] < '0' || f[i] > '9')
-                return -1;
-            n = n * 10 + (f[i] - '0');
-        }
-        return n;
-    };
-    char field[8] = {};
-    for (int n = 0; n <= 99999; ++n) {
-        std::snprintf(field, sizeof field, "%05d", n);
-        field[5] = '9'; // bytes after the field do not count
-        ASSERT_EQ(detail::fiveDigits(field), n) << field;
-    }
-    for (int at = 0; at < 5; ++at)
-        for (int b = 0; b < 256; ++b) {
-            std::memcpy(field, "12345999", 8);
-            field[at] = char(b);
-            ASSERT_EQ(detail::fiveDigits(field), plain(field)) << at << " " << b;
         }
 }
