@@ -71,8 +71,26 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// The listening socket on `address`:`port`; every event loop waits on it.
-int listener(const QHostAddress& address, quint16 port, QString& error)
+bool setOption(int fd, int level, int name, int value)
+{
+    return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
+}
+
+quint16 portOf(int fd)
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
+        return 0;
+    return ntohs(storage.ss_family == AF_INET6
+                     ? reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port
+                     : reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+// The listening socket on `address`:`port`, which every event loop waits on, with its port in
+// `bound`. An option the kernel refuses fails it too: the socket would not be what the server
+// promises, dual-stack or not, with its send queue bounded.
+int listener(const QHostAddress& address, quint16 port, quint16& bound, QString& error)
 {
     sockaddr_storage storage{};
     socklen_t length = 0;
@@ -103,35 +121,21 @@ int listener(const QHostAddress& address, quint16 port, QString& error)
         error = systemError();
         return -1;
     }
-    const int one = 1;
-    const int v6 = v6only ? 1 : 0;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (family == AF_INET6)
-        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6, sizeof v6);
-    // Set here, the accepted connections take them over without two calls each. Each answer
-    // goes out in one write; waiting to merge it with the next gains nothing.
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &socketSendBufferBytes, sizeof socketSendBufferBytes);
-    // The kernel caps the backlog at its own maximum; a burst of connects waits there instead of
-    // being dropped and retried a second later.
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
-        ::listen(fd, 65535) != 0) {
+    // The accepted connections take the last two over without two calls each. Each answer goes
+    // out in one write; waiting to merge it with the next gains nothing. The kernel caps the
+    // backlog at its own maximum; a burst of connects waits there instead of being dropped and
+    // retried a second later.
+    if (!setOption(fd, SOL_SOCKET, SO_REUSEADDR, 1) ||
+        (family == AF_INET6 && !setOption(fd, IPPROTO_IPV6, IPV6_V6ONLY, v6only ? 1 : 0)) ||
+        !setOption(fd, IPPROTO_TCP, TCP_NODELAY, 1) ||
+        !setOption(fd, SOL_SOCKET, SO_SNDBUF, socketSendBufferBytes) ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
+        ::listen(fd, 65535) != 0 || (bound = portOf(fd)) == 0) {
         error = systemError();
         ::close(fd);
         return -1;
     }
     return fd;
-}
-
-quint16 portOf(int fd)
-{
-    sockaddr_storage storage{};
-    socklen_t length = sizeof storage;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
-        return 0;
-    return ntohs(storage.ss_family == AF_INET6
-                     ? reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port
-                     : reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
 }
 
 } // namespace
@@ -161,9 +165,11 @@ long raiseOpenFileLimit()
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return -1;
     if (limit.rlim_cur < limit.rlim_max) {
+        const rlim_t before = limit.rlim_cur;
         limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-        ::getrlimit(RLIMIT_NOFILE, &limit);
+        // Refused, the limit in force stays, and the caps are sized for it.
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            limit.rlim_cur = before;
     }
     return limit.rlim_cur == RLIM_INFINITY ? -1 : long(limit.rlim_cur);
 }
@@ -670,24 +676,26 @@ bool StatementServer::start(const std::optional<Endpoint>& plain,
         error = QStringLiteral("a TLS port needs a certificate");
         return false;
     }
-    if (tls)
-        // OpenSSL writes to the socket with write(), which raises SIGPIPE on a connection the
-        // client has reset; that must end the connection, not the server.
-        ::signal(SIGPIPE, SIG_IGN);
+    // OpenSSL writes to the socket with write(), which raises SIGPIPE on a connection the client
+    // has reset; that must end the connection, not the server.
+    if (tls && ::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
+        error = systemError();
+        return false;
+    }
     const int threads = m_settings.threads > 0
                             ? m_settings.threads
                             : std::max(1, int(std::thread::hardware_concurrency()));
-    const int listening = plain ? listener(plain->address, plain->port, error) : -1;
+    m_port = 0;
+    m_tlsPort = 0;
+    const int listening = plain ? listener(plain->address, plain->port, m_port, error) : -1;
     if (plain && listening < 0)
         return false;
-    const int tlsListening = tls ? listener(tls->address, tls->port, error) : -1;
+    const int tlsListening = tls ? listener(tls->address, tls->port, m_tlsPort, error) : -1;
     if (tls && tlsListening < 0) {
         if (listening >= 0)
             ::close(listening);
         return false;
     }
-    m_port = listening >= 0 ? portOf(listening) : 0;
-    m_tlsPort = tlsListening >= 0 ? portOf(tlsListening) : 0;
     m_shared->budget.setLoops(threads);
     // Each loop holds and closes a descriptor of its own for each socket.
     const auto duplicate = [](int fd) { return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0); };
