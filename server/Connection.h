@@ -36,7 +36,7 @@ public:
         Closed
     };
 
-    // What the connections of one event loop use together.
+    // What the connections of one event loop share with it.
     struct Context
     {
         StatementService& service;

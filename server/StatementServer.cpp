@@ -403,7 +403,7 @@ private:
             c.handshake();
             break;
         default:
-            // A socket that failed while its requests wait unread: no read would tell.
+            // A socket that failed while nothing is read from it: no read would tell.
             if ((event.events & (EPOLLERR | EPOLLHUP)) && !(entry.watched & EPOLLIN))
                 c.close();
             else if (event.events & (EPOLLIN | EPOLLERR | EPOLLHUP))
