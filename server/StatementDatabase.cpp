@@ -3,6 +3,7 @@
 #include "server/DatabaseHealth.h"
 #include "server/DemoData.h"
 #include "server/Schema.h"
+#include "server/TurnLog.h"
 #include "text/Cp949.h"
 
 #include <QFile>
@@ -425,11 +426,9 @@ void StatementDatabase::log(const char* format, ...)
     char line[512];
     va_list arguments;
     va_start(arguments, format);
-    const int length = std::vsnprintf(line, sizeof line, format, arguments);
+    const size_t length = formatLogLine(line, format, arguments);
     va_end(arguments);
-    std::string text(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
-    if (length >= int(sizeof line))
-        text.back() = '\n';
+    const std::string text(line, length);
     if (m_log)
         m_log(text);
     else

@@ -1,27 +1,28 @@
 #include "server/StatementServer.h"
 
-#include "exchange/FrameReader.h"
+#include "server/Connection.h"
 #include "server/Metrics.h"
 #include "server/StatementService.h"
 #include "server/TlsContext.h"
+#include "server/TurnLog.h"
 #include "server/UnsentBudget.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <list>
 #include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
+#include <optional>
 #include <string>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -29,94 +30,27 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace server {
-
-static_assert(int(Metrics::Outcome::Count) == int(StatementService::Outcome::NoStatement) + 1,
-              "the page counts every outcome of the service");
 
 namespace {
 
 // What one read takes from the socket at most; a request is far smaller.
 constexpr size_t readChunkBytes = 64 * 1024;
-// While this much of a connection's answers waits unsent, its further requests wait unread, so a
-// client that asks without reading holds no more than this and one answer.
-constexpr size_t readPauseBytes = 256 * 1024;
 // The kernel's own queue of unsent bytes a connection: answers waiting there count against no
 // budget, and left to itself the kernel lets a reader that never reads hold megabytes.
 constexpr int socketSendBufferBytes = 64 * 1024;
-// One answer beyond that cannot reach this; a connection that does is dropped all the same.
-constexpr size_t maxPendingWriteBytes = 8 * 1024 * 1024;
 // New connections one event loop takes in a turn. The loops share one listening socket, so a
 // loop busy with its connections leaves the new ones to a loop with time for them; a loop that
 // took every waiting connection would undo that.
 constexpr int acceptsPerTurn = 16;
 constexpr int maxSweepIntervalMs = 250;
 constexpr int eventsPerWait = 256;
-// Requests of one connection answered in a turn; the rest wait until every other connection
-// with work has had its turn, so that a client sending thousands at once delays no one much.
-constexpr int requestsPerTurn = 16;
 // Refusals of one address are logged once in this interval, with their count: a client that
 // reconnects as fast as it is refused would otherwise write the log full.
 constexpr int64_t refusalLogIntervalMs = 10 * 1000;
 // Addresses whose refusals are counted apart in an interval; beyond them, counted together.
 constexpr size_t maxRefusedAddresses = 10000;
-// The most plaintext one TLS record carries. A read stops while less room than this is left, so
-// that a record is never taken in part: what TLS holds decrypted would get no readiness event.
-constexpr size_t maxTlsRecordBytes = 16 * 1024;
-
-constexpr const char* handshakeFailureTexts[] = {
-    "not TLS",          "protocol version too old",
-    "no shared cipher", "client refused the certificate",
-    "client closed",    "not complete within the request deadline",
-    "TLS error"};
-static_assert(std::size(handshakeFailureTexts) == size_t(Metrics::HandshakeFailure::Count));
-
-// Why a handshake failed, from OpenSSL's error as SSL_get_error() and its queue tell it.
-Metrics::HandshakeFailure handshakeFailure(int sslError)
-{
-    using F = Metrics::HandshakeFailure;
-    if (sslError == SSL_ERROR_ZERO_RETURN || sslError == SSL_ERROR_SYSCALL)
-        return F::PeerClosed;
-    const unsigned long error = ERR_peek_last_error();
-    if (ERR_GET_LIB(error) != ERR_LIB_SSL)
-        return F::Other;
-    switch (ERR_GET_REASON(error)) {
-    case SSL_R_WRONG_VERSION_NUMBER:
-    case SSL_R_HTTP_REQUEST:
-    case SSL_R_HTTPS_PROXY_REQUEST:
-    case SSL_R_UNKNOWN_PROTOCOL:
-    case SSL_R_PACKET_LENGTH_TOO_LONG:
-    case SSL_R_RECORD_LENGTH_MISMATCH:
-        return F::NotTls;
-    case SSL_R_UNSUPPORTED_PROTOCOL:
-    case SSL_R_VERSION_TOO_LOW:
-        return F::ProtocolVersion;
-    case SSL_R_NO_SHARED_CIPHER:
-    case SSL_R_NO_SHARED_GROUPS:
-        return F::NoSharedCipher;
-    case SSL_R_SSLV3_ALERT_BAD_CERTIFICATE:
-    case SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE:
-    case SSL_R_SSLV3_ALERT_CERTIFICATE_REVOKED:
-    case SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED:
-    case SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN:
-    case SSL_R_TLSV1_ALERT_UNKNOWN_CA:
-    case SSL_R_TLSV1_ALERT_ACCESS_DENIED:
-        return F::CertificateRefused;
-    default:
-        return F::Other;
-    }
-}
-
-// The command word as it may appear in a log line: printable ASCII only.
-std::string loggable(std::string_view word)
-{
-    std::string out;
-    for (char c : word)
-        out.push_back(c > 32 && c < 127 ? c : '?');
-    return out.empty() ? "-" : out;
-}
 
 std::string nameOf(const sockaddr_storage& address)
 {
@@ -137,8 +71,26 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// The listening socket on `address`:`port`; every event loop waits on it.
-int listener(const QHostAddress& address, quint16 port, QString& error)
+bool setOption(int fd, int level, int name, int value)
+{
+    return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
+}
+
+quint16 portOf(int fd)
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof storage;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
+        return 0;
+    return ntohs(storage.ss_family == AF_INET6
+                     ? reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port
+                     : reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+// The listening socket on `address`:`port`, which every event loop waits on, with its port in
+// `bound`. An option the kernel refuses fails it too: the socket would not be what the server
+// promises, dual-stack or not, with its send queue bounded.
+int listener(const QHostAddress& address, quint16 port, quint16& bound, QString& error)
 {
     sockaddr_storage storage{};
     socklen_t length = 0;
@@ -169,35 +121,21 @@ int listener(const QHostAddress& address, quint16 port, QString& error)
         error = systemError();
         return -1;
     }
-    const int one = 1;
-    const int v6 = v6only ? 1 : 0;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (family == AF_INET6)
-        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6, sizeof v6);
-    // Set here, the accepted connections take them over without two calls each. Each answer
-    // goes out in one write; waiting to merge it with the next gains nothing.
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &socketSendBufferBytes, sizeof socketSendBufferBytes);
-    // The kernel caps the backlog at its own maximum; a burst of connects waits there instead of
-    // being dropped and retried a second later.
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
-        ::listen(fd, 65535) != 0) {
+    // The accepted connections take the last two over without two calls each. Each answer goes
+    // out in one write; waiting to merge it with the next gains nothing. The kernel caps the
+    // backlog at its own maximum; a burst of connects waits there instead of being dropped and
+    // retried a second later.
+    if (!setOption(fd, SOL_SOCKET, SO_REUSEADDR, 1) ||
+        (family == AF_INET6 && !setOption(fd, IPPROTO_IPV6, IPV6_V6ONLY, v6only ? 1 : 0)) ||
+        !setOption(fd, IPPROTO_TCP, TCP_NODELAY, 1) ||
+        !setOption(fd, SOL_SOCKET, SO_SNDBUF, socketSendBufferBytes) ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
+        ::listen(fd, 65535) != 0 || (bound = portOf(fd)) == 0) {
         error = systemError();
         ::close(fd);
         return -1;
     }
     return fd;
-}
-
-quint16 portOf(int fd)
-{
-    sockaddr_storage storage{};
-    socklen_t length = sizeof storage;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
-        return 0;
-    return ntohs(storage.ss_family == AF_INET6
-                     ? reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port
-                     : reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
 }
 
 } // namespace
@@ -227,9 +165,11 @@ long raiseOpenFileLimit()
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return -1;
     if (limit.rlim_cur < limit.rlim_max) {
+        const rlim_t before = limit.rlim_cur;
         limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-        ::getrlimit(RLIMIT_NOFILE, &limit);
+        // Refused, the limit in force stays, and the caps are sized for it.
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            limit.rlim_cur = before;
     }
     return limit.rlim_cur == RLIM_INFINITY ? -1 : long(limit.rlim_cur);
 }
@@ -334,44 +274,9 @@ struct StatementServer::Shared
     int64_t refusalsLoggedAtMs = 0;
 };
 
-namespace {
-
-struct Connection
-{
-    int fd = -1;
-    size_t index = 0;
-    std::string peer;
-    exchange::FrameReader reader;
-    std::string out;
-    size_t outStart = 0;
-    // Unsent bytes of this connection in the shared count, and since when they waited then.
-    size_t counted = 0;
-    int64_t countedSinceMs = -1;
-    // Known to the shared budget, which must forget it when it closes.
-    bool inBudget = false;
-    // The client will send nothing more; what it asked is still answered.
-    bool peerDone = false;
-    // Complete frames may wait in the reader while the answers before them go out, or for the
-    // connection's next turn.
-    bool framesWaiting = false;
-    // In the list of connections whose next turn is due.
-    bool queued = false;
-    uint32_t watched = 0;
-    // Null on the plain port.
-    SSL* ssl = nullptr;
-    bool handshaking = false;
-    int64_t lastActivityMs = 0;
-    // When the first byte of a request not yet whole arrived; -1 for none.
-    int64_t requestStartMs = -1;
-    // Since when answers wait unsent; -1 while all is sent.
-    int64_t unsentSinceMs = -1;
-
-    size_t pending() const { return out.size() - outStart; }
-};
-
-} // namespace
-
-// One event loop: its connections and a thread to run on; the loops share the listening socket.
+// One event loop and a thread to run on; the loops share the listening sockets. The loop watches
+// the sockets, takes new connections, gives the connections their turns and drops the late ones;
+// what a connection does with its socket is the connection's own.
 class StatementServer::Loop
 {
 public:
@@ -383,11 +288,6 @@ public:
 
     ~Loop()
     {
-        for (const auto& c : m_connections) {
-            SSL_free(c->ssl);
-            if (c->fd >= 0)
-                ::close(c->fd);
-        }
         for (int fd : {m_listen, m_tlsListen, m_epoll, m_wake})
             if (fd >= 0)
                 ::close(fd);
@@ -397,7 +297,7 @@ public:
     {
         m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
         m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (m_epoll < 0 || m_wake < 0 || !watchListener(true)) {
+        if (m_epoll < 0 || m_wake < 0 || !resumeListening()) {
             error = systemError();
             return false;
         }
@@ -423,57 +323,32 @@ public:
     void wake()
     {
         const uint64_t one = 1;
+        // Fails only while the counter is at its maximum, and then the loop is woken already.
         [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
     }
 
     void run(StatementService& service)
     {
-        m_service = &service;
-        m_service->readInTurns();
+        service.readInTurns();
         // The database's lines go out with the others of the turn.
-        m_service->database().setLog([this](const std::string& line) { m_log += line; });
+        service.database().setLog([this](const std::string& line) { m_log.append(line); });
+        m_context.emplace(Connection::Context{service, m_shared.metrics, m_shared.budget, m_index,
+                                              m_log, m_buffer});
         epoll_event events[eventsPerWait];
         int64_t nextSweep = monotonicMs() + m_sweepIntervalMs;
         while (!m_stopping) {
             const int64_t wait =
-                m_ready.empty() ? std::max<int64_t>(0, nextSweep - monotonicMs()) : 0;
+                m_turns.empty() ? std::max<int64_t>(0, nextSweep - monotonicMs()) : 0;
             const int n = ::epoll_wait(m_epoll, events, eventsPerWait, int(wait));
             if (n < 0 && errno != EINTR) {
                 std::fprintf(stderr, "mirola-server: waiting for events failed: %s\n",
                              std::strerror(errno));
                 break;
             }
-            for (int i = 0; i < n; ++i) {
-                void* const what = events[i].data.ptr;
-                if (what == nullptr) {
-                    accept(m_listen, false);
-                } else if (what == &m_tlsListen) {
-                    accept(m_tlsListen, true);
-                } else if (what == this) {
-                    takeMailbox();
-                } else {
-                    auto& c = *static_cast<Connection*>(what);
-                    if (c.fd < 0)
-                        continue;
-                    if (c.handshaking)
-                        handshake(c);
-                    else if ((events[i].events & (EPOLLERR | EPOLLHUP)) && !(c.watched & EPOLLIN))
-                        close(c);
-                    else if (events[i].events & (EPOLLIN | EPOLLERR | EPOLLHUP))
-                        read(c);
-                    else if (events[i].events & EPOLLOUT)
-                        progress(c);
-                }
-            }
-            // Another turn for each connection whose requests had to wait for it.
-            std::vector<Connection*> turn;
-            turn.swap(m_ready);
-            for (Connection* c : turn) {
-                c->queued = false;
-                if (c->fd >= 0)
-                    progress(*c);
-            }
-            m_service->endTurn();
+            for (int i = 0; i < n; ++i)
+                handle(events[i]);
+            giveTurns();
+            service.endTurn();
             // Connections closed in this round may have had events further on; they go now.
             m_closed.clear();
             const int64_t now = monotonicMs();
@@ -482,16 +357,96 @@ public:
                 m_closed.clear();
                 nextSweep = now + m_sweepIntervalMs;
             }
-            writeLog();
+            m_log.write();
         }
-        while (!m_connections.empty())
-            close(*m_connections.back());
+        while (!m_open.empty())
+            close(m_open.back());
         m_closed.clear();
-        m_service->endTurn();
-        writeLog();
+        service.endTurn();
+        m_log.write();
     }
 
 private:
+    // A connection with what the loop keeps of it.
+    struct Entry
+    {
+        Entry(Connection::Context& context, int fd, SSL* ssl, std::string peer, int64_t nowMs)
+            : connection(context, fd, ssl, std::move(peer), uintptr_t(this), nowMs)
+        {
+        }
+
+        Connection connection;
+        // What its socket is watched for; the connection's events() once a step is settled.
+        uint32_t watched = 0;
+        // In the list of connections whose next turn is due.
+        bool queued = false;
+        // Its place in the list of open connections, or of those closed in this round.
+        std::list<Entry>::iterator place;
+    };
+
+    void handle(const epoll_event& event)
+    {
+        void* const what = event.data.ptr;
+        if (what == nullptr)
+            return accept(m_listen, false);
+        if (what == &m_tlsListen)
+            return accept(m_tlsListen, true);
+        if (what == this)
+            return takeMailbox();
+        Entry& entry = *static_cast<Entry*>(what);
+        Connection& c = entry.connection;
+        switch (c.state()) {
+        case Connection::State::Closed:
+            // Earlier in this round.
+            return;
+        case Connection::State::Handshaking:
+            c.handshake();
+            break;
+        default:
+            // A socket that failed while nothing is read from it: no read would tell.
+            if ((event.events & (EPOLLERR | EPOLLHUP)) && !(entry.watched & EPOLLIN))
+                c.close();
+            else if (event.events & (EPOLLIN | EPOLLERR | EPOLLHUP))
+                c.read();
+            else if (event.events & EPOLLOUT)
+                c.progress();
+        }
+        settle(entry);
+    }
+
+    // After each step of a connection: a closed one leaves, one with requests left gets another
+    // turn, and its socket is watched for what it waits for.
+    void settle(Entry& entry)
+    {
+        const Connection& c = entry.connection;
+        if (c.state() == Connection::State::Closed)
+            return retire(entry);
+        if (c.wantsTurn() && !entry.queued) {
+            entry.queued = true;
+            m_turns.push_back(&entry);
+        }
+        if (!watch(entry))
+            return;
+        // Its answers may have taken the process over the budget.
+        if (c.state() != Connection::State::Handshaking && m_shared.budget.over())
+            enforceBudget();
+    }
+
+    // Another turn for each connection whose requests had to wait for it.
+    void giveTurns()
+    {
+        m_turnsNow.swap(m_turns);
+        for (Entry* entry : m_turnsNow) {
+            entry->queued = false;
+            // Dropped for the budget meanwhile.
+            if (entry->connection.state() == Connection::State::Closed)
+                continue;
+            entry->connection.progress();
+            settle(*entry);
+        }
+        m_turnsNow.clear();
+    }
+
     void accept(int listening, bool tls)
     {
         for (int i = 0; i < acceptsPerTurn; ++i) {
@@ -503,12 +458,10 @@ private:
                 if (errno == EINTR || errno == ECONNABORTED)
                     continue;
                 if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                    // Out of descriptors: the waiting connections stay queued until the next
-                    // sweep rather than waking this loop over and over.
-                    std::fprintf(stderr, "mirola-server: cannot accept: %s\n",
-                                 std::strerror(errno));
-                    watchListener(false);
+                    m_log.add("mirola-server: cannot accept: %s\n", std::strerror(errno));
+                    pauseListening();
                 }
+                // Otherwise none waits any more, or the next event tells of it again.
                 return;
             }
             std::string peer = nameOf(address);
@@ -517,314 +470,89 @@ private:
             const Shared::Admission admission = m_shared.admit(peer, open, logNow);
             if (admission != Shared::Admission::Admitted) {
                 if (logNow)
-                    log(admission == Shared::Admission::TooMany
-                            ? "%s refused: %d connections open\n"
-                            : "%s refused: %d connections from this address\n",
-                        peer.c_str(), open);
+                    m_log.add(admission == Shared::Admission::TooMany
+                                  ? "%s refused: %d connections open\n"
+                                  : "%s refused: %d connections from this address\n",
+                              peer.c_str(), open);
                 ::close(fd);
                 continue;
             }
             ++m_shared.metrics.accepted;
-            auto c = std::make_unique<Connection>();
-            if (tls) {
-                c->ssl = m_shared.tls->newConnection();
-                if (!c->ssl || SSL_set_fd(c->ssl, fd) != 1) {
-                    log("%s closed: no TLS object: %s\n", peer.c_str(),
-                        openSslErrors().toLocal8Bit().constData());
-                    SSL_free(c->ssl);
-                    m_shared.release(peer);
-                    ::close(fd);
-                    continue;
-                }
-                SSL_set_accept_state(c->ssl);
-                c->handshaking = true;
-                ++m_shared.metrics.tlsOpen;
+            SSL* ssl = nullptr;
+            if (tls && !(ssl = tlsFor(fd, peer))) {
+                m_shared.release(peer);
+                ::close(fd);
+                continue;
             }
-            c->fd = fd;
-            c->index = m_connections.size();
-            c->peer = std::move(peer);
-            c->lastActivityMs = monotonicMs();
-            // The deadline of the first request runs from the connect: a connection that never
-            // sends a byte holds its place no longer than one that sends too slowly.
-            c->requestStartMs = c->lastActivityMs;
-            Connection& added = *c;
-            m_connections.push_back(std::move(c));
-            watch(added, EPOLLIN, EPOLL_CTL_ADD);
+            Entry& entry = m_open.emplace_back(*m_context, fd, ssl, std::move(peer), monotonicMs());
+            entry.place = std::prev(m_open.end());
+            watch(entry, EPOLL_CTL_ADD);
         }
     }
 
-    // A line for the log, written with the others of this turn.
-    __attribute__((format(printf, 2, 3))) void log(const char* format, ...)
+    // The TLS side of a new connection on `fd`; null, and logged, when there is none.
+    SSL* tlsFor(int fd, const std::string& peer)
     {
-        char line[256];
-        va_list arguments;
-        va_start(arguments, format);
-        const int length = std::vsnprintf(line, sizeof line, format, arguments);
-        va_end(arguments);
-        if (length >= int(sizeof line))
-            line[sizeof line - 2] = '\n'; // cut, but still a line of its own
-        m_log.append(line, size_t(std::clamp(length, 0, int(sizeof line) - 1)));
+        SSL* ssl = m_shared.tls->newConnection();
+        if (ssl && SSL_set_fd(ssl, fd) == 1) {
+            SSL_set_accept_state(ssl);
+            return ssl;
+        }
+        m_log.add("%s closed: no TLS object: %s\n", peer.c_str(),
+                  openSslErrors().toLocal8Bit().constData());
+        SSL_free(ssl);
+        return nullptr;
     }
 
-    // One write of the log a turn: the loops share the log's lock.
-    void writeLog()
+    // Out of descriptors: the waiting connections stay queued until the next sweep rather than
+    // waking this loop over and over.
+    void pauseListening()
     {
-        if (m_log.empty())
-            return;
-        std::fwrite(m_log.data(), 1, m_log.size(), stderr);
-        m_log.clear();
+        for (const int listening : {m_listen, m_tlsListen})
+            // Fails only for a socket not watched, after a failure to watch it again: then it is
+            // paused already.
+            if (listening >= 0)
+                ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, listening, nullptr);
+        m_listenPaused = true;
     }
 
     // A new connection wakes one waiting loop, not all of them. False when a listening socket
     // could not be watched; the loop stays paused and tries again at the next sweep.
-    bool watchListener(bool on)
+    bool resumeListening()
     {
-        int result = 0;
+        bool watched = true;
         for (int* listening : {&m_listen, &m_tlsListen}) {
             if (*listening < 0)
                 continue;
-            if (on) {
-                epoll_event e{};
-                e.events = EPOLLIN | EPOLLEXCLUSIVE;
-                // The plain port's events carry no pointer, the TLS port's its descriptor's.
-                e.data.ptr = listening == &m_listen ? nullptr : listening;
-                // Already watched after a partial failure: that one stays as it is.
-                if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, *listening, &e) != 0 && errno != EEXIST)
-                    result = -1;
-            } else {
-                ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, *listening, nullptr);
-            }
+            epoll_event e{};
+            e.events = EPOLLIN | EPOLLEXCLUSIVE;
+            // The plain port's events carry no pointer, the TLS port's its descriptor's.
+            e.data.ptr = listening == &m_listen ? nullptr : listening;
+            // Already watched after a partial failure: that one stays as it is.
+            if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, *listening, &e) != 0 && errno != EEXIST)
+                watched = false;
         }
-        m_listenPaused = !on || result != 0;
-        return result == 0;
+        m_listenPaused = !watched;
+        return watched;
     }
 
-    // Takes the handshake as far as the bytes here allow; once complete, reads what came with it.
-    void handshake(Connection& c)
+    // False when the socket could not be watched, and the connection is closed: unwatched, it
+    // would hang.
+    bool watch(Entry& entry, int operation = EPOLL_CTL_MOD)
     {
-        ERR_clear_error();
-        const int result = SSL_do_handshake(c.ssl);
-        if (result == 1) {
-            c.handshaking = false;
-            ++m_shared.metrics.tlsHandshakes;
-            if (SSL_session_reused(c.ssl))
-                ++m_shared.metrics.tlsResumed;
-            if (watch(c, EPOLLIN))
-                read(c);
-            return;
-        }
-        const int error = SSL_get_error(c.ssl, result);
-        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
-            watch(c, error == SSL_ERROR_WANT_READ ? EPOLLIN : EPOLLOUT);
-            return;
-        }
-        failHandshake(c, handshakeFailure(error));
-    }
-
-    void failHandshake(Connection& c, Metrics::HandshakeFailure why)
-    {
-        ERR_clear_error();
-        m_shared.metrics.handshakeFailed(why);
-        log("%s closed: TLS handshake failed: %s\n", c.peer.c_str(),
-            handshakeFailureTexts[size_t(why)]);
-        close(c);
-    }
-
-    // What one read brought into m_buffer: > 0 bytes, 0 at the client's end, -1 for nothing yet,
-    // -2 for a connection that failed.
-    ssize_t receive(Connection& c, bool& ended)
-    {
-        ended = false;
-        if (!c.ssl) {
-            const ssize_t n = ::recv(c.fd, m_buffer, sizeof m_buffer, 0);
-            if (n < 0)
-                return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? -1 : -2;
-            ended = n == 0;
-            return n;
-        }
-        size_t got = 0;
-        ERR_clear_error();
-        while (got + maxTlsRecordBytes <= sizeof m_buffer) {
-            const int n = SSL_read(c.ssl, m_buffer + got, int(sizeof m_buffer - got));
-            if (n > 0) {
-                got += size_t(n);
-                continue;
-            }
-            const int error = SSL_get_error(c.ssl, n);
-            if (error == SSL_ERROR_ZERO_RETURN)
-                ended = true;
-            else if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
-                return got > 0 ? ssize_t(got) : -2;
-            break;
-        }
-        ERR_clear_error();
-        return got > 0 || ended ? ssize_t(got) : -1;
-    }
-
-    // What one write took: > 0 bytes, -1 for nothing now, -2 for a connection that failed.
-    ssize_t transmit(Connection& c)
-    {
-        if (!c.ssl) {
-            const ssize_t n = ::send(c.fd, c.out.data() + c.outStart, c.pending(), MSG_NOSIGNAL);
-            if (n < 0)
-                return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? -1 : -2;
-            return n;
-        }
-        ERR_clear_error();
-        const int n = SSL_write(c.ssl, c.out.data() + c.outStart,
-                                int(std::min<size_t>(c.pending(), INT32_MAX)));
-        if (n > 0)
-            return n;
-        const int error = SSL_get_error(c.ssl, n);
-        ERR_clear_error();
-        return error == SSL_ERROR_WANT_WRITE || error == SSL_ERROR_WANT_READ ? -1 : -2;
-    }
-
-    // False when the connection could not be watched, and is closed: unwatched, it would hang.
-    bool watch(Connection& c, uint32_t events, int operation = EPOLL_CTL_MOD)
-    {
-        if (operation == EPOLL_CTL_MOD && c.watched == events)
+        const uint32_t events = entry.connection.events();
+        if (operation == EPOLL_CTL_MOD && entry.watched == events)
             return true;
         epoll_event e{};
         e.events = events;
-        e.data.ptr = &c;
-        if (::epoll_ctl(m_epoll, operation, c.fd, &e) != 0) {
-            log("%s closed: cannot be watched: %s\n", c.peer.c_str(), std::strerror(errno));
-            close(c);
+        e.data.ptr = &entry;
+        if (::epoll_ctl(m_epoll, operation, entry.connection.fd(), &e) != 0) {
+            m_log.add("%s closed: cannot be watched: %s\n", entry.connection.peer().c_str(),
+                      std::strerror(errno));
+            close(entry);
             return false;
         }
-        c.watched = events;
-        return true;
-    }
-
-    void read(Connection& c)
-    {
-        bool ended = false;
-        const ssize_t n = receive(c, ended);
-        if (n == -1)
-            return;
-        if (n == -2 || (n == 0 && c.pending() == 0 && !c.framesWaiting))
-            // The client is gone, or has all it asked for.
-            return close(c);
-        if (n > 0)
-            c.reader.feed(std::string_view(m_buffer, size_t(n)));
-        if (ended) {
-            // The client has sent all it will, and still reads: it gets every answer it is owed,
-            // then the connection closes. A request left half is never completed.
-            c.peerDone = true;
-            c.requestStartMs = -1;
-        }
-        progress(c);
-    }
-
-    // Answers what has arrived, as much as a turn allows, and sends what it can.
-    void progress(Connection& c)
-    {
-        if (!serve(c) || !send(c))
-            return;
-        const size_t pending = c.pending();
-        if (c.peerDone && pending == 0 && !c.framesWaiting)
-            return close(c);
-        if (pending != c.counted || (pending > 0 && c.unsentSinceMs != c.countedSinceMs)) {
-            m_shared.metrics.unsentBytes += int64_t(pending) - int64_t(c.counted);
-            c.counted = pending;
-            c.countedSinceMs = c.unsentSinceMs;
-            if (pending > 0 || c.inBudget)
-                c.inBudget = m_shared.budget.update({m_index, uintptr_t(&c)}, int64_t(pending),
-                                                    c.unsentSinceMs);
-        }
-        if (pending > maxPendingWriteBytes)
-            return drop(c, Metrics::Close::NotReading, "not reading its answers");
-        const bool room = pending < readPauseBytes;
-        if (c.framesWaiting && room && !c.queued) {
-            c.queued = true;
-            m_ready.push_back(&c);
-        }
-        // Nothing more is read while requests already here wait, nor after the client's end.
-        if (!watch(c, (room && !c.framesWaiting && !c.peerDone ? uint32_t(EPOLLIN) : 0u) |
-                          (pending > 0 ? uint32_t(EPOLLOUT) : 0u)))
-            return;
-        if (m_shared.budget.over())
-            enforceBudget();
-    }
-
-    // False when the connection was dropped.
-    bool serve(Connection& c)
-    {
-        const int64_t now = monotonicMs();
-        exchange::Frame frame;
-        auto status = exchange::FrameReader::Status::NeedMore;
-        int completed = 0;
-        int answered = 0;
-        while (c.pending() < readPauseBytes && answered < requestsPerTurn &&
-               (status = c.reader.next(frame)) == exchange::FrameReader::Status::Frame) {
-            ++completed;
-            // Acknowledgements and anything else that is not a request are consumed.
-            if (frame.type != "DATA")
-                continue;
-            QElapsedTimer took;
-            took.start();
-            ++answered;
-            const StatementService::Answer answer = m_service->answer(c.peer, frame, now);
-            const int64_t micros = took.nsecsElapsed() / 1000;
-            if (c.outStart == c.out.size()) {
-                c.out.clear();
-                c.outStart = 0;
-            }
-            c.out += answer.frames;
-            m_shared.metrics.request(int(exchange::commandOf(frame.command)), int(answer.outcome),
-                                     micros);
-            log("%s %s %d rows %.2f ms\n", c.peer.c_str(), loggable(frame.command).c_str(),
-                answer.rows, double(micros) / 1e3);
-        }
-        if (status == exchange::FrameReader::Status::Error) {
-            drop(c, Metrics::Close::BadLength, "sent a frame length that cannot be read");
-            return false;
-        }
-        // Stopped early: whatever is left may hold whole requests.
-        c.framesWaiting = status == exchange::FrameReader::Status::Frame;
-        const int64_t end = completed > 0 ? monotonicMs() : now;
-        if (completed > 0)
-            c.lastActivityMs = end;
-        // The deadline of a request runs from its first byte, however slowly the rest comes; the
-        // bytes of one left over after answering those before it count from then.
-        if (c.reader.bufferedBytes() == 0)
-            c.requestStartMs = -1;
-        else if (completed > 0 || c.requestStartMs < 0)
-            c.requestStartMs = end;
-        return true;
-    }
-
-    // False when the connection is gone.
-    bool send(Connection& c)
-    {
-        size_t sent = 0;
-        while (c.pending() > 0) {
-            const ssize_t n = transmit(c);
-            if (n == -1)
-                break;
-            if (n < 0) {
-                close(c);
-                return false;
-            }
-            c.outStart += size_t(n);
-            sent += size_t(n);
-        }
-        const int64_t now = sent > 0 || c.pending() > 0 ? monotonicMs() : 0;
-        if (c.pending() == 0) {
-            c.out.clear();
-            c.outStart = 0;
-            c.unsentSinceMs = -1;
-        } else {
-            if (c.outStart > c.out.size() / 2) {
-                c.out.erase(0, c.outStart);
-                c.outStart = 0;
-            }
-            if (sent > 0 || c.unsentSinceMs < 0)
-                c.unsentSinceMs = now;
-        }
-        if (sent > 0)
-            c.lastActivityMs = now;
+        entry.watched = events;
         return true;
     }
 
@@ -844,6 +572,7 @@ private:
     void takeMailbox()
     {
         uint64_t count = 0;
+        // Only empties the wake-up's counter; finding it empty already changes nothing.
         [[maybe_unused]] const ssize_t n = ::read(m_wake, &count, sizeof count);
         for (const uintptr_t id : m_shared.budget.mailbox(m_index))
             dropOverBudget(id);
@@ -852,77 +581,49 @@ private:
     // A picked reader is known to the budget until it closes, and only this loop closes it.
     void dropOverBudget(uintptr_t id)
     {
-        auto& c = *reinterpret_cast<Connection*>(id);
-        if (c.fd >= 0)
-            drop(c, Metrics::Close::UnsentBudget,
-                 "slowest reader while unsent answers are over the budget");
+        Entry& entry = *reinterpret_cast<Entry*>(id);
+        if (entry.connection.state() == Connection::State::Closed)
+            return;
+        entry.connection.drop(Metrics::Close::UnsentBudget,
+                              "slowest reader while unsent answers are over the budget");
+        retire(entry);
     }
 
     void sweep(int64_t now)
     {
         if (m_listenPaused)
-            watchListener(true);
-        // A lost database is looked for again without waiting for a request to need it.
-        m_service->database().reconnectIfDue();
+            resumeListening();
+        // A lost database is looked for again without waiting for a request to need it; whether
+        // it is back, the database logs and the next request finds out.
+        m_context->service.database().reconnectIfDue();
         for (const std::string& line : m_shared.refusalLines(now))
-            m_log += line;
+            m_log.append(line);
         const Settings& s = m_shared.settings;
-        // Backwards: a dropped connection's place is taken by the last one.
-        for (size_t i = m_connections.size(); i-- > 0;) {
-            Connection& c = *m_connections[i];
-            // The handshake counts in the first request's deadline, whichever way it waits.
-            if (c.handshaking && now - c.requestStartMs >= s.requestTimeoutMs)
-                failHandshake(c, Metrics::HandshakeFailure::Deadline);
-            else if (c.requestStartMs >= 0 && (c.watched & EPOLLIN) &&
-                     now - c.requestStartMs >= s.requestTimeoutMs)
-                drop(c, Metrics::Close::RequestDeadline,
-                     "request not complete within its deadline");
-            else if (now - c.lastActivityMs >= s.idleTimeoutMs)
-                drop(c, Metrics::Close::Idle, "idle");
+        for (auto it = m_open.begin(); it != m_open.end();) {
+            // Ahead of the step: a closed one moves to the other list.
+            Entry& entry = *it++;
+            entry.connection.expire(now, s.requestTimeoutMs, s.idleTimeoutMs);
+            if (entry.connection.state() == Connection::State::Closed)
+                retire(entry);
         }
         if (m_shared.budget.over())
             enforceBudget();
     }
 
-    void drop(Connection& c, Metrics::Close why, const char* text)
+    void close(Entry& entry)
     {
-        m_shared.metrics.closed(why);
-        log("%s closed: %s\n", c.peer.c_str(), text);
-        close(c);
+        entry.connection.close();
+        retire(entry);
     }
 
-    void close(Connection& c)
+    // A closed connection leaves the open ones; it lives until the round ends, since events of
+    // this round may still name it.
+    void retire(Entry& entry)
     {
-        if (c.fd < 0)
-            return;
-        if (c.ssl) {
-            // The client learns the end is meant; it is not waited for.
-            if (!c.handshaking)
-                SSL_shutdown(c.ssl);
-            ERR_clear_error();
-            SSL_free(c.ssl);
-            c.ssl = nullptr;
-            --m_shared.metrics.tlsOpen;
-        }
-        ::close(c.fd);
-        c.fd = -1;
-        m_shared.metrics.unsentBytes -= int64_t(c.counted);
-        c.counted = 0;
-        if (c.inBudget)
-            m_shared.budget.forget(uintptr_t(&c));
-        c.inBudget = false;
-        m_shared.release(c.peer);
-        // The last connection takes the closed one's place; the closed one lives until the events
-        // of this round are handled.
-        if (c.queued)
-            std::erase(m_ready, &c);
-        const size_t index = c.index;
-        m_closed.push_back(std::move(m_connections[index]));
-        if (index + 1 != m_connections.size()) {
-            m_connections[index] = std::move(m_connections.back());
-            m_connections[index]->index = index;
-        }
-        m_connections.pop_back();
+        m_shared.release(entry.connection.peer());
+        if (entry.queued)
+            std::erase(m_turns, &entry);
+        m_closed.splice(m_closed.end(), m_open, entry.place);
     }
 
     Shared& m_shared;
@@ -934,13 +635,15 @@ private:
     int m_sweepIntervalMs = maxSweepIntervalMs;
     bool m_listenPaused = false;
     std::atomic<bool> m_stopping{false};
-    StatementService* m_service = nullptr;
-    std::vector<std::unique_ptr<Connection>> m_connections;
-    std::vector<std::unique_ptr<Connection>> m_closed;
-    std::vector<Connection*> m_ready;
+    // Set when the loop runs, on its thread's service.
+    std::optional<Connection::Context> m_context;
+    std::list<Entry> m_open;
+    std::list<Entry> m_closed;
+    // Connections whose requests wait for their next turn, and those taking it now.
+    std::vector<Entry*> m_turns;
+    std::vector<Entry*> m_turnsNow;
     char m_buffer[readChunkBytes];
-    // The log lines of this turn.
-    std::string m_log;
+    TurnLog m_log;
 };
 
 StatementServer::StatementServer(const Settings& settings, ServiceFactory factory, Metrics& metrics)
@@ -973,24 +676,26 @@ bool StatementServer::start(const std::optional<Endpoint>& plain,
         error = QStringLiteral("a TLS port needs a certificate");
         return false;
     }
-    if (tls)
-        // OpenSSL writes to the socket with write(), which raises SIGPIPE on a connection the
-        // client has reset; that must end the connection, not the server.
-        ::signal(SIGPIPE, SIG_IGN);
+    // OpenSSL writes to the socket with write(), which raises SIGPIPE on a connection the client
+    // has reset; that must end the connection, not the server.
+    if (tls && ::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
+        error = systemError();
+        return false;
+    }
     const int threads = m_settings.threads > 0
                             ? m_settings.threads
                             : std::max(1, int(std::thread::hardware_concurrency()));
-    const int listening = plain ? listener(plain->address, plain->port, error) : -1;
+    m_port = 0;
+    m_tlsPort = 0;
+    const int listening = plain ? listener(plain->address, plain->port, m_port, error) : -1;
     if (plain && listening < 0)
         return false;
-    const int tlsListening = tls ? listener(tls->address, tls->port, error) : -1;
+    const int tlsListening = tls ? listener(tls->address, tls->port, m_tlsPort, error) : -1;
     if (tls && tlsListening < 0) {
         if (listening >= 0)
             ::close(listening);
         return false;
     }
-    m_port = listening >= 0 ? portOf(listening) : 0;
-    m_tlsPort = tlsListening >= 0 ? portOf(tlsListening) : 0;
     m_shared->budget.setLoops(threads);
     // Each loop holds and closes a descriptor of its own for each socket.
     const auto duplicate = [](int fd) { return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0); };
