@@ -101,7 +101,7 @@ QList<QSslCertificate> ExchangeDriver::readTrusted(const std::string& file, std:
         error = "cannot read " + file + ": " + f.errorString().toStdString();
         return {};
     }
-    const QList<QSslCertificate> certificates = QSslCertificate::fromDevice(&f, QSsl::Pem);
+    QList<QSslCertificate> certificates = QSslCertificate::fromDevice(&f, QSsl::Pem);
     if (certificates.isEmpty())
         error = file + " holds no PEM certificate";
     return certificates;

@@ -581,7 +581,8 @@ private:
     // A picked reader is known to the budget until it closes, and only this loop closes it.
     void dropOverBudget(uintptr_t id)
     {
-        Entry& entry = *reinterpret_cast<Entry*>(id);
+        // The budget names a connection by its entry's address, alive as said above.
+        Entry& entry = *reinterpret_cast<Entry*>(id); // NOLINT(performance-no-int-to-ptr)
         if (entry.connection.state() == Connection::State::Closed)
             return;
         entry.connection.drop(Metrics::Close::UnsentBudget,

@@ -2,6 +2,7 @@
 #include "exchange/FrameDispatch.h"
 #include "exchange/FrameReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -260,7 +261,7 @@ TEST(FrameReader, ReadsStraightIntoItsRoom)
     const std::string data = frameOf("MAKEKEY", "DATA", "50001|Alpha|02|");
     const std::string bytes = data + data + data.substr(0, 10);
     char* room = reader.prepare(4096);
-    std::memcpy(room, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), room);
     reader.commit(bytes.size());
     Frame f;
     EXPECT_EQ(reader.next(f), FrameReader::Status::Frame);
@@ -268,7 +269,7 @@ TEST(FrameReader, ReadsStraightIntoItsRoom)
     EXPECT_EQ(reader.next(f), FrameReader::Status::NeedMore);
     // Room asked for later moves what is left to the front and keeps it whole.
     room = reader.prepare(1 << 20);
-    std::memcpy(room, data.data() + 10, data.size() - 10);
+    std::copy(data.begin() + 10, data.end(), room);
     reader.commit(data.size() - 10);
     ASSERT_EQ(reader.next(f), FrameReader::Status::Frame);
     EXPECT_EQ(f.body, "50001|Alpha|02|");
