@@ -14,7 +14,7 @@ class Statement
 {
 public:
     // Where the lines stay: here, or with a caller that holds them itself (the form's line grid
-    // does, and a second copy would add a third to the memory of a long statement).
+    // does; a second copy of a 10,000-line statement would cost megabytes more).
     enum class Lines { Kept, Counted };
     explicit Statement(Lines lines = Lines::Kept) : m_keepLines(lines == Lines::Kept) {}
 
@@ -35,7 +35,6 @@ public:
     // Empty when the lines are only counted.
     const std::vector<StatementLine>& lines() const { return m_lines; }
     int lineCount() const { return m_sums.count; }
-    bool totalsOverflow() const { return m_sums.overflow; }
     // The four totals as the form shows them: blank until a line has come.
     Totals totals() const;
 
