@@ -186,12 +186,12 @@ bool Headless::exportStatement(const std::string& path, const printing::ExportOp
 
 void Headless::noteCutTexts()
 {
-    const grid::TImVarGrid& dates = *m_form.ImVarGrid1;
-    const int r = dates.Row() - 1;
-    const std::string statement = r >= 0 && r < dates.DataRowCount()
-                                      ? utf8(dates.GetDataCell(0, r).toString()) + "-" +
-                                            dates.GetDataCell(1, r).toString() + ": "
-                                      : std::string();
+    const std::vector<exchange::TradingDate>& dates = m_form.statement().dates();
+    const int r = m_form.ImVarGrid1->Row() - 1;
+    const std::string statement =
+        r >= 0 && r < int(dates.size())
+            ? utf8(dates[size_t(r)].date) + "-" + dates[size_t(r)].seq + ": "
+            : std::string();
     for (const std::string& field : m_form.printCommand().cutTexts())
         m_warnings.push_back(statement + utf8(field) +
                              " was cut: it does not fit its cell at the smallest size");
@@ -200,13 +200,14 @@ void Headless::noteCutTexts()
 bool Headless::exportAll(const std::string& path, const printing::ExportOptions& options,
                          const std::function<void(int, int)>& progress, std::string& error)
 {
-    grid::TImVarGrid& dates = *m_form.ImVarGrid1;
+    grid::TImVarGrid& grid1 = *m_form.ImVarGrid1;
+    const std::vector<exchange::TradingDate>& dates = m_form.statement().dates();
     // The rows in trading-date order, then by number, whatever order the list came in.
-    std::vector<int> rows(size_t(dates.DataRowCount()));
+    std::vector<int> rows(dates.size());
     std::iota(rows.begin(), rows.end(), 1);
     const auto key = [&dates](int row) {
-        return std::pair(dates.GetDataCell(0, row - 1).toString(),
-                         QString::fromStdString(dates.GetDataCell(1, row - 1).toString()).toInt());
+        const exchange::TradingDate& d = dates[size_t(row - 1)];
+        return std::pair(d.date, QString::fromStdString(d.seq).toInt());
     };
     std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return key(a) < key(b); });
 
@@ -216,7 +217,7 @@ bool Headless::exportAll(const std::string& path, const printing::ExportOptions&
         if (progress)
             progress(n, count);
         const int row = rows[size_t(n - 1)];
-        if (row != dates.Row() && !runExchange([&dates, row] { dates.SetRow(row); }, error))
+        if (row != grid1.Row() && !runExchange([&grid1, row] { grid1.SetRow(row); }, error))
             return false;
         try {
             m_form.appendStatement(document);
@@ -238,21 +239,22 @@ void Headless::printCompanies(std::ostream& out) const
 
 void Headless::printStatement(std::ostream& out) const
 {
-    const std::pair<const char*, QLineEdit*> particulars[] = {
-        {"REGISTRATION", m_form.REGISTRATION},
-        {"CUSTNAME", m_form.CUSTNAME},
-        {"CHIEF", m_form.CHIEF},
-        {"ADDRESS", m_form.ADDRESS},
-        {"JOBKIND", m_form.JOBKIND},
-        {"JOBITEM", m_form.JOBITEM},
+    const exchange::Statement& statement = m_form.statement();
+    const exchange::CustParticulars& p = statement.particulars();
+    const std::pair<const char*, const std::string&> particulars[] = {
+        {"REGISTRATION", p.registration}, {"CUSTNAME", p.custName}, {"CHIEF", p.chief},
+        {"ADDRESS", p.address},           {"JOBKIND", p.jobKind},   {"JOBITEM", p.jobItem},
     };
-    for (const auto& [name, edit] : particulars)
-        out << name << '\t' << edit->text().toStdString() << '\n';
-    const grid::TImVarGrid& dates = *m_form.ImVarGrid1;
-    for (int r = 0; r < dates.DataRowCount(); ++r)
-        out << "DATE\t" << r + 1 << '\t' << utf8(dates.GetDataCell(0, r).toString()) << '\t'
-            << utf8(dates.GetDataCell(1, r).toString())
-            << (r == dates.Row() - 1 ? "\tselected" : "") << '\n';
+    for (const auto& [name, value] : particulars)
+        out << name << '\t' << utf8(value) << '\n';
+    const int selected = m_form.ImVarGrid1->Row();
+    int n = 0;
+    for (const exchange::TradingDate& d : statement.dates()) {
+        ++n;
+        out << "DATE\t" << n << '\t' << utf8(d.date) << '\t' << utf8(d.seq)
+            << (n == selected ? "\tselected" : "") << '\n';
+    }
+    // The lines stay in grid 2 alone; the statement only counts them.
     const grid::TImVarGrid& lines = *m_form.ImVarGrid2;
     for (int r = 0; r < lines.DataRowCount(); ++r) {
         out << "LINE";
@@ -260,14 +262,15 @@ void Headless::printStatement(std::ostream& out) const
             out << '\t' << utf8(lines.GetDataCell(c, r).toString());
         out << '\n';
     }
-    const std::pair<const char*, QLineEdit*> totals[] = {
-        {"TOTAMT", m_form.TOTAMT},
-        {"TOTTAX", m_form.TOTTAX},
-        {"TOTAMTAX", m_form.TOTAMTAX},
-        {"TOTCOUNT", m_form.TOTCOUNT},
+    const exchange::Totals t = statement.totals();
+    const std::pair<const char*, const std::string&> totals[] = {
+        {"TOTAMT", t.amount},
+        {"TOTTAX", t.tax},
+        {"TOTAMTAX", t.amountWithTax},
+        {"TOTCOUNT", t.count},
     };
-    for (const auto& [name, edit] : totals)
-        out << name << '\t' << edit->text().toStdString() << '\n';
+    for (const auto& [name, value] : totals)
+        out << name << '\t' << value << '\n';
 }
 
 } // namespace app

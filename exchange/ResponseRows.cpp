@@ -106,11 +106,4 @@ Totals totalsText(const TotalSums& sums)
     return t;
 }
 
-Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount)
-{
-    return totalsText(addLine({text::plainDecimal(current.amount), text::plainDecimal(current.tax),
-                               lineCount - 1, current.overflow},
-                              line));
-}
-
 } // namespace exchange

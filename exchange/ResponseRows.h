@@ -55,8 +55,8 @@ struct Totals
     bool overflow = false;
 };
 
-// The sums behind the totals, kept as numbers by a form that adds many lines: reading the texts
-// back for every line costs more than the line itself.
+// The sums behind the totals, kept as numbers: a figure of a line that is not a plain decimal
+// counts as 0.
 struct TotalSums
 {
     int64_t amount = 0;
@@ -66,9 +66,5 @@ struct TotalSums
 };
 TotalSums addLine(const TotalSums& sums, const StatementLine& line);
 Totals totalsText(const TotalSums& sums);
-
-// The totals after one more statement line, given the texts they show now and the number of
-// lines including the new one. Sums are 64-bit; a text that is not a plain decimal counts as 0.
-Totals addToTotals(const Totals& current, const StatementLine& line, int lineCount);
 
 } // namespace exchange

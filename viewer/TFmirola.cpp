@@ -3,7 +3,6 @@
 #include "button/Glyphs.h"
 #include "button/TFlatImageButton.h"
 #include "exchange/ExchangeDriver.h"
-#include "exchange/ResponseRows.h"
 #include "grid/TImVarGrid.h"
 #include "printing/TFmirolareport.h"
 #include "text/Cp949.h"
@@ -11,6 +10,7 @@
 #include "viewer/GridCues.h"
 #include "viewer/GridStatementLines.h"
 #include "viewer/StatementGrids.h"
+#include "viewer/StatementInputs.h"
 #include "viewer/StatusLine.h"
 
 #include <QAction>
@@ -514,10 +514,7 @@ void TFmirola::answerComplete(exchange::Command command)
         break;
     }
     case exchange::Command::MakeCust: {
-        const QLineEdit* const particulars[] = {REGISTRATION, CUSTNAME, CHIEF,
-                                                ADDRESS,      JOBKIND,  JOBITEM};
-        if (std::all_of(std::begin(particulars), std::end(particulars),
-                        [](const QLineEdit* e) { return e->text().isEmpty(); }))
+        if (!m_statement.hasParticulars())
             m_notice = text::cp949("이 업체와 보안번호에 맞는 거래처 정보가 없습니다. "
                                    "보안번호가 틀렸거나, 틀린 보안번호가 여러 번 들어와 "
                                    "이 컴퓨터의 조회가 잠시 막혀 있습니다. 보안번호를 "
@@ -666,6 +663,7 @@ void TFmirola::DataClear1Execute()
     ImVarGrid1->setDataRowCount(0);
     for (QLineEdit* e : {REGISTRATION, CUSTNAME, CHIEF, ADDRESS, JOBKIND, JOBITEM})
         e->clear();
+    m_statement.clearSearch();
     m_refusedLines.reset();
     m_refusalToTell = false;
     m_datesCut = false;
@@ -681,7 +679,7 @@ void TFmirola::DataClear2Execute()
     ImVarGrid2->setDataRowCount(0);
     for (QLineEdit* e : {TOTAMT, TOTTAX, TOTAMTAX, TOTCOUNT})
         e->clear();
-    m_totals = {};
+    m_statement.clearLines();
     m_totalsPending = false;
     m_linesOf.reset();
     markTotals();
@@ -726,29 +724,12 @@ void TFmirola::RepDataExecute()
 
 printing::StatementInputs TFmirola::statementInputs() const
 {
-    printing::StatementInputs in;
     // The focused body row; a focus on the heading row reads as no statement.
-    const int r = ImVarGrid1->Row() - 1;
-    if (r >= 0) {
-        in.date = ImVarGrid1->GetDataCell(0, r).toString();
-        in.sequence = ImVarGrid1->GetDataCell(1, r).toString();
-    }
-    in.registration = textOf(REGISTRATION);
-    in.custName = textOf(CUSTNAME);
-    in.chief = textOf(CHIEF);
-    in.address = textOf(ADDRESS);
-    in.jobKind = textOf(JOBKIND);
-    in.jobItem = textOf(JOBITEM);
+    printing::StatementInputs in = viewer::statementInputs(m_statement, ImVarGrid1->Row());
     auto lines = std::make_shared<GridStatementLines>(*ImVarGrid2);
     std::erase_if(m_printedLines, [](const auto& printed) { return printed.expired(); });
     m_printedLines.push_back(lines);
     in.lineSource = std::move(lines);
-    flushTotals();
-    in.totAmt = textOf(TOTAMT);
-    in.totTax = textOf(TOTTAX);
-    in.totAmTax = textOf(TOTAMTAX);
-    in.totCount = textOf(TOTCOUNT);
-    in.totalsOverflow = m_totals.overflow;
     in.seal = Image1;
     return in;
 }
@@ -942,7 +923,7 @@ void TFmirola::SocketMakeKey(std::string_view row)
 
 void TFmirola::SocketMakeCust(std::string_view row)
 {
-    const exchange::CustParticulars p = exchange::custParticulars(row);
+    const exchange::CustParticulars& p = m_statement.takeParticulars(row);
     setTextOf(REGISTRATION, p.registration);
     setTextOf(CUSTNAME, p.custName);
     setTextOf(CHIEF, p.chief);
@@ -955,7 +936,7 @@ void TFmirola::SocketMakeDate(std::string_view row)
 {
     const int r = ImVarGrid1->DataRowCount();
     ImVarGrid1->setDataRowCount(r + 1);
-    const exchange::TradingDate d = exchange::tradingDate(row);
+    const exchange::TradingDate& d = m_statement.addDate(row);
     ImVarGrid1->SetDataCell(0, r, d.date);
     ImVarGrid1->SetDataCell(1, r, d.seq);
 }
@@ -964,14 +945,13 @@ void TFmirola::SocketMakeData(std::string_view row)
 {
     detachPrintedLines();
     const int r = ImVarGrid2->DataRowCount();
-    const exchange::StatementLine line = exchange::statementLine(row);
+    const exchange::StatementLine& line = m_statement.addLine(row);
     // The cells before the row count: the grid keeps cells beyond its rows, and a cell written
     // there asks for no repaint, where one written into the new row would have the row
     // positions, just made stale by the count, worked out again for every line.
     for (int c = 0; c < int(line.size()); ++c)
         ImVarGrid2->SetDataCell(c, r, line[size_t(c)]);
     ImVarGrid2->setDataRowCount(r + 1);
-    m_totals = exchange::addLine(m_totals, line);
     if (!m_totalsPending) {
         m_totalsPending = true;
         // After the lines of this read; the answer's end and the print command flush at once.
@@ -984,7 +964,7 @@ void TFmirola::flushTotals() const
     if (!m_totalsPending)
         return;
     m_totalsPending = false;
-    const exchange::Totals totals = exchange::totalsText(m_totals);
+    const exchange::Totals totals = m_statement.totals();
     setTextOf(TOTAMT, totals.amount);
     setTextOf(TOTTAX, totals.tax);
     setTextOf(TOTAMTAX, totals.amountWithTax);

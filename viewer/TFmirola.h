@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/ResponseRows.h"
+#include "exchange/Statement.h"
 #include "exchange/ViewerHost.h"
 #include "gfx/Bitmap.h"
 #include "printing/PrintCommand.h"
@@ -37,8 +37,8 @@ namespace viewer {
 class GridStatementLines;
 
 // The viewer form: query line, trading dates, particulars, statement lines, totals, three
-// command buttons and the status line. Its fields are the only store of what the exchange
-// fetched; the print command reads them back.
+// command buttons and the status line. Its fields show the statement the exchange's answers
+// make; the print command reads that statement, its lines from grid 2.
 class TFmirola : public QWidget, public exchange::ViewerHost
 {
     Q_OBJECT
@@ -95,6 +95,8 @@ public:
     QAction* RepData;
 
     const Configuration& configuration() const { return m_config; }
+    // The statement the answers made, its lines counted only: grid 2 holds them.
+    const exchange::Statement& statement() const { return m_statement; }
     // The print command of this viewer; its page and window exist while it runs.
     const printing::PrintCommand& printCommand() const { return m_printCommand; }
 
@@ -227,7 +229,7 @@ private:
     bool m_followUpQueued = false;
     bool m_firstShow = true;
     QTimer* m_paintHold = nullptr;
-    exchange::TotalSums m_totals;
+    exchange::Statement m_statement{exchange::Statement::Lines::Counted};
     mutable bool m_totalsPending = false;
     // Told once the search chain has ended: no particulars, or no statements in the period.
     std::string m_notice;

@@ -3,6 +3,7 @@
 #include "exchange/ExchangeDriver.h"
 #include "exchange/ViewerHost.h"
 #include "text/Cp949.h"
+#include "viewer/StatementInputs.h"
 
 #include <QEventLoop>
 #include <QThread>
@@ -40,7 +41,7 @@ public:
     void addCustItem(const std::string& item) override { m_data.companies.push_back(item); }
     void setCustItemIndex(int) override {}
 
-    int grid1DataRowCount() const override { return int(m_data.dates.size()); }
+    int grid1DataRowCount() const override { return int(m_data.statement.dates().size()); }
     // The asked-for date is the current row, as if the person had moved to it; a date beyond
     // the list falls back to the first, where the search leaves the focus.
     int grid1Row() const override
@@ -49,15 +50,14 @@ public:
     }
     std::string grid1DataCell(int col, int dataRow) const override
     {
-        const exchange::TradingDate& d = m_data.dates.at(size_t(dataRow));
+        const exchange::TradingDate& d = m_data.statement.dates().at(size_t(dataRow));
         return col == 0 ? d.date : d.seq;
     }
 
     void DataClear2Execute() override
     {
         linesRequested = true;
-        m_data.lines.clear();
-        m_data.totals = {};
+        m_data.statement.clearLines();
         m_data.selected = grid1DataRowCount() > 0 ? grid1Row() : 0;
     }
 
@@ -77,20 +77,9 @@ public:
     void showMessage(const std::string& text) override { m_data.message = text; }
 
     void SocketMakeKey(std::string_view row) override { addCustItem(exchange::companyItem(row)); }
-    void SocketMakeCust(std::string_view row) override
-    {
-        m_data.particulars = exchange::custParticulars(row);
-    }
-    void SocketMakeDate(std::string_view row) override
-    {
-        m_data.dates.push_back(exchange::tradingDate(row));
-    }
-    void SocketMakeData(std::string_view row) override
-    {
-        m_data.lines.push_back(exchange::statementLine(row));
-        m_data.totals =
-            exchange::addToTotals(m_data.totals, m_data.lines.back(), int(m_data.lines.size()));
-    }
+    void SocketMakeCust(std::string_view row) override { m_data.statement.takeParticulars(row); }
+    void SocketMakeDate(std::string_view row) override { m_data.statement.addDate(row); }
+    void SocketMakeData(std::string_view row) override { m_data.statement.addLine(row); }
 
 private:
     StatementData& m_data;
@@ -159,34 +148,9 @@ StatementData runChain(const ServerAddress& server, const SearchQuery& query, bo
 
 } // namespace
 
-bool StatementData::hasParticulars() const
-{
-    const exchange::CustParticulars& p = particulars;
-    return !(p.registration.empty() && p.custName.empty() && p.chief.empty() && p.address.empty() &&
-             p.jobKind.empty() && p.jobItem.empty());
-}
-
 printing::StatementInputs StatementData::statementInputs() const
 {
-    printing::StatementInputs in;
-    if (selected >= 1 && selected <= int(dates.size())) {
-        in.date = dates[size_t(selected - 1)].date;
-        in.sequence = dates[size_t(selected - 1)].seq;
-    }
-    in.registration = particulars.registration;
-    in.custName = particulars.custName;
-    in.chief = particulars.chief;
-    in.address = particulars.address;
-    in.jobKind = particulars.jobKind;
-    in.jobItem = particulars.jobItem;
-    for (const exchange::StatementLine& l : lines)
-        in.lines.push_back(l);
-    in.totAmt = totals.amount;
-    in.totTax = totals.tax;
-    in.totAmTax = totals.amountWithTax;
-    in.totCount = totals.count;
-    in.totalsOverflow = totals.overflow;
-    return in;
+    return viewer::statementInputs(statement, selected);
 }
 
 StatementData fetchCompanies(const ServerAddress& server)

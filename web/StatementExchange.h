@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/ResponseRows.h"
+#include "exchange/Statement.h"
 #include "printing/StatementFill.h"
 
 #include <string>
@@ -48,13 +48,10 @@ struct StatementData
     ChainEnd end = ChainEnd::Complete;
     std::string message;                // cp949; the text the viewer would show in its message box
     std::vector<std::string> companies; // company items, "code name", prompt left out
-    exchange::CustParticulars particulars;
-    std::vector<exchange::TradingDate> dates;
+    exchange::Statement statement;
     int selected = 0; // 1-based trading date the lines belong to; 0 for none
-    std::vector<exchange::StatementLine> lines;
-    exchange::Totals totals;
 
-    bool hasParticulars() const;
+    bool hasParticulars() const { return statement.hasParticulars(); }
     // The print command's inputs for the selected statement.
     printing::StatementInputs statementInputs() const;
 };

@@ -114,12 +114,13 @@ QString chainFailureMessage(const StatementData& data, int& status, const char*&
 
 QJsonObject statementJson(const StatementData& data)
 {
-    const exchange::CustParticulars& p = data.particulars;
+    const exchange::CustParticulars& p = data.statement.particulars();
+    const exchange::Totals totals = data.statement.totals();
     QJsonArray dates;
-    for (const exchange::TradingDate& d : data.dates)
+    for (const exchange::TradingDate& d : data.statement.dates())
         dates.append(QJsonObject{{u"date"_s, text(d.date)}, {u"seq"_s, text(d.seq)}});
     QJsonArray lines;
-    for (const exchange::StatementLine& l : data.lines) {
+    for (const exchange::StatementLine& l : data.statement.lines()) {
         QJsonArray cells;
         for (const std::string& cell : l)
             cells.append(text(cell));
@@ -135,11 +136,12 @@ QJsonObject statementJson(const StatementData& data)
         {u"dates"_s, dates},
         {u"selected"_s, data.selected},
         {u"lines"_s, lines},
-        {u"totals"_s, QJsonObject{{u"amountWithTax"_s, text(data.totals.amountWithTax)},
-                                  {u"count"_s, text(data.totals.count)},
-                                  {u"amount"_s, text(data.totals.amount)},
-                                  {u"tax"_s, text(data.totals.tax)}}},
-        {u"pages"_s, data.selected > 0 ? printing::statementPageCount(int(data.lines.size())) : 0},
+        {u"totals"_s, QJsonObject{{u"amountWithTax"_s, text(totals.amountWithTax)},
+                                  {u"count"_s, text(totals.count)},
+                                  {u"amount"_s, text(totals.amount)},
+                                  {u"tax"_s, text(totals.tax)}}},
+        {u"pages"_s,
+         data.selected > 0 ? printing::statementPageCount(data.statement.lineCount()) : 0},
     };
 }
 
@@ -211,7 +213,7 @@ std::optional<HttpAnswer> statementFailure(const StatementData& data, const Sear
     if (!data.hasParticulars())
         return failure(403, "no-particulars",
                        u"업체 정보를 찾을 수 없습니다. 보안번호를 확인해 주세요."_s);
-    if (query.date > int(data.dates.size()) && !data.dates.empty())
+    if (query.date > int(data.statement.dates().size()) && !data.statement.dates().empty())
         return failure(404, "no-such-date", u"그 거래일자는 없습니다."_s);
     return std::nullopt;
 }
@@ -441,7 +443,7 @@ WebServer::print(const HttpRequest& request, const SearchQuery& query, HttpAnswe
             printing::PrintCommand().exportToEach(m_options.config.supplier, fill,
                                                   {pdf.toStdString(), report.toStdString()});
         }
-        const exchange::TradingDate& d = data.dates[size_t(data.selected - 1)];
+        const exchange::TradingDate& d = data.statement.dates()[size_t(data.selected - 1)];
         // Dates and sequence numbers are the server's texts; only digits and hyphens go in.
         QString name = u"statement-%1-%2.pdf"_s.arg(text(d.date), text(d.seq));
         name.removeIf([](QChar c) {

@@ -2,7 +2,7 @@
 // row's own bytes between bars, and the totals stay plain decimals whatever the cells hold, or,
 // once a figure leaves 64 bits, are no figures at all.
 #include "exchange/ResponseRows.h"
-#include "text/Integers.h"
+#include "exchange/Statement.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,30 +45,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     exchange::companyItem(row);
-    const exchange::CustParticulars c = exchange::custParticulars(row);
-    exchange::tradingDate(row);
-    const exchange::StatementLine line = exchange::statementLine(row);
+    exchange::Statement statement;
+    const exchange::CustParticulars& c = statement.takeParticulars(row);
+    statement.addDate(row);
     if (c.registration.size() + c.custName.size() + c.chief.size() + c.address.size() +
             c.jobKind.size() + c.jobItem.size() >
         row.size())
         __builtin_trap();
 
-    // Totals built from the row's own cells, so that big and odd figures meet.
-    exchange::Totals current{line[0], line[1], line[2], line[3]};
-    const auto readable = [](const exchange::Totals& t) {
-        if (!plainDecimalText(t.count))
+    const auto readable = [](const exchange::Totals& t, int count) {
+        if (t.count != std::to_string(count))
             return false;
         if (t.overflow)
             return t.amount.empty() && t.tax.empty() && t.amountWithTax.empty();
         return plainDecimalText(t.amount) && plainDecimalText(t.tax) &&
                plainDecimalText(t.amountWithTax);
     };
-    const exchange::Totals t = exchange::addToTotals(current, line, int(size));
-    if (!readable(t))
+    if (statement.addLine(row) != exchange::statementLine(row))
         __builtin_trap();
-    // Adding again to what came out keeps the figures readable, and an overflow stays one.
-    const exchange::Totals u = exchange::addToTotals(t, line, int(size) + 1);
-    if (!readable(u) || (t.overflow && !u.overflow))
+    const exchange::Totals t = statement.totals();
+    if (!readable(t, 1))
+        __builtin_trap();
+    // The same figures once more, so that big ones meet: the sums stay readable, and an
+    // overflow stays one.
+    statement.addLine(row);
+    const exchange::Totals u = statement.totals();
+    if (!readable(u, 2) || (t.overflow && !u.overflow))
         __builtin_trap();
     return 0;
 }

@@ -23,15 +23,14 @@ std::string TestHost::selectedCustItem() const
 
 std::string TestHost::grid1DataCell(int col, int dataRow) const
 {
-    const exchange::TradingDate& d = dates.at(size_t(dataRow));
+    const exchange::TradingDate& d = statement.dates().at(size_t(dataRow));
     return col == 0 ? d.date : d.seq;
 }
 
 void TestHost::DataClear2Execute()
 {
     ++clears2;
-    lines.clear();
-    totals = {};
+    statement.clearLines();
 }
 
 void TestHost::setSearchEnabled(bool enabled)
@@ -63,18 +62,17 @@ void TestHost::SocketMakeKey(std::string_view row)
 
 void TestHost::SocketMakeCust(std::string_view row)
 {
-    particulars = exchange::custParticulars(row);
+    statement.takeParticulars(row);
 }
 
 void TestHost::SocketMakeDate(std::string_view row)
 {
-    dates.push_back(exchange::tradingDate(row));
+    statement.addDate(row);
 }
 
 void TestHost::SocketMakeData(std::string_view row)
 {
-    lines.push_back(exchange::statementLine(row));
-    totals = exchange::addToTotals(totals, lines.back(), int(lines.size()));
+    statement.addLine(row);
 }
 
 bool TestHost::selectCompany(const std::string& code)

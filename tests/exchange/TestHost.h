@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/ResponseRows.h"
+#include "exchange/Statement.h"
 #include "exchange/ViewerHost.h"
 
 #include <array>
@@ -22,7 +22,7 @@ public:
     void addCustItem(const std::string& item) override { custList.push_back(item); }
     void setCustItemIndex(int index) override { custIndex = index; }
 
-    int grid1DataRowCount() const override { return int(dates.size()); }
+    int grid1DataRowCount() const override { return int(statement.dates().size()); }
     int grid1Row() const override { return row; }
     std::string grid1DataCell(int col, int dataRow) const override;
 
@@ -44,11 +44,8 @@ public:
     std::map<Edit, std::string> edits;
     std::vector<std::string> custList;
     int custIndex = -1;
-    exchange::CustParticulars particulars;
-    std::vector<exchange::TradingDate> dates;
+    exchange::Statement statement;
     int row = 1;
-    std::vector<exchange::StatementLine> lines;
-    exchange::Totals totals;
     bool searchEnabled = true;
     bool clickAttached = false;
     std::string status;

@@ -147,12 +147,12 @@ TEST_F(ExchangeDriverTest, SearchChainRunsOnOneConnection)
         drs("MAKEDATA"),
     };
     EXPECT_EQ(peer.frames(), expected);
-    EXPECT_EQ(host.particulars.address, "North Main 1");
-    ASSERT_EQ(host.dates.size(), 2u);
-    EXPECT_EQ(host.dates[1].seq, "7");
-    ASSERT_EQ(host.lines.size(), 2u);
-    EXPECT_EQ(host.totals.amountWithTax, "3850");
-    EXPECT_EQ(host.totals.count, "2");
+    EXPECT_EQ(host.statement.particulars().address, "North Main 1");
+    ASSERT_EQ(host.statement.dates().size(), 2u);
+    EXPECT_EQ(host.statement.dates()[1].seq, "7");
+    ASSERT_EQ(host.statement.lines().size(), 2u);
+    EXPECT_EQ(host.statement.totals().amountWithTax, "3850");
+    EXPECT_EQ(host.statement.totals().count, "2");
     EXPECT_EQ(host.switches, (Frames{"search off", "click off", "click on", "search on"}));
 
     // A click on the second date asks for its lines on a new connection.
@@ -167,9 +167,9 @@ TEST_F(ExchangeDriverTest, SearchChainRunsOnOneConnection)
               (Frames{exchange::formFrame(exchange::makeDataFields,
                                           exchange::makeDataText("2024-02-19", 7)),
                       drs("MAKEDATA")}));
-    ASSERT_EQ(host.lines.size(), 1u);
-    EXPECT_EQ(host.lines[0][0], "Washer");
-    EXPECT_EQ(host.totals.amount, "50");
+    ASSERT_EQ(host.statement.lines().size(), 1u);
+    EXPECT_EQ(host.statement.lines()[0][0], "Washer");
+    EXPECT_EQ(host.statement.totals().amount, "50");
     EXPECT_EQ(host.clears2, 2);
 }
 
@@ -183,8 +183,8 @@ TEST_F(ExchangeDriverTest, SearchWithoutTradingDatesEndsWithSocketEnding)
     ASSERT_TRUE(waitUntil([&] { return !driver.isActive() && !peer.connected(); }));
     ASSERT_EQ(peer.frames().size(), 3u);
     EXPECT_EQ(peer.frames()[2], "00038MAKEDATA       DATA SOCKET ENDING");
-    EXPECT_EQ(host.particulars.custName, "");
-    EXPECT_TRUE(host.dates.empty());
+    EXPECT_EQ(host.statement.particulars().custName, "");
+    EXPECT_TRUE(host.statement.dates().empty());
     EXPECT_TRUE(host.messages.empty());
 }
 
@@ -344,8 +344,8 @@ TEST_F(ExchangeDriverTest, ServerClosingMidAnswerKeepsTheRows)
             text::cp949("이(가) 거래일자 목록을 보내는 도중에 연결을 끊었습니다 (1건 받음)."));
     EXPECT_EQ(driver.lastUnfinishedAnswer(), exchange::Command::MakeDate);
     EXPECT_EQ(host.status, driver.lastFailure());
-    ASSERT_EQ(host.dates.size(), 1u);
-    EXPECT_EQ(host.dates[0].date, "2024-02-05");
+    ASSERT_EQ(host.statement.dates().size(), 1u);
+    EXPECT_EQ(host.statement.dates()[0].date, "2024-02-05");
     EXPECT_EQ(host.clears2, 0) << "no statement-line request was started";
     EXPECT_TRUE(host.searchEnabled);
     EXPECT_TRUE(host.messages.empty());

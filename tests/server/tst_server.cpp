@@ -199,17 +199,16 @@ TEST_P(ServerTest, CompanyListSearchAndAnotherDate)
         host.edits[ViewerHost::Edit::SUBULYEAR] = std::to_string(today.year());
         host.edits[ViewerHost::Edit::SSUBULMONTH] = "1";
         host.edits[ViewerHost::Edit::ESUBULMONTH] = "12";
-        host.particulars = {};
-        host.dates.clear();
+        host.statement.clearSearch();
         host.row = 1;
         driver.MakeCustExecute();
         ASSERT_TRUE(finish());
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(driver.lastOutcome(), exchange::Outcome::Complete);
         if (!search.found) {
-            EXPECT_EQ(host.particulars.custName, "");
-            EXPECT_TRUE(host.dates.empty());
-            EXPECT_TRUE(host.lines.empty());
+            EXPECT_EQ(host.statement.particulars().custName, "");
+            EXPECT_TRUE(host.statement.dates().empty());
+            EXPECT_TRUE(host.statement.lines().empty());
             continue;
         }
         const Expected expected = expectedSearch(data, QString::fromLatin1(search.code), from, to);
@@ -217,35 +216,38 @@ TEST_P(ServerTest, CompanyListSearchAndAnotherDate)
         const auto company =
             std::find_if(data.companies.begin(), data.companies.end(),
                          [&](const auto& c) { return c.code == QString::fromLatin1(search.code); });
-        EXPECT_EQ(host.particulars.custName, s(company->name));
-        EXPECT_EQ(host.particulars.registration, s(company->registration));
-        ASSERT_EQ(host.dates.size(), expected.dates.size());
+        EXPECT_EQ(host.statement.particulars().custName, s(company->name));
+        EXPECT_EQ(host.statement.particulars().registration, s(company->registration));
+        ASSERT_EQ(host.statement.dates().size(), expected.dates.size());
         for (size_t i = 0; i < expected.dates.size(); ++i) {
-            EXPECT_EQ(host.dates[i].date, expected.dates[i].date);
-            EXPECT_EQ(host.dates[i].seq, expected.dates[i].seq);
+            EXPECT_EQ(host.statement.dates()[i].date, expected.dates[i].date);
+            EXPECT_EQ(host.statement.dates()[i].seq, expected.dates[i].seq);
         }
-        EXPECT_EQ(host.lines, expectedLines(data, *expected.statements[0]));
+        EXPECT_EQ(host.statement.lines(), expectedLines(data, *expected.statements[0]));
         const exchange::Totals totals = expectedTotals(*expected.statements[0]);
-        EXPECT_EQ(host.totals.amount, totals.amount);
-        EXPECT_EQ(host.totals.tax, totals.tax);
-        EXPECT_EQ(host.totals.amountWithTax, totals.amountWithTax);
-        EXPECT_EQ(host.totals.count, totals.count);
+        const exchange::Totals got = host.statement.totals();
+        EXPECT_EQ(got.amount, totals.amount);
+        EXPECT_EQ(got.tax, totals.tax);
+        EXPECT_EQ(got.amountWithTax, totals.amountWithTax);
+        EXPECT_EQ(got.count, totals.count);
     }
-    EXPECT_EQ(host.particulars.address, "") << "the last search found nothing";
+    EXPECT_EQ(host.statement.particulars().address, "") << "the last search found nothing";
 
     // Another date of the demo company: its lines replace those shown.
     host.selectCompany("50001");
     host.edits[ViewerHost::Edit::PassWD] = "1234";
     driver.MakeCustExecute();
     ASSERT_TRUE(finish());
-    EXPECT_EQ(host.particulars.address, text::cp949("서울특별시 강남구 테헤란로 152, 7층"));
+    EXPECT_EQ(host.statement.particulars().address,
+              text::cp949("서울특별시 강남구 테헤란로 152, 7층"));
     const Expected expected = expectedSearch(data, u"50001"_s, from, to);
     const size_t last = expected.statements.size() - 1;
     host.row = int(last) + 1;
     driver.MakeDataExecute();
     ASSERT_TRUE(finish());
-    EXPECT_EQ(host.lines, expectedLines(data, *expected.statements[last]));
-    EXPECT_EQ(host.totals.count, std::to_string(expected.statements[last]->lines.size()));
+    EXPECT_EQ(host.statement.lines(), expectedLines(data, *expected.statements[last]));
+    EXPECT_EQ(host.statement.totals().count,
+              std::to_string(expected.statements[last]->lines.size()));
 }
 
 TEST_P(ServerTest, AnswersOnlyTheFourRequestTexts)

@@ -116,13 +116,13 @@ TEST_F(StatementExchangeTest, TheChainAsksForTheChosenDateOnOneConnection)
     EXPECT_TRUE(testsupport::waitUntil([&] { return peer.frames().size() >= expected.size(); }));
     EXPECT_EQ(peer.frames(), expected);
     EXPECT_TRUE(data.hasParticulars());
-    EXPECT_EQ(data.particulars.address, "North Main 1");
-    ASSERT_EQ(data.dates.size(), 2u);
+    EXPECT_EQ(data.statement.particulars().address, "North Main 1");
+    ASSERT_EQ(data.statement.dates().size(), 2u);
     EXPECT_EQ(data.selected, 2);
-    ASSERT_EQ(data.lines.size(), 2u);
-    EXPECT_EQ(data.lines[1][0], "Nut");
-    EXPECT_EQ(data.totals.amountWithTax, "3850");
-    EXPECT_EQ(data.totals.count, "2");
+    ASSERT_EQ(data.statement.lines().size(), 2u);
+    EXPECT_EQ(data.statement.lines()[1][0], "Nut");
+    EXPECT_EQ(data.statement.totals().amountWithTax, "3850");
+    EXPECT_EQ(data.statement.totals().count, "2");
 
     const printing::StatementInputs in = data.statementInputs();
     EXPECT_EQ(in.date, "2024-02-19");
