@@ -223,6 +223,29 @@ QLabel* TFmirola::label(QWidget* parent, const char* name, const char* caption, 
 
 void TFmirola::buildLayout()
 {
+    dockPanels();
+    configureDatesGrid(*ImVarGrid1);
+    configureLinesGrid(*ImVarGrid2);
+
+    buildQueryLine();
+    buildParticulars();
+    buildTotals();
+    nameFieldsForAssistiveTechnology();
+    buildButtons();
+
+    for (grid::TImVarGrid* g : {ImVarGrid1, ImVarGrid2})
+        new GridCues(*g);
+
+    // The query line first, then the trading dates and their lines.
+    QWidget* const chain[] = {CustList,    PassWD,     SUBULYEAR, SSUBULMONTH,
+                              ESUBULMONTH, ImVarGrid1, ImVarGrid2};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+// The form's panels and grids, docked to its edges as the design lays them out.
+void TFmirola::dockPanels()
+{
     auto* form = new DockLayout(this);
     Panel_Menu = panel(this, "Panel_Menu", true);
     Panel1 = panel(this, "Panel1", false);
@@ -261,11 +284,11 @@ void TFmirola::buildLayout()
     main2->addDocked(Panel_Main_Botton, DockLayout::Bottom, 38);
     main2->addDocked(spacer(Panel_Main, "Bevel10"), DockLayout::Bottom, bevelPixels);
     main2->addDocked(ImVarGrid2, DockLayout::Client);
+}
 
-    configureDatesGrid(*ImVarGrid1);
-    configureLinesGrid(*ImVarGrid2);
-
-    // Query line.
+// Year, months, company and security number, each running the search on Enter.
+void TFmirola::buildQueryLine()
+{
     label(Panel_Key, "Label1", "거래년월", 10, 14, false, 48, true);
     SUBULYEAR = edit(Panel_Key, "SUBULYEAR", 64, 10, 49, false);
     label(Panel_Key, "Label23", "년", 117, 14, false);
@@ -300,8 +323,10 @@ void TFmirola::buildLayout()
     });
     connect(CustList, &QComboBox::currentIndexChanged, this,
             [this] { CustList->lineEdit()->setCursorPosition(0); });
+}
 
-    // Company particulars.
+void TFmirola::buildParticulars()
+{
     label(Panel_Main_Top, "Label4", "사업자번호", 16, 14, true, 70);
     REGISTRATION = edit(Panel_Main_Top, "REGISTRATION", 96, 10, 193, true);
     label(Panel_Main_Top, "Label5", "상      호", 16, 38, true, 70);
@@ -314,17 +339,19 @@ void TFmirola::buildLayout()
     JOBKIND = edit(Panel_Main_Top, "JOBKIND", 96, 82, 193, true);
     label(Panel_Main_Top, "Label9", "업      종", 296, 86, true, 70);
     JOBITEM = edit(Panel_Main_Top, "JOBITEM", 376, 82, 193, true);
+}
 
-    // Totals.
+void TFmirola::buildTotals()
+{
     m_totalsLabel = label(Panel_Main_Botton, "Label22", "합      계", 16, 14, true, 70, true);
     TOTAMTAX = edit(Panel_Main_Botton, "TOTAMTAX", 96, 10, 153, true);
     TOTCOUNT = edit(Panel_Main_Botton, "TOTCOUNT", 256, 10, 105, true);
     TOTAMT = edit(Panel_Main_Botton, "TOTAMT", 368, 10, 121, true);
     TOTTAX = edit(Panel_Main_Botton, "TOTTAX", 496, 10, 73, true);
+}
 
-    nameFieldsForAssistiveTechnology();
-
-    // Command buttons.
+void TFmirola::buildButtons()
+{
     struct ButtonRow
     {
         button::TFlatImageButton** button;
@@ -349,15 +376,6 @@ void TFmirola::buildLayout()
         b->setToolTip(row.action->toolTip());
         *row.button = b;
     }
-
-    for (grid::TImVarGrid* g : {ImVarGrid1, ImVarGrid2})
-        new GridCues(*g);
-
-    // The query line first, then the trading dates and their lines.
-    QWidget* const chain[] = {CustList,    PassWD,     SUBULYEAR, SSUBULMONTH,
-                              ESUBULMONTH, ImVarGrid1, ImVarGrid2};
-    for (size_t i = 1; i < std::size(chain); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
 }
 
 void TFmirola::showEvent(QShowEvent* event)

@@ -193,6 +193,11 @@ private:
     // every step, a slow one shows its progress after that.
     void holdPainting(bool hold);
     void buildLayout();
+    void dockPanels();
+    void buildQueryLine();
+    void buildParticulars();
+    void buildTotals();
+    void buildButtons();
     void buildActions();
     QLineEdit* edit(QWidget* parent, const char* name, int left, int top, int width, bool readOnly);
     void nameFieldsForAssistiveTechnology();
